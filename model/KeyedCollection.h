@@ -1,0 +1,116 @@
+#pragma once
+// An ordered collection of shared object references, addressed by 1-based position or by a
+// text key compared without regard to case (FoldCase). Items may be added without a key.
+// Adding a duplicate key, or reading a missing key or position, throws RuntimeError as the
+// classic collection raises its run-time errors (457, 5, 9).
+//
+// Costs: key lookup O(1); position lookup O(1); removing the first item O(1) (the release
+// loops remove from the front); removing elsewhere O(n).
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
+#include "base/RuntimeError.h"
+#include "base/Text.h"
+
+namespace diags {
+
+template <class T>
+class KeyedCollection {
+public:
+    using Ptr = std::shared_ptr<T>;
+
+private:
+    struct Slot {
+        Ptr item;
+        std::optional<std::string> foldedKey;
+    };
+
+public:
+
+    std::int32_t Count() const noexcept { return static_cast<std::int32_t>(items_.size()); }
+    bool Empty() const noexcept { return items_.empty(); }
+
+    // Appends `item`; with a key, the key must not be in use yet.
+    void Add(Ptr item, std::optional<std::string_view> key = std::nullopt) {
+        if (key) {
+            std::string folded = FoldCase(*key);
+            if (byKey_.contains(folded))
+                throw RuntimeError(err::kDuplicateKey,
+                                   "This key is already associated with an element of this collection");
+            byKey_.emplace(folded, item);
+            items_.push_back({std::move(item), std::move(folded)});
+        } else {
+            items_.push_back({std::move(item), std::nullopt});
+        }
+    }
+
+    // 1-based position.
+    const Ptr& Item(std::int32_t position) const {
+        if (position < 1 || position > Count()) throw RuntimeError(err::kSubscript, "Subscript out of range");
+        return items_[static_cast<std::size_t>(position - 1)].item;
+    }
+    const Ptr& Item(std::string_view key) const {
+        const auto it = byKey_.find(FoldCase(key));
+        if (it == byKey_.end()) throw RuntimeError(err::kInvalidCall, "Invalid procedure call or argument");
+        return it->second;
+    }
+    // The item under `key`, or null; never throws for a missing key.
+    Ptr Find(std::string_view key) const {
+        const auto it = byKey_.find(FoldCase(key));
+        return it == byKey_.end() ? nullptr : it->second;
+    }
+    bool Contains(std::string_view key) const { return byKey_.contains(FoldCase(key)); }
+
+    void Remove(std::int32_t position) {
+        if (position < 1 || position > Count()) throw RuntimeError(err::kSubscript, "Subscript out of range");
+        const auto at = items_.begin() + (position - 1);
+        if (at->foldedKey) byKey_.erase(*at->foldedKey);
+        items_.erase(at);
+    }
+    void Remove(std::string_view key) {
+        const std::string folded = FoldCase(key);
+        if (!byKey_.erase(folded)) throw RuntimeError(err::kInvalidCall, "Invalid procedure call or argument");
+        for (auto it = items_.begin(); it != items_.end(); ++it)
+            if (it->foldedKey == folded) {
+                items_.erase(it);
+                return;
+            }
+    }
+    void Clear() noexcept {
+        items_.clear();
+        byKey_.clear();
+    }
+
+    // Iteration in collection order yields the item references.
+    class const_iterator {
+    public:
+        using Inner = typename std::deque<Slot>::const_iterator;
+        explicit const_iterator(Inner it) : it_(it) {}
+        const Ptr& operator*() const { return it_->item; }
+        const_iterator& operator++() { ++it_; return *this; }
+        bool operator==(const const_iterator& other) const { return it_ == other.it_; }
+
+    private:
+        Inner it_;
+    };
+    const_iterator begin() const { return const_iterator(items_.begin()); }
+    const_iterator end() const { return const_iterator(items_.end()); }
+
+private:
+    std::deque<Slot> items_;
+    std::unordered_map<std::string, Ptr> byKey_;
+};
+
+template <class T>
+using CollectionRef = std::shared_ptr<KeyedCollection<T>>;
+
+template <class T>
+CollectionRef<T> NewCollection() { return std::make_shared<KeyedCollection<T>>(); }
+
+}  // namespace diags
