@@ -29,6 +29,11 @@ public:
     virtual void Write(int level, std::string_view line) noexcept = 0;
 };
 
+// The sink Logger::Create installs: lines go to the file named by $DIAGS_TRACE_FILE, or to
+// standard error when $DIAGS_TRACE is set, else nowhere (Wants() is false for every level).
+// $DIAGS_TRACE_LEVELS, a bit mask of levels (decimal or 0x hex), narrows what is written.
+std::unique_ptr<TraceSink> MakeDefaultTraceSink();
+
 class Logger {
 public:
     // The process-wide logger, or nullptr while none has been created.
