@@ -1,0 +1,73 @@
+# Turns resources/strings.txt, the one list of the resource module's texts, into
+#   ${DIAGS_STRINGS_RC}         = <build>/resources/strings.rc  (STRINGTABLE for KVUIEN.DLL)
+#   ${DIAGS_STRING_TABLE_CPP}   = <build>/resources/StringTable.cpp (the built-in table,
+#                                 declared in resources/strings.h)
+# and copies the help page to ${DIAGS_HELP_PAGE} = <build>/resources/help/DiagsConfig.htm.
+# Runs at configure time (plain CMake, no other tools); editing strings.txt re-runs it.
+
+set(_strings_source ${CMAKE_CURRENT_LIST_DIR}/strings.txt)
+set(_strings_out ${CMAKE_BINARY_DIR}/resources)
+set(DIAGS_STRINGS_RC ${_strings_out}/strings.rc)
+set(DIAGS_STRING_TABLE_CPP ${_strings_out}/StringTable.cpp)
+set(DIAGS_HELP_PAGE ${_strings_out}/help/DiagsConfig.htm)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${_strings_source} ${CMAKE_CURRENT_LIST_DIR}/help/DiagsConfig.htm)
+
+# Writes `content` to `path` only when it differs, so unchanged texts rebuild nothing.
+function(_diags_write_if_changed path content)
+  file(WRITE ${path}.tmp "${content}")
+  configure_file(${path}.tmp ${path} COPYONLY)
+  file(REMOVE ${path}.tmp)
+endfunction()
+
+file(READ ${_strings_source} _strings_text)
+# Characters CMake lists treat specially are carried through under stand-in names.
+string(REPLACE ";" "@SEMI@" _strings_text "${_strings_text}")
+string(REPLACE "[" "@LBR@" _strings_text "${_strings_text}")
+string(REPLACE "]" "@RBR@" _strings_text "${_strings_text}")
+string(REPLACE "\r" "" _strings_text "${_strings_text}")
+string(REPLACE "\n" ";" _strings_lines "${_strings_text}")
+
+set(_rc "// Generated from resources/strings.txt; do not edit.\nLANGUAGE 9, 1\nSTRINGTABLE\nBEGIN\n")
+set(_cpp "// Generated from resources/strings.txt; do not edit.\n#include \"resources/strings.h\"\n\n")
+string(APPEND _cpp "namespace diags::resources {\nnamespace {\nconstexpr StringEntry kStrings[] = {\n")
+set(_strings_ids "")
+set(_line_number 0)
+foreach(_line IN LISTS _strings_lines)
+  math(EXPR _line_number "${_line_number} + 1")
+  if(_line STREQUAL "" OR _line MATCHES "^#")
+    continue()
+  endif()
+  if(NOT _line MATCHES "^([0-9]+)\t(.*)$")
+    message(FATAL_ERROR "${_strings_source}:${_line_number}: expected <id><TAB><text>")
+  endif()
+  set(_id ${CMAKE_MATCH_1})
+  set(_text "${CMAKE_MATCH_2}")
+  if(_id IN_LIST _strings_ids)
+    message(FATAL_ERROR "${_strings_source}:${_line_number}: string ${_id} is listed twice")
+  endif()
+  list(APPEND _strings_ids ${_id})
+  # Only \n, \t and \\ may appear; both output languages understand them unchanged.
+  string(REGEX REPLACE "\\\\[nt\\\\]" "" _escapes_removed "${_text}")
+  if(_escapes_removed MATCHES "\\\\")
+    message(FATAL_ERROR "${_strings_source}:${_line_number}: only \\n, \\t and \\\\ are allowed")
+  endif()
+  string(REPLACE "\"" "\"\"" _rc_text "${_text}")
+  string(REPLACE "\"" "\\\"" _cpp_text "${_text}")
+  foreach(_kind rc cpp)
+    string(REPLACE "@SEMI@" ";" _${_kind}_text "${_${_kind}_text}")
+    string(REPLACE "@LBR@" "[" _${_kind}_text "${_${_kind}_text}")
+    string(REPLACE "@RBR@" "]" _${_kind}_text "${_${_kind}_text}")
+  endforeach()
+  string(APPEND _rc "    ${_id}, \"${_rc_text}\"\n")
+  string(APPEND _cpp "    {${_id}, \"${_cpp_text}\"},\n")
+endforeach()
+string(APPEND _rc "END\n")
+string(APPEND _cpp "};\n}  // namespace\n\n")
+string(APPEND _cpp "std::span<const StringEntry> BuiltInStrings() noexcept { return kStrings; }\n\n")
+string(APPEND _cpp "}  // namespace diags::resources\n")
+
+file(MAKE_DIRECTORY ${_strings_out}/help)
+_diags_write_if_changed(${DIAGS_STRINGS_RC} "${_rc}")
+_diags_write_if_changed(${DIAGS_STRING_TABLE_CPP} "${_cpp}")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/help/DiagsConfig.htm ${DIAGS_HELP_PAGE} COPYONLY)
