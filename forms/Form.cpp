@@ -1,0 +1,148 @@
+#include "forms/Form.h"
+
+#include <algorithm>
+
+#include "base/RuntimeError.h"
+#include "forms/Errors.h"
+
+namespace diags::forms {
+
+namespace {
+ModalLoop& ProcessModalLoop() {
+    static ModalLoop loop;
+    return loop;
+}
+}  // namespace
+
+ScopedModalLoop::ScopedModalLoop(ModalLoop loop) : saved_(std::move(ProcessModalLoop())) {
+    ProcessModalLoop() = std::move(loop);
+}
+
+ScopedModalLoop::~ScopedModalLoop() { ProcessModalLoop() = std::move(saved_); }
+
+Form::Form(std::string name) : Control(ControlKind::Form, std::move(name)) {
+    form_ = this;
+    SetVisible(false);
+}
+
+Form::~Form() {
+    // Controls that outlive the form must not reach back into it.
+    for (Control* c : controls_) c->form_ = nullptr;
+}
+
+void Form::AddControl(Control& control) {
+    controls_.Add(control);
+    control.form_ = this;
+}
+
+void Form::SetCaption(std::string_view caption) {
+    caption_ = std::string(caption);
+    Touch("Caption");
+}
+
+std::int32_t Form::ClientWidth() const noexcept { return std::max(0, Width() - nonClientWidth_); }
+std::int32_t Form::ClientHeight() const noexcept { return std::max(0, Height() - nonClientHeight_); }
+
+void Form::SetClientSize(std::int32_t width, std::int32_t height) {
+    SetWidth(width + nonClientWidth_);
+    SetHeight(height + nonClientHeight_);
+}
+
+void Form::SetNonClientExtent(std::int32_t width, std::int32_t height) {
+    const std::int32_t clientWidth = ClientWidth(), clientHeight = ClientHeight();
+    nonClientWidth_ = width;
+    nonClientHeight_ = height;
+    SetClientSize(clientWidth, clientHeight);
+}
+
+std::int32_t Form::ScaleWidth() const noexcept { return ClientWidth(); }
+std::int32_t Form::ScaleHeight() const noexcept { return std::max(0, ClientHeight() - reservedTop_); }
+
+void Form::SetReservedTop(std::int32_t height) {
+    if (height < 0) throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
+    reservedTop_ = height;
+    Touch("ReservedTop");
+}
+
+void Form::SetMousePointer(std::int16_t value) {
+    mousePointer_ = value;
+    Touch("MousePointer");
+}
+
+void Form::SetIcon(platform::PicturePtr icon) {
+    icon_ = std::move(icon);
+    Touch("Icon");
+}
+
+void Form::SetWindowState(std::int16_t value) {
+    if (value < 0 || value > 2) throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
+    windowState_ = value;
+    Touch("WindowState");
+}
+
+void Form::ShowModal() {
+    loaded_ = true;
+    modal_ = true;
+    SetVisible(true);
+    Activate();
+    ModalLoop loop = modalLoop_ ? modalLoop_ : ProcessModalLoop();
+    if (loop && loaded_) loop(*this);
+    if (loaded_ && !CloseWith(unload_mode::kAppWindows)) {
+        // The loop ended without closing the form and it refused: unload it regardless,
+        // so the caller never waits on a form nobody can reach any more.
+        std::int16_t ignored = 0;
+        UnloadEvent(ignored);
+        loaded_ = false;
+        SetVisible(false);
+    }
+    modal_ = false;
+}
+
+bool Form::Unload() { return CloseWith(unload_mode::kFormCode); }
+
+bool Form::UserClose() { return CloseWith(unload_mode::kFormControlMenu); }
+
+bool Form::CloseWith(std::int16_t unloadMode) {
+    if (!loaded_) return true;
+    std::int16_t cancel = 0;
+    QueryUnload(cancel, unloadMode);
+    // A QueryUnload handler may itself have unloaded the form (nested Unload): done.
+    if (!loaded_) return true;
+    if (cancel != 0) return false;
+    UnloadEvent(cancel);
+    if (!loaded_) return true;
+    if (cancel != 0) return false;
+    loaded_ = false;
+    SetVisible(false);
+    return true;
+}
+
+void Form::Refresh() { ++refreshCount_; }
+
+void Form::UserResize(std::int32_t width, std::int32_t height) {
+    SetWidth(std::max(0, width));
+    SetHeight(std::max(0, height));
+    Resize();
+}
+
+void Form::UserKeyDown(std::int16_t keyCode, std::int16_t shiftState) {
+    if (!loaded_) return;
+    if (keyPreview_) KeyDown(keyCode, shiftState);
+    if (keyCode != 0 && activeControl_ != nullptr && loaded_) activeControl_->RaiseKeyDown(keyCode, shiftState);
+}
+
+void Form::UserKeyUp(std::int16_t keyCode, std::int16_t shiftState) {
+    if (!loaded_) return;
+    if (keyPreview_) KeyUp(keyCode, shiftState);
+    if (keyCode != 0 && activeControl_ != nullptr && loaded_) activeControl_->RaiseKeyUp(keyCode, shiftState);
+}
+
+void Form::MoveFocus(Control* next) {
+    if (activeControl_ == next) return;
+    Control* previous = activeControl_;
+    activeControl_ = next;
+    if (previous != nullptr) previous->LostFocus();
+    if (next != nullptr) next->GotFocus();
+}
+
+}  // namespace diags::forms

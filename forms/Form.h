@@ -1,0 +1,142 @@
+#pragma once
+// Form model: the window itself. Its Controls collection lists every control model of the
+// form; geometry distinguishes the outer size (Width/Height, border included), the client
+// area, and the inner area (ScaleWidth/ScaleHeight) that docked bars leave free.
+//
+// Modal show hands control to "the user": a ModalLoop callback that a scripted test supplies
+// (or, later, the renderer's message loop). ShowModal returns once the form has unloaded.
+// Code-driven size changes raise nothing; the user's resize raises Resize.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "forms/Control.h"
+#include "forms/ControlCollection.h"
+
+namespace diags::forms {
+
+// Unload modes passed to QueryUnload, as classic forms number them.
+namespace unload_mode {
+inline constexpr std::int16_t kFormControlMenu = 0;  // the window's close command
+inline constexpr std::int16_t kFormCode = 1;         // Unload called from code
+inline constexpr std::int16_t kAppWindows = 2;       // the session ends / the loop gave up
+}  // namespace unload_mode
+
+// Shift-state bits of key notifications.
+namespace shift {
+inline constexpr std::int16_t kShift = 1, kCtrl = 2, kAlt = 4;
+}
+
+class Form;
+// "The user" while a form is shown modally: runs until the form has unloaded.
+using ModalLoop = std::function<void(Form&)>;
+
+// Installs the process-wide modal loop for the life of the guard (tests, renderer).
+class ScopedModalLoop {
+public:
+    explicit ScopedModalLoop(ModalLoop loop);
+    ~ScopedModalLoop();
+    ScopedModalLoop(const ScopedModalLoop&) = delete;
+    ScopedModalLoop& operator=(const ScopedModalLoop&) = delete;
+
+private:
+    ModalLoop saved_;
+};
+
+class Form : public Control {
+public:
+    explicit Form(std::string name);
+    ~Form() override;
+
+    ControlCollection& Controls() noexcept { return controls_; }
+    const ControlCollection& Controls() const noexcept { return controls_; }
+    // Lists a control in Controls and makes this form its parent.
+    void AddControl(Control& control);
+
+    const std::string& Caption() const noexcept { return caption_; }
+    void SetCaption(std::string_view caption);
+
+    // Client area = outer size minus the non-client extent (border and caption).
+    std::int32_t ClientWidth() const noexcept;
+    std::int32_t ClientHeight() const noexcept;
+    void SetClientSize(std::int32_t width, std::int32_t height);
+    std::int32_t NonClientWidth() const noexcept { return nonClientWidth_; }
+    std::int32_t NonClientHeight() const noexcept { return nonClientHeight_; }
+    // A renderer sets the real border extent; headless defaults are 120 x 450 twips.
+    void SetNonClientExtent(std::int32_t width, std::int32_t height);
+    // Inner area: the client area below the bars docked at the top.
+    std::int32_t ScaleWidth() const noexcept;
+    std::int32_t ScaleHeight() const noexcept;
+    std::int32_t ReservedTop() const noexcept { return reservedTop_; }
+    void SetReservedTop(std::int32_t height);
+
+    bool KeyPreview() const noexcept { return keyPreview_; }
+    void SetKeyPreview(bool value) noexcept { keyPreview_ = value; }
+    // The form's own mouse pointer (0 default, 11 hourglass ...).
+    std::int16_t MousePointer() const noexcept { return mousePointer_; }
+    void SetMousePointer(std::int16_t value);
+    platform::PicturePtr Icon() const noexcept { return icon_; }
+    void SetIcon(platform::PicturePtr icon);
+    // 0 normal, 1 minimised, 2 maximised.
+    std::int16_t WindowState() const noexcept { return windowState_; }
+    void SetWindowState(std::int16_t value);
+
+    Control* ActiveControl() const noexcept { return activeControl_; }
+
+    // --- lifecycle
+    bool Loaded() const noexcept { return loaded_; }
+    bool Modal() const noexcept { return modal_; }
+    // Per-form modal loop; when unset the process-wide one (ScopedModalLoop) runs.
+    void SetModalLoop(ModalLoop loop) { modalLoop_ = std::move(loop); }
+    // Shows the form modally: visible, Activate, then the modal loop; returns after unload.
+    // When the loop returns while the form is still loaded (or there is no loop), the form
+    // is asked to close once (QueryUnload mode 2) and then unloaded regardless.
+    void ShowModal();
+    // Unload from code: QueryUnload(mode 1), then Unload; either may cancel.
+    // Returns true when the form unloaded.
+    bool Unload();
+    // Repaint at once (counted, so tests can see that a panel was painted).
+    void Refresh();
+    std::int32_t RefreshCount() const noexcept { return refreshCount_; }
+
+    // --- what the user does
+    // The window's close command: QueryUnload(mode 0), then Unload. True when unloaded.
+    bool UserClose();
+    // The user drags the border: sets the outer size, then raises Resize.
+    void UserResize(std::int32_t width, std::int32_t height);
+    // A key goes down: with KeyPreview the form's KeyDown runs first; a key code it leaves
+    // non-zero then reaches the active control's own KeyDown (if it has one).
+    void UserKeyDown(std::int16_t keyCode, std::int16_t shiftState);
+    void UserKeyUp(std::int16_t keyCode, std::int16_t shiftState);
+
+    // --- notifications
+    Signal<> Activate;
+    Signal<> Resize;
+    Signal<std::int16_t& /*cancel*/, std::int16_t /*unloadMode*/> QueryUnload;
+    Signal<std::int16_t& /*cancel*/> UnloadEvent;
+    Signal<std::int16_t& /*keyCode*/, std::int16_t /*shift*/> KeyDown;
+    Signal<std::int16_t& /*keyCode*/, std::int16_t /*shift*/> KeyUp;
+
+private:
+    friend class Control;
+    void MoveFocus(Control* next);
+    bool CloseWith(std::int16_t unloadMode);
+
+    ControlCollection controls_;
+    std::string caption_;
+    std::int32_t nonClientWidth_ = 120;
+    std::int32_t nonClientHeight_ = 450;
+    std::int32_t reservedTop_ = 0;
+    bool keyPreview_ = false;
+    std::int16_t mousePointer_ = 0;
+    platform::PicturePtr icon_;
+    std::int16_t windowState_ = 0;
+    Control* activeControl_ = nullptr;  // non-owning; one of controls_
+    bool loaded_ = true;
+    bool modal_ = false;
+    ModalLoop modalLoop_;
+    std::int32_t refreshCount_ = 0;
+};
+
+}  // namespace diags::forms
