@@ -7,7 +7,9 @@
 // Costs: key lookup O(1); position lookup O(1); removing the first item O(1) (the release
 // loops remove from the front); removing elsewhere O(n).
 #include <cstdint>
+#include <cstddef>
 #include <deque>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -91,9 +93,17 @@ public:
     class const_iterator {
     public:
         using Inner = typename std::deque<Slot>::const_iterator;
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Ptr;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const Ptr*;
+        using reference = const Ptr&;
+        const_iterator() = default;
         explicit const_iterator(Inner it) : it_(it) {}
         const Ptr& operator*() const { return it_->item; }
+        const Ptr* operator->() const { return &it_->item; }
         const_iterator& operator++() { ++it_; return *this; }
+        const_iterator operator++(int) { const_iterator old = *this; ++it_; return old; }
         bool operator==(const const_iterator& other) const { return it_ == other.it_; }
 
     private:

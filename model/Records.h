@@ -35,11 +35,13 @@ public:
     std::string Parent;
 
     // Links `oTraceSetting` under its Name; a second link under the same Name throws the
-    // collection's duplicate-key error to the caller. Returns 0.
+    // collection's duplicate-key error (457) to the caller, a null reference throws 91.
+    // Returns 0.
     std::int32_t AddTraceSetting(const std::shared_ptr<CTraceSetting>& oTraceSetting);
-    // The linked collection itself (live, not a copy).
+    // The linked collection itself (live, not a copy); never null.
     const CollectionRef<CTraceSetting>& LinkedTraceSettings() const noexcept { return linkedTraceSettings_; }
-    // Removes every link. Returns 1.
+    // Removes every link; the (now empty) collection stays. Returns 1; a failure is traced
+    // and still returns 1.
     std::int32_t RemoveLinkedTraceSettings() noexcept;
 
 private:
@@ -59,11 +61,14 @@ public:
     std::string Name;
     bool Checked = false;
 
-    // Links `oOutput` under its Key; a duplicate Key throws to the caller. Returns 0.
+    // Links `oOutput` under its Key; a duplicate Key throws the collection's duplicate-key
+    // error (457) to the caller; a null output, or a call after RemoveLinkedOutputs (no
+    // collection any more), throws 91. Returns 0.
     std::int32_t AddOutput(const std::shared_ptr<COutput>& oOutput);
     // The linked collection itself, or null after RemoveLinkedOutputs.
     const CollectionRef<COutput>& LinkedOutputs() const noexcept { return linkedOutputs_; }
-    // Drops every link and the collection itself (LinkedOutputs is null afterwards). Returns 1.
+    // Drops every link and the collection itself (LinkedOutputs is null afterwards), which
+    // breaks this trace setting's side of every link cycle. Returns 1.
     std::int32_t RemoveLinkedOutputs() noexcept;
 
 private:

@@ -1,0 +1,180 @@
+#include "model/CDiagMap.h"
+
+#include <span>
+
+#include "base/RuntimeError.h"
+#include "base/Text.h"
+#include "model/DiagMapTables.h"
+#include "model/OutputIndex.h"
+#include "services/Procedure.h"
+
+namespace diags {
+
+namespace {
+
+constexpr std::string_view kModule = "CDiagMap";
+
+// Character k (1-based) of a bit string compared with "1"; a short string has no bit there.
+bool BitSet(std::string_view bits, std::size_t k) noexcept { return k <= bits.size() && bits[k - 1] == '1'; }
+
+template <std::size_t N>
+std::vector<std::string> Copy(const std::array<std::string, N>& slots) {
+    return {slots.begin(), slots.end()};
+}
+
+// Traces like every map procedure but lets run-time errors reach the caller.
+template <class Body>
+auto RunRaising(std::string_view procedure, Body&& body) {
+    TraceIfLogger(level::kFunction, kTraceEnter, kModule, procedure);
+    auto result = body();
+    TraceIfLogger(level::kFunction, kTraceLeave, kModule, procedure);
+    return result;
+}
+
+}  // namespace
+
+void CDiagMap::InitializeDiagMapDefs() noexcept {
+    RunModelProcedure(kModule, "InitializeDiagMapDefs", 0, [&] {
+        for (std::size_t i = 0; i < maptables::kEditorCount; ++i) editorNames_[i] = maptables::kEditorNames[i];
+        for (std::size_t i = 0; i < maptables::kModuleCount; ++i) {
+            moduleNames_[i] = maptables::kModuleRows[i].name;
+            moduleBits_[i] = maptables::kModuleRows[i].bits;
+        }
+        for (std::size_t i = 0; i < maptables::kTaskCount; ++i) taskNames_[i] = maptables::kTaskNames[i];
+        for (std::size_t i = 0; i < maptables::kTraceCount; ++i) {
+            traceNames_[i] = maptables::kTraceRows[i].name;
+            traceBits_[i] = maptables::kTraceRows[i].bits;
+        }
+        return 0;
+    });
+}
+
+std::vector<std::string> CDiagMap::EditorMapRows() const { return Copy(moduleNames_); }
+std::vector<std::string> CDiagMap::EditorMapCols() const { return Copy(editorNames_); }
+std::vector<std::string> CDiagMap::TaskMapRows() const { return Copy(traceNames_); }
+std::vector<std::string> CDiagMap::TaskMapCols() const { return Copy(taskNames_); }
+std::vector<std::string> CDiagMap::EditorMapBits() const { return Copy(moduleBits_); }
+std::vector<std::string> CDiagMap::TaskMapBits() const { return Copy(traceBits_); }
+
+void CDiagMap::PopulateCheckedMap(const OutputCollection& cAllOutputs) noexcept {
+    RunModelProcedure(kModule, "PopulateCheckedMap", 0, [&] {
+        // One pass over the outputs finds every row's outputs, in the order a scan of that
+        // row finds them; the links below are then made exactly as the row scans make them.
+        const OutputIndex index(std::span(moduleNames_.data(), maptables::kModuleCount),
+                                std::span(traceNames_.data(), maptables::kTraceCount), cAllOutputs);
+        for (std::size_t r = 0; r < maptables::kModuleCount; ++r)
+            for (std::size_t k = 1; k <= maptables::kEditorCount; ++k) {
+                if (!BitSet(moduleBits_[r], k)) continue;
+                const std::string& editor = editorNames_[k - 1];
+                AddTraceSetting(editor);
+                if (index.Usable())
+                    LinkFound("LinkTraceSettings2Modules", editor, 0,
+                              [&]() -> const OutputList& { return index.ModuleMatches(r); });
+                else
+                    LinkTraceSettings2Modules(moduleNames_[r], editor, cAllOutputs);
+            }
+        for (std::size_t r = 0; r < maptables::kTraceCount; ++r)
+            for (std::size_t k = 1; k <= maptables::kTaskCount; ++k) {
+                if (!BitSet(traceBits_[r], k)) continue;
+                const std::string& task = taskNames_[k - 1];
+                AddTraceSetting(task);
+                if (index.Usable())
+                    LinkFound("LinkTraceSettings2Modules2", task, 1,
+                              [&]() -> const OutputList& { return index.TraceMatches(r); });
+                else
+                    LinkTraceSettings2Modules2(traceNames_[r], task, cAllOutputs);
+            }
+        return 0;
+    });
+}
+
+namespace {
+
+OutputList ToList(const CollectionRef<COutput>& found) {
+    return found ? OutputList(found->begin(), found->end()) : OutputList{};
+}
+
+}  // namespace
+
+std::int32_t CDiagMap::LinkTraceSettings2Modules(std::string_view sOutputName, std::string_view sTraceName,
+                                                 const OutputCollection& cAllOutputs) noexcept {
+    OutputList found;
+    return LinkFound("LinkTraceSettings2Modules", sTraceName, 0, [&]() -> const OutputList& {
+        found = ToList(GetOutput(sOutputName, cAllOutputs));
+        return found;
+    });
+}
+
+std::int32_t CDiagMap::LinkTraceSettings2Modules2(std::string_view sOutputName, std::string_view sTraceName,
+                                                  const OutputCollection& cAllOutputs) noexcept {
+    OutputList found;
+    return LinkFound("LinkTraceSettings2Modules2", sTraceName, 1, [&]() -> const OutputList& {
+        found = ToList(GetOutput2(sOutputName, cAllOutputs));
+        return found;
+    });
+}
+
+template <class Find>
+std::int32_t CDiagMap::LinkFound(std::string_view procedure, std::string_view sTraceName, std::int32_t result,
+                                 Find&& find) noexcept {
+    // On an error the result was never assigned, so the procedure yields 0.
+    return RunModelProcedure(kModule, procedure, std::int32_t{0}, [&] {
+        const OutputList& found = find();
+        if (found.empty()) return result;
+        const std::shared_ptr<CTraceSetting> setting = GetTraceSetting(sTraceName);
+        if (!setting) return result;
+        for (const auto& output : found) {
+            // The first duplicate stops the procedure; links already made stay.
+            output->AddTraceSetting(setting);
+            setting->AddOutput(output);
+        }
+        return result;
+    });
+}
+
+CollectionRef<COutput> CDiagMap::GetOutput(std::string_view sOutputName, const OutputCollection& cAllOutputs) const {
+    return RunRaising("GetOutput", [&] {
+        CollectionRef<COutput> found;
+        for (const auto& output : cAllOutputs) {
+            if (!output) throw RuntimeError(err::kObjectRequired, "Object variable not set");
+            if (!ContainsNoCase(output->Key, sOutputName)) continue;
+            if (!found) found = NewCollection<COutput>();
+            found->Add(output);
+        }
+        return found;
+    });
+}
+
+CollectionRef<COutput> CDiagMap::GetOutput2(std::string_view sOutputName, const OutputCollection& cAllOutputs) const {
+    return RunRaising("GetOutput2", [&] {
+        const auto parts = SplitTraceName(sOutputName);
+        if (!parts) throw RuntimeError(err::kSubscript, "Subscript out of range");
+        CollectionRef<COutput> found;
+        for (const auto& output : cAllOutputs) {
+            if (!output) throw RuntimeError(err::kObjectRequired, "Object variable not set");
+            if (!EqualsNoCase(output->Parent, parts->component) || !EqualsNoCase(output->Name, parts->trace))
+                continue;
+            if (!found) found = NewCollection<COutput>();
+            found->Add(output);
+        }
+        return found;
+    });
+}
+
+std::shared_ptr<CTraceSetting> CDiagMap::GetTraceSetting(std::string_view sTraceName) const noexcept {
+    return RunModelProcedure(kModule, "GetTraceSetting", std::shared_ptr<CTraceSetting>{},
+                             [&] { return allTraceSettings_->Find(sTraceName); });
+}
+
+std::int32_t CDiagMap::AddTraceSetting(std::string_view sTraceName) noexcept {
+    return RunModelProcedure(kModule, "AddTraceSetting", std::int32_t{0}, [&] {
+        if (!allTraceSettings_->Contains(sTraceName)) {
+            auto setting = std::make_shared<CTraceSetting>();
+            setting->Name = std::string(sTraceName);
+            allTraceSettings_->Add(std::move(setting), sTraceName);
+        }
+        return std::int32_t{1};
+    });
+}
+
+}  // namespace diags
