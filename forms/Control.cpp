@@ -108,6 +108,43 @@ void Control::SetFont(std::string_view faceName, double points) {
     Touch("Font");
 }
 
+void Control::SetFontBold(bool value) {
+    if (fontBold_ == value) return;
+    fontBold_ = value;
+    Touch("FontBold");
+}
+
+void Control::SetBackColor(std::uint32_t colour) {
+    if (backColor_ == colour) return;
+    backColor_ = colour;
+    Touch("BackColor");
+}
+
+void Control::SetForeColor(std::uint32_t colour) {
+    if (foreColor_ == colour) return;
+    foreColor_ = colour;
+    Touch("ForeColor");
+}
+
+void Control::SetMousePointer(std::int16_t value) {
+    if (value < 0 || value > 99) throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
+    mousePointer_ = value;
+    Touch("MousePointer");
+}
+
+void Control::ZOrder(std::int16_t position) {
+    static std::int64_t front = 0, back = 0;
+    if (position == 0) zOrderRank_ = ++front;
+    else if (position == 1) zOrderRank_ = --back;
+    else throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
+    Touch("ZOrder");
+}
+
+void Control::Refresh() {
+    ++refreshCount_;
+    Touch("Refresh");
+}
+
 bool Control::HasFocus() const noexcept { return form_ != nullptr && form_->activeControl_ == this; }
 
 void Control::SetFocus() {

@@ -91,6 +91,28 @@ public:
     double FontSize() const noexcept { return fontSize_; }
     void SetFont(std::string_view faceName, double points) override;
 
+    bool FontBold() const noexcept { return fontBold_; }
+    void SetFontBold(bool value);
+
+    // Colours as Windows COLORREF values (0x00BBGGRR) or system colours (0x800000nn).
+    std::uint32_t BackColor() const noexcept { return backColor_; }
+    void SetBackColor(std::uint32_t colour);
+    std::uint32_t ForeColor() const noexcept { return foreColor_; }
+    void SetForeColor(std::uint32_t colour);
+
+    // The pointer shown over the control (0 default, 9 west-east arrow, 11 hourglass ...).
+    std::int16_t MousePointer() const noexcept { return mousePointer_; }
+    void SetMousePointer(std::int16_t value);
+
+    // ZOrder(0) brings the control in front of its siblings; 1 sends it to the back.
+    // ZOrderRank orders siblings: higher is nearer the front.
+    void ZOrder(std::int16_t position = 0);
+    std::int64_t ZOrderRank() const noexcept { return zOrderRank_; }
+
+    // Repaint at once (counted, so tests can see that a repaint was asked for).
+    void Refresh();
+    std::int32_t RefreshCount() const noexcept { return refreshCount_; }
+
     std::string ToolTipText;
     std::string Tag;
 
@@ -128,6 +150,12 @@ private:
     platform::WindowHandle hwnd_ = 0;
     std::string fontName_ = "MS Sans Serif";
     double fontSize_ = 8.25;
+    bool fontBold_ = false;
+    std::uint32_t backColor_ = 0x8000000F;  // button face
+    std::uint32_t foreColor_ = 0x80000012;  // button text
+    std::int16_t mousePointer_ = 0;
+    std::int64_t zOrderRank_ = 0;
+    std::int32_t refreshCount_ = 0;
 };
 
 }  // namespace diags::forms

@@ -64,11 +64,6 @@ void Form::SetReservedTop(std::int32_t height) {
     Touch("ReservedTop");
 }
 
-void Form::SetMousePointer(std::int16_t value) {
-    mousePointer_ = value;
-    Touch("MousePointer");
-}
-
 void Form::SetIcon(platform::PicturePtr icon) {
     icon_ = std::move(icon);
     Touch("Icon");
@@ -116,8 +111,6 @@ bool Form::CloseWith(std::int16_t unloadMode) {
     SetVisible(false);
     return true;
 }
-
-void Form::Refresh() { ++refreshCount_; }
 
 void Form::UserResize(std::int32_t width, std::int32_t height) {
     SetWidth(std::max(0, width));

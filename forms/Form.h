@@ -73,9 +73,6 @@ public:
 
     bool KeyPreview() const noexcept { return keyPreview_; }
     void SetKeyPreview(bool value) noexcept { keyPreview_ = value; }
-    // The form's own mouse pointer (0 default, 11 hourglass ...).
-    std::int16_t MousePointer() const noexcept { return mousePointer_; }
-    void SetMousePointer(std::int16_t value);
     platform::PicturePtr Icon() const noexcept { return icon_; }
     void SetIcon(platform::PicturePtr icon);
     // 0 normal, 1 minimised, 2 maximised.
@@ -96,9 +93,6 @@ public:
     // Unload from code: QueryUnload(mode 1), then Unload; either may cancel.
     // Returns true when the form unloaded.
     bool Unload();
-    // Repaint at once (counted, so tests can see that a panel was painted).
-    void Refresh();
-    std::int32_t RefreshCount() const noexcept { return refreshCount_; }
 
     // --- what the user does
     // The window's close command: QueryUnload(mode 0), then Unload. True when unloaded.
@@ -129,14 +123,12 @@ private:
     std::int32_t nonClientHeight_ = 450;
     std::int32_t reservedTop_ = 0;
     bool keyPreview_ = false;
-    std::int16_t mousePointer_ = 0;
     platform::PicturePtr icon_;
     std::int16_t windowState_ = 0;
     Control* activeControl_ = nullptr;  // non-owning; one of controls_
     bool loaded_ = true;
     bool modal_ = false;
     ModalLoop modalLoop_;
-    std::int32_t refreshCount_ = 0;
 };
 
 }  // namespace diags::forms

@@ -1,0 +1,379 @@
+#include "forms/TreeView.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "base/RuntimeError.h"
+#include "base/Text.h"
+#include "forms/BarControls.h"
+#include "forms/BasicControls.h"
+#include "forms/Errors.h"
+
+namespace diags::forms {
+
+namespace {
+constexpr std::int16_t kSpace = 32, kLeft = 37, kUp = 38, kRight = 39, kDown = 40;
+
+bool TextBefore(const Node& a, const Node& b) {
+    return FoldCase(a.Text()) < FoldCase(b.Text());
+}
+}  // namespace
+
+// ------------------------------------------------------------------ Node
+
+Node::Node(Token, TreeView& tree, std::string key, std::string text, std::string image)
+    : tree_(&tree), key_(std::move(key)), text_(std::move(text)), image_(std::move(image)) {}
+
+void Node::Changed(std::string_view property) { tree_->NodeChanged(this, property); }
+
+void Node::SetText(std::string_view text) {
+    if (text_ == text) return;
+    text_ = std::string(text);
+    Changed("Text");
+    if (parent_ == nullptr && tree_->sorted_) {
+        tree_->Unlink(*this);
+        tree_->InsertSortedRoot(*this);
+    }
+}
+
+void Node::SetImage(std::string_view imageKey) {
+    if (image_ == imageKey) return;
+    image_ = std::string(imageKey);
+    Changed("Image");
+}
+
+Node* Node::Root() noexcept {
+    Node* n = this;
+    while (n->parent_ != nullptr) n = n->parent_;
+    return n;
+}
+
+Node* Node::FirstSibling() const noexcept { return parent_ ? parent_->firstChild_ : tree_->firstRoot_; }
+Node* Node::LastSibling() const noexcept { return parent_ ? parent_->lastChild_ : tree_->lastRoot_; }
+
+void Node::SetChecked(bool value) {
+    if (checked_ == value) return;
+    checked_ = value;
+    Changed("Checked");
+}
+
+void Node::SetExpanded(bool value) {
+    if (expanded_ == value) return;
+    expanded_ = value;
+    Changed("Expanded");
+}
+
+void Node::SetBold(bool value) {
+    if (bold_ == value) return;
+    bold_ = value;
+    Changed("Bold");
+}
+
+void Node::SetForeColor(std::uint32_t colour) {
+    if (foreColor_ == colour) return;
+    foreColor_ = colour;
+    Changed("ForeColor");
+}
+
+bool Node::Selected() const noexcept { return tree_->selected_ == this; }
+
+void Node::SetSelected(bool value) {
+    if (value) tree_->SetSelectedItem(this);
+    else if (Selected()) tree_->SetSelectedItem(nullptr);
+}
+
+bool Node::Reachable() const noexcept {
+    for (const Node* p = parent_; p != nullptr; p = p->parent_)
+        if (!p->expanded_) return false;
+    return true;
+}
+
+void Node::EnsureVisible() {
+    for (Node* p = parent_; p != nullptr; p = p->parent_) p->SetExpanded(true);
+    tree_->ScrollTo(*this);
+}
+
+// ------------------------------------------------------------------ TreeView
+
+TreeView::TreeView(std::string name, int index) : Control(ControlKind::TreeView, std::move(name), index) {}
+
+TreeView::~TreeView() = default;
+
+Node& TreeView::Add(Node* relative, Relationship relationship, std::string_view key, std::string_view text,
+                    std::string_view image) {
+    if (relative != nullptr && &relative->Tree() != this) throw RuntimeError(err::kElementNotFound, "Element not found");
+    std::string folded = FoldCase(key);
+    if (!key.empty() && byKey_.contains(folded)) throw RuntimeError(err::kKeyNotUnique, "Key is not unique in collection");
+
+    nodes_.push_back(std::make_unique<Node>(Node::Token(), *this, std::string(key), std::string(text), std::string(image)));
+    Node& node = *nodes_.back();
+    node.index_ = static_cast<std::int32_t>(nodes_.size());
+    if (!key.empty()) byKey_.emplace(std::move(folded), &node);
+
+    if (relative == nullptr) {
+        if (sorted_) InsertSortedRoot(node);
+        else Link(node, nullptr, relationship == Relationship::First ? firstRoot_ : nullptr);
+    } else {
+        switch (relationship) {
+            case Relationship::Child: Link(node, relative, nullptr); break;
+            case Relationship::First: Link(node, relative->parent_, relative->FirstSibling()); break;
+            case Relationship::Last: Link(node, relative->parent_, nullptr); break;
+            case Relationship::Next: Link(node, relative->parent_, relative->next_); break;
+            case Relationship::Previous: Link(node, relative->parent_, relative); break;
+        }
+        if (node.parent_ == nullptr && sorted_) {
+            Unlink(node);
+            InsertSortedRoot(node);
+        }
+    }
+    NodeChanged(&node, "");
+    return node;
+}
+
+Node& TreeView::AddRoot(std::string_view key, std::string_view text, std::string_view image) {
+    return Add(nullptr, Relationship::Last, key, text, image);
+}
+
+Node& TreeView::AddChild(Node& parent, std::string_view key, std::string_view text, std::string_view image) {
+    return Add(&parent, Relationship::Child, key, text, image);
+}
+
+void TreeView::Link(Node& node, Node* parent, Node* before) {
+    Node*& first = parent ? parent->firstChild_ : firstRoot_;
+    Node*& last = parent ? parent->lastChild_ : lastRoot_;
+    node.parent_ = parent;
+    node.next_ = before;
+    node.previous_ = before ? before->previous_ : last;
+    if (node.previous_) node.previous_->next_ = &node;
+    else first = &node;
+    if (before) before->previous_ = &node;
+    else last = &node;
+    if (parent) ++parent->childCount_;
+}
+
+void TreeView::Unlink(Node& node) {
+    Node*& first = node.parent_ ? node.parent_->firstChild_ : firstRoot_;
+    Node*& last = node.parent_ ? node.parent_->lastChild_ : lastRoot_;
+    if (node.previous_) node.previous_->next_ = node.next_;
+    else first = node.next_;
+    if (node.next_) node.next_->previous_ = node.previous_;
+    else last = node.previous_;
+    if (node.parent_) --node.parent_->childCount_;
+    node.next_ = node.previous_ = nullptr;
+}
+
+void TreeView::InsertSortedRoot(Node& node) {
+    // Search from the end: nodes usually arrive in order, so this is constant time then.
+    Node* after = lastRoot_;
+    while (after != nullptr && TextBefore(node, *after)) after = after->previous_;
+    Link(node, nullptr, after ? after->next_ : firstRoot_);
+}
+
+void TreeView::SortRoots() {
+    std::vector<Node*> roots;
+    for (Node* n = firstRoot_; n != nullptr; n = n->next_) roots.push_back(n);
+    std::stable_sort(roots.begin(), roots.end(), [](Node* a, Node* b) { return TextBefore(*a, *b); });
+    firstRoot_ = lastRoot_ = nullptr;
+    for (Node* n : roots) {
+        n->next_ = n->previous_ = nullptr;
+        Link(*n, nullptr, nullptr);
+    }
+}
+
+void TreeView::Remove(Node& node) {
+    if (&node.Tree() != this) throw RuntimeError(err::kElementNotFound, "Element not found");
+    std::vector<Node*> removed;
+    RemoveRecursive(node, removed);
+    Unlink(node);
+    for (Node* n : removed) {
+        if (!n->key_.empty()) byKey_.erase(FoldCase(n->key_));
+        if (selected_ == n) selected_ = nullptr;
+    }
+    const std::unordered_set<const Node*> gone(removed.begin(), removed.end());
+    std::erase_if(nodes_, [&](const std::unique_ptr<Node>& p) { return gone.contains(p.get()); });
+    Renumber();
+    NodeChanged(nullptr, "");
+}
+
+void TreeView::RemoveRecursive(Node& node, std::vector<Node*>& removed) {
+    removed.push_back(&node);
+    for (Node* c = node.firstChild_; c != nullptr; c = c->next_) RemoveRecursive(*c, removed);
+}
+
+void TreeView::Renumber() {
+    for (std::size_t i = 0; i < nodes_.size(); ++i) nodes_[i]->index_ = static_cast<std::int32_t>(i + 1);
+}
+
+void TreeView::Clear() {
+    selected_ = nullptr;
+    firstRoot_ = lastRoot_ = nullptr;
+    byKey_.clear();
+    nodes_.clear();
+    topRow_ = 0;
+    NodeChanged(nullptr, "");
+}
+
+Node& TreeView::Item(std::string_view key) const {
+    Node* node = Find(key);
+    if (node == nullptr) throw RuntimeError(err::kElementNotFound, "Element not found");
+    return *node;
+}
+
+Node& TreeView::Item(std::int32_t index) const {
+    if (index < 1 || index > Count()) throw RuntimeError(err::kIndexOutOfBounds, "Index out of bounds");
+    return *nodes_[index - 1];
+}
+
+Node* TreeView::Find(std::string_view key) const noexcept {
+    if (key.empty()) return nullptr;
+    auto it = byKey_.find(FoldCase(key));
+    return it == byKey_.end() ? nullptr : it->second;
+}
+
+void TreeView::SetSorted(bool value) {
+    sorted_ = value;
+    if (value) SortRoots();
+    Touch("Sorted");
+    NodeChanged(nullptr, "");
+}
+
+void TreeView::SetCheckboxes(bool value) {
+    checkboxes_ = value;
+    Touch("Checkboxes");
+}
+
+void TreeView::SetImageList(ImageList* images) {
+    imageList_ = images;
+    Touch("ImageList");
+}
+
+void TreeView::SetSelectedItem(Node* node) {
+    if (node != nullptr && &node->Tree() != this) throw RuntimeError(err::kElementNotFound, "Element not found");
+    if (selected_ == node) return;
+    Node* previous = selected_;
+    selected_ = node;
+    if (previous) previous->Changed("Selected");
+    if (node) node->Changed("Selected");
+}
+
+std::int32_t TreeView::VisibleRowCount() const noexcept { return std::max(1, Height() / kRowHeight); }
+
+std::int32_t TreeView::RowOf(const Node& node) const {
+    if (!node.Reachable()) return -1;
+    std::int32_t row = 0;
+    for (Node* n = firstRoot_; n != nullptr; n = NextReachable(*n), ++row)
+        if (n == &node) return row;
+    return -1;
+}
+
+Node* TreeView::HitTest(float x, float y) const {
+    if (x < 0 || y < 0 || x >= static_cast<float>(std::max(Width(), 1))) return nullptr;
+    const std::int32_t row = topRow_ + static_cast<std::int32_t>(y) / kRowHeight;
+    std::int32_t r = 0;
+    for (Node* n = firstRoot_; n != nullptr; n = NextReachable(*n), ++r)
+        if (r == row) return n;
+    return nullptr;
+}
+
+Node* TreeView::NextReachable(Node& node) const {
+    if (node.expanded_ && node.firstChild_) return node.firstChild_;
+    for (Node* n = &node; n != nullptr; n = n->parent_)
+        if (n->next_) return n->next_;
+    return nullptr;
+}
+
+Node* TreeView::PreviousReachable(Node& node) const {
+    if (node.previous_ == nullptr) return node.parent_;
+    Node* n = node.previous_;
+    while (n->expanded_ && n->lastChild_) n = n->lastChild_;
+    return n;
+}
+
+void TreeView::ScrollTo(const Node& node) {
+    const std::int32_t row = RowOf(node);
+    if (row < 0) return;
+    const std::int32_t rows = VisibleRowCount();
+    if (row < topRow_) topRow_ = row;
+    else if (row >= topRow_ + rows) topRow_ = row - rows + 1;
+    Touch("TopRow");
+}
+
+void TreeView::RaiseKeyDown(std::int16_t& keyCode, std::int16_t shiftState) { KeyDown(keyCode, shiftState); }
+
+void TreeView::UserClickNode(Node& node) {
+    if (!EffectivelyEnabled() || !EffectivelyVisible() || &node.Tree() != this) return;
+    node.EnsureVisible();
+    const float y = static_cast<float>((RowOf(node) - topRow_) * kRowHeight + kRowHeight / 2);
+    float x = 0;
+    for (const Node* p = node.parent_; p != nullptr; p = p->parent_) x += kIndent;
+    x += kIndent + (checkboxes_ ? kCheckWidth : 0) + 60;
+    if (Parent() != nullptr) SetFocus();
+    MouseDown(button::kLeft, 0, x, y);
+    SetSelectedItem(&node);
+    NodeClick(node);
+    MouseUp(button::kLeft, 0, x, y);
+    Click();
+}
+
+void TreeView::UserToggleCheck(Node& node) {
+    if (!EffectivelyEnabled() || !EffectivelyVisible() || !checkboxes_ || &node.Tree() != this) return;
+    node.EnsureVisible();
+    const float y = static_cast<float>((RowOf(node) - topRow_) * kRowHeight + kRowHeight / 2);
+    float x = 0;
+    for (const Node* p = node.parent_; p != nullptr; p = p->parent_) x += kIndent;
+    x += kIndent + kCheckWidth / 2;
+    if (Parent() != nullptr) SetFocus();
+    MouseDown(button::kLeft, 0, x, y);
+    UserToggle(node);
+    MouseUp(button::kLeft, 0, x, y);
+}
+
+void TreeView::UserToggle(Node& node) {
+    node.SetChecked(!node.checked_);
+    NodeCheck(node);
+}
+
+void TreeView::UserKey(std::int16_t keyCode, std::int16_t shiftState) {
+    if (!EffectivelyEnabled() || !EffectivelyVisible()) return;
+    KeyDown(keyCode, shiftState);
+    if (keyCode == 0) return;
+    if (keyCode == kSpace || (keyCode >= 'A' && keyCode <= 'Z') || (keyCode >= '0' && keyCode <= '9')) {
+        std::int16_t keyAscii = keyCode;
+        KeyPress(keyAscii);
+        if (keyAscii == 0) return;
+    }
+    Node* node = selected_;
+    if (node == nullptr) return;
+    switch (keyCode) {
+        case kSpace:
+            if (checkboxes_) UserToggle(*node);
+            break;
+        case kDown:
+        case kUp: {
+            Node* next = keyCode == kDown ? NextReachable(*node) : PreviousReachable(*node);
+            if (next != nullptr) {
+                SetSelectedItem(next);
+                ScrollTo(*next);
+                NodeClick(*next);
+            }
+            break;
+        }
+        case kLeft:
+            if (node->expanded_ && node->firstChild_) UserToggleExpanded(*node);
+            break;
+        case kRight:
+            if (!node->expanded_ && node->firstChild_) UserToggleExpanded(*node);
+            break;
+        default: break;
+    }
+}
+
+void TreeView::UserToggleExpanded(Node& node) {
+    if (&node.Tree() != this || node.firstChild_ == nullptr) return;
+    const bool expand = !node.expanded_;
+    node.SetExpanded(expand);
+    if (expand) Expand(node);
+    else Collapse(node);
+}
+
+}  // namespace diags::forms

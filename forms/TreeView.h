@@ -1,0 +1,191 @@
+#pragma once
+// Tree view model with nodes. Nodes are owned by the tree; keys are unique (compared without
+// regard to case) and found in constant time; sibling, child and index navigation are
+// constant time, so trees of 100,000 nodes stay fast.
+//
+// Notifications: a node's check mark set from code raises nothing; the user's toggle (mouse
+// on the check box, or space on the selected node) raises MouseDown (mouse only) and then
+// NodeCheck. A user's click on a node raises MouseDown, NodeClick, MouseUp and Click.
+// Selecting a node from code raises nothing.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "forms/Control.h"
+
+namespace diags::forms {
+
+class ImageList;
+class TreeView;
+
+// Relationship of a new node to its relative node.
+enum class Relationship : std::int16_t { First = 0, Last = 1, Next = 2, Previous = 3, Child = 4 };
+
+class Node {
+public:
+    // Only the tree creates nodes (the token's constructor is private to it).
+    class Token {
+        friend class TreeView;
+        Token() = default;
+    };
+    Node(Token, TreeView& tree, std::string key, std::string text, std::string image);
+    Node(const Node&) = delete;
+    Node& operator=(const Node&) = delete;
+
+    TreeView& Tree() const noexcept { return *tree_; }
+    const std::string& Key() const noexcept { return key_; }
+    const std::string& Text() const noexcept { return text_; }
+    void SetText(std::string_view text);
+    // Image key in the tree's image list ("" = none).
+    const std::string& Image() const noexcept { return image_; }
+    void SetImage(std::string_view imageKey);
+
+    Node* Parent() const noexcept { return parent_; }
+    Node* Root() noexcept;
+    Node* Child() const noexcept { return firstChild_; }  // first child
+    std::int32_t Children() const noexcept { return childCount_; }
+    Node* Next() const noexcept { return next_; }
+    Node* Previous() const noexcept { return previous_; }
+    Node* FirstSibling() const noexcept;
+    Node* LastSibling() const noexcept;
+    // 1-based position in the tree's Nodes collection (order of adding).
+    std::int32_t Index() const noexcept { return index_; }
+
+    bool Checked() const noexcept { return checked_; }
+    void SetChecked(bool value);  // raises no notification
+    bool Expanded() const noexcept { return expanded_; }
+    void SetExpanded(bool value);
+    bool Bold() const noexcept { return bold_; }
+    void SetBold(bool value);
+    std::uint32_t ForeColor() const noexcept { return foreColor_; }
+    void SetForeColor(std::uint32_t colour);
+    bool Selected() const noexcept;
+    void SetSelected(bool value);
+    // Expands every ancestor and scrolls the node into the visible rows.
+    void EnsureVisible();
+    // Visible when every ancestor is expanded.
+    bool Reachable() const noexcept;
+
+    std::string Tag;
+
+private:
+    friend class TreeView;
+    void Changed(std::string_view property);
+
+    TreeView* tree_;  // non-owning; the tree owns the node
+    std::string key_, text_, image_;
+    Node* parent_ = nullptr;
+    Node* firstChild_ = nullptr;
+    Node* lastChild_ = nullptr;
+    Node* next_ = nullptr;
+    Node* previous_ = nullptr;
+    std::int32_t childCount_ = 0;
+    std::int32_t index_ = 0;
+    bool checked_ = false, expanded_ = false, bold_ = false;
+    std::uint32_t foreColor_ = 0x80000008;  // window text
+};
+
+class TreeView : public Control {
+public:
+    explicit TreeView(std::string name, int index = -1);
+    ~TreeView() override;
+
+    // --- the Nodes collection
+    // Adds a node. With a relative node, the relationship places it (Child = last child of
+    // the relative). Without one, it becomes the last top-level node (first for First).
+    // A duplicate key is error 35602; a relative from another tree is error 35601.
+    Node& Add(Node* relative, Relationship relationship, std::string_view key, std::string_view text,
+              std::string_view image = {});
+    Node& AddRoot(std::string_view key, std::string_view text, std::string_view image = {});
+    Node& AddChild(Node& parent, std::string_view key, std::string_view text, std::string_view image = {});
+    // Removes the node with its descendants.
+    void Remove(Node& node);
+    void Clear();
+    std::int32_t Count() const noexcept { return static_cast<std::int32_t>(nodes_.size()); }
+    // Item by key (error 35601 when missing) or by 1-based index (error 35600).
+    Node& Item(std::string_view key) const;
+    Node& Item(std::int32_t index) const;
+    Node* Find(std::string_view key) const noexcept;
+    // The first top-level node; the others follow through Next().
+    Node* FirstRoot() const noexcept { return firstRoot_; }
+    Node* LastRoot() const noexcept { return lastRoot_; }
+
+    // --- control properties
+    // Sorted keeps the top-level nodes in alphabetical order of their texts (compared
+    // without regard to case); nodes under a parent keep the order they were added in.
+    bool Sorted() const noexcept { return sorted_; }
+    void SetSorted(bool value);
+    bool Checkboxes() const noexcept { return checkboxes_; }
+    void SetCheckboxes(bool value);
+    ImageList* ImageListControl() const noexcept { return imageList_; }
+    void SetImageList(ImageList* images);  // non-owning; null takes it away
+    Node* SelectedItem() const noexcept { return selected_; }
+    void SetSelectedItem(Node* node);  // raises nothing
+
+    // Rows: each reachable node is one row of RowHeight twips; TopRow is the first row shown.
+    static constexpr std::int32_t kRowHeight = 255;
+    static constexpr std::int32_t kIndent = 285;      // per level, twips
+    static constexpr std::int32_t kCheckWidth = 255;  // check box left of the text
+    std::int32_t TopRow() const noexcept { return topRow_; }
+    std::int32_t VisibleRowCount() const noexcept;
+    // The node at the point (twips, relative to the control), or null.
+    Node* HitTest(float x, float y) const;
+    // The row of a reachable node (0-based), or -1.
+    std::int32_t RowOf(const Node& node) const;
+
+    // --- notifications
+    Signal<Node&> NodeClick;
+    Signal<Node&> NodeCheck;
+    Signal<Node&> Expand;
+    Signal<Node&> Collapse;
+    Signal<> Click;
+    Signal<std::int16_t& /*keyCode*/, std::int16_t /*shift*/> KeyDown;
+    Signal<std::int16_t& /*keyAscii*/> KeyPress;
+    Signal<std::int16_t /*button*/, std::int16_t /*shift*/, float /*x*/, float /*y*/> MouseDown;
+    Signal<std::int16_t, std::int16_t, float, float> MouseUp;
+    // Renderer hook: a node's state changed (property name), or nodes were added/removed ("").
+    Signal<Node*, std::string_view> NodeChanged;
+
+    void RaiseKeyDown(std::int16_t& keyCode, std::int16_t shiftState) override;
+
+    // --- what the user does (nothing happens while the tree cannot be reached)
+    // Clicks the node's text: MouseDown, selection, NodeClick, MouseUp, Click.
+    void UserClickNode(Node& node);
+    // Clicks the node's check box: MouseDown, toggle, NodeCheck, MouseUp.
+    void UserToggleCheck(Node& node);
+    // A key while the tree has the focus: KeyDown; for a character KeyPress; then the
+    // tree's own action: space toggles the selected node's check box (NodeCheck), Up and
+    // Down move the selection (NodeClick), Left/Right collapse/expand.
+    void UserKey(std::int16_t keyCode, std::int16_t shiftState = 0);
+    // Expands or collapses the node with its plus/minus sign (Expand/Collapse).
+    void UserToggleExpanded(Node& node);
+
+private:
+    friend class Node;
+    void Link(Node& node, Node* parent, Node* before);
+    void Unlink(Node& node);
+    void InsertSortedRoot(Node& node);
+    void SortRoots();
+    void RemoveRecursive(Node& node, std::vector<Node*>& removed);
+    void Renumber();
+    void UserToggle(Node& node);
+    Node* NextReachable(Node& node) const;
+    Node* PreviousReachable(Node& node) const;
+    void ScrollTo(const Node& node);
+
+    std::vector<std::unique_ptr<Node>> nodes_;           // by index - 1
+    std::unordered_map<std::string, Node*> byKey_;       // folded key -> node
+    Node* firstRoot_ = nullptr;
+    Node* lastRoot_ = nullptr;
+    Node* selected_ = nullptr;
+    ImageList* imageList_ = nullptr;  // non-owning; the form owns the image list
+    bool sorted_ = false;
+    bool checkboxes_ = false;
+    std::int32_t topRow_ = 0;
+};
+
+}  // namespace diags::forms
