@@ -1,0 +1,73 @@
+#pragma once
+// The few file operations the file store needs, with durable-write guarantees, as RAII types.
+// Two implementations: POSIX (FileIoPosix.cpp) and Windows (FileIoWin32.cpp).
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/registry/Status.h"
+
+namespace diags::platform::registry::io {
+
+struct FileId {
+    std::uint64_t device = 0, inode = 0, size = 0;
+};
+
+class File {
+public:
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Opens for reading; `missing` is set (and Ok returned) when the file does not exist.
+    static Status OpenRead(const std::string& path, File& out, bool& missing);
+    // Opens for reading and writing, creating it when `create` (fails if it exists then).
+    static Status OpenWrite(const std::string& path, bool create, File& out);
+
+    Status Id(FileId& id) const;
+    // Reads from `offset` to the end.
+    Status ReadFrom(std::uint64_t offset, std::string& out) const;
+    // Writes all of `bytes` at `offset`.
+    Status WriteAt(std::uint64_t offset, std::string_view bytes);
+    Status Truncate(std::uint64_t size);
+    // Flushes data and size to the disk.
+    Status Sync();
+    bool IsOpen() const noexcept { return handle_ != kNone; }
+
+private:
+    static constexpr std::intptr_t kNone = -1;
+    std::intptr_t handle_ = kNone;
+    std::string path_;
+};
+
+// An exclusive lock on a lock file, held until destruction. Fails (does not wait forever)
+// after `timeoutMs`.
+class ExclusiveLock {
+public:
+    ExclusiveLock() = default;
+    ~ExclusiveLock();
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+    Status Acquire(const std::string& lockPath, int timeoutMs);
+    bool Held() const noexcept { return handle_ != -1; }
+
+private:
+    std::intptr_t handle_ = -1;
+};
+
+// Renames over an existing file atomically.
+Status ReplaceFile(const std::string& from, const std::string& to);
+// Makes a completed rename in `dir` durable (no-op where the system does that itself).
+Status SyncDirectory(const std::string& dir);
+void RemoveFile(const std::string& path) noexcept;
+// A new unique name in the directory of `path` for a temporary file.
+std::string TemporaryNameFor(const std::string& path);
+std::string DirectoryOf(const std::string& path);
+// Creates the directory of `path` and its parents when missing.
+Status EnsureDirectoryFor(const std::string& path);
+std::string ErrorText(int error);
+
+}  // namespace diags::platform::registry::io

@@ -1,0 +1,228 @@
+#include "platform/registry/FileStore.h"
+
+#include <algorithm>
+
+#include "platform/registry/FileIo.h"
+#include "platform/registry/RegFile.h"
+
+namespace diags::platform::registry {
+namespace {
+
+constexpr int kLockTimeoutMs = 15000;
+
+std::size_t CountLines(std::string_view text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// Removes a temporary file unless it was handed over (renamed into place).
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+    ~TemporaryFile() {
+        if (!path_.empty()) io::RemoveFile(path_);
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    const std::string& Path() const noexcept { return path_; }
+    void Release() noexcept { path_.clear(); }
+
+private:
+    std::string path_;
+};
+
+std::string WholeRegistryText(const RegKey& tree) {
+    std::string text;
+    for (const auto& hive : tree.Children()) FormatTree(*hive, hive->Name(), text);
+    return text;
+}
+
+}  // namespace
+
+class FileStore::Lock : public io::ExclusiveLock {};
+
+void AppendTreeChanges(const RegKey& key, const std::string& path, std::vector<KeyChange>& out) {
+    KeyChange change;
+    change.path = path;
+    for (const auto& v : key.Values()) change.values.push_back({v.name, v.value});
+    out.push_back(std::move(change));
+    for (const auto& child : key.Children()) AppendTreeChanges(*child, path + "\\" + child->Name(), out);
+}
+
+Status WriteFileAtomically(const std::string& file, std::string_view bytes) {
+    TemporaryFile temp(io::TemporaryNameFor(file));
+    {
+        io::File out;
+        if (Status s = io::File::OpenWrite(temp.Path(), true, out); !s) return s;
+        if (Status s = out.WriteAt(0, bytes); !s) return s;
+        if (Status s = out.Sync(); !s) return s;
+    }
+    if (Status s = io::ReplaceFile(temp.Path(), file); !s) return s;
+    temp.Release();
+    return io::SyncDirectory(io::DirectoryOf(file));
+}
+
+FileStore::FileStore(std::string path) : path_(std::move(path)) {}
+FileStore::~FileStore() = default;
+
+bool FileStore::WantsCompaction() const noexcept {
+    if (!exists_) return false;
+    const std::uint64_t appended = intactEnd_ - std::min(baseEnd_, intactEnd_);
+    return appended >= minCompactBytes_ && static_cast<double>(appended) > compactRatio_ * static_cast<double>(baseEnd_);
+}
+
+Status FileStore::Refresh() {
+    std::lock_guard guard(mutex_);
+    Lock lock;
+    const Status locked = lock.Acquire(path_ + ".lock", kLockTimeoutMs);
+    // Without the lock (a read-only directory) the file is still read, but never rewritten.
+    return Load(locked.ok(), locked.ok() ? &lock : nullptr);
+}
+
+Status FileStore::Load(bool mayCompact, Lock* lock) {
+    io::File file;
+    bool missing = false;
+    if (Status s = io::File::OpenRead(path_, file, missing); !s) return s;
+    if (missing) {
+        tree_ = RegKey();
+        exists_ = false;
+        loaded_ = true;
+        intactEnd_ = baseEnd_ = 0;
+        intactLines_ = 0;
+        return Status::Ok();
+    }
+    io::FileId id;
+    if (Status s = file.Id(id); !s) return s;
+    bool torn = false;
+    if (loaded_ && exists_ && id.device == device_ && id.inode == inode_ && id.size >= intactEnd_) {
+        if (id.size == intactEnd_) return Status::Ok();
+        // Only what other processes appended since we last looked.
+        std::string bytes;
+        if (Status s = file.ReadFrom(intactEnd_, bytes); !s) return s;
+        ParsedFile parsed;
+        ParseOptions options;
+        options.expectHeader = false;
+        options.encoding = encoding_;
+        options.firstLine = intactLines_ + 1;
+        options.byteOffset = intactEnd_;
+        if (Status s = ParseRegFile(bytes, path_, parsed, options); !s) return s;
+        for (const auto& change : parsed.changes) tree_.Apply(change);
+        intactEnd_ = parsed.intactEnd;
+        intactLines_ += parsed.intactLines;
+        torn = parsed.tornTail;
+    } else {
+        std::string bytes;
+        if (Status s = file.ReadFrom(0, bytes); !s) return s;
+        ParsedFile parsed;
+        if (Status s = ParseRegFile(bytes, path_, parsed); !s) return s;
+        RegKey tree;
+        for (const auto& change : parsed.changes) tree.Apply(change);
+        tree_ = std::move(tree);
+        device_ = id.device;
+        inode_ = id.inode;
+        intactEnd_ = parsed.intactEnd;
+        baseEnd_ = parsed.baseEnd;
+        intactLines_ = parsed.intactLines;
+        encoding_ = parsed.encoding;
+        regedit4_ = parsed.regedit4;
+        exists_ = true;
+        loaded_ = true;
+        torn = parsed.tornTail;
+    }
+    if (mayCompact && lock && (torn || WantsCompaction())) {
+        // Best effort: the registry is read either way; a failed compaction leaves the file as it was.
+        (void)Compact();
+    }
+    return Status::Ok();
+}
+
+Status FileStore::Compact() {
+    std::lock_guard guard(mutex_);
+    const std::string bytes = EncodedHeader(FileEncoding::Utf16Le) +
+                              EncodeText(WholeRegistryText(tree_), FileEncoding::Utf16Le);
+    if (Status s = io::EnsureDirectoryFor(path_); !s) return s;
+    if (Status s = WriteFileAtomically(path_, bytes); !s) return s;
+    io::File file;
+    bool missing = false;
+    io::FileId id;
+    if (Status s = io::File::OpenRead(path_, file, missing); !s || missing) {
+        loaded_ = false;  // re-read from scratch next time
+        return s;
+    }
+    if (Status s = file.Id(id); !s) {
+        loaded_ = false;
+        return s;
+    }
+    device_ = id.device;
+    inode_ = id.inode;
+    intactEnd_ = baseEnd_ = bytes.size();
+    intactLines_ = CountLines(WholeRegistryText(tree_)) + 2;
+    encoding_ = FileEncoding::Utf16Le;
+    regedit4_ = false;
+    exists_ = true;
+    loaded_ = true;
+    return Status::Ok();
+}
+
+Status FileStore::ReadTree(std::string_view path, std::optional<RegKey>& out) {
+    std::lock_guard guard(mutex_);
+    out.reset();
+    if (Status s = Refresh(); !s) return s;
+    if (const RegKey* key = tree_.FindPath(path)) out.emplace(*key);
+    return Status::Ok();
+}
+
+Status FileStore::Apply(const std::vector<KeyChange>& changes) {
+    std::lock_guard guard(mutex_);
+    Lock lock;
+    if (Status s = lock.Acquire(path_ + ".lock", kLockTimeoutMs); !s)
+        return Status::Fail("cannot save to " + path_ + ": " + s.message());
+    if (Status s = Load(false, &lock); !s) return s;
+
+    if (!exists_ || regedit4_) {
+        // A new file (or an ANSI one, which is rewritten in the current format): write it whole.
+        RegKey saved = tree_;
+        for (const auto& change : changes) tree_.Apply(change);
+        if (Status s = Compact(); !s) {
+            tree_ = std::move(saved);
+            return Status::Fail("cannot save to " + path_ + ": " + s.message());
+        }
+        return Status::Ok();
+    }
+
+    std::string sections;
+    for (const auto& change : changes) sections += FormatChange(change);
+    const std::string text = FormatCommit(sections);
+    const std::string bytes = EncodeText(text, encoding_);
+
+    io::File file;
+    if (Status s = io::File::OpenWrite(path_, false, file); !s)
+        return Status::Fail("cannot save to " + path_ + ": " + s.message());
+    io::FileId id;
+    if (Status s = file.Id(id); !s) return s;
+    if (id.device != device_ || id.inode != inode_)
+        return Status::Fail("cannot save to " + path_ + ": the file was replaced while it was being saved");
+    auto undo = [&](const Status& why) {
+        (void)file.Truncate(intactEnd_);  // best effort; a cut-off commit is ignored anyway
+        (void)file.Sync();
+        return Status::Fail("cannot save to " + path_ + ": " + why.message());
+    };
+    if (id.size > intactEnd_) {  // a commit a crashed writer left unfinished
+        if (Status s = file.Truncate(intactEnd_); !s) return undo(s);
+    }
+    if (Status s = file.WriteAt(intactEnd_, bytes); !s) return undo(s);
+    if (Status s = file.Sync(); !s) return undo(s);
+
+    for (const auto& change : changes) tree_.Apply(change);
+    intactEnd_ += bytes.size();
+    intactLines_ += CountLines(text);
+    if (WantsCompaction()) (void)Compact();  // the commit is already durable
+    return Status::Ok();
+}
+
+Status FileStore::ExportTree(const RegKey& key, const std::string& keyPath, const std::string& file) {
+    std::string text;
+    FormatTree(key, keyPath, text);
+    return WriteFileAtomically(file, EncodedHeader(FileEncoding::Utf16Le) + EncodeText(text, FileEncoding::Utf16Le));
+}
+
+}  // namespace diags::platform::registry

@@ -1,0 +1,77 @@
+#pragma once
+// The file store: the registry kept in one registry export file.
+//
+// Durability and concurrency:
+// - Apply appends the changes as one commit (see RegFile.h) and flushes the file to disk
+//   before it returns; a commit cut off by a crash is dropped when the file is next read.
+// - Writers take an exclusive lock on "<file>.lock"; before appending, a writer reads what
+//   other processes appended since it last looked (only that part), so nobody's saved keys
+//   are lost.
+// - When the appended commits outgrow the rest of the file (or a cut-off commit is found),
+//   the file is compacted: the whole registry is written to a temporary file in the same
+//   directory, flushed, and renamed over the old one. A reader always sees either file whole.
+// - A file that cannot be parsed is reported (file, line, what is wrong) and left alone.
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/registry/RegFile.h"
+#include "platform/registry/Store.h"
+
+namespace diags::platform::registry {
+
+class FileStore final : public Store {
+public:
+    explicit FileStore(std::string path);
+    ~FileStore() override;
+    FileStore(const FileStore&) = delete;
+    FileStore& operator=(const FileStore&) = delete;
+
+    std::string Location() const override { return path_; }
+    Status ReadTree(std::string_view path, std::optional<RegKey>& out) override;
+    Status Apply(const std::vector<KeyChange>& changes) override;
+
+    // Brings the in-memory registry up to date with the file (reading only what was appended
+    // since the last look); Tree() stays valid until the next call on this store.
+    Status Refresh();
+    const RegKey& Tree() const noexcept { return tree_; }
+
+    // Rewrites the file as one compact registry file (no commits).
+    Status Compact();
+
+    // Writes the whole registry under `path` to a separate file (UTF-16LE, importable).
+    static Status ExportTree(const RegKey& key, const std::string& keyPath, const std::string& file);
+
+    // Tuning for tests and benchmarks: compaction when the appended part exceeds this
+    // fraction of the compacted part (and at least minCompactBytes).
+    void SetCompaction(double ratio, std::uint64_t minBytes) noexcept {
+        compactRatio_ = ratio;
+        minCompactBytes_ = minBytes;
+    }
+
+private:
+    class Lock;
+    Status Load(bool mayCompact, Lock* lock);
+    bool WantsCompaction() const noexcept;
+
+    mutable std::recursive_mutex mutex_;  // one process may use the store from several threads
+    std::string path_;
+    RegKey tree_;
+    bool loaded_ = false;
+    bool exists_ = false;
+    std::uint64_t device_ = 0, inode_ = 0;
+    std::uint64_t intactEnd_ = 0;   // bytes of the file reflected in tree_
+    std::uint64_t baseEnd_ = 0;     // size of the compacted part
+    std::size_t intactLines_ = 0;
+    FileEncoding encoding_ = FileEncoding::Utf16Le;
+    bool regedit4_ = false;
+    double compactRatio_ = 1.0;
+    std::uint64_t minCompactBytes_ = 256 * 1024;
+};
+
+// Writes `bytes` to `file` atomically and durably (temporary file, flush, rename, flush of
+// the directory). Never leaves a partial file under the name.
+Status WriteFileAtomically(const std::string& file, std::string_view bytes);
+
+}  // namespace diags::platform::registry

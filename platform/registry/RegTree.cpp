@@ -1,0 +1,184 @@
+#include "platform/registry/RegTree.h"
+
+#include "platform/Platform.h"
+#include "platform/registry/Encoding.h"
+
+namespace diags::platform::registry {
+
+RegValue RegValue::Text(std::string_view utf8, std::uint32_t type) {
+    RegValue v;
+    v.type = type;
+    if (!Utf8ToUtf16Le(utf8, v.data)) {
+        v.data.clear();
+        Utf8ToUtf16Le(Cp1252ToUtf8(utf8), v.data);
+    }
+    v.data.append(2, '\0');
+    return v;
+}
+
+RegValue RegValue::Dword(std::uint32_t value) {
+    RegValue v;
+    v.type = reg::kDword;
+    for (int k = 0; k < 4; ++k) v.data += static_cast<char>((value >> (8 * k)) & 0xFF);
+    return v;
+}
+
+std::optional<std::string> RegValue::AsText() const {
+    if (type != reg::kSz && type != reg::kExpandSz && type != reg::kMultiSz) return std::nullopt;
+    std::string_view bytes = data;
+    if (bytes.size() % 2 != 0) return std::nullopt;
+    // Up to the first NUL, as the ANSI and wide registry calls hand a string back.
+    for (std::size_t k = 0; k + 1 < bytes.size(); k += 2) {
+        if (bytes[k] == '\0' && bytes[k + 1] == '\0') {
+            bytes = bytes.substr(0, k);
+            break;
+        }
+    }
+    std::string out;
+    if (!Utf16LeToUtf8(bytes, out)) return std::nullopt;
+    return out;
+}
+
+std::optional<std::uint32_t> RegValue::AsDword() const {
+    if (type != reg::kDword || data.size() != 4) return std::nullopt;
+    std::uint32_t v = 0;
+    for (int k = 3; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(data[k]);
+    return v;
+}
+
+RegKey::RegKey(std::string name) : name_(std::move(name)) {}
+
+RegKey::RegKey(const RegKey& other) : name_(other.name_), childIndex_(other.childIndex_), values_(other.values_) {
+    children_.reserve(other.children_.size());
+    for (const auto& child : other.children_) children_.push_back(std::make_unique<RegKey>(*child));
+}
+
+RegKey& RegKey::operator=(const RegKey& other) {
+    if (this != &other) {
+        RegKey copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+RegKey* RegKey::FindChild(std::string_view name) noexcept {
+    return const_cast<RegKey*>(static_cast<const RegKey*>(this)->FindChild(name));
+}
+
+const RegKey* RegKey::FindChild(std::string_view name) const noexcept {
+    try {
+        const auto it = childIndex_.find(FoldName(name));
+        return it == childIndex_.end() ? nullptr : children_[it->second].get();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+RegKey& RegKey::ChildOrCreate(std::string_view name) {
+    std::string folded = FoldName(name);
+    if (const auto it = childIndex_.find(folded); it != childIndex_.end()) return *children_[it->second];
+    children_.push_back(std::make_unique<RegKey>(std::string(name)));
+    childIndex_.emplace(std::move(folded), children_.size() - 1);
+    return *children_.back();
+}
+
+bool RegKey::RemoveChild(std::string_view name) {
+    const auto it = childIndex_.find(FoldName(name));
+    if (it == childIndex_.end()) return false;
+    children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(it->second));
+    Reindex();
+    return true;
+}
+
+void RegKey::Reindex() {
+    childIndex_.clear();
+    for (std::size_t i = 0; i < children_.size(); ++i) childIndex_.emplace(FoldName(children_[i]->name_), i);
+}
+
+const RegValue* RegKey::FindValue(std::string_view name) const noexcept {
+    for (const auto& v : values_)
+        if (SameName(v.name, name)) return &v.value;
+    return nullptr;
+}
+
+void RegKey::SetValue(std::string_view name, RegValue value) {
+    for (auto& v : values_) {
+        if (SameName(v.name, name)) {
+            v.value = std::move(value);
+            return;
+        }
+    }
+    values_.push_back({std::string(name), std::move(value)});
+}
+
+bool RegKey::RemoveValue(std::string_view name) {
+    for (auto it = values_.begin(); it != values_.end(); ++it) {
+        if (SameName(it->name, name)) {
+            values_.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::string_view> SplitPath(std::string_view path) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const std::size_t end = path.find('\\', start);
+        const std::size_t stop = end == std::string_view::npos ? path.size() : end;
+        if (stop > start) parts.push_back(path.substr(start, stop - start));
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+    return parts;
+}
+
+const RegKey* RegKey::FindPath(std::string_view path) const noexcept {
+    const RegKey* key = this;
+    for (std::size_t start = 0; key && start < path.size();) {
+        std::size_t end = path.find('\\', start);
+        if (end == std::string_view::npos) end = path.size();
+        if (end > start) key = key->FindChild(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return key;
+}
+
+RegKey* RegKey::FindPath(std::string_view path) noexcept {
+    return const_cast<RegKey*>(static_cast<const RegKey*>(this)->FindPath(path));
+}
+
+RegKey& RegKey::CreatePath(std::string_view path) {
+    RegKey* key = this;
+    for (const auto part : SplitPath(path)) key = &key->ChildOrCreate(part);
+    return *key;
+}
+
+bool RegKey::RemovePath(std::string_view path) {
+    const auto parts = SplitPath(path);
+    if (parts.empty()) return false;
+    RegKey* parent = this;
+    for (std::size_t i = 0; parent && i + 1 < parts.size(); ++i) parent = parent->FindChild(parts[i]);
+    return parent && parent->RemoveChild(parts.back());
+}
+
+void RegKey::Apply(const KeyChange& change) {
+    if (change.deleteKey) {
+        RemovePath(change.path);
+        return;
+    }
+    RegKey& key = CreatePath(change.path);
+    for (const auto& v : change.values) {
+        if (v.value) key.SetValue(v.name, *v.value);
+        else key.RemoveValue(v.name);
+    }
+}
+
+std::size_t RegKey::CountKeys() const noexcept {
+    std::size_t n = 1;
+    for (const auto& child : children_) n += child->CountKeys();
+    return n;
+}
+
+}  // namespace diags::platform::registry

@@ -1,0 +1,92 @@
+#pragma once
+// The registry as data: keys with ordered subkeys (in the order they were created) and typed
+// named values, plus the change records a registry file is made of. Names are UTF-8 and
+// compared without regard to case; the path separator is the backslash.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace diags::platform::registry {
+
+// A value as the registry keeps it: its REG_* type and raw data. String types (REG_SZ,
+// REG_EXPAND_SZ, REG_MULTI_SZ) hold UTF-16LE with the terminating NUL(s).
+struct RegValue {
+    std::uint32_t type = 0;
+    std::string data;
+    bool operator==(const RegValue&) const = default;
+
+    static RegValue Text(std::string_view utf8, std::uint32_t type = 1);
+    static RegValue Dword(std::uint32_t value);
+    // The text of a string-typed value without its terminating NUL; nullopt for other types
+    // or data that is not well-formed UTF-16.
+    std::optional<std::string> AsText() const;
+    std::optional<std::uint32_t> AsDword() const;
+};
+
+struct NamedValue {
+    std::string name;  // "" is the key's default value
+    RegValue value;
+};
+
+// One section of a registry file: set or delete values of one key, or delete a key.
+struct KeyChange {
+    std::string path;  // full path, hive first ("HKEY_CURRENT_USER\\Software\\...")
+    bool deleteKey = false;
+    struct Value {
+        std::string name;
+        std::optional<RegValue> value;  // nullopt deletes the value
+    };
+    std::vector<Value> values;
+};
+
+class RegKey {
+public:
+    explicit RegKey(std::string name = {});
+    RegKey(const RegKey& other);
+    RegKey& operator=(const RegKey& other);
+    RegKey(RegKey&&) noexcept = default;
+    RegKey& operator=(RegKey&&) noexcept = default;
+    ~RegKey() = default;
+
+    const std::string& Name() const noexcept { return name_; }
+    const std::vector<std::unique_ptr<RegKey>>& Children() const noexcept { return children_; }
+    const std::vector<NamedValue>& Values() const noexcept { return values_; }
+
+    RegKey* FindChild(std::string_view name) noexcept;
+    const RegKey* FindChild(std::string_view name) const noexcept;
+    RegKey& ChildOrCreate(std::string_view name);
+    bool RemoveChild(std::string_view name);
+
+    const RegValue* FindValue(std::string_view name) const noexcept;
+    void SetValue(std::string_view name, RegValue value);
+    bool RemoveValue(std::string_view name);
+
+    // Paths relative to this key, backslash separated; empty components are ignored.
+    RegKey* FindPath(std::string_view path) noexcept;
+    const RegKey* FindPath(std::string_view path) const noexcept;
+    RegKey& CreatePath(std::string_view path);
+    bool RemovePath(std::string_view path);
+
+    // Applies one change the way a registry import does (keys are created as needed).
+    void Apply(const KeyChange& change);
+
+    // Total number of keys below and including this one.
+    std::size_t CountKeys() const noexcept;
+
+private:
+    void Reindex();
+
+    std::string name_;
+    std::vector<std::unique_ptr<RegKey>> children_;
+    std::unordered_map<std::string, std::size_t> childIndex_;  // folded name -> position
+    std::vector<NamedValue> values_;
+};
+
+// Splits "A\\B\\C" into its non-empty components.
+std::vector<std::string_view> SplitPath(std::string_view path);
+
+}  // namespace diags::platform::registry

@@ -1,0 +1,35 @@
+#pragma once
+// A registry store: somewhere keys and values live durably. Two backends: the file store
+// (a registry export file, used on Linux) and the real Windows registry.
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/registry/RegTree.h"
+#include "platform/registry/Status.h"
+
+namespace diags::platform::registry {
+
+class Store {
+public:
+    virtual ~Store() = default;
+    // Where the store lives, for messages ("/home/ann/.config/diagsconfig/registry.reg").
+    virtual std::string Location() const = 0;
+    // A copy of the key at `path` (hive first) with everything below it, as stored now
+    // (changes other processes have saved included); nullopt in `out` when it does not exist.
+    virtual Status ReadTree(std::string_view path, std::optional<RegKey>& out) = 0;
+    // Applies the changes as one unit, durably: when this returns Ok they survive a crash or
+    // power cut; when it fails nothing of them is stored and what was stored is intact.
+    virtual Status Apply(const std::vector<KeyChange>& changes) = 0;
+};
+
+// The process-wide store of this system: the file store over the registry file on Linux
+// (platform/posix/PosixRegistry.cpp), the real registry on Windows. Lives for the whole process.
+Store& NativeStore();
+
+// The change that writes a whole subtree (every key and value under it) at `path`.
+void AppendTreeChanges(const RegKey& key, const std::string& path, std::vector<KeyChange>& out);
+
+}  // namespace diags::platform::registry
