@@ -1,0 +1,162 @@
+// Registry reads and file-system lookups through the platform seam, against the real
+// registry and file system of the machine (a scratch key and a scratch directory).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/win32/Win32Parts.h"
+
+namespace diags::platform::win32 {
+namespace {
+
+constexpr std::uint32_t kAccess = 0x3F;
+
+// A scratch key under HKEY_CURRENT_USER with a few values of each type, removed afterwards.
+class ScratchKey : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path_ = "Software\\DiagsConfigTests\\Key" + std::to_string(::GetCurrentProcessId());
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                                   nullptr, &key, nullptr));
+        const UniqueKey owned(key);
+        const char text[] = "C:\\Logs";
+        ::RegSetValueExA(key, "Text", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
+        const DWORD number = 0xDEADBEEF;
+        ::RegSetValueExA(key, "Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+        const char expandable[] = "%WINDIR%\\Temp";
+        ::RegSetValueExA(key, "Expandable", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expandable),
+                         sizeof expandable);
+        ::RegSetValueExA(key, "Empty", 0, REG_SZ, nullptr, 0);
+    }
+    void TearDown() override { ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\DiagsConfigTests"); }
+
+    RegKeyHandle Open() {
+        RegKeyHandle key = 0;
+        EXPECT_EQ(reg::kSuccess, registry_.OpenKey(RootKey::CurrentUser, path_, kAccess, key));
+        return key;
+    }
+
+    std::string path_;
+    Win32Registry registry_;
+};
+
+TEST_F(ScratchKey, StringValueReportsTypeAndSizeThenReadsWithItsTerminator) {
+    const RegKeyHandle key = Open();
+    std::uint32_t type = 0, size = 0;
+    ASSERT_EQ(reg::kSuccess, registry_.QueryValue(key, "Text", &type, nullptr, &size));
+    EXPECT_EQ(reg::kSz, type);
+    EXPECT_EQ(8u, size);  // "C:\Logs" and its NUL
+    std::string buffer(size, '\0');
+    ASSERT_EQ(reg::kSuccess, registry_.QueryValue(key, "Text", &type, buffer.data(), &size));
+    EXPECT_EQ(std::string("C:\\Logs", 7), buffer.substr(0, size - 1));
+    EXPECT_EQ(reg::kSuccess, registry_.CloseKey(key));
+}
+
+TEST_F(ScratchKey, NumberAndOtherTypesReportTheirOwnTypeNumbers) {
+    const RegKeyHandle key = Open();
+    std::uint32_t type = 0, size = 4;
+    std::uint32_t number = 0;
+    ASSERT_EQ(reg::kSuccess, registry_.QueryValue(key, "Number", &type, reinterpret_cast<char*>(&number), &size));
+    EXPECT_EQ(reg::kDword, type);
+    EXPECT_EQ(0xDEADBEEFu, number);
+    size = 0;
+    ASSERT_EQ(reg::kSuccess, registry_.QueryValue(key, "Expandable", &type, nullptr, &size));
+    EXPECT_EQ(reg::kExpandSz, type);
+    registry_.CloseKey(key);
+}
+
+TEST_F(ScratchKey, EmptyStringValueHasSizeZero) {
+    const RegKeyHandle key = Open();
+    std::uint32_t type = 0, size = 99;
+    ASSERT_EQ(reg::kSuccess, registry_.QueryValue(key, "Empty", &type, nullptr, &size));
+    EXPECT_EQ(reg::kSz, type);
+    EXPECT_EQ(0u, size);
+    registry_.CloseKey(key);
+}
+
+TEST_F(ScratchKey, MissingValuesKeysAndShortBuffersGiveThePlatformCodes) {
+    const RegKeyHandle key = Open();
+    std::uint32_t type = 0, size = 0;
+    EXPECT_EQ(reg::kFileNotFound, registry_.QueryValue(key, "NoSuchValue", &type, nullptr, &size));
+    char small[2] = {};
+    size = sizeof small;
+    EXPECT_EQ(reg::kMoreData, registry_.QueryValue(key, "Text", &type, small, &size));
+    registry_.CloseKey(key);
+
+    RegKeyHandle missing = 12345;
+    EXPECT_EQ(reg::kFileNotFound, registry_.OpenKey(RootKey::CurrentUser, path_ + "\\Nope", kAccess, missing));
+    EXPECT_EQ(0u, missing);
+    EXPECT_NE(reg::kSuccess, registry_.QueryValue(missing, "Text", &type, nullptr, &size));
+}
+
+TEST(Registry, MachineKeysOpenWithTheDocumentedAccessMask) {
+    Win32Registry registry;
+    RegKeyHandle key = 0;
+    ASSERT_EQ(reg::kSuccess, registry.OpenKey(RootKey::LocalMachine, "Software\\Microsoft\\Windows NT\\CurrentVersion",
+                                              kAccess, key));
+    std::uint32_t type = 0, size = 0;
+    EXPECT_EQ(reg::kSuccess, registry.QueryValue(key, "CurrentVersion", &type, nullptr, &size));
+    EXPECT_EQ(reg::kSz, type);
+    EXPECT_EQ(reg::kSuccess, registry.CloseKey(key));
+}
+
+// A scratch directory under the temporary directory, removed afterwards.
+class ScratchDirectory : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        root_ = std::string(temp) + "DiagsFs" + std::to_string(::GetCurrentProcessId());
+        ASSERT_TRUE(::CreateDirectoryA(root_.c_str(), nullptr));
+    }
+    void TearDown() override {
+        ::DeleteFileA((root_ + "\\file.txt").c_str());
+        ::RemoveDirectoryA((root_ + "\\A").c_str());
+        ::RemoveDirectoryA(root_.c_str());
+    }
+    std::string root_;
+    Win32FileSystem fs_;
+};
+
+TEST_F(ScratchDirectory, FilesAndDirectoriesBothCountAsEntries) {
+    EXPECT_TRUE(fs_.EntryExists(root_));
+    EXPECT_TRUE(fs_.EntryExists(root_ + "\\"));
+    EXPECT_FALSE(fs_.EntryExists(root_ + "\\file.txt"));
+    const HANDLE file = ::CreateFileA((root_ + "\\file.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    ::CloseHandle(file);
+    EXPECT_TRUE(fs_.EntryExists(root_ + "\\file.txt"));
+    EXPECT_TRUE(fs_.EntryExists("C:\\"));
+    EXPECT_FALSE(fs_.EntryExists(""));
+}
+
+TEST_F(ScratchDirectory, MakeDirectoryCreatesOneLevelAndExplainsFailures) {
+    EXPECT_EQ(std::nullopt, fs_.MakeDirectory(root_ + "\\A"));
+    EXPECT_TRUE(fs_.EntryExists(root_ + "\\A"));
+    const auto again = fs_.MakeDirectory(root_ + "\\A");
+    ASSERT_TRUE(again.has_value());
+    EXPECT_FALSE(again->empty());
+    EXPECT_TRUE(fs_.MakeDirectory(root_ + "\\B\\C").has_value());  // parents are not created
+    EXPECT_FALSE(fs_.EntryExists(root_ + "\\B"));
+    EXPECT_EQ('\\', fs_.Separator());
+}
+
+TEST(FileSystem, WindowsDirectoryBufferIsTheWholeNulPaddedBuffer) {
+    Win32FileSystem fs;
+    const std::string buffer = fs.WindowsDirectoryBuffer(256);
+    ASSERT_EQ(256u, buffer.size());
+    char expected[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(expected, MAX_PATH);
+    const std::size_t length = std::string(expected).size();
+    ASSERT_GT(length, 2u);
+    EXPECT_EQ(expected, buffer.substr(0, length));
+    EXPECT_EQ(std::string(256 - length, '\0'), buffer.substr(length));
+    EXPECT_TRUE(fs.EntryExists(buffer.substr(0, length)));
+}
+
+}  // namespace
+}  // namespace diags::platform::win32

@@ -1,0 +1,241 @@
+// Window styles and icons, the system language, keystrokes, the mouse pointer, message boxes,
+// the folder browser, shell open and help addresses, on real windows.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/Win32Parts.h"
+
+namespace diags::platform::win32 {
+namespace {
+
+// A plain top-level window that records the keys it receives.
+class TestWindow {
+public:
+    TestWindow() {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = &Proc;
+        windowClass.hInstance = ::GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "DiagsTestWindow";
+        ::RegisterClassA(&windowClass);  // a second registration fails harmlessly
+        window_ = ::CreateWindowExA(0, "DiagsTestWindow", "test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                    nullptr, nullptr, windowClass.hInstance, nullptr);
+        ::SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~TestWindow() { ::DestroyWindow(window_); }
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+
+    WindowHandle Handle() const { return reinterpret_cast<WindowHandle>(window_); }
+    HWND Hwnd() const { return window_; }
+    std::vector<std::pair<WPARAM, bool>> keys;  // key and whether shift was down
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_KEYDOWN) {
+            auto* self = reinterpret_cast<TestWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+            if (self && wParam != VK_SHIFT) self->keys.emplace_back(wParam, (::GetKeyState(VK_SHIFT) & 0x8000) != 0);
+        }
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+    HWND window_ = nullptr;
+};
+
+void PumpMessages(int milliseconds) {
+    const DWORD end = ::GetTickCount() + static_cast<DWORD>(milliseconds);
+    while (::GetTickCount() < end) {
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+        ::Sleep(10);
+    }
+}
+
+TEST(WindowStyle, StyleBitsReadBackAndSetReturnsThePreviousStyle) {
+    const TestWindow window;
+    Win32Windowing windowing;
+    const std::int32_t style = windowing.GetStyle(window.Handle());
+    EXPECT_EQ(static_cast<std::int32_t>(::GetWindowLongA(window.Hwnd(), GWL_STYLE)), style);
+    EXPECT_EQ(style, windowing.SetStyle(window.Handle(), style | TVS_NOTOOLTIPS));
+    EXPECT_EQ(TVS_NOTOOLTIPS, windowing.GetStyle(window.Handle()) & TVS_NOTOOLTIPS);
+    windowing.SetStyle(window.Handle(), windowing.GetStyle(window.Handle()) & ~TVS_NOTOOLTIPS);
+    EXPECT_EQ(0, windowing.GetStyle(window.Handle()) & TVS_NOTOOLTIPS);
+}
+
+TEST(WindowIcon, BothIconSizesTakeTheIconSentToTheWindow) {
+    const TestWindow window;
+    Win32Windowing windowing;
+    const HICON icon = ::LoadIconA(nullptr, IDI_INFORMATION);
+    const auto handle = reinterpret_cast<std::intptr_t>(icon);
+    windowing.Send(window.Handle(), WM_SETICON, ICON_SMALL, handle);
+    windowing.Send(window.Handle(), WM_SETICON, ICON_BIG, handle);
+    EXPECT_EQ(handle, windowing.Send(window.Handle(), WM_GETICON, ICON_SMALL, 0));
+    EXPECT_EQ(handle, windowing.Send(window.Handle(), WM_GETICON, ICON_BIG, 0));
+}
+
+TEST(SystemLanguage, IsTheSystemDefault) {
+    Win32Windowing windowing;
+    EXPECT_EQ(::GetSystemDefaultLangID(), windowing.SystemDefaultLangId());
+    EXPECT_NE(0, windowing.SystemDefaultLangId());
+}
+
+TEST(KeyStrings, TabAndShiftTabAndModifiersParse) {
+    using Keys = std::vector<KeyStroke>;
+    EXPECT_EQ(Keys({{VK_TAB}}), ParseKeys("{TAB}"));
+    EXPECT_EQ(Keys({{VK_TAB, true}}), ParseKeys("+{TAB}"));
+    EXPECT_EQ(Keys({{VK_TAB, true}}), ParseKeys("+{tab}"));
+    EXPECT_EQ(Keys({{'S', false, true}}), ParseKeys("^s"));
+    EXPECT_EQ(Keys({{VK_F4, false, false, true}}), ParseKeys("%{F4}"));
+    EXPECT_EQ(Keys({{VK_ADD}, {VK_RETURN}}), ParseKeys("{+}~"));
+    EXPECT_EQ(Keys({{'A'}, {'1'}}), ParseKeys("a1"));
+    EXPECT_EQ(Keys{}, ParseKeys(""));
+}
+
+TEST(KeyStrings, MalformedStringsSendNothing) {
+    EXPECT_EQ(std::nullopt, ParseKeys("{NOSUCHKEY}"));
+    EXPECT_EQ(std::nullopt, ParseKeys("{TAB"));
+    EXPECT_EQ(std::nullopt, ParseKeys("+"));
+    EXPECT_EQ(std::nullopt, ParseKeys("{}"));
+}
+
+TEST(KeyStrings, SentKeysReachTheFocusedWindowWithTheirModifiers) {
+    TestWindow window;
+    ::SetForegroundWindow(window.Hwnd());
+    ::SetFocus(window.Hwnd());
+    PumpMessages(100);
+    if (::GetForegroundWindow() != window.Hwnd()) GTEST_SKIP() << "no window manager focus on this display";
+    Win32Interaction interaction;
+    interaction.SendKeys("{TAB}");
+    interaction.SendKeys("+{TAB}");
+    PumpMessages(300);
+    const std::vector<std::pair<WPARAM, bool>> expected{{VK_TAB, false}, {VK_TAB, true}};
+    EXPECT_EQ(expected, window.keys);
+    EXPECT_EQ(0, interaction.AsyncKeyState(VK_SHIFT) & 0x8000);  // released again
+}
+
+TEST(MousePointer, RemembersThePointerAndShowsTheMatchingCursor) {
+    Win32Interaction interaction;
+    EXPECT_EQ(pointer::kDefault, interaction.MousePointer());
+    interaction.SetMousePointer(pointer::kHourglass);
+    EXPECT_EQ(pointer::kHourglass, interaction.MousePointer());
+    EXPECT_EQ(::LoadCursorA(nullptr, IDC_WAIT), ::GetCursor());
+    interaction.SetMousePointer(pointer::kSizeWestEast);
+    EXPECT_EQ(::LoadCursorA(nullptr, IDC_SIZEWE), ::GetCursor());
+    interaction.SetMousePointer(pointer::kDefault);
+    EXPECT_EQ(::LoadCursorA(nullptr, IDC_ARROW), ::GetCursor());
+    EXPECT_EQ(IDC_ARROW, CursorFor(-5));
+}
+
+// Answers the next modal window of this thread with a button, recording what it showed. The
+// window is inspected from a timer inside its own modal loop, once it is fully built.
+class ModalAnswer {
+public:
+    explicit ModalAnswer(int button) {
+        button_ = button;
+        box_ = nullptr;
+        title_.clear();
+        buttons_.clear();
+        hook_ = ::SetWindowsHookExA(WH_CBT, &Hook, nullptr, ::GetCurrentThreadId());
+    }
+    ~ModalAnswer() { ::UnhookWindowsHookEx(hook_); }
+    ModalAnswer(const ModalAnswer&) = delete;
+    ModalAnswer& operator=(const ModalAnswer&) = delete;
+    static inline std::string title_;
+    static inline std::vector<int> buttons_;  // the visible buttons
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_ACTIVATE && !box_) {
+            box_ = reinterpret_cast<HWND>(wParam);
+            ::SetTimer(nullptr, 0, 50, &Answer);
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static void CALLBACK Answer(HWND, UINT, UINT_PTR timer, DWORD) {
+        ::KillTimer(nullptr, timer);
+        char text[256] = {};
+        ::GetWindowTextA(box_, text, sizeof text);
+        title_ = text;
+        for (int id : {IDOK, IDCANCEL, IDYES, IDNO})
+            if (const HWND button = ::GetDlgItem(box_, id); button && ::IsWindowVisible(button)) buttons_.push_back(id);
+        ::PostMessageA(box_, WM_COMMAND, static_cast<WPARAM>(button_), 0);
+    }
+    static inline int button_ = 0;
+    static inline HWND box_ = nullptr;
+    HHOOK hook_ = nullptr;
+};
+
+TEST(MessageBoxes, QuestionBoxOffersYesNoCancelAndReturnsTheAnswer) {
+    Win32Interaction interaction;
+    for (int answer : {IDYES, IDNO, IDCANCEL}) {
+        const ModalAnswer modal(answer);
+        EXPECT_EQ(answer, interaction.ShowMessage("Create the directory?", mb::kQuestionYesNoCancel, "Title 35"));
+        EXPECT_EQ("Title 35", ModalAnswer::title_);
+        EXPECT_EQ((std::vector<int>{IDCANCEL, IDYES, IDNO}), ModalAnswer::buttons_);
+    }
+}
+
+TEST(MessageBoxes, CriticalAndInformationBoxesHaveOneOkButton) {
+    Win32Interaction interaction;
+    for (int style : {mb::kCritical, mb::kInformation}) {
+        const ModalAnswer modal(IDOK);
+        EXPECT_EQ(mb::kOk, interaction.ShowMessage("Something to say", style, "Note"));
+        EXPECT_EQ(std::vector<int>{IDOK}, ModalAnswer::buttons_);
+    }
+}
+
+TEST(FolderBrowser, CancellingGivesNoPath) {
+    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    {
+        Win32Interaction interaction;
+        const ModalAnswer modal(IDCANCEL);
+        EXPECT_EQ(std::nullopt, interaction.BrowseForFolder(0, "Choose the log directory", 1));
+        EXPECT_FALSE(ModalAnswer::title_.empty());
+    }
+    ::CoUninitialize();
+}
+
+TEST(Shell, FailuresComeBackAsTheShellsOwnSmallResult) {
+    Win32Shell shell;
+    const std::intptr_t result = shell.Execute(0, "", "C:\\no\\such\\document.txt", "", "", SW_SHOWNORMAL);
+    EXPECT_LE(result, 32);
+    EXPECT_GE(result, 0);
+}
+
+TEST(Help, HtmlHelpPagesOpenAtTheTopicAnchor) {
+    EXPECT_TRUE(IsHtmlHelp("C:\\Help\\DiagsConfig.htm"));
+    EXPECT_TRUE(IsHtmlHelp("c:\\help\\DIAGS.HTML"));
+    EXPECT_FALSE(IsHtmlHelp("C:\\Help\\diags.hlp"));
+    EXPECT_FALSE(IsHtmlHelp("C:\\Help\\htm"));
+    EXPECT_EQ("file:///C:/Program%20Files/Diags/DiagsConfig.htm#topic-819",
+              HtmlHelpAddress("C:\\Program Files\\Diags\\DiagsConfig.htm", HELP_CONTEXT, 819));
+    EXPECT_EQ("file:///C:/Diags/DiagsConfig.htm", HtmlHelpAddress("C:\\Diags\\DiagsConfig.htm", HELP_FINDER, 0));
+    EXPECT_EQ("file://server/share/h.htm#topic-821", HtmlHelpAddress("\\\\server\\share\\h.htm", HELP_CONTEXT, 821));
+    Win32Shell shell;
+    EXPECT_TRUE(shell.Help(0, "C:\\Diags\\DiagsConfig.htm", HELP_QUIT, 0));  // nothing to close
+}
+
+TEST(InstalledPlatform, IsTheWin32OneAndTestsCanReplaceAPart) {
+    Platform& current = Current();
+    EXPECT_NE(nullptr, dynamic_cast<Win32Registry*>(current.registry));
+    EXPECT_NE(nullptr, dynamic_cast<Win32FileSystem*>(current.fileSystem));
+    EXPECT_NE(nullptr, dynamic_cast<Win32Windowing*>(current.windowing));
+    EXPECT_NE(nullptr, dynamic_cast<Win32Shell*>(current.shell));
+    EXPECT_NE(nullptr, dynamic_cast<Win32Resources*>(current.resources));
+    Interaction* native = current.interaction;
+    {
+        Win32Interaction replacement;
+        const ScopedPart<Interaction> scoped(&Platform::interaction, replacement);
+        EXPECT_EQ(&replacement, Current().interaction);
+    }
+    EXPECT_EQ(native, Current().interaction);
+}
+
+}  // namespace
+}  // namespace diags::platform::win32
