@@ -1,5 +1,7 @@
 #include "services/Logger.h"
 
+#include <charconv>
+
 #include "services/MessageService.h"
 
 namespace diags {
@@ -41,6 +43,12 @@ void Logger::Refresh() {
 void Logger::SetSink(std::unique_ptr<TraceSink> sink) {
     sink_ = std::move(sink);
     if (sink_ && initializeCount_ > 0) sink_->Bind(module_);
+}
+
+std::string Logger::FloatText(double value) {
+    char buffer[64];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return ec == std::errc{} ? std::string(buffer, end) : std::string("?");
 }
 
 void Logger::TraceFormatted(int level, std::string_view format, std::vector<std::string> args) noexcept {

@@ -67,9 +67,17 @@ private:
     static std::string ArgText(std::string_view s) { return std::string(s); }
     static std::string ArgText(const std::string& s) { return s; }
     static std::string ArgText(const char* s) { return s ? s : ""; }
+    // Booleans and numbers read as the classic run-time writes them: "True", "-5", "2.5".
+    static std::string ArgText(bool b) { return b ? "True" : "False"; }
     template <class N>
-        requires std::is_arithmetic_v<N>
-    static std::string ArgText(N n) { return std::to_string(n); }
+        requires(std::is_arithmetic_v<N> && !std::is_same_v<N, bool>)
+    static std::string ArgText(N n) {
+        if constexpr (std::is_floating_point_v<N>)
+            return FloatText(static_cast<double>(n));
+        else
+            return std::to_string(n);
+    }
+    static std::string FloatText(double value);
 
     std::string module_;
     int initializeCount_ = 0;
