@@ -177,7 +177,23 @@ Status FileStore::Apply(const std::vector<KeyChange>& changes) {
     if (Status s = lock.Acquire(path_ + ".lock", kLockTimeoutMs); !s)
         return Status::Fail("cannot save to " + path_ + ": " + s.message());
     if (Status s = Load(false, &lock); !s) return s;
+    return ApplyLocked(changes);
+}
 
+Status FileStore::ApplyIfMissing(std::string_view path, const std::vector<KeyChange>& changes, bool& applied) {
+    std::lock_guard guard(mutex_);
+    applied = false;
+    Lock lock;
+    if (Status s = lock.Acquire(path_ + ".lock", kLockTimeoutMs); !s)
+        return Status::Fail("cannot save to " + path_ + ": " + s.message());
+    if (Status s = Load(false, &lock); !s) return s;
+    if (tree_.FindPath(path)) return Status::Ok();
+    if (Status s = ApplyLocked(changes); !s) return s;
+    applied = true;
+    return Status::Ok();
+}
+
+Status FileStore::ApplyLocked(const std::vector<KeyChange>& changes) {
     if (!exists_ || regedit4_) {
         // A new file (or an ANSI one, which is rewritten in the current format): write it whole.
         RegKey saved = tree_;

@@ -31,6 +31,8 @@ public:
     std::string Location() const override { return path_; }
     Status ReadTree(std::string_view path, std::optional<RegKey>& out) override;
     Status Apply(const std::vector<KeyChange>& changes) override;
+    Status ApplyIfMissing(std::string_view path, const std::vector<KeyChange>& changes,
+                          bool& applied) override;
 
     // Brings the in-memory registry up to date with the file (reading only what was appended
     // since the last look); Tree() stays valid until the next call on this store.
@@ -54,6 +56,7 @@ private:
     class Lock;
     Status Load(bool mayCompact, Lock* lock);
     bool WantsCompaction() const noexcept;
+    Status ApplyLocked(const std::vector<KeyChange>& changes);
 
     mutable std::recursive_mutex mutex_;  // one process may use the store from several threads
     std::string path_;

@@ -23,6 +23,11 @@ public:
     // Applies the changes as one unit, durably: when this returns Ok they survive a crash or
     // power cut; when it fails nothing of them is stored and what was stored is intact.
     virtual Status Apply(const std::vector<KeyChange>& changes) = 0;
+    // Apply, but only when the key at `path` does not exist yet, decided atomically with the
+    // write (two processes installing the same defaults never overwrite each other's later
+    // saves). `applied` tells which happened.
+    virtual Status ApplyIfMissing(std::string_view path, const std::vector<KeyChange>& changes,
+                                  bool& applied) = 0;
 };
 
 // The process-wide store of this system: the file store over the registry file on Linux

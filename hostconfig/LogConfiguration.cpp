@@ -1,0 +1,137 @@
+#include "hostconfig/LogConfiguration.h"
+
+#include <cstdlib>
+
+#include "base/RuntimeError.h"
+#include "hostconfig/DefaultConfiguration.h"
+#include "hostconfig/Properties.h"
+#include "platform/registry/Encoding.h"
+
+namespace diags::hostconfig {
+namespace registry = platform::registry;
+
+namespace {
+
+std::string LastComponent(std::string_view path) {
+    const auto parts = registry::SplitPath(path);
+    return parts.empty() ? std::string() : std::string(parts.back());
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ collection
+
+void LogConfigNodes::Add(LogConfigNodePtr node) {
+    index_.emplace(registry::FoldName(registry::Cp1252ToUtf8(node->Name())), nodes_.size());
+    nodes_.push_back(std::move(node));
+}
+
+LogConfigNodePtr LogConfigNodes::Find(std::string_view name) const noexcept {
+    try {
+        const auto it = index_.find(registry::FoldName(registry::Cp1252ToUtf8(name)));
+        return it == index_.end() ? nullptr : nodes_[it->second];
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+LogConfigNodePtr LogConfigNodes::Item(std::string_view name) const {
+    if (LogConfigNodePtr node = Find(name)) return node;
+    throw RuntimeError(err::kSubscript, "Subscript out of range: no log configuration node \"" +
+                                            std::string(name) + "\"");
+}
+
+LogConfigNodePtr LogConfigNodes::Item(std::int32_t position) const {
+    if (position < 1 || position > Count()) throw RuntimeError(err::kSubscript, "Subscript out of range");
+    return nodes_[static_cast<std::size_t>(position - 1)];
+}
+
+// ------------------------------------------------------------------ node
+
+LogConfigNode::LogConfigNode(std::string keyPath, std::string utf8Name, registry::Store* store)
+    : keyPath_(std::move(keyPath)), name_(registry::Utf8ToCp1252(utf8Name)), store_(store) {}
+
+PropertyValue LogConfigNode::Property(std::int32_t index) const {
+    if (KindOf(index) == PropertyKind::Unknown)
+        throw RuntimeError(err::kInvalidCall, "Invalid property index " + std::to_string(index));
+    if (const auto it = pending_.find(index); it != pending_.end()) return FromRegistry(index, &it->second);
+    const std::string_view name = PropertyValueName(index);
+    for (const auto& v : stored_)
+        if (registry::SameName(v.name, name)) return FromRegistry(index, &v.value);
+    return FromRegistry(index, nullptr);
+}
+
+void LogConfigNode::SetProperty(std::int32_t index, const PropertyValue& value) {
+    if (KindOf(index) == PropertyKind::Unknown)
+        throw RuntimeError(err::kInvalidCall, "Invalid property index " + std::to_string(index));
+    pending_[index] = ToRegistry(index, value);
+}
+
+registry::Status LogConfigNode::TrySave() {
+    if (pending_.empty()) return registry::Status::Ok();
+    if (!store_) return registry::Status::Fail("the node is not bound to a store");
+    registry::KeyChange change;
+    change.path = keyPath_;
+    for (const auto& [index, value] : pending_) change.values.push_back({std::string(PropertyValueName(index)), value});
+    if (auto s = store_->Apply({change}); !s) return s;
+    for (auto& v : change.values) {
+        bool replaced = false;
+        for (auto& stored : stored_) {
+            if (registry::SameName(stored.name, v.name)) {
+                stored.value = *v.value;
+                replaced = true;
+            }
+        }
+        if (!replaced) stored_.push_back({v.name, *v.value});
+    }
+    pending_.clear();
+    return registry::Status::Ok();
+}
+
+void LogConfigNode::Save() {
+    if (auto s = TrySave(); !s)
+        throw RuntimeError(err::kPathFileAccess, "The log settings of \"" + name_ + "\" were not saved: " + s.message());
+}
+
+// ------------------------------------------------------------------ configuration
+
+void LogConfiguration::Fill(LogConfigNode& node, const registry::RegKey& key, registry::Store* store) {
+    node.stored_ = key.Values();
+    for (const auto& child : key.Children()) {
+        auto childNode = std::make_shared<LogConfigNode>(node.keyPath_ + "\\" + child->Name(), child->Name(), store);
+        Fill(*childNode, *child, store);
+        node.children_.Add(std::move(childNode));
+    }
+}
+
+registry::Status LogConfiguration::TryOpen(registry::Store& store, std::string_view rootKey, bool installDefault,
+                                           LogConfigNodePtr& out) {
+    out.reset();
+    std::optional<registry::RegKey> root;
+    if (auto s = store.ReadTree(rootKey, root); !s) return s;
+    if (!root && installDefault) {
+        bool installed = false;
+        if (auto s = InstallDefaultConfiguration(store, rootKey, installed); !s) return s;
+        if (auto s = store.ReadTree(rootKey, root); !s) return s;
+    }
+    auto node = std::make_shared<LogConfigNode>(std::string(rootKey), LastComponent(rootKey), &store);
+    if (root) Fill(*node, *root, &store);
+    out = std::move(node);
+    return registry::Status::Ok();
+}
+
+LogConfigNodePtr LogConfiguration::Open(registry::Store& store, std::string_view rootKey, bool installDefault) {
+    LogConfigNodePtr root;
+    if (auto s = TryOpen(store, rootKey, installDefault, root); !s)
+        throw RuntimeError(err::kPathFileAccess, "The log configuration cannot be read: " + s.message());
+    return root;
+}
+
+LogConfigNodePtr LogConfiguration::Create() { return Open(registry::NativeStore(), DefaultRootKey()); }
+
+std::string DefaultRootKey() {
+    const char* root = std::getenv("DIAGS_LOG_CONFIG_ROOT");
+    return root && *root ? std::string(root) : std::string(kBuiltInRootKey);
+}
+
+}  // namespace diags::hostconfig

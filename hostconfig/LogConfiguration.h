@@ -1,0 +1,124 @@
+#pragma once
+// The host's log configuration: a tree of nodes over the registry store.
+//
+//   root (LogConfiguration)          <root key>
+//     component  "ZEL ReportServer"  <root key>\ZEL ReportServer
+//       output   "Report Source Tracing"      ...\ZEL ReportServer\Report Source Tracing
+//     error log  "ZEL Errors"        a component node that carries the output settings itself
+//
+// A new LogConfiguration reads the whole tree fresh from the store (installing the default
+// configuration when the store has none). Children keep the order in which the host created
+// them; names are compared without regard to case. Property puts stay in the node until its
+// Save, which stores exactly the properties put on that node, durably, and nothing else.
+//
+// Texts cross this interface in the ANSI code page, like every other text of the component.
+// Failures are run-time errors (RuntimeError), which the calling procedure turns into its
+// ErrorObject.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <variant>
+#include <vector>
+
+#include "platform/registry/Store.h"
+
+namespace diags::hostconfig {
+
+// Property indices of an output node.
+namespace prop {
+inline constexpr std::int32_t kDebugMonitor = 0, kMessageDll = 1, kLogToFile = 2, kAppendToFile = 3,
+                              kErrorThreshold = 4, kFileName = 5, kDirectory = 6, kFileSize = 7,
+                              kCircularLogFile = 8;
+}
+
+// A property value: empty, boolean, 16-bit integer, double or text. A get returns the type
+// the index documents (booleans for 0, 2, 3, 8; 16-bit for 4; double for 7; text for 1, 5, 6);
+// a put converts what it is given to that type (a run-time type-mismatch error when it cannot).
+using PropertyValue = std::variant<std::monostate, bool, std::int16_t, double, std::string>;
+
+class LogConfigNode;
+using LogConfigNodePtr = std::shared_ptr<LogConfigNode>;
+
+class LogConfigNodes {
+public:
+    std::int32_t Count() const noexcept { return static_cast<std::int32_t>(nodes_.size()); }
+    // By name, without regard to case; a missing name is run-time error 9 (subscript).
+    LogConfigNodePtr Item(std::string_view name) const;
+    // By 1-based position; out of range is run-time error 9.
+    LogConfigNodePtr Item(std::int32_t position) const;
+    // By name, or null.
+    LogConfigNodePtr Find(std::string_view name) const noexcept;
+
+    auto begin() const noexcept { return nodes_.begin(); }
+    auto end() const noexcept { return nodes_.end(); }
+
+private:
+    friend class LogConfigNode;
+    friend class LogConfiguration;
+    void Add(LogConfigNodePtr node);
+    std::vector<LogConfigNodePtr> nodes_;
+    std::unordered_map<std::string, std::size_t> index_;  // folded UTF-8 name -> position
+};
+
+class LogConfigNode {
+public:
+    // The node's name as the host gives it (ANSI).
+    const std::string& Name() const noexcept { return name_; }
+    LogConfigNodes& Children() noexcept { return children_; }
+    const LogConfigNodes& Children() const noexcept { return children_; }
+
+    // Property get/put by index (see prop::); an unknown index is run-time error 5.
+    PropertyValue Property(std::int32_t index) const;
+    void SetProperty(std::int32_t index, const PropertyValue& value);
+
+    // Stores the properties put on this node since its last save, durably. On failure (run-time
+    // error 75 naming the store and the reason) nothing is stored and the puts are kept, so a
+    // later Save can retry.
+    void Save();
+    // The same without raising: empty on success, else the reason.
+    platform::registry::Status TrySave();
+
+    bool HasUnsavedChanges() const noexcept { return !pending_.empty(); }
+    // The node's registry key (UTF-8, hive first).
+    const std::string& KeyPath() const noexcept { return keyPath_; }
+
+    LogConfigNode(std::string keyPath, std::string utf8Name, platform::registry::Store* store);
+
+private:
+    friend class LogConfiguration;
+    std::string keyPath_;
+    std::string name_;                                       // ANSI
+    platform::registry::Store* store_;                       // not owned; outlives the node
+    std::vector<platform::registry::NamedValue> stored_;     // as last read or saved
+    std::map<std::int32_t, platform::registry::RegValue> pending_;  // puts since the last save
+    LogConfigNodes children_;
+};
+
+class LogConfiguration {
+public:
+    // A new log configuration read fresh from this system's store at DefaultRootKey(); the
+    // default configuration is installed first when there is none.
+    static LogConfigNodePtr Create();
+    // The same over any store and root key. The store must outlive every node.
+    static LogConfigNodePtr Open(platform::registry::Store& store, std::string_view rootKey,
+                                 bool installDefault = true);
+    // Without raising: Ok and the root in `out`, or the reason.
+    static platform::registry::Status TryOpen(platform::registry::Store& store, std::string_view rootKey,
+                                              bool installDefault, LogConfigNodePtr& out);
+
+private:
+    static void Fill(LogConfigNode& node, const platform::registry::RegKey& key, platform::registry::Store* store);
+};
+
+// The root key of the log configuration: $DIAGS_LOG_CONFIG_ROOT when set, else
+// "HKEY_CURRENT_USER\Software\Veltrane\Log Configuration".
+std::string DefaultRootKey();
+inline constexpr std::string_view kBuiltInRootKey = "HKEY_CURRENT_USER\\Software\\Veltrane\\Log Configuration";
+
+// The registry value name of a property index, or empty for an unknown index.
+std::string_view PropertyValueName(std::int32_t index) noexcept;
+
+}  // namespace diags::hostconfig
