@@ -173,6 +173,7 @@ Status FileStore::ReadTree(std::string_view path, std::optional<RegKey>& out) {
 
 Status FileStore::Apply(const std::vector<KeyChange>& changes) {
     std::lock_guard guard(mutex_);
+    if (Status s = io::EnsureDirectoryFor(path_); !s) return Status::Fail("cannot save to " + path_ + ": " + s.message());
     Lock lock;
     if (Status s = lock.Acquire(path_ + ".lock", kLockTimeoutMs); !s)
         return Status::Fail("cannot save to " + path_ + ": " + s.message());
@@ -183,6 +184,7 @@ Status FileStore::Apply(const std::vector<KeyChange>& changes) {
 Status FileStore::ApplyIfMissing(std::string_view path, const std::vector<KeyChange>& changes, bool& applied) {
     std::lock_guard guard(mutex_);
     applied = false;
+    if (Status s = io::EnsureDirectoryFor(path_); !s) return Status::Fail("cannot save to " + path_ + ": " + s.message());
     Lock lock;
     if (Status s = lock.Acquire(path_ + ".lock", kLockTimeoutMs); !s)
         return Status::Fail("cannot save to " + path_ + ": " + s.message());

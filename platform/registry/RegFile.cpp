@@ -63,9 +63,11 @@ bool DecodeLine(std::string_view raw, FileEncoding enc, std::string& out) {
     return true;
 }
 
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
 std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
     return s;
 }
 
@@ -278,6 +280,15 @@ private:
     bool regedit4_;
 };
 
+// The last line holds half a character of a line break or of a commit's first line: a write
+// cut off as it began a commit.
+bool CutOffLineBreak(std::string_view raw, FileEncoding enc) {
+    std::string text;
+    return enc == FileEncoding::Utf16Le && raw.size() % 2 == 1 &&
+           DecodeLine(raw.substr(0, raw.size() - 1), enc, text) &&
+           kCommitBegin.starts_with(TrimBlanks(text));
+}
+
 // True when every line from `from` on is blank or NUL padding.
 bool OnlyPaddingFrom(const std::vector<RawLine>& lines, std::size_t from, FileEncoding enc) {
     std::string text;
@@ -432,6 +443,7 @@ Status ParseRegFile(std::string_view bytes, std::string_view fileName, ParsedFil
                 continue;
             }
             if (AllNul(lines[i].bytes) && OnlyPaddingFrom(lines, i + 1, enc)) break;
+            if (i + 1 == lines.size() && CutOffLineBreak(lines[i].bytes, enc)) break;
             return fail(i, "the bytes are not text in the file's encoding");
         }
         if (text == kCommitBegin) {

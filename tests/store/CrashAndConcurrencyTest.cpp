@@ -1,0 +1,109 @@
+// Several processes on one registry file: concurrent saves of different keys all survive, and
+// a process killed in the middle of saving leaves a readable file in which every key has
+// either its old or its new values.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <random>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "TempDir.h"
+#include "platform/registry/FileStore.h"
+
+namespace diags::platform::registry {
+namespace {
+
+using diags::testing::TempDir;
+
+const std::string kRoot = "HKEY_CURRENT_USER\\Software\\Concurrency";
+constexpr const char* kNames[] = {"DebugMonitor", "LogToFile", "AppendToFile", "ErrorThreshold",
+                                  "FileName",     "Directory", "FileSize",     "CircularLogFile"};
+
+// Every value of the key set to the same generation, as one save.
+KeyChange Generation(const std::string& key, int generation) {
+    KeyChange c;
+    c.path = key;
+    for (const char* name : kNames) c.values.push_back({name, RegValue::Text(std::to_string(generation))});
+    return c;
+}
+
+// The generation the key holds; -1 when its values disagree (a torn save).
+int GenerationOf(const RegKey& tree, const std::string& key) {
+    const RegKey* k = tree.FindPath(key);
+    if (!k) return 0;
+    std::optional<std::string> first;
+    for (const char* name : kNames) {
+        const RegValue* v = k->FindValue(name);
+        const auto text = v ? v->AsText() : std::nullopt;
+        if (!text) return -1;
+        if (first && *first != *text) return -1;
+        first = text;
+    }
+    return std::stoi(*first);
+}
+
+pid_t SaveInChild(const std::string& file, const std::string& key, int from, int to) {
+    const pid_t child = fork();
+    if (child == 0) {
+        FileStore store(file);
+        store.SetCompaction(2.0, 64 * 1024);  // compactions happen during the run too
+        for (int g = from; g <= to; ++g)
+            if (!store.Apply({Generation(key, g)}).ok()) _exit(1);
+        _exit(0);
+    }
+    return child;
+}
+
+TEST(ConcurrentSaving, TwoProcessesSavingDifferentKeysManyTimesLoseNothing) {
+    TempDir dir;
+    const std::string file = dir.File("r.reg");
+    constexpr int kSaves = 150;
+    const pid_t a = SaveInChild(file, kRoot + "\\A", 1, kSaves);
+    const pid_t b = SaveInChild(file, kRoot + "\\B", 1, kSaves);
+    ASSERT_GT(a, 0);
+    ASSERT_GT(b, 0);
+    for (pid_t child : {a, b}) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a save failed in a child";
+    }
+    FileStore store(file);
+    ASSERT_TRUE(store.Refresh().ok());
+    EXPECT_EQ(GenerationOf(store.Tree(), kRoot + "\\A"), kSaves);
+    EXPECT_EQ(GenerationOf(store.Tree(), kRoot + "\\B"), kSaves);
+}
+
+TEST(ConcurrentSaving, AProcessKilledWhileSavingLeavesEveryKeyOldOrNew) {
+    TempDir dir;
+    const std::string file = dir.File("r.reg");
+    {
+        FileStore store(file);
+        ASSERT_TRUE(store.Apply({Generation(kRoot + "\\Steady", 7), Generation(kRoot + "\\Busy", 1)}).ok());
+    }
+    std::mt19937 random(12345);
+    int last = 1;
+    for (int round = 0; round < 12; ++round) {
+        const pid_t child = SaveInChild(file, kRoot + "\\Busy", last + 1, last + 100000);
+        ASSERT_GT(child, 0);
+        std::this_thread::sleep_for(std::chrono::microseconds(2000 + random() % 20000));
+        kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+
+        FileStore store(file);
+        const Status s = store.Refresh();
+        ASSERT_TRUE(s.ok()) << s.message();
+        const int now = GenerationOf(store.Tree(), kRoot + "\\Busy");
+        ASSERT_GE(now, last) << "round " << round << ": a saved generation was lost or torn";
+        EXPECT_EQ(GenerationOf(store.Tree(), kRoot + "\\Steady"), 7);
+        last = now;
+    }
+    EXPECT_GT(last, 1) << "the children never got to save";
+}
+
+}  // namespace
+}  // namespace diags::platform::registry

@@ -1,0 +1,233 @@
+// The file store: saved keys are in the file when Apply returns, other stores (other
+// processes) see them, nothing another writer saved is lost, a cut-off write is dropped
+// without harm, and a damaged file is reported and left alone.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include <gtest/gtest.h>
+
+#include "TempDir.h"
+#include "platform/registry/FileStore.h"
+
+namespace diags::platform::registry {
+namespace {
+
+using diags::testing::ReadBytes;
+using diags::testing::TempDir;
+using diags::testing::WriteBytes;
+
+const std::string kKey = "HKEY_CURRENT_USER\\Software\\Test";
+
+KeyChange Set(const std::string& path, const std::string& name, const std::string& value) {
+    KeyChange c;
+    c.path = path;
+    c.values.push_back({name, RegValue::Text(value)});
+    return c;
+}
+
+std::optional<std::string> Get(Store& store, const std::string& path, const std::string& name) {
+    std::optional<RegKey> key;
+    const Status s = store.ReadTree(path, key);
+    EXPECT_TRUE(s.ok()) << s.message();
+    if (!key || !key->FindValue(name)) return std::nullopt;
+    return key->FindValue(name)->AsText();
+}
+
+TEST(FileStoreSaving, AMissingFileIsCreatedOnTheFirstSaveAsAnImportableRegistryFile) {
+    TempDir dir;
+    FileStore store(dir.File("sub/dir/registry.reg"));
+    std::optional<RegKey> key;
+    ASSERT_TRUE(store.ReadTree(kKey, key).ok());
+    EXPECT_FALSE(key);
+    ASSERT_TRUE(store.Apply({Set(kKey, "v", "1")}).ok());
+    const std::string bytes = ReadBytes(dir.File("sub/dir/registry.reg"));
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+    ParsedFile parsed;
+    ASSERT_TRUE(ParseRegFile(bytes, "f", parsed).ok());
+    EXPECT_EQ(parsed.commits, 0u);  // a new file is written whole
+}
+
+TEST(FileStoreSaving, ASaveIsVisibleToEveryOtherStoreOnTheSameFile) {
+    TempDir dir;
+    FileStore writer(dir.File("r.reg")), reader(dir.File("r.reg"));
+    ASSERT_TRUE(writer.Apply({Set(kKey, "v", "1")}).ok());
+    EXPECT_EQ(Get(reader, kKey, "v"), "1");
+    ASSERT_TRUE(writer.Apply({Set(kKey, "v", "2"), Set(kKey + "\\Sub", "w", "3")}).ok());
+    EXPECT_EQ(Get(reader, kKey, "v"), "2");
+    EXPECT_EQ(Get(reader, kKey + "\\Sub", "w"), "3");
+}
+
+TEST(FileStoreSaving, TwoWritersWithStaleViewsKeepEachOthersKeys) {
+    TempDir dir;
+    FileStore a(dir.File("r.reg")), b(dir.File("r.reg"));
+    ASSERT_TRUE(a.Apply({Set(kKey + "\\A", "v", "a0"), Set(kKey + "\\B", "v", "b0")}).ok());
+    ASSERT_TRUE(b.Refresh().ok());
+    ASSERT_TRUE(a.Apply({Set(kKey + "\\A", "v", "a1")}).ok());
+    ASSERT_TRUE(b.Apply({Set(kKey + "\\B", "v", "b1")}).ok());  // b had not seen a's save
+    FileStore fresh(dir.File("r.reg"));
+    EXPECT_EQ(Get(fresh, kKey + "\\A", "v"), "a1");
+    EXPECT_EQ(Get(fresh, kKey + "\\B", "v"), "b1");
+}
+
+TEST(FileStoreSaving, CompactionKeepsEveryKeyAndTheirOrder) {
+    TempDir dir;
+    FileStore store(dir.File("r.reg"));
+    store.SetCompaction(0.5, 1);
+    for (int i = 0; i < 50; ++i)
+        ASSERT_TRUE(store.Apply({Set(kKey + "\\N" + std::to_string(i % 7), "v", std::to_string(i))}).ok());
+    ParsedFile parsed;
+    ASSERT_TRUE(ParseRegFile(ReadBytes(dir.File("r.reg")), "f", parsed).ok());
+    EXPECT_LT(parsed.commits, 50u);  // compacted along the way
+    FileStore fresh(dir.File("r.reg"));
+    ASSERT_TRUE(fresh.Refresh().ok());
+    const RegKey* key = fresh.Tree().FindPath(kKey);
+    ASSERT_EQ(key->Children().size(), 7u);
+    for (int n = 0; n < 7; ++n) EXPECT_EQ(key->Children()[n]->Name(), "N" + std::to_string(n));
+    EXPECT_EQ(Get(fresh, kKey + "\\N0", "v"), "49");
+}
+
+TEST(FileStoreSaving, SavingManyKeysDoesNotRewriteTheFileEachTime) {
+    TempDir dir;
+    FileStore store(dir.File("r.reg"));
+    std::vector<KeyChange> many;
+    for (int i = 0; i < 2000; ++i) many.push_back(Set(kKey + "\\K" + std::to_string(i), "v", "x"));
+    ASSERT_TRUE(store.Apply(many).ok());
+    const auto before = ReadBytes(dir.File("r.reg")).size();
+    ASSERT_TRUE(store.Apply({Set(kKey + "\\K1", "v", "y")}).ok());
+    const auto after = ReadBytes(dir.File("r.reg"));
+    EXPECT_EQ(after.substr(0, before).size(), before);
+    EXPECT_LT(after.size() - before, 400u);  // one small commit appended
+}
+
+// A file with an old commit and a new commit of the same key; cut at every byte of the new one.
+TEST(FileStoreCrashSafety, AWriteCutOffAtAnyByteLeavesTheOldOrTheNewValues) {
+    TempDir dir;
+    const std::string file = dir.File("r.reg");
+    {
+        FileStore store(file);
+        store.SetCompaction(1e9, ~0ull);
+        ASSERT_TRUE(store.Apply({Set(kKey, "other", "kept")}).ok());
+        ASSERT_TRUE(store.Apply({Set(kKey, "a", "old"), Set(kKey, "b", "old")}).ok());
+    }
+    const std::string oldBytes = ReadBytes(file);
+    {
+        FileStore store(file);
+        store.SetCompaction(1e9, ~0ull);
+        ASSERT_TRUE(store.Apply({Set(kKey, "a", "new"), Set(kKey, "b", "new")}).ok());
+    }
+    const std::string newBytes = ReadBytes(file);
+    ASSERT_GT(newBytes.size(), oldBytes.size());
+    for (std::size_t cut = oldBytes.size(); cut <= newBytes.size(); ++cut) {
+        WriteBytes(file, newBytes.substr(0, cut));
+        FileStore store(file);
+        const auto a = Get(store, kKey, "a"), b = Get(store, kKey, "b");
+        ASSERT_TRUE(a == "old" || a == "new") << "cut at " << cut;
+        ASSERT_EQ(a, b) << "cut at " << cut;
+        // The commit counts once its end line is whole (its line break may still be missing).
+        if (cut + 4 < newBytes.size()) {
+            ASSERT_EQ("old", *a) << "cut at " << cut;
+        }
+        if (cut == newBytes.size()) {
+            ASSERT_EQ("new", *a);
+        }
+        ASSERT_EQ(Get(store, kKey, "other"), "kept");
+        // The next save after the crash lands cleanly.
+        ASSERT_TRUE(store.Apply({Set(kKey, "c", "after")}).ok());
+        FileStore fresh(file);
+        ASSERT_EQ(Get(fresh, kKey, "c"), "after") << "cut at " << cut;
+    }
+}
+
+TEST(FileStoreCrashSafety, ZerosLeftAtTheEndByAPowerCutAreIgnored) {
+    TempDir dir;
+    const std::string file = dir.File("r.reg");
+    {
+        FileStore store(file);
+        ASSERT_TRUE(store.Apply({Set(kKey, "a", "1")}).ok());
+        ASSERT_TRUE(store.Apply({Set(kKey, "a", "2")}).ok());
+    }
+    WriteBytes(file, ReadBytes(file) + std::string(4096, '\0'));
+    FileStore store(file);
+    EXPECT_EQ(Get(store, kKey, "a"), "2");
+}
+
+TEST(FileStoreCrashSafety, ADamagedCommitInTheMiddleIsAnErrorNotSilentlyDropped) {
+    TempDir dir;
+    const std::string file = dir.File("r.reg");
+    {
+        FileStore store(file);
+        store.SetCompaction(1e9, ~0ull);
+        ASSERT_TRUE(store.Apply({Set(kKey, "a", "1")}).ok());
+        ASSERT_TRUE(store.Apply({Set(kKey, "a", "2")}).ok());
+        ASSERT_TRUE(store.Apply({Set(kKey, "a", "3")}).ok());
+    }
+    std::string bytes = ReadBytes(file);
+    const std::string two = EncodeText("\"a\"=\"2\"", FileEncoding::Utf16Le);
+    const auto at = bytes.find(two);
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + two.size() - 4] = '9';  // "2" -> "9" inside a finished commit
+    WriteBytes(file, bytes);
+    FileStore store(file);
+    const Status s = store.Refresh();
+    ASSERT_FALSE(s.ok());
+    EXPECT_NE(s.message().find("checksum"), std::string::npos) << s.message();
+    EXPECT_EQ(ReadBytes(file), bytes);
+}
+
+TEST(FileStoreFailures, AMalformedFileIsReportedAndNeverRewritten) {
+    TempDir dir;
+    const std::string file = dir.File("r.reg");
+    const std::string bytes = "Windows Registry Editor Version 5.00\n[HKCU\\K]\n\"v\"=bogus\n";
+    WriteBytes(file, bytes);
+    FileStore store(file);
+    const Status read = store.Refresh();
+    ASSERT_FALSE(read.ok());
+    EXPECT_TRUE(read.message().starts_with(file + ", line 3: unknown value type")) << read.message();
+    const Status save = store.Apply({Set(kKey, "v", "x")});
+    EXPECT_FALSE(save.ok());
+    EXPECT_EQ(ReadBytes(file), bytes);
+}
+
+TEST(FileStoreFailures, AWriteThatFailsMidwayReportsTheFailureAndKeepsTheStoredValues) {
+    TempDir dir;
+    const std::string file = dir.File("r.reg");
+    {
+        FileStore store(file);
+        ASSERT_TRUE(store.Apply({Set(kKey, "v", "stored")}).ok());
+    }
+    const std::string before = ReadBytes(file);
+    // In a child: the file-size limit makes the append fail after a few bytes (as a full disk would).
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{static_cast<rlim_t>(before.size() + 16), static_cast<rlim_t>(before.size() + 16)};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        FileStore store(file);
+        const Status s = store.Apply({Set(kKey, "v", std::string(5000, 'n'))});
+        const bool reported = !s.ok() && s.message().find("cannot save to " + file) != std::string::npos;
+        _exit(reported ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed save was not reported";
+    FileStore store(file);
+    EXPECT_EQ(Get(store, kKey, "v"), "stored");
+    EXPECT_EQ(ReadBytes(file), before);
+}
+
+TEST(FileStoreFailures, AFileThatCannotBeCreatedIsAClearFailure) {
+    TempDir dir;
+    WriteBytes(dir.File("plain"), "x");
+    FileStore store(dir.File("plain/r.reg"));  // its directory is a file
+    const Status s = store.Apply({Set(kKey, "v", "x")});
+    ASSERT_FALSE(s.ok());
+    EXPECT_NE(s.message().find(dir.File("plain")), std::string::npos) << s.message();
+}
+
+}  // namespace
+}  // namespace diags::platform::registry

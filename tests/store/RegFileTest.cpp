@@ -1,0 +1,162 @@
+// Reading and writing registry export files: what the registry editor writes loads, what we
+// write reads back identically, and damaged files are refused with the file and line named.
+#include <gtest/gtest.h>
+
+#include "platform/Platform.h"
+#include "platform/registry/Encoding.h"
+#include "platform/registry/RegFile.h"
+
+namespace diags::platform::registry {
+namespace {
+
+RegKey Load(std::string_view bytes) {
+    ParsedFile parsed;
+    const Status s = ParseRegFile(bytes, "test.reg", parsed);
+    EXPECT_TRUE(s.ok()) << s.message();
+    RegKey tree;
+    for (const auto& c : parsed.changes) tree.Apply(c);
+    return tree;
+}
+
+std::string ParseError(std::string_view bytes) {
+    ParsedFile parsed;
+    const Status s = ParseRegFile(bytes, "bad.reg", parsed);
+    return s.ok() ? std::string("(accepted)") : s.message();
+}
+
+std::string Utf16(std::string_view utf8) { return "\xFF\xFE" + EncodeText(utf8, FileEncoding::Utf16Le); }
+
+TEST(RegistryFileReading, ReadsTheEditorsUtf16ExportWithEveryValueType) {
+    const std::string text =
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltrane\\Common Files]\n"
+        "\"Path\"=\"C:\\\\Program Files\\\\Veltrane\\\\\"\n"
+        "@=\"default \\\"quoted\\\"\"\n"
+        "\"Count\"=dword:0000002a\n"
+        "\"Expand\"=hex(2):25,00,41,00,25,00,00,00\n"
+        "\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\n"
+        "\"Big\"=hex(b):01,02,03,04,05,06,07,08\n"
+        "\"Blob\"=hex:de,ad,\\\n"
+        "  be,ef\n"
+        "; a comment\n"
+        "\"Ünïcode ☃\"=\"Grüße ☃\"\n";
+    const RegKey tree = Load(Utf16(text));
+    const RegKey* key = tree.FindPath("HKEY_LOCAL_MACHINE\\software\\VELTRANE\\common files");
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->FindValue("Path")->AsText(), "C:\\Program Files\\Veltrane\\");
+    EXPECT_EQ(key->FindValue("")->AsText(), "default \"quoted\"");
+    EXPECT_EQ(key->FindValue("count")->AsDword(), 42u);
+    EXPECT_EQ(key->FindValue("Expand")->type, reg::kExpandSz);
+    EXPECT_EQ(key->FindValue("Expand")->AsText(), "%A%");
+    EXPECT_EQ(key->FindValue("Multi")->data, std::string("a\0\0\0b\0\0\0\0\0", 10));
+    EXPECT_EQ(key->FindValue("Big")->type, reg::kQword);
+    EXPECT_EQ(key->FindValue("Blob")->data, "\xde\xad\xbe\xef");
+    EXPECT_EQ(key->FindValue("Ünïcode ☃")->AsText(), "Grüße ☃");
+}
+
+TEST(RegistryFileReading, ReadsAnsiRegedit4AndUtf8Files) {
+    // REGEDIT4 is in the ANSI code page, its hex(2) data too; 0xFC is u-umlaut there.
+    const RegKey ansi = Load("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n\"N\"=\"M\xFC\"\r\n\"E\"=hex(2):41,00\r\n");
+    EXPECT_EQ(ansi.FindPath("HKEY_CURRENT_USER\\K")->FindValue("N")->AsText(), "Mü");
+    EXPECT_EQ(ansi.FindPath("HKEY_CURRENT_USER\\K")->FindValue("E")->AsText(), "A");
+    const RegKey utf8 = Load("\xEF\xBB\xBFWindows Registry Editor Version 5.00\n[HKCU\\K]\n\"N\"=\"Mü\"\n");
+    EXPECT_EQ(utf8.FindPath("HKEY_CURRENT_USER\\K")->FindValue("N")->AsText(), "Mü");
+}
+
+TEST(RegistryFileReading, LaterSectionsAndDeletionsApplyInOrderAsAnImportDoes) {
+    const RegKey tree = Load(
+        "Windows Registry Editor Version 5.00\n"
+        "[HKEY_CURRENT_USER\\A\\First]\n\"v\"=\"1\"\n\"gone\"=\"x\"\n"
+        "[HKEY_CURRENT_USER\\A\\Second]\n"
+        "[HKEY_CURRENT_USER\\A\\Third]\n"
+        "[HKEY_CURRENT_USER\\A\\First]\n\"v\"=\"2\"\n\"gone\"=-\n"
+        "[-HKEY_CURRENT_USER\\A\\Second]\n");
+    const RegKey* a = tree.FindPath("HKEY_CURRENT_USER\\A");
+    ASSERT_EQ(a->Children().size(), 2u);
+    EXPECT_EQ(a->Children()[0]->Name(), "First");  // creation order, not alphabetical
+    EXPECT_EQ(a->Children()[1]->Name(), "Third");
+    EXPECT_EQ(a->FindChild("first")->FindValue("v")->AsText(), "2");
+    EXPECT_EQ(a->FindChild("first")->FindValue("gone"), nullptr);
+}
+
+TEST(RegistryFileWriting, EveryValueTypeSurvivesARoundTripInBothEncodings) {
+    RegKey tree;
+    RegKey& key = tree.CreatePath("HKEY_CURRENT_USER\\Software\\Round Trip");
+    key.SetValue("", RegValue::Text("default"));
+    key.SetValue("Text", RegValue::Text("quote \" backslash \\ umlaut ä snowman ☃"));
+    key.SetValue("Lines", RegValue::Text("one\r\ntwo"));
+    key.SetValue("Empty", RegValue::Text(""));
+    key.SetValue("Dword", RegValue::Dword(0xFFFFFFFFu));
+    key.SetValue("Expand", RegValue::Text("%WINDIR%\\x", reg::kExpandSz));
+    key.SetValue("Qword", RegValue{reg::kQword, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8)});
+    std::string blob;
+    for (int i = 0; i < 300; ++i) blob += static_cast<char>(i);
+    key.SetValue("Binary", RegValue{reg::kBinary, blob});
+    key.SetValue("NoTerminator", RegValue{reg::kSz, std::string("a\0b", 3)});
+    tree.CreatePath("HKEY_CURRENT_USER\\Software\\Round Trip\\Child\\Grandchild");
+
+    for (FileEncoding enc : {FileEncoding::Utf16Le, FileEncoding::Utf8}) {
+        std::string text;
+        FormatTree(*tree.FindChild("HKEY_CURRENT_USER"), "HKEY_CURRENT_USER", text);
+        const RegKey back = Load(EncodedHeader(enc) + EncodeText(text, enc));
+        const RegKey* k = back.FindPath("HKEY_CURRENT_USER\\Software\\Round Trip");
+        ASSERT_NE(k, nullptr);
+        ASSERT_EQ(k->Values().size(), key.Values().size());
+        for (const auto& v : key.Values()) {
+            ASSERT_NE(k->FindValue(v.name), nullptr) << v.name;
+            EXPECT_EQ(*k->FindValue(v.name), v.value) << v.name;
+        }
+        EXPECT_NE(back.FindPath("HKEY_CURRENT_USER\\Software\\Round Trip\\Child\\Grandchild"), nullptr);
+    }
+}
+
+TEST(RegistryFileWriting, WritesTheEditorsHeaderAndUtf16WithAByteOrderMark) {
+    const std::string header = EncodedHeader(FileEncoding::Utf16Le);
+    ASSERT_GE(header.size(), 4u);
+    EXPECT_EQ(header.substr(0, 4), std::string("\xFF\xFEW\0", 4));
+    std::string back;
+    ASSERT_TRUE(Utf16LeToUtf8(header.substr(2), back));
+    EXPECT_EQ(back, "Windows Registry Editor Version 5.00\r\n\r\n");
+}
+
+TEST(DamagedRegistryFiles, AreRefusedWithTheFileTheLineAndTheReason) {
+    const std::string head = "Windows Registry Editor Version 5.00\n";
+    struct Case {
+        std::string bytes, expected;
+    } cases[] = {
+        {"", "bad.reg, line 1: the file is empty"},
+        {"Windows Registry Editor Version 4.00\n", "bad.reg, line 1: not a registry file"},
+        {"\x7F" "ELF\x02\x01\x01\0\0\0", "bad.reg, line 1: not a registry file"},
+        {head + "[HKEY_CURRENT_USER\\K]\n\"v\"=\"a\\q\"\n", "bad.reg, line 3: bad escape"},
+        {head + "[HKEY_CURRENT_USER\\K]\n\"v\"=\"unterminated\n", "bad.reg, line 3: a quoted text is not closed"},
+        {head + "[HKEY_CURRENT_USER\\K\n", "bad.reg, line 2: a key line does not end"},
+        {head + "[HKEY_NOWHERE\\K]\n", "bad.reg, line 2: unknown root key"},
+        {head + "\"v\"=\"x\"\n", "bad.reg, line 2: a value comes before any [key]"},
+        {head + "[HKCU\\K]\n\"v\"=dword:123456789\n", "bad.reg, line 3: a dword value needs"},
+        {head + "[HKCU\\K]\n\"v\"=dword:xyz\n", "bad.reg, line 3: a dword value has"},
+        {head + "[HKCU\\K]\n\"v\"=hex:0g\n", "bad.reg, line 3: a hex value has a byte"},
+        {head + "[HKCU\\K]\n\"v\"=hex(zz):00\n", "bad.reg, line 3: a hex(type) value has a bad type"},
+        {head + "[HKCU\\K]\n\"v\"=qword:1\n", "bad.reg, line 3: unknown value type"},
+        {head + "[HKCU\\K]\ngarbage\n", "bad.reg, line 3: unrecognised line"},
+        {head + "[HKCU\\K]\n\"v\"=\"" + std::string(2'000'000, 'x'), "bad.reg, line 3: a quoted text is not closed"},
+        {head + ";diags:end 00000000\n", "bad.reg, line 2: a commit end without its beginning"},
+    };
+    for (const auto& c : cases) EXPECT_TRUE(ParseError(c.bytes).starts_with(c.expected)) << ParseError(c.bytes);
+}
+
+TEST(DamagedRegistryFiles, OddOrBrokenUtf16IsRefusedAtItsLine) {
+    const std::string good = Utf16("Windows Registry Editor Version 5.00\n[HKCU\\K]\n");
+    const std::string odd = good + "\x41" + EncodeText("[HKCU\\X]\n\"v\"=\"x\"\n", FileEncoding::Utf16Le);
+    EXPECT_TRUE(ParseError(odd).starts_with("bad.reg, line 3: the bytes are not text")) << ParseError(odd);
+    const std::string lone = good + std::string("\"\0v\0\"\0=\0\"\0\x00\xD8\"\0\n\0", 16);  // unpaired surrogate
+    EXPECT_TRUE(ParseError(lone).starts_with("bad.reg, line 3: the bytes are not text")) << ParseError(lone);
+}
+
+TEST(DamagedRegistryFiles, AHugeValidLineIsReadNotRefused) {
+    const std::string big(1'000'000, 'y');
+    const RegKey tree = Load("Windows Registry Editor Version 5.00\n[HKCU\\K]\n\"v\"=\"" + big + "\"\n");
+    EXPECT_EQ(tree.FindPath("HKEY_CURRENT_USER\\K")->FindValue("v")->AsText(), big);
+}
+
+}  // namespace
+}  // namespace diags::platform::registry
