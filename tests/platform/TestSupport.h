@@ -1,6 +1,5 @@
 #pragma once
-// Helpers shared by the base, services and platform tests: environment variables and
-// temporary directories that are put back / removed when the test ends.
+// Test helpers: environment variables put back and temporary directories removed at the end.
 #include <unistd.h>
 
 #include <chrono>
@@ -8,9 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <random>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -21,21 +18,16 @@ class ScopedEnv {
 public:
     ScopedEnv(std::string name, std::optional<std::string> value) : name_(std::move(name)) {
         if (const char* old = std::getenv(name_.c_str())) saved_ = old;
-        if (value)
-            ::setenv(name_.c_str(), value->c_str(), 1);
-        else
-            ::unsetenv(name_.c_str());
+        Set(value);
     }
-    ~ScopedEnv() {
-        if (saved_)
-            ::setenv(name_.c_str(), saved_->c_str(), 1);
-        else
-            ::unsetenv(name_.c_str());
-    }
+    ~ScopedEnv() { Set(saved_); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
+    void Set(const std::optional<std::string>& value) {
+        value ? ::setenv(name_.c_str(), value->c_str(), 1) : ::unsetenv(name_.c_str());
+    }
     std::string name_;
     std::optional<std::string> saved_;
 };
@@ -44,13 +36,9 @@ private:
 class TempDir {
 public:
     TempDir() {
-        std::random_device random;
-        const auto base = std::filesystem::temp_directory_path();
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            path_ = base / ("diags-test-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
-            if (std::filesystem::create_directory(path_)) return;
-        }
-        throw std::runtime_error("cannot create a temporary directory");
+        std::string pattern = (std::filesystem::temp_directory_path() / "diags-test-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary directory");
+        path_ = pattern;
     }
     ~TempDir() {
         std::error_code ec;
@@ -58,7 +46,6 @@ public:
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
     const std::filesystem::path& Path() const noexcept { return path_; }
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
 
@@ -67,9 +54,8 @@ private:
 };
 
 inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
 
@@ -77,15 +63,14 @@ inline void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// Waits until the file exists and is not empty (a detached child writes it), up to `limit`.
+// Waits until the file exists (a detached child writes it), up to `limit`.
 inline bool WaitForFile(const std::string& path, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        std::error_code ec;
-        if (std::filesystem::file_size(path, ec) > 0 && !ec) return true;
+    while (!std::filesystem::exists(path)) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return false;
+    return true;
 }
 
 }  // namespace diags::testing

@@ -1,151 +1,97 @@
 #include <gtest/gtest.h>
 
-#include "services/Logger.h"
-#include "services/MessageService.h"
 #include "tests/platform/TestSupport.h"
 #include "tests/services/RecordingSink.h"
 
 namespace diags {
 namespace {
 
-using testing::FreshServices;
 using testing::ReadFile;
 using testing::ScopedEnv;
-using testing::TempDir;
-using testing::RecordingSink;
 using testing::TraceLine;
 
-// ---------------------------------------------------------------- process-wide services
+using SharedServiceLifetime = testing::FreshServices;
 
-using SharedServiceLifetime = FreshServices;
-
-TEST_F(SharedServiceLifetime, NoLoggerExistsUntilOneIsCreatedAndThereIsOnlyEverOne) {
+TEST_F(SharedServiceLifetime, NothingExistsBeforeCreateAndThereIsOnlyEverOne) {
     EXPECT_EQ(Logger::Existing(), nullptr);
-    Logger& first = Logger::Create();
-    EXPECT_EQ(Logger::Existing(), &first);
-    EXPECT_EQ(&Logger::Create(), &first);
+    EXPECT_EQ(MessageService::Existing(), nullptr);
+    TraceIfLogger(64, "no logger, no effect");
+    Logger& logger = Logger::Create();
+    EXPECT_EQ(&Logger::Create(), &logger);
+    EXPECT_EQ(Logger::Existing(), &logger);
+    MessageService& messages = MessageService::Create();
+    messages.Initialize("KVUIEN.DLL");
+    EXPECT_EQ(&MessageService::Create(), &messages);
+    EXPECT_EQ(MessageService::Existing()->ResourceDll(), "KVUIEN.DLL");
     Logger::Destroy();
     EXPECT_EQ(Logger::Existing(), nullptr);
-    Logger::Destroy();  // destroying nothing is harmless
 }
 
-TEST_F(SharedServiceLifetime, EveryInitializeRebindsTheLoggerToItsModule) {
-    RecordingSink& sink = RecordTraces();
+TEST_F(SharedServiceLifetime, InitializeAndRefreshRebindTheOutputsToTheModule) {
+    testing::RecordingSink& sink = RecordTraces();
     Logger& logger = *Logger::Existing();
     logger.Initialize("ZEL DiagnosticsConfiguration", 0);
     logger.Initialize("ZEL DiagnosticsConfiguration", 0);
-    EXPECT_EQ(logger.InitializeCount(), 2);
-    EXPECT_EQ(logger.Module(), "ZEL DiagnosticsConfiguration");
     logger.Refresh();
-    EXPECT_EQ(sink.bound, (std::vector<std::string>(3, "ZEL DiagnosticsConfiguration")));
+    EXPECT_EQ(logger.InitializeCount(), 2);
+    EXPECT_EQ(sink.bound, std::vector<std::string>(3, "ZEL DiagnosticsConfiguration"));
 }
 
-TEST_F(SharedServiceLifetime, MessageServiceIsCreatedOnceAndKeepsItsResourceModule) {
-    EXPECT_EQ(MessageService::Existing(), nullptr);
-    MessageService& service = MessageService::Create();
-    service.Initialize("KVUIEN.DLL");
-    EXPECT_EQ(&MessageService::Create(), &service);
-    EXPECT_EQ(MessageService::Existing()->ResourceDll(), "KVUIEN.DLL");
-    EXPECT_EQ(service.InitializeCount(), 1);
-    MessageService::Destroy();
-    EXPECT_EQ(MessageService::Existing(), nullptr);
-}
+using TraceLines = testing::FreshServices;
 
-TEST_F(SharedServiceLifetime, TracingWithoutALoggerDoesNothing) {
-    TraceIfLogger(64, "[%1][%2] Function Enter", "General", "Main");
-    EXPECT_EQ(Logger::Existing(), nullptr);
-}
-
-// ---------------------------------------------------------------- trace lines
-
-using TraceLines = FreshServices;
-
-TEST_F(TraceLines, ArgumentsFillTheFormatAndTheLevelIsKept) {
-    RecordTraces();
+TEST_F(TraceLines, ArgumentsFillTheFormatAndUnwantedLevelsAreDropped) {
+    RecordTraces(/*levels=*/1 | 64);
     Logger& logger = *Logger::Existing();
     logger.Trace(64, "[%1][%2] Function Enter", "frmDiags", std::string("FormLoad"));
     logger.Trace(1, "[Help File: %1][Help Topic: %2]", "DiagsConfig.htm", 820);
-    logger.Trace(32, "%1 %2 %3", true, -5, 2.5);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], (TraceLine{64, "[frmDiags][FormLoad] Function Enter"}));
-    EXPECT_EQ(lines[1], (TraceLine{1, "[Help File: DiagsConfig.htm][Help Topic: 820]"}));
-    EXPECT_EQ(lines[2], (TraceLine{32, "True -5 2.5"}));
+    logger.Trace(64, "%1 %2 %3", true, -5, 2.5);
+    logger.Trace(32, "not wanted");
+    EXPECT_FALSE(logger.Listening(32));
+    EXPECT_EQ(lines, (std::vector<TraceLine>{{64, "[frmDiags][FormLoad] Function Enter"},
+                                             {1, "[Help File: DiagsConfig.htm][Help Topic: 820]"},
+                                             {64, "True -5 2.5"}}));
 }
 
-TEST_F(TraceLines, LevelsNobodyListensToAreNeitherFormattedNorWritten) {
-    RecordTraces(/*levels=*/64);
-    Logger& logger = *Logger::Existing();
-    EXPECT_FALSE(logger.Listening(1));
-    EXPECT_TRUE(logger.Listening(64));
-    logger.Trace(1, "[Help File: %1]", "x");
-    logger.Trace(64, "kept");
-    EXPECT_EQ(lines, (std::vector<TraceLine>{{64, "kept"}}));
-}
-
-TEST_F(TraceLines, GoToTheFileNamedInTheEnvironment) {
-    TempDir dir;
-    const std::string file = dir / "trace.log";
-    ScopedEnv to(std::string("DIAGS_TRACE_FILE"), file);
-    ScopedEnv levels("DIAGS_TRACE_LEVELS", std::nullopt);
+TEST_F(TraceLines, GoToTheEnvironmentsFileFilteredByItsLevelMask) {
+    testing::TempDir dir;
+    ScopedEnv to("DIAGS_TRACE_FILE", dir / "trace.log");
+    ScopedEnv levels("DIAGS_TRACE_LEVELS", "0x41");
     Logger& logger = Logger::Create();
     logger.Initialize("ZEL DiagnosticsConfiguration", 0);
     logger.Trace(64, "[%1][%2] Function Enter", "General", "ValidPath");
-    logger.Trace(1, "[Help File: %1][Help Topic: %2]", "help.htm", 821);
-    const std::string text = ReadFile(file);
-    EXPECT_NE(text.find("[ZEL DiagnosticsConfiguration][64] [General][ValidPath] Function Enter\n"), std::string::npos)
-        << text;
-    EXPECT_NE(text.find("[ZEL DiagnosticsConfiguration][1] [Help File: help.htm][Help Topic: 821]\n"),
-              std::string::npos) << text;
-}
-
-TEST_F(TraceLines, TheLevelMaskOfTheEnvironmentNarrowsWhatIsWritten) {
-    TempDir dir;
-    const std::string file = dir / "trace.log";
-    ScopedEnv to(std::string("DIAGS_TRACE_FILE"), file);
-    ScopedEnv levels(std::string("DIAGS_TRACE_LEVELS"), std::string("0x40"));
-    Logger& logger = Logger::Create();
-    logger.Initialize("M", 0);
-    EXPECT_FALSE(logger.Listening(32));
     logger.Trace(32, "startup");
-    logger.Trace(64, "function");
-    const std::string text = ReadFile(file);
+    const std::string text = ReadFile(dir / "trace.log");
+    EXPECT_NE(text.find("[ZEL DiagnosticsConfiguration][64] [General][ValidPath] Function Enter\n"),
+              std::string::npos) << text;
     EXPECT_EQ(text.find("startup"), std::string::npos);
-    EXPECT_NE(text.find("function"), std::string::npos);
 }
 
-TEST_F(TraceLines, WithNoDestinationConfiguredNobodyListens) {
-    ScopedEnv file("DIAGS_TRACE_FILE", std::nullopt);
-    ScopedEnv console("DIAGS_TRACE", std::nullopt);
-    Logger& logger = Logger::Create();
-    logger.Initialize("M", 0);
-    for (int level : {1, 32, 64}) EXPECT_FALSE(logger.Listening(level));
-}
-
-TEST_F(TraceLines, RefreshFollowsAChangedDestinationAndAppendsToExistingLogs) {
-    TempDir dir;
-    const std::string first = dir / "first.log", second = dir / "second.log";
-    testing::WriteFile(second, "earlier line\n");
+TEST_F(TraceLines, RefreshFollowsANewDestinationAndAppendsToIt) {
+    testing::TempDir dir;
+    testing::WriteFile(dir / "second.log", "earlier line\n");
     ScopedEnv levels("DIAGS_TRACE_LEVELS", std::nullopt);
-    auto to = std::make_unique<ScopedEnv>("DIAGS_TRACE_FILE", first);
+    std::optional<ScopedEnv> to(std::in_place, "DIAGS_TRACE_FILE", dir / "first.log");
     Logger& logger = Logger::Create();
     logger.Initialize("M", 0);
     logger.Trace(64, "one");
-    to.reset();
-    ScopedEnv now("DIAGS_TRACE_FILE", second);
+    to.emplace("DIAGS_TRACE_FILE", dir / "second.log");
     logger.Refresh();
     logger.Trace(64, "two");
-    EXPECT_NE(ReadFile(first).find("one"), std::string::npos);
-    EXPECT_EQ(ReadFile(first).find("two"), std::string::npos);
-    EXPECT_EQ(ReadFile(second).rfind("earlier line\n", 0), 0u);
-    EXPECT_NE(ReadFile(second).find("two"), std::string::npos);
+    EXPECT_EQ(ReadFile(dir / "first.log").find("two"), std::string::npos);
+    EXPECT_EQ(ReadFile(dir / "second.log").rfind("earlier line\n", 0), 0u);
+    EXPECT_NE(ReadFile(dir / "second.log").find("two"), std::string::npos);
 }
 
-TEST_F(TraceLines, AnUnwritableTraceFileIsNotAFailure) {
-    ScopedEnv to("DIAGS_TRACE_FILE", "/nonexistent-dir/for/sure/trace.log");
-    Logger& logger = Logger::Create();
-    logger.Initialize("M", 0);
-    EXPECT_FALSE(logger.Listening(64));
-    logger.Trace(64, "dropped");
+TEST_F(TraceLines, NobodyListensWithoutAUsableDestination) {
+    ScopedEnv console("DIAGS_TRACE", std::nullopt);
+    for (std::optional<std::string> file : {std::optional<std::string>(), std::optional<std::string>("/no/such/dir/t.log")}) {
+        ScopedEnv to("DIAGS_TRACE_FILE", file);
+        Logger::Destroy();
+        Logger& logger = Logger::Create();
+        logger.Initialize("M", 0);
+        for (int level : {1, 32, 64}) EXPECT_FALSE(logger.Listening(level));
+        logger.Trace(64, "dropped");
+    }
 }
 
 }  // namespace

@@ -9,109 +9,70 @@
 namespace diags {
 namespace {
 
-using testing::FreshServices;
 using testing::TraceLine;
+using ProcedureConventions = testing::FreshServices;
 
-// ---------------------------------------------------------------- dialog and entry procedures
-
-using DialogProcedures = FreshServices;
-
-TEST_F(DialogProcedures, TraceEnterAndLeaveAroundTheBody) {
+TEST_F(ProcedureConventions, DialogProceduresTraceEnterAndLeaveAndPassTheirResultOn) {
     RecordTraces();
     ErrorRef error;
-    const ResultCode result = RunProcedure("frmDiags", "FormLoad", error, [&] {
-        TraceIfLogger(64, "inside");
-        return ResultCode::Success;
-    });
-    EXPECT_EQ(result, ResultCode::Success);
+    EXPECT_EQ(RunProcedure("frmDiags", "FormLoad", error, [] { return ResultCode::Stopped; }), ResultCode::Stopped);
     EXPECT_FALSE(error);
     EXPECT_EQ(lines, (std::vector<TraceLine>{{64, "[frmDiags][FormLoad] Function Enter"},
-                                             {64, "inside"},
                                              {64, "[frmDiags][FormLoad] Function Leave"}}));
 }
 
-TEST_F(DialogProcedures, PassTheBodysResultThrough) {
-    ErrorRef error;
-    EXPECT_EQ(RunProcedure("frmDiags", "P", error, [] { return ResultCode::Stopped; }), ResultCode::Stopped);
-    EXPECT_EQ(RunProcedure("frmDiags", "P", error, [] { return ResultCode::None; }), ResultCode::None);
-    EXPECT_FALSE(error);
-}
-
-TEST_F(DialogProcedures, ARunTimeErrorReplacesTheCallersErrorObjectAndGives3) {
+TEST_F(ProcedureConventions, ARunTimeErrorReplacesTheCallersErrorObjectAndGives3) {
     RecordTraces();
-    auto callers = std::make_shared<ErrorObject>();
+    const auto callers = std::make_shared<ErrorObject>();
     ErrorRef error = callers;
-    int failingLine = 0;
-    const ResultCode result = RunProcedure("frmDiags", "txtFileSize_Change", error, [&]() -> ResultCode {
-        failingLine = __LINE__ + 1;
+    int line = 0;
+    const auto body = [&]() -> ResultCode {  // outside any macro, so the thrown line is exact
+        line = __LINE__ + 1;
         throw RuntimeError(err::kTypeMismatch, "Type mismatch");
-    });
-    EXPECT_EQ(result, ResultCode::Failure);
+    };
+    EXPECT_EQ(RunProcedure("frmDiags", "txtFileSize_Change", error, body), ResultCode::Failure);
     ASSERT_TRUE(error);
     EXPECT_NE(error, callers);
-    EXPECT_EQ(callers->number, 0);  // the caller's old object is left alone
-    EXPECT_EQ(error->number, err::kTypeMismatch);
-    EXPECT_EQ(error->description, "Type mismatch");
+    EXPECT_EQ(std::tie(error->number, error->description, error->module, error->procedure, error->line),
+              std::make_tuple(13, "Type mismatch", "frmDiags", "txtFileSize_Change", line));
     EXPECT_EQ(error->applicationTitle, "Veltrane Desktop");
     EXPECT_EQ(error->componentTitle, "Diagnostics Configuration");
-    EXPECT_EQ(error->module, "frmDiags");
-    EXPECT_EQ(error->procedure, "txtFileSize_Change");
-    EXPECT_EQ(error->line, failingLine);
-    const std::string errorLine = "Module: [frmDiags] Procedure: [txtFileSize_Change] Error:[13][Type mismatch] Line: [" +
-                                  std::to_string(failingLine) + "]";
+    const std::string traced = "Module: [frmDiags] Procedure: [txtFileSize_Change] Error:[13][Type mismatch] Line: [" +
+                               std::to_string(line) + "]";
     EXPECT_EQ(lines, (std::vector<TraceLine>{{64, "[frmDiags][txtFileSize_Change] Function Enter"},
-                                             {64, errorLine},
+                                             {64, traced},
                                              {64, "[frmDiags][txtFileSize_Change] Function Leave"}}));
 }
 
-TEST_F(DialogProcedures, ForeignExceptionsBecomeErrorObjectsToo) {
+TEST_F(ProcedureConventions, ForeignExceptionsBecomeErrorObjectsEvenWithoutALogger) {
     ErrorRef error;
-    EXPECT_EQ(RunProcedure("General", "P", error, []() -> ResultCode { throw std::runtime_error("boom"); }),
-              ResultCode::Failure);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->number, err::kInternal);
+    const auto numberAfter = [&](auto&& thrower) {
+        EXPECT_EQ(RunProcedure("General", "P", error, [&]() -> ResultCode { thrower(); return ResultCode::Success; }),
+                  ResultCode::Failure);
+        return error ? error->number : -1;
+    };
+    EXPECT_EQ(numberAfter([] { throw std::runtime_error("boom"); }), err::kInternal);
     EXPECT_EQ(error->description, "boom");
-    EXPECT_EQ(RunProcedure("General", "P", error, []() -> ResultCode { throw std::bad_alloc(); }),
-              ResultCode::Failure);
-    EXPECT_EQ(error->number, 7);
-    EXPECT_EQ(RunProcedure("General", "P", error, []() -> ResultCode { throw 42; }), ResultCode::Failure);
-    EXPECT_EQ(error->number, err::kInternal);
+    EXPECT_EQ(numberAfter([] { throw std::bad_alloc(); }), 7);
+    EXPECT_EQ(numberAfter([] { throw 42; }), err::kInternal);
 }
 
-TEST_F(DialogProcedures, WithoutALoggerNothingIsTracedAndErrorsStillArrive) {
-    ErrorRef error;
-    EXPECT_EQ(RunProcedure("CDiagnosticsConfig", "ConfigureDiagnistics", error,
-                           []() -> ResultCode { throw RuntimeError(err::kObjectRequired, "Object variable not set"); }),
-              ResultCode::Failure);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->number, err::kObjectRequired);
-    EXPECT_EQ(error->module, "CDiagnosticsConfig");
-}
-
-// ---------------------------------------------------------------- model routines
-
-using ModelProcedures = FreshServices;
-
-TEST_F(ModelProcedures, TraceEnterAndLeaveAndReturnTheBodysValue) {
+TEST_F(ProcedureConventions, ModelRoutinesTraceTheirFailureOnceAndReturnTheFailureValue) {
     RecordTraces();
-    EXPECT_EQ(RunModelProcedure("General", "IntToBool", false, [] { return true; }), true);
-    EXPECT_EQ(lines, (std::vector<TraceLine>{{64, "[General][IntToBool] TRACE ENTER"},
-                                             {64, "[General][IntToBool] TRACE LEAVE"}}));
-}
-
-TEST_F(ModelProcedures, ARunTimeErrorIsTracedOnceAndTheFailureValueReturned) {
-    RecordTraces();
-    int failingLine = 0;
-    const int result = RunModelProcedure("CTraceSetting", "AddOutput", -1, [&]() -> int {
-        failingLine = __LINE__ + 1;
-        throw RuntimeError(err::kDuplicateKey, "Key is already associated with an element of this collection");
-    });
-    EXPECT_EQ(result, -1);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1], (TraceLine{64, "Module: [CTraceSetting] Procedure: [AddOutput] Error:[457][Key is already "
-                                       "associated with an element of this collection] Line: [" +
-                                           std::to_string(failingLine) + "]"}));
-    EXPECT_EQ(lines[2], (TraceLine{64, "[CTraceSetting][AddOutput] TRACE LEAVE"}));
+    EXPECT_TRUE(RunModelProcedure("General", "IntToBool", false, [] { return true; }));
+    int line = 0;
+    const auto body = [&]() -> int {
+        line = __LINE__ + 1;
+        throw RuntimeError(err::kDuplicateKey, "Duplicate key");
+    };
+    EXPECT_EQ(RunModelProcedure("CTraceSetting", "AddOutput", -1, body), -1);
+    EXPECT_EQ(lines, (std::vector<TraceLine>{
+                         {64, "[General][IntToBool] TRACE ENTER"},
+                         {64, "[General][IntToBool] TRACE LEAVE"},
+                         {64, "[CTraceSetting][AddOutput] TRACE ENTER"},
+                         {64, "Module: [CTraceSetting] Procedure: [AddOutput] Error:[457][Duplicate key] Line: [" +
+                                  std::to_string(line) + "]"},
+                         {64, "[CTraceSetting][AddOutput] TRACE LEAVE"}}));
 }
 
 }  // namespace

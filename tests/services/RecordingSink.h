@@ -1,11 +1,10 @@
 #pragma once
-// A trace sink that keeps every line, and a fixture giving each test a fresh logger that
-// writes into it.
+// A trace sink that keeps every line, and a fixture giving each test fresh shared services.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "services/Logger.h"
@@ -17,11 +16,12 @@ struct TraceLine {
     int level;
     std::string text;
     bool operator==(const TraceLine&) const = default;
+    friend void PrintTo(const TraceLine& line, std::ostream* out) { *out << line.level << ": " << line.text; }
 };
 
 class RecordingSink final : public TraceSink {
 public:
-    explicit RecordingSink(std::vector<TraceLine>& lines, unsigned levels = ~0u) : lines_(lines), levels_(levels) {}
+    RecordingSink(std::vector<TraceLine>& lines, unsigned levels) : lines_(lines), levels_(levels) {}
     void Bind(std::string_view module) override { bound.emplace_back(module); }
     bool Wants(int level) const noexcept override { return (static_cast<unsigned>(level) & levels_) != 0; }
     void Write(int level, std::string_view line) noexcept override { lines_.push_back({level, std::string(line)}); }
@@ -34,18 +34,15 @@ private:
 
 class FreshServices : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Logger::Destroy();
-        MessageService::Destroy();
-    }
+    void SetUp() override { TearDown(); }
     void TearDown() override {
         Logger::Destroy();
         MessageService::Destroy();
     }
-    // Creates the process-wide logger with a recording sink; returns the sink.
+    // Creates the process-wide logger writing into `lines`; the sink stays owned by the logger.
     RecordingSink& RecordTraces(unsigned levels = ~0u) {
         auto sink = std::make_unique<RecordingSink>(lines, levels);
-        RecordingSink& observer = *sink;  // owned by the logger from here on
+        RecordingSink& observer = *sink;
         Logger::Create().SetSink(std::move(sink));
         return observer;
     }

@@ -1,6 +1,5 @@
 #pragma once
-// The person at the screen, scripted: records every message box and answers from a list.
-#include <deque>
+// The person at the screen, scripted: records every message box and answers OK.
 #include <string>
 #include <vector>
 
@@ -8,8 +7,7 @@
 
 namespace diags::testing {
 
-class ScriptedInteraction final : public platform::Interaction {
-public:
+struct ScriptedInteraction final : platform::Interaction {
     struct Box {
         std::string text;
         std::int32_t style;
@@ -17,10 +15,7 @@ public:
     };
     std::int32_t ShowMessage(std::string_view text, std::int32_t style, std::string_view title) override {
         boxes.push_back({std::string(text), style, std::string(title)});
-        if (answers.empty()) return platform::mb::kOk;
-        const std::int32_t answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return platform::mb::kOk;
     }
     std::optional<std::string> BrowseForFolder(platform::WindowHandle, std::string_view, std::uint32_t) override {
         return std::nullopt;
@@ -29,9 +24,7 @@ public:
     std::int16_t AsyncKeyState(std::int32_t) override { return 0; }
     std::int16_t MousePointer() override { return 0; }
     void SetMousePointer(std::int16_t) override {}
-
     std::vector<Box> boxes;
-    std::deque<std::int32_t> answers;
 };
 
 }  // namespace diags::testing

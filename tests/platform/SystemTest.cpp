@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixResources.h"
+#include "platform/posix/PosixWindowing.h"
+#include "tests/platform/TestSupport.h"
+
+namespace diags::platform::posix {
+namespace {
+
+using diags::testing::ScopedEnv;
+using diags::testing::TempDir;
+
+TEST(FileSystem, LooksUpEntriesAndMakesOneDirectoryLevelReportingWhyNot) {
+    TempDir dir;
+    diags::testing::WriteFile(dir / "f", "x");
+    PosixFileSystem files;
+    EXPECT_TRUE(files.EntryExists(dir / "f") && files.EntryExists(dir.Path().string()));
+    EXPECT_FALSE(files.EntryExists(dir / "missing") || files.EntryExists(""));
+    EXPECT_EQ(files.MakeDirectory(dir / "a"), std::nullopt);
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "a"));
+    for (const std::string& bad : {dir / "x/y", dir / "a", dir / "f", std::string()}) {
+        const auto reason = files.MakeDirectory(bad);
+        EXPECT_TRUE(reason && !reason->empty()) << bad;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "x"));
+}
+
+TEST(FileSystem, TheWindowsDirectoryIsTheStandInPaddedWithNulsOrNothingWhenTooLong) {
+    ScopedEnv home("HOME", "/home/someone");
+    PosixFileSystem files;
+    {
+        ScopedEnv dir("DIAGS_WINDOWS_DIR", "/opt/windows");  // 12 characters
+        EXPECT_EQ(files.WindowsDirectoryBuffer(16), std::string("/opt/windows\0\0\0\0", 16));
+        EXPECT_EQ(files.WindowsDirectoryBuffer(12), std::string(12, '\0'));
+    }
+    ScopedEnv dir("DIAGS_WINDOWS_DIR", std::nullopt);
+    EXPECT_EQ(files.WindowsDirectoryBuffer(256).c_str(), std::string("/home/someone"));
+}
+
+TEST(Windows, StylesAndIconsAreKeptPerWindowAndSettingAnswersTheOldValue) {
+    PosixWindowing windows;
+    EXPECT_EQ(windows.GetStyle(10), 0);
+    EXPECT_EQ(windows.SetStyle(10, 0x50010000), 0);
+    EXPECT_EQ(windows.SetStyle(10, windows.GetStyle(10) | 0x80), 0x50010000);
+    EXPECT_EQ(windows.GetStyle(10), 0x50010080);
+    EXPECT_EQ(windows.GetStyle(11), 0);
+    EXPECT_EQ(windows.Send(5, kWmSetIcon, kIconSmall, 111), 0);
+    EXPECT_EQ(windows.Send(5, kWmSetIcon, kIconBig, 222), 0);
+    EXPECT_EQ(windows.Send(5, kWmSetIcon, kIconSmall, 333), 111);
+    EXPECT_EQ(windows.Icon(5, kIconSmall), 333);
+    EXPECT_EQ(windows.Icon(5, kIconBig), 222);
+    EXPECT_EQ(windows.Send(5, 0x10 /* WM_CLOSE */, 0, 0), 0);
+}
+
+TEST(Windows, TheLanguageIdComesFromTheOverrideElseLcAllElseLang) {
+    const std::pair<const char*, int> locales[] = {{"ja_JP.UTF-8", 0x0411}, {"ko_KR", 0x0412}, {"zh_TW", 0x0404},
+                                                   {"zh_CN.UTF-8", 0x0804}, {"zh_HK", 0x0C04}, {"de_DE", 0x0409}, {"C", 0x0409}};
+    for (const auto& [locale, id] : locales) EXPECT_EQ(LangIdFromLocale(locale), id) << locale;
+    PosixWindowing windows;
+    ScopedEnv lang("LANG", "ja_JP.UTF-8");
+    std::optional<ScopedEnv> all(std::in_place, "LC_ALL", "zh_TW.UTF-8");
+    std::optional<ScopedEnv> forced(std::in_place, "DIAGS_LANGID", "0x0804");
+    EXPECT_EQ(windows.SystemDefaultLangId(), 0x0804);
+    forced.emplace("DIAGS_LANGID", "not hex");
+    EXPECT_EQ(windows.SystemDefaultLangId(), 0x0404);
+    all.emplace("LC_ALL", std::nullopt);
+    EXPECT_EQ(windows.SystemDefaultLangId(), 0x0411);
+}
+
+TEST(ResourceModule, OnlyKvuienOpensAndServesTextsAndKnownPicturesOnceOpen) {
+    PosixResources resources;
+    EXPECT_EQ(resources.String(9031), std::nullopt);
+    for (const char* other : {"OTHER.DLL", "", "KVUIEN.DLL.bak"}) EXPECT_FALSE(resources.Open(other)) << other;
+    EXPECT_EQ(resources.LoadPicture(2006, 16, 16), nullptr);
+    EXPECT_TRUE(resources.Open("C:\\Program Files\\Common\\kvuien.dll"));
+    EXPECT_TRUE(resources.String(9031));
+    EXPECT_EQ(resources.String(1), std::nullopt);
+    EXPECT_EQ(KnownPictureIds().size(), 10u);
+    for (std::int32_t id : KnownPictureIds()) EXPECT_TRUE(resources.LoadPicture(id, 32, 32)) << id;
+    EXPECT_EQ(resources.LoadPicture(101, 16, 16), nullptr);
+    EXPECT_EQ(resources.LoadPicture(2006, 0, 16), nullptr);
+}
+
+TEST(ResourceModule, ItsDirectoryIsTheProgramsUnlessConfigured) {
+    PosixResources resources;
+    {
+        ScopedEnv dir("DIAGS_MODULE_DIR", "/opt/diags");
+        EXPECT_EQ(resources.ModuleDirectory(), "/opt/diags");
+    }
+    ScopedEnv dir("DIAGS_MODULE_DIR", std::nullopt);
+    EXPECT_EQ(resources.ModuleDirectory(), std::filesystem::read_symlink("/proc/self/exe").parent_path().string());
+}
+
+TEST(InstalledPlatform, HasEveryPartForTheWholeProcess) {
+    Platform& current = Current();
+    EXPECT_TRUE(current.registry && current.fileSystem && current.windowing && current.shell &&
+                current.interaction && current.resources);
+    EXPECT_EQ(&Current(), &current);
+}
+
+}  // namespace
+}  // namespace diags::platform::posix
