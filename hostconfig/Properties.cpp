@@ -128,9 +128,10 @@ PropertyValue FromRegistry(std::int32_t index, const RegValue* value) {
         case PropertyKind::Int16:
             if (!value) return std::int16_t{0};
             if (dword) {
+                // A 16-bit number kept in a dword, with or without its sign extended.
                 const auto v = static_cast<std::int32_t>(*dword);
-                if (v < -32768 || v > 32767) throw RuntimeError(err::kOverflow, "Overflow");
-                return static_cast<std::int16_t>(v);
+                if (v < -32768 || v > 65535) throw RuntimeError(err::kOverflow, "Overflow");
+                return static_cast<std::int16_t>(static_cast<std::uint16_t>(v));
             }
             try {
                 return ToInt16(PropertyValue(*text));

@@ -1,0 +1,87 @@
+// The default configuration: installed when a user has none, never over an existing one, with
+// every component of the module and task maps and the error log.
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+#include "TempDir.h"
+#include "hostconfig/DefaultConfiguration.h"
+#include "hostconfig/LogConfiguration.h"
+#include "platform/registry/FileStore.h"
+
+namespace diags::hostconfig {
+namespace {
+
+using diags::testing::TempDir;
+using diags::testing::WriteBytes;
+namespace registry = platform::registry;
+
+const std::string kRoot = "HKEY_CURRENT_USER\\Software\\Elsewhere\\Logging";
+
+TEST(DefaultConfiguration, IsInstalledOnFirstUseWithEveryComponentAndTheErrorLog) {
+    TempDir dir;
+    WriteBytes(dir.File("r.reg"), "Windows Registry Editor Version 5.00\n"
+                                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltrane\\Common Files]\n"
+                                  "\"Path\"=\"/opt/veltrane/\"\n");
+    registry::FileStore store(dir.File("r.reg"));
+    const auto root = LogConfiguration::Open(store, kRoot);
+    EXPECT_EQ(root->Children().Count(), 68 + 14 + 1);
+    for (const auto& component : root->Children()) {
+        if (component->Name() == "ZEL Errors") continue;
+        EXPECT_GE(component->Children().Count(), 1) << component->Name();
+        for (const auto& output : component->Children()) {
+            EXPECT_EQ(output->Property(prop::kLogToFile), PropertyValue(false));
+            EXPECT_EQ(output->Property(prop::kFileName), PropertyValue(std::string("Trace.log")));
+            EXPECT_EQ(output->Property(prop::kFileSize), PropertyValue(24.0));
+            EXPECT_EQ(output->Property(prop::kDirectory), PropertyValue("/opt/veltrane/Log/" + component->Name()));
+        }
+    }
+    const auto report = root->Children().Item("ZEL ReportServer")->Children().Item("Report Source Tracing");
+    EXPECT_EQ(report->Property(prop::kCircularLogFile), PropertyValue(true));
+    EXPECT_EQ(report->Property(prop::kAppendToFile), PropertyValue(true));  // circular is reported as appending
+    EXPECT_NE(root->Children().Find("ZEL DiagnosticsConfiguration")->Children().Find("Function Level Tracing"), nullptr);
+    const auto errors = root->Children().Item("zel errors");
+    EXPECT_EQ(errors->Children().Count(), 0);
+    EXPECT_EQ(errors->Property(prop::kLogToFile), PropertyValue(true));
+    EXPECT_EQ(errors->Property(prop::kDirectory), PropertyValue(std::string("/opt/veltrane/Log")));
+}
+
+TEST(DefaultConfiguration, EveryModuleAndTaskTraceOfTheMapsFindsItsOutput) {
+    TempDir dir;
+    registry::FileStore store(dir.File("r.reg"));
+    const auto root = LogConfiguration::Open(store, kRoot);
+    for (const char* module : {"ZEL AdminEditorContainer", "ZEL CommonDialogsLib", "ZEL PromptStyles", "ZEL WHCatalog",
+                               "ZEL VLDBEditor", "ZEL FTRContainerLib"})
+        EXPECT_NE(root->Children().Find(module), nullptr) << module;
+    const std::pair<const char*, const char*> traces[] = {
+        {"ZEL AuthServer", "Authentication Tracing"}, {"ZEL ClientConnection", "Data Source Enumerator Tracing"},
+        {"ZEL ClientConnection", "Session Tracing"},  {"ZEL MD4Server", "Object Tracing"},
+        {"ZEL MDServer", "SQL Tracing"},             {"ZEL SourceNetServer", "Content Source Tracing"}};
+    for (const auto& [component, trace] : traces) {
+        const auto c = root->Children().Find(component);
+        ASSERT_NE(c, nullptr) << component;
+        EXPECT_NE(c->Children().Find(trace), nullptr) << component << " - " << trace;
+    }
+}
+
+TEST(DefaultConfiguration, IsNeverInstalledOverAnExistingConfiguration) {
+    TempDir dir;
+    WriteBytes(dir.File("r.reg"), "Windows Registry Editor Version 5.00\n[" + kRoot + "\\ZEL Mine\\Only]\n");
+    registry::FileStore store(dir.File("r.reg"));
+    const auto root = LogConfiguration::Open(store, kRoot);
+    ASSERT_EQ(root->Children().Count(), 1);
+    EXPECT_EQ(root->Children().Item(1)->Name(), "ZEL Mine");
+    bool installed = true;
+    ASSERT_TRUE(InstallDefaultConfiguration(store, kRoot, installed).ok());
+    EXPECT_FALSE(installed);
+}
+
+TEST(DefaultConfiguration, TheRootKeyCanBeMovedByTheEnvironment) {
+    ::setenv("DIAGS_LOG_CONFIG_ROOT", "HKEY_CURRENT_USER\\Software\\Moved", 1);
+    EXPECT_EQ(DefaultRootKey(), "HKEY_CURRENT_USER\\Software\\Moved");
+    ::unsetenv("DIAGS_LOG_CONFIG_ROOT");
+    EXPECT_EQ(DefaultRootKey(), std::string(kBuiltInRootKey));
+}
+
+}  // namespace
+}  // namespace diags::hostconfig

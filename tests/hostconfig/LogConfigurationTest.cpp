@@ -1,0 +1,178 @@
+// The host's log configuration as the dialog uses it: components and outputs in host order,
+// items by name without regard to case, typed properties, and saves that store one node only.
+#include <gtest/gtest.h>
+
+#include "TempDir.h"
+#include "base/RuntimeError.h"
+#include "hostconfig/LogConfiguration.h"
+#include "platform/registry/FileStore.h"
+
+namespace diags::hostconfig {
+namespace {
+
+using diags::testing::ReadBytes;
+using diags::testing::TempDir;
+using diags::testing::WriteBytes;
+namespace registry = platform::registry;
+
+const std::string kRoot = "HKEY_CURRENT_USER\\Software\\Test\\Logs";
+
+class LogConfigurationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteBytes(file_,
+                   "Windows Registry Editor Version 5.00\n"
+                   "[" + kRoot + "\\ZEL Zeta]\n"
+                   "[" + kRoot + "\\ZEL Zeta\\Second Tracing]\n\"FileSize\"=\"24\"\n"
+                   "[" + kRoot + "\\ZEL Zeta\\First Tracing]\n"
+                   "\"DebugMonitor\"=dword:00000001\n\"LogToFile\"=dword:00000000\n"
+                   "\"ErrorThreshold\"=dword:0000ffff\n\"FileName\"=\"Trace.log\"\n"
+                   "\"Directory\"=\"C:\\\\Logs\\\\caf\xC3\xA9\"\n\"FileSize\"=\"99999\"\n"
+                   "[" + kRoot + "\\ZEL Alpha]\n"
+                   "[" + kRoot + "\\ZEL Errors]\n\"LogToFile\"=dword:00000001\n");
+    }
+    LogConfigNodePtr Open() { return LogConfiguration::Open(store_, kRoot); }
+
+    TempDir dir_;
+    std::string file_ = dir_.File("r.reg");
+    registry::FileStore store_{file_};
+};
+
+TEST_F(LogConfigurationTest, ComponentsAndOutputsComeInHostOrderAndAreFoundByNameInAnyCase) {
+    const auto root = Open();
+    ASSERT_EQ(root->Children().Count(), 3);
+    EXPECT_EQ(root->Children().Item(1)->Name(), "ZEL Zeta");
+    EXPECT_EQ(root->Children().Item(2)->Name(), "ZEL Alpha");
+    EXPECT_EQ(root->Children().Item(3)->Name(), "ZEL Errors");
+    const auto zeta = root->Children().Item("zel ZETA");
+    ASSERT_EQ(zeta->Children().Count(), 2);
+    std::vector<std::string> names;
+    for (const auto& output : zeta->Children()) names.push_back(output->Name());
+    EXPECT_EQ(names, (std::vector<std::string>{"Second Tracing", "First Tracing"}));
+    EXPECT_EQ(zeta->Children().Item("FIRST tracing")->Children().Count(), 0);
+}
+
+TEST_F(LogConfigurationTest, AMissingItemIsASubscriptError) {
+    const auto root = Open();
+    try {
+        root->Children().Item("ZEL Nobody");
+        FAIL() << "no error";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.Number(), err::kSubscript);
+    }
+    EXPECT_THROW(root->Children().Item(0), RuntimeError);
+    EXPECT_THROW(root->Children().Item(4), RuntimeError);
+    EXPECT_EQ(root->Children().Find("ZEL Nobody"), nullptr);
+}
+
+TEST_F(LogConfigurationTest, PropertiesAreReadWithTheirDocumentedTypes) {
+    const auto first = Open()->Children().Item("ZEL Zeta")->Children().Item("First Tracing");
+    EXPECT_EQ(first->Property(prop::kDebugMonitor), PropertyValue(true));
+    EXPECT_EQ(first->Property(prop::kLogToFile), PropertyValue(false));
+    EXPECT_EQ(first->Property(prop::kAppendToFile), PropertyValue(false));  // missing reads as off
+    EXPECT_EQ(first->Property(prop::kErrorThreshold), PropertyValue(std::int16_t{-1}));  // 0xffff signed
+    EXPECT_EQ(first->Property(prop::kFileName), PropertyValue(std::string("Trace.log")));
+    EXPECT_EQ(first->Property(prop::kDirectory), PropertyValue(std::string("C:\\Logs\\caf\xE9")));  // ANSI
+    EXPECT_EQ(first->Property(prop::kFileSize), PropertyValue(99999.0));
+    EXPECT_EQ(first->Property(prop::kMessageDll), PropertyValue(std::string()));
+    EXPECT_THROW(first->Property(9), RuntimeError);
+    EXPECT_THROW(first->Property(-1), RuntimeError);
+}
+
+TEST_F(LogConfigurationTest, SavedValuesOfEveryTypeReadBackExactlyIncludingFractionalSizes) {
+    {
+        const auto node = Open()->Children().Item("ZEL Zeta")->Children().Item("Second Tracing");
+        node->SetProperty(prop::kCircularLogFile, true);
+        node->SetProperty(prop::kAppendToFile, std::int16_t{-1});  // any non-zero number is true
+        node->SetProperty(prop::kDirectory, std::string("D:\\Tr\xE4" "ces"));
+        node->SetProperty(prop::kFileName, std::string("Out.log"));
+        node->SetProperty(prop::kFileSize, 24.1);
+        node->SetProperty(prop::kLogToFile, std::string("True"));
+        node->SetProperty(prop::kDebugMonitor, false);
+        node->SetProperty(prop::kErrorThreshold, 2.5);  // rounds half to even
+        node->Save();
+    }
+    const auto node = Open()->Children().Item("ZEL Zeta")->Children().Item("Second Tracing");
+    EXPECT_EQ(node->Property(prop::kCircularLogFile), PropertyValue(true));
+    EXPECT_EQ(node->Property(prop::kAppendToFile), PropertyValue(true));
+    EXPECT_EQ(node->Property(prop::kDirectory), PropertyValue(std::string("D:\\Tr\xE4" "ces")));
+    EXPECT_EQ(node->Property(prop::kFileName), PropertyValue(std::string("Out.log")));
+    EXPECT_EQ(node->Property(prop::kFileSize), PropertyValue(24.1));
+    EXPECT_EQ(node->Property(prop::kLogToFile), PropertyValue(true));
+    EXPECT_EQ(node->Property(prop::kDebugMonitor), PropertyValue(false));
+    EXPECT_EQ(node->Property(prop::kErrorThreshold), PropertyValue(std::int16_t{2}));
+    for (double size : {0.1, 1e-300, 123456.789, 99999.00000000001}) {
+        node->SetProperty(prop::kFileSize, size);
+        node->Save();
+        EXPECT_EQ(Open()->Children().Item("ZEL Zeta")->Children().Item("Second Tracing")->Property(prop::kFileSize),
+                  PropertyValue(size));
+    }
+}
+
+TEST_F(LogConfigurationTest, ValuesThatCannotBeConvertedAreRefusedWithoutTouchingTheNode) {
+    const auto node = Open()->Children().Item("ZEL Zeta")->Children().Item("First Tracing");
+    EXPECT_THROW(node->SetProperty(prop::kFileSize, std::string("big")), RuntimeError);
+    EXPECT_THROW(node->SetProperty(prop::kErrorThreshold, 40000.0), RuntimeError);
+    EXPECT_THROW(node->SetProperty(prop::kDebugMonitor, std::string("maybe")), RuntimeError);
+    EXPECT_THROW(node->SetProperty(1234, true), RuntimeError);
+    EXPECT_FALSE(node->HasUnsavedChanges());
+}
+
+TEST_F(LogConfigurationTest, PutsReachTheStoreOnlyThroughTheirNodesSave) {
+    const std::string before = ReadBytes(file_);
+    const auto root = Open();
+    const auto first = root->Children().Item("ZEL Zeta")->Children().Item("First Tracing");
+    const auto second = root->Children().Item("ZEL Zeta")->Children().Item("Second Tracing");
+    first->SetProperty(prop::kFileName, std::string("A.log"));
+    second->SetProperty(prop::kFileName, std::string("B.log"));
+    EXPECT_EQ(first->Property(prop::kFileName), PropertyValue(std::string("A.log")));  // the node sees its put
+    EXPECT_EQ(ReadBytes(file_), before);
+    second->Save();
+    const auto fresh = Open()->Children().Item("ZEL Zeta");
+    EXPECT_EQ(fresh->Children().Item("Second Tracing")->Property(prop::kFileName), PropertyValue(std::string("B.log")));
+    EXPECT_EQ(fresh->Children().Item("First Tracing")->Property(prop::kFileName), PropertyValue(std::string("Trace.log")));
+}
+
+TEST_F(LogConfigurationTest, ASaveStoresOnlyThePropertiesPutSoAnotherProgramsChangesSurvive) {
+    const auto mine = Open()->Children().Item("ZEL Zeta")->Children().Item("First Tracing");
+    const auto theirs = Open()->Children().Item("ZEL Zeta")->Children().Item("First Tracing");
+    theirs->SetProperty(prop::kDirectory, std::string("E:\\Theirs"));
+    theirs->Save();
+    mine->SetProperty(prop::kFileName, std::string("Mine.log"));
+    mine->Save();
+    const auto fresh = Open()->Children().Item("ZEL Zeta")->Children().Item("First Tracing");
+    EXPECT_EQ(fresh->Property(prop::kDirectory), PropertyValue(std::string("E:\\Theirs")));
+    EXPECT_EQ(fresh->Property(prop::kFileName), PropertyValue(std::string("Mine.log")));
+}
+
+TEST_F(LogConfigurationTest, AFailedSaveRaisesAClearErrorAndKeepsThePutsForARetry) {
+    const auto node = Open()->Children().Item("ZEL Alpha");
+    node->SetProperty(prop::kFileName, std::string("x.log"));
+    const std::string good = ReadBytes(file_);
+    WriteBytes(file_, good + "garbage line\n");  // someone damaged the file meanwhile
+    try {
+        node->Save();
+        FAIL() << "no error";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.Number(), err::kPathFileAccess);
+        EXPECT_NE(e.Description().find(file_), std::string::npos) << e.Description();
+        EXPECT_NE(e.Description().find("line"), std::string::npos) << e.Description();
+    }
+    EXPECT_TRUE(node->HasUnsavedChanges());
+    WriteBytes(file_, good);
+    node->Save();
+    EXPECT_EQ(Open()->Children().Item("ZEL Alpha")->Property(prop::kFileName), PropertyValue(std::string("x.log")));
+}
+
+TEST_F(LogConfigurationTest, AMalformedStoreIsAnErrorNamingTheFileAndLine) {
+    WriteBytes(file_, "Windows Registry Editor Version 5.00\n[" + kRoot + "]\n\"x\"=dword:zz\n");
+    try {
+        Open();
+        FAIL() << "no error";
+    } catch (const RuntimeError& e) {
+        EXPECT_NE(e.Description().find(file_ + ", line 3"), std::string::npos) << e.Description();
+    }
+}
+
+}  // namespace
+}  // namespace diags::hostconfig
