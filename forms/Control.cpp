@@ -50,18 +50,21 @@ void Control::SetVisible(bool visible) {
 }
 
 void Control::SetLeft(std::int32_t value) {
+    CheckMovable();
     if (left_ == value) return;
     left_ = value;
     Touch("Left");
 }
 
 void Control::SetTop(std::int32_t value) {
+    CheckMovable();
     if (top_ == value) return;
     top_ = value;
     Touch("Top");
 }
 
 void Control::SetWidth(std::int32_t value) {
+    CheckMovable();
     if (value < 0) throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
     if (width_ == value) return;
     width_ = value;
@@ -69,6 +72,7 @@ void Control::SetWidth(std::int32_t value) {
 }
 
 void Control::SetHeight(std::int32_t value) {
+    CheckMovable();
     if (value < 0) throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
     if (height_ == value) return;
     height_ = value;

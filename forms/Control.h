@@ -134,6 +134,9 @@ public:
 
 protected:
     void Touch(std::string_view property) { StateChanged(property); }
+    // Position and size changes call this first; a form refuses them while minimised or
+    // maximised (run-time error 384).
+    virtual void CheckMovable() const {}
 
 private:
     friend class Form;

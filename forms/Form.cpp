@@ -55,8 +55,15 @@ void Form::SetNonClientExtent(std::int32_t width, std::int32_t height) {
     SetClientSize(clientWidth, clientHeight);
 }
 
-std::int32_t Form::ScaleWidth() const noexcept { return ClientWidth(); }
-std::int32_t Form::ScaleHeight() const noexcept { return std::max(0, ClientHeight() - reservedTop_); }
+std::int32_t Form::ScaleWidth() const noexcept { return windowState_ == 1 ? 0 : ClientWidth(); }
+std::int32_t Form::ScaleHeight() const noexcept {
+    return windowState_ == 1 ? 0 : std::max(0, ClientHeight() - reservedTop_);
+}
+
+void Form::CheckMovable() const {
+    if (windowState_ != 0)
+        throw RuntimeError(384, "A form can't be moved or sized while minimized or maximized");
+}
 
 void Form::SetReservedTop(std::int32_t height) {
     if (height < 0) throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
@@ -113,8 +120,14 @@ bool Form::CloseWith(std::int16_t unloadMode) {
 }
 
 void Form::UserResize(std::int32_t width, std::int32_t height) {
+    if (windowState_ != 0) SetWindowState(0);  // dragging the border restores the window
     SetWidth(std::max(0, width));
     SetHeight(std::max(0, height));
+    Resize();
+}
+
+void Form::UserSetWindowState(std::int16_t state) {
+    SetWindowState(state);
     Resize();
 }
 

@@ -5,7 +5,9 @@
 //
 // Modal show hands control to "the user": a ModalLoop callback that a scripted test supplies
 // (or, later, the renderer's message loop). ShowModal returns once the form has unloaded.
-// Code-driven size changes raise nothing; the user's resize raises Resize.
+// Code-driven size changes raise nothing; the user's resize raises Resize. Positions of the
+// form's controls are relative to the inner area (below the docked bars). While minimised
+// the inner area is 0 x 0 and the form refuses to be moved or sized (error 384).
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -99,6 +101,8 @@ public:
     bool UserClose();
     // The user drags the border: sets the outer size, then raises Resize.
     void UserResize(std::int32_t width, std::int32_t height);
+    // The user minimises, maximises or restores the window (0, 1, 2), then Resize.
+    void UserSetWindowState(std::int16_t state);
     // A key goes down: with KeyPreview the form's KeyDown runs first; a key code it leaves
     // non-zero then reaches the active control's own KeyDown (if it has one).
     void UserKeyDown(std::int16_t keyCode, std::int16_t shiftState);
@@ -111,6 +115,9 @@ public:
     Signal<std::int16_t& /*cancel*/> UnloadEvent;
     Signal<std::int16_t& /*keyCode*/, std::int16_t /*shift*/> KeyDown;
     Signal<std::int16_t& /*keyCode*/, std::int16_t /*shift*/> KeyUp;
+
+protected:
+    void CheckMovable() const override;
 
 private:
     friend class Control;

@@ -1,0 +1,166 @@
+// The form: modal show hands control to the user and returns after unload; closing asks
+// QueryUnload and Unload; keys reach the form first; focus moves with its notifications.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/RuntimeError.h"
+#include "forms/BasicControls.h"
+#include "forms/Form.h"
+#include "forms/TextBox.h"
+
+namespace diags::forms {
+namespace {
+
+std::int32_t ErrorOf(auto&& statement) {
+    try {
+        statement();
+    } catch (const RuntimeError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+struct Recorder {
+    explicit Recorder(Form& form) {
+        form.Activate.Connect([this] { events.push_back("activate"); });
+        form.QueryUnload.Connect([this](std::int16_t& cancel, std::int16_t mode) {
+            events.push_back("query:" + std::to_string(mode));
+            cancel = cancelNext;
+        });
+        form.UnloadEvent.Connect([this](std::int16_t&) { events.push_back("unload"); });
+    }
+    std::vector<std::string> events;
+    std::int16_t cancelNext = 0;
+};
+
+TEST(ModalShow, ReturnsOnceTheUserHasClosedTheForm) {
+    Form form("frmDiagsConfig");
+    Recorder recorder(form);
+    bool visibleDuringLoop = false;
+    form.SetModalLoop([&](Form& shown) {
+        visibleDuringLoop = shown.Visible() && shown.Modal();
+        recorder.cancelNext = 1;
+        EXPECT_FALSE(shown.UserClose());  // refused: still loaded
+        recorder.cancelNext = 0;
+        EXPECT_TRUE(shown.UserClose());
+    });
+    form.ShowModal();
+    EXPECT_TRUE(visibleDuringLoop);
+    EXPECT_FALSE(form.Loaded());
+    EXPECT_FALSE(form.Visible());
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"activate", "query:0", "query:0", "unload"}));
+}
+
+TEST(ModalShow, AnUnloadStartedInsideQueryUnloadUnloadsOnce) {
+    Form form("frmDiagsConfig");
+    int unloads = 0;
+    int queries = 0;
+    form.QueryUnload.Connect([&](std::int16_t&, std::int16_t) {
+        if (++queries == 1) form.Unload();  // as an exit procedure does
+    });
+    form.UnloadEvent.Connect([&](std::int16_t&) { ++unloads; });
+    form.SetModalLoop([](Form& shown) { shown.UserClose(); });
+    form.ShowModal();
+    EXPECT_EQ(queries, 2);
+    EXPECT_EQ(unloads, 1);
+    EXPECT_FALSE(form.Loaded());
+}
+
+TEST(ModalShow, ALoopThatLeavesTheFormOpenStillEndsTheShow) {
+    Form form("frmDiagsConfig");
+    Recorder recorder(form);
+    recorder.cancelNext = 1;  // the form refuses every close
+    {
+        ScopedModalLoop user([](Form&) {});
+        form.ShowModal();
+    }
+    EXPECT_FALSE(form.Loaded());
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"activate", "query:2", "unload"}));
+}
+
+TEST(ModalShow, UnloadFromCodeAsksWithModeOne) {
+    Form form("frmDiagsConfig");
+    Recorder recorder(form);
+    form.SetModalLoop([](Form& shown) { shown.Unload(); });
+    form.ShowModal();
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"activate", "query:1", "unload"}));
+}
+
+TEST(Keys, TheFormPreviewsKeysAndAKeyItClearsNeverReachesTheControl) {
+    Form form("frmDiagsConfig");
+    TextBox box("txtDirectory");
+    form.AddControl(box);
+    box.SetFocus();
+    std::vector<std::string> events;
+    form.SetKeyPreview(true);
+    form.KeyDown.Connect([&](std::int16_t& key, std::int16_t shift) {
+        events.push_back("form:" + std::to_string(key) + "/" + std::to_string(shift));
+        if (key == 27) key = 0;
+    });
+    box.KeyDown.Connect([&](std::int16_t& key, std::int16_t) { events.push_back("box:" + std::to_string(key)); });
+
+    form.UserKeyDown(65, 0);
+    form.UserKeyDown(27, 0);
+    EXPECT_EQ(events, (std::vector<std::string>{"form:65/0", "box:65", "form:27/0"}));
+
+    form.SetKeyPreview(false);
+    events.clear();
+    form.UserKeyDown(9, 2);
+    EXPECT_EQ(events, (std::vector<std::string>{"box:9"}));
+}
+
+TEST(Focus, MovingFocusRaisesLostThenGotAndRefusesHiddenOrDisabledControls) {
+    Form form("frmDiagsConfig");
+    Frame frame("fraOutput");
+    TextBox first("txtDirectory"), second("txtFileName");
+    form.AddControl(frame);
+    form.AddControl(first);
+    form.AddControl(second);
+    second.SetContainer(&frame);
+    std::vector<std::string> events;
+    first.GotFocus.Connect([&] { events.push_back("first got"); });
+    first.LostFocus.Connect([&] { events.push_back("first lost"); });
+    second.GotFocus.Connect([&] { events.push_back("second got"); });
+
+    first.SetFocus();
+    second.UserFocus();
+    EXPECT_EQ(events, (std::vector<std::string>{"first got", "first lost", "second got"}));
+    EXPECT_EQ(form.ActiveControl(), &second);
+
+    frame.SetVisible(false);  // hides its contents too
+    EXPECT_FALSE(second.EffectivelyVisible());
+    EXPECT_EQ(ErrorOf([&] { second.SetFocus(); }), 5);
+    first.SetEnabled(false);
+    EXPECT_EQ(ErrorOf([&] { first.SetFocus(); }), 5);
+}
+
+TEST(Geometry, OuterClientAndInnerAreasAndTheMinimisedForm) {
+    Form form("frmDiagsConfig");
+    form.SetClientSize(8445, 7050);
+    EXPECT_EQ(form.Width(), 8445 + form.NonClientWidth());
+    EXPECT_EQ(form.ClientHeight(), 7050);
+    form.SetReservedTop(690);
+    EXPECT_EQ(form.ScaleHeight(), 7050 - 690);
+    EXPECT_EQ(form.ScaleWidth(), 8445);
+
+    int resizes = 0;
+    form.Resize.Connect([&] { ++resizes; });
+    form.SetWidth(9000);  // from code: nothing
+    EXPECT_EQ(resizes, 0);
+    form.UserResize(2000, 3000);
+    EXPECT_EQ(resizes, 1);
+    EXPECT_EQ(form.Width(), 2000);
+
+    form.UserSetWindowState(1);
+    EXPECT_EQ(resizes, 2);
+    EXPECT_EQ(form.ScaleWidth(), 0);
+    EXPECT_EQ(ErrorOf([&] { form.SetWidth(3000); }), 384);
+    form.UserResize(5000, 6000);  // dragging the border restores the window first
+    EXPECT_EQ(form.WindowState(), 0);
+    EXPECT_EQ(form.Height(), 6000);
+}
+
+}  // namespace
+}  // namespace diags::forms

@@ -1,0 +1,224 @@
+// Notifications run inside the setter, once, and only on a real change; state the user
+// cannot see change (enabled, visible, geometry) raises nothing.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/RuntimeError.h"
+#include "forms/BarControls.h"
+#include "forms/BasicControls.h"
+#include "forms/Form.h"
+#include "forms/MaskedBox.h"
+#include "forms/OptionButton.h"
+#include "forms/TextBox.h"
+
+namespace diags::forms {
+namespace {
+
+std::int32_t ErrorOf(auto&& statement) {
+    try {
+        statement();
+    } catch (const RuntimeError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+TEST(ValueNotifications, TextBoxChangeRunsInsideTheSetterOnlyWhenTheTextChanges) {
+    TextBox box("txtDirectory");
+    std::vector<std::string> seen;
+    box.Change.Connect([&] { seen.push_back(box.Text()); });
+
+    box.SetText("C:\\Logs");
+    EXPECT_EQ(seen, std::vector<std::string>{"C:\\Logs"});  // the handler saw the new text
+    box.SetText("C:\\Logs");
+    EXPECT_EQ(seen.size(), 1u);
+    box.SetText("");
+    EXPECT_EQ(seen.size(), 2u);
+}
+
+TEST(ValueNotifications, ABlockedNotificationDoesNotBounceBack) {
+    TextBox box("txtFileName");
+    int changes = 0;
+    box.Change.Connect([&] { ++changes; });
+    {
+        auto block = box.Change.Block();
+        box.SetText("mirrored from the window");
+    }
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(box.Text(), "mirrored from the window");
+    box.SetText("typed");
+    EXPECT_EQ(changes, 1);
+}
+
+TEST(ValueNotifications, CheckBoxClicksOnChangeAndRefusesValuesOutsideZeroToTwo) {
+    CheckBox box("chkLogfile");
+    std::vector<std::int16_t> seen;
+    box.Click.Connect([&] { seen.push_back(box.Value()); });
+
+    box.SetValue(1);
+    box.SetValue(1);
+    box.SetValue(2);
+    EXPECT_EQ(seen, (std::vector<std::int16_t>{1, 2}));
+    EXPECT_EQ(ErrorOf([&] { box.SetValue(3); }), 380);
+    EXPECT_EQ(box.Value(), 2);
+
+    box.UserClick();  // greyed -> clear, as the automatic check box does
+    EXPECT_EQ(box.Value(), 0);
+    box.UserClick();
+    EXPECT_EQ(box.Value(), 1);
+}
+
+TEST(ValueNotifications, SelectingAnOptionDeselectsTheOthersAndClicksOnlyTheNewOne) {
+    OptionButtonArray options("optFileOptions");
+    for (int i : {2, 1, 0}) options.Load(i);
+    std::vector<int> clicks;
+    options.Click.Connect([&](int index) {
+        clicks.push_back(index);
+        EXPECT_TRUE(options(index).Value());  // already selected inside the notification
+    });
+
+    options(2).SetValue(true);
+    options(0).SetValue(true);
+    options(0).SetValue(true);   // already selected: nothing
+    options(1).SetValue(false);  // deselecting raises nothing
+    EXPECT_EQ(clicks, (std::vector<int>{2, 0}));
+    EXPECT_FALSE(options(2).Value());
+    EXPECT_EQ(options.SelectedIndex(), 0);
+
+    options(0).SetValue(false);
+    EXPECT_EQ(options.SelectedIndex(), -1);
+    EXPECT_EQ(clicks.size(), 2u);
+    EXPECT_EQ(options.LBound(), 0);
+    EXPECT_EQ(options.UBound(), 2);
+    EXPECT_EQ(ErrorOf([&] { options(3); }), 340);
+    EXPECT_EQ(ErrorOf([&] { options.Load(1); }), 360);
+}
+
+TEST(ValueNotifications, TabStripClicksWhenTheSelectedTabChanges) {
+    TabStrip tabs("tbsOptions");
+    tabs.AddTab("", "Tracing");
+    tabs.AddTab("", "Advanced");
+    int clicks = 0;
+    tabs.Click.Connect([&] { ++clicks; });
+    EXPECT_EQ(tabs.SelectedIndex(), 1);
+
+    tabs.Select(2);
+    tabs.Select(2);
+    tabs.UserSelectTab(1);
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(tabs.SelectedItem()->Caption, "Tracing");
+    EXPECT_EQ(ErrorOf([&] { tabs.Select(3); }), 35600);
+}
+
+TEST(ValueNotifications, EnabledVisibleAndGeometryRaiseNothing) {
+    TextBox box("txtDirectory");
+    CheckBox check("chkLogfile");
+    int notifications = 0;
+    box.Change.Connect([&] { ++notifications; });
+    box.GotFocus.Connect([&] { ++notifications; });
+    check.Click.Connect([&] { ++notifications; });
+
+    box.SetEnabled(false);
+    box.SetVisible(false);
+    box.Move(540, 1365, 3555, 315);
+    check.SetEnabled(false);
+    check.Move(120, 240, 4485, 315);
+    EXPECT_EQ(notifications, 0);
+    EXPECT_EQ(box.Width(), 3555);
+    EXPECT_EQ(ErrorOf([&] { box.SetWidth(-1); }), 380);
+    EXPECT_EQ(box.Width(), 3555);
+}
+
+TEST(UserInput, TypingGoesThroughKeyPressAndRespectsMaxLengthAndLock) {
+    TextBox box("txtFileName");
+    std::string changes;
+    box.Change.Connect([&] { changes += '|'; });
+    box.KeyPress.Connect([](std::int16_t& key) {
+        if (key == '*') key = 0;  // a handler may refuse a character
+    });
+    box.SetMaxLength(6);
+    box.UserType("Tr*ace.log");
+    EXPECT_EQ(box.Text(), "Trace.");
+    EXPECT_EQ(changes, "||||||");
+    box.UserType("\b\bx");
+    EXPECT_EQ(box.Text(), "Tracx");
+    box.SetLocked(true);
+    box.UserType("y");
+    EXPECT_EQ(box.Text(), "Tracx");
+}
+
+TEST(UserInput, SelectionIsClampedToTheText) {
+    TextBox box("txtDirectory");
+    box.SetText("C:\\Logs");
+    box.SetSelStart(0);
+    box.SetSelLength(100);
+    EXPECT_EQ(box.SelLength(), 7);
+    EXPECT_EQ(box.SelText(), "C:\\Logs");
+    box.SetSelStart(50);
+    EXPECT_EQ(box.SelStart(), 7);
+    EXPECT_EQ(box.SelLength(), 0);
+    box.UserType("\\x");  // typing at the end appends
+    EXPECT_EQ(box.Text(), "C:\\Logs\\x");
+}
+
+TEST(UserInput, MaskedBoxTakesDigitsOnlyWhileItsOwnSwitchIsOn) {
+    MaskedBox size("txtFileSize");
+    size.SetMaxCharPerCell(5);
+    size.SetValueRange(24, 99999);
+    int changes = 0;
+    size.Change.Connect([&] { ++changes; });
+
+    size.SetText(" 24");  // code sets any text, raising Change
+    EXPECT_EQ(changes, 1);
+    size.SelectCell();
+    EXPECT_EQ(size.SelLength(), 3);
+    size.UserType("12a3456");  // replaces the selection; at most five characters
+    EXPECT_EQ(size.Text(), "12345");
+    EXPECT_TRUE(size.InRange());
+
+    size.SetEnable(false);
+    EXPECT_TRUE(size.Enabled());  // its own switch is not the container's enabled state
+    size.SelectCell();
+    size.UserType("9");
+    EXPECT_EQ(size.Text(), "12345");
+
+    size.SetEnable(true);
+    size.SetText("5");
+    EXPECT_FALSE(size.InRange());
+}
+
+TEST(ControlsCollection, ListsEveryControlInOrderIncludingArrayElements) {
+    Form form("frmTest");
+    TextBox box("txtDirectory");
+    OptionButtonArray options("optFileOptions");
+    form.AddControl(box);
+    for (int i : {2, 0}) form.AddControl(options.Load(i));
+
+    std::vector<std::string> names;
+    for (Control* c : form.Controls()) names.push_back(std::string(KindName(c->Kind())) + ":" + c->Name() + std::to_string(c->Index()));
+    EXPECT_EQ(names, (std::vector<std::string>{"TextBox:txtDirectory-1", "OptionButton:optFileOptions2",
+                                               "OptionButton:optFileOptions0"}));
+    EXPECT_EQ(form.Controls().Find("OPTFILEOPTIONS", 0), options.Find(0));
+    EXPECT_EQ(form.Controls().Find("optFileOptions"), nullptr);  // not an array element
+    EXPECT_EQ(box.Parent(), &form);
+    EXPECT_EQ(box.hWnd(), 0u);  // headless: no window
+
+    for (FontTarget* target : form.Controls().FontTargets()) target->SetFont("Tahoma", 9);
+    EXPECT_EQ(options(2).FontName(), "Tahoma");
+    EXPECT_EQ(ErrorOf([&] { form.AddControl(box); }), 5);
+}
+
+TEST(ControlsCollection, AControlDestroyedBeforeItsFormLeavesTheCollection) {
+    Form form("frmTest");
+    {
+        Label label("lblFileName");
+        form.AddControl(label);
+        EXPECT_EQ(form.Controls().Count(), 1u);
+    }
+    EXPECT_EQ(form.Controls().Count(), 0u);
+}
+
+}  // namespace
+}  // namespace diags::forms

@@ -1,0 +1,190 @@
+// Tree view: keys, navigation, check marks from code versus the user, sorting, and size.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "base/RuntimeError.h"
+#include "forms/TreeView.h"
+
+namespace diags::forms {
+namespace {
+
+std::int32_t ErrorOf(auto&& statement) {
+    try {
+        statement();
+    } catch (const RuntimeError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+std::vector<std::string> Texts(Node* first) {
+    std::vector<std::string> texts;
+    for (Node* n = first; n != nullptr; n = n->Next()) texts.push_back(n->Text());
+    return texts;
+}
+
+TEST(TreeKeys, KeysAreUniqueWithoutRegardToCaseAndFoundByKeyOrIndex) {
+    TreeView tree("tvModules");
+    Node& folder = tree.AddRoot("ZEL AuthServer", "ZEL AuthServer", "ClosedFolder");
+    tree.AddChild(folder, "ZEL AuthServerAuthentication Tracing", "Authentication Tracing", "ICON_KEY_STOP");
+
+    EXPECT_EQ(ErrorOf([&] { tree.AddRoot("zel authserver", "again"); }), 35602);
+    EXPECT_EQ(tree.Count(), 2);  // the refused node was not added
+    EXPECT_EQ(&tree.Item("ZEL AUTHSERVERAUTHENTICATION TRACING"), folder.Child());
+    EXPECT_EQ(&tree.Item(1), &folder);
+    EXPECT_EQ(ErrorOf([&] { tree.Item("missing"); }), 35601);
+    EXPECT_EQ(ErrorOf([&] { tree.Item(3); }), 35600);
+    EXPECT_EQ(tree.Find("missing"), nullptr);
+}
+
+TEST(TreeNavigation, ParentChildAndSiblingLinksFollowTheRelationships) {
+    TreeView tree("tvTrace");
+    Node& editors = tree.AddRoot("Desktop Editors", "Desktop Editors");
+    Node& tasks = tree.AddRoot("Common Tasks", "Common Tasks");
+    Node& b = tree.AddChild(editors, "B", "Attribute Editor");
+    Node& d = tree.AddChild(editors, "D", "Report Editor");
+    Node& c = tree.Add(&d, Relationship::Previous, "C", "Filter Editor");
+    Node& a = tree.Add(&b, Relationship::First, "A", "Attribute Creation Wizard");
+    Node& e = tree.Add(&d, Relationship::Next, "E", "Table Editor");
+
+    EXPECT_EQ(Texts(editors.Child()), (std::vector<std::string>{"Attribute Creation Wizard", "Attribute Editor",
+                                                                "Filter Editor", "Report Editor", "Table Editor"}));
+    EXPECT_EQ(editors.Children(), 5);
+    EXPECT_EQ(c.Parent(), &editors);
+    EXPECT_EQ(e.Root(), &editors);
+    EXPECT_EQ(a.LastSibling(), &e);
+    EXPECT_EQ(e.FirstSibling(), &a);
+    EXPECT_EQ(editors.Next(), &tasks);
+    EXPECT_EQ(tasks.LastSibling(), &tasks);
+    EXPECT_EQ(tasks.Children(), 0);
+    EXPECT_EQ(tasks.Child(), nullptr);
+    // Index is the order of adding, not the display order.
+    EXPECT_EQ(a.Index(), 6);
+    EXPECT_EQ(&tree.Item(tree.Count()), &e);
+}
+
+TEST(TreeChecks, ACheckFromCodeRaisesNothingAUserToggleRaisesMouseDownThenNodeCheck) {
+    TreeView tree("tvTrace");
+    tree.SetCheckboxes(true);
+    tree.Move(180, 500, 3300, 6000);
+    Node& root = tree.AddRoot("Desktop Editors", "Desktop Editors");
+    tree.AddChild(root, "Attribute Editor", "Attribute Editor");
+    Node& report = tree.AddChild(root, "Report Editor", "Report Editor");
+
+    std::vector<std::string> events;
+    tree.MouseDown.Connect([&](std::int16_t, std::int16_t, float x, float y) {
+        // The dialog's mouse-down handler selects the node under the pointer.
+        Node* hit = tree.HitTest(x, y);
+        events.push_back("down:" + (hit ? hit->Key() : std::string("none")));
+        tree.SetSelectedItem(hit);
+    });
+    tree.NodeCheck.Connect([&](Node& node) {
+        events.push_back("check:" + node.Key() + (node.Checked() ? "=1" : "=0"));
+    });
+    tree.NodeClick.Connect([&](Node& node) { events.push_back("click:" + node.Key()); });
+
+    report.SetChecked(true);
+    report.SetChecked(false);
+    EXPECT_TRUE(events.empty());
+
+    tree.UserToggleCheck(report);  // expands the root so the node can be reached
+    EXPECT_EQ(events, (std::vector<std::string>{"down:Report Editor", "check:Report Editor=1"}));
+    EXPECT_EQ(tree.SelectedItem(), &report);
+    EXPECT_TRUE(root.Expanded());
+
+    events.clear();
+    tree.UserKey(32);  // space toggles the selected node's check box
+    EXPECT_EQ(events, (std::vector<std::string>{"check:Report Editor=0"}));
+
+    events.clear();
+    tree.UserKey(38);  // up moves the selection
+    EXPECT_EQ(events, (std::vector<std::string>{"click:Attribute Editor"}));
+}
+
+TEST(TreeChecks, KeyPressSeesTheSpaceBeforeTheToggleAndMayCancelIt) {
+    TreeView tree("tvTrace");
+    tree.SetCheckboxes(true);
+    Node& node = tree.AddRoot("Common Tasks", "Common Tasks");
+    tree.SetSelectedItem(&node);
+    std::vector<std::string> events;
+    tree.KeyPress.Connect([&](std::int16_t& key) {
+        events.push_back("press:" + std::to_string(key) + (node.Checked() ? " checked" : " clear"));
+    });
+    tree.NodeCheck.Connect([&](Node&) { events.push_back("check"); });
+    tree.UserKey(32);
+    EXPECT_EQ(events, (std::vector<std::string>{"press:32 clear", "check"}));
+    EXPECT_TRUE(node.Checked());
+
+    tree.KeyDown.Connect([](std::int16_t& key, std::int16_t) { key = 0; });
+    tree.UserKey(32);
+    EXPECT_TRUE(node.Checked());  // the key was taken away before the tree acted
+}
+
+TEST(TreeSorting, SortingOrdersTopLevelNodesAndLeavesChildrenInHostOrder) {
+    TreeView tree("tvModules");
+    Node& z = tree.AddRoot("ZEL Server", "ZEL Server");
+    tree.AddChild(z, "ZEL ServerZ", "Z Tracing");
+    tree.AddChild(z, "ZEL ServerA", "A Tracing");
+    tree.AddRoot("ZEL Errors", "ZEL Errors");
+    tree.AddRoot("zel Auth", "zel Auth");
+
+    tree.SetSorted(true);
+    EXPECT_EQ(Texts(tree.FirstRoot()), (std::vector<std::string>{"zel Auth", "ZEL Errors", "ZEL Server"}));
+    EXPECT_EQ(Texts(z.Child()), (std::vector<std::string>{"Z Tracing", "A Tracing"}));
+
+    tree.AddRoot("ZEL Engine", "ZEL Engine");  // later roots take their sorted place
+    EXPECT_EQ(Texts(tree.FirstRoot()),
+              (std::vector<std::string>{"zel Auth", "ZEL Engine", "ZEL Errors", "ZEL Server"}));
+    // The last node added is still the one whose index equals the count.
+    EXPECT_EQ(tree.Item(tree.Count()).Text(), "ZEL Engine");
+}
+
+TEST(TreeRemoval, RemovingANodeTakesItsSubtreeKeysAndSelectionAndRenumbers) {
+    TreeView tree("tvModules");
+    Node& a = tree.AddRoot("A", "A");
+    Node& a1 = tree.AddChild(a, "A1", "A1");
+    tree.AddChild(a1, "A11", "A11");
+    Node& b = tree.AddRoot("B", "B");
+    tree.SetSelectedItem(&a1);
+
+    tree.Remove(a);
+    EXPECT_EQ(tree.Count(), 1);
+    EXPECT_EQ(tree.SelectedItem(), nullptr);
+    EXPECT_EQ(tree.Find("A11"), nullptr);
+    EXPECT_EQ(b.Index(), 1);
+    EXPECT_EQ(tree.FirstRoot(), &b);
+    tree.AddRoot("A", "A again");  // the key is free again
+    tree.Clear();
+    EXPECT_EQ(tree.Count(), 0);
+    EXPECT_EQ(tree.FirstRoot(), nullptr);
+}
+
+TEST(TreeSize, AHundredThousandNodesAddFindAndNavigateQuickly) {
+    TreeView tree("tvModules");
+    const auto start = std::chrono::steady_clock::now();
+    for (int folder = 0; folder < 1000; ++folder) {
+        Node& parent = tree.AddRoot("ZEL Component " + std::to_string(folder), "ZEL Component " + std::to_string(folder));
+        for (int trace = 0; trace < 99; ++trace)
+            tree.AddChild(parent, parent.Key() + "Trace " + std::to_string(trace), "Trace " + std::to_string(trace));
+    }
+    tree.SetSorted(true);
+    int found = 0;
+    for (int folder = 0; folder < 1000; ++folder)
+        found += tree.Find("zel component " + std::to_string(folder) + "trace 98") != nullptr;
+    std::int64_t childTotal = 0;
+    for (Node* n = tree.FirstRoot(); n != nullptr; n = n->Next()) childTotal += n->Children();
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+
+    EXPECT_EQ(tree.Count(), 100000);
+    EXPECT_EQ(found, 1000);
+    EXPECT_EQ(childTotal, 99000);
+    EXPECT_EQ(tree.Item(tree.Count()).Text(), "Trace 98");
+    // Generous enough for the sanitizer build; a quadratic index takes minutes.
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 5000);
+}
+
+}  // namespace
+}  // namespace diags::forms
