@@ -25,9 +25,11 @@ bool IsRunnable(const std::string& program) {
     std::string_view rest = path ? path : "/usr/bin:/bin";
     while (true) {
         const auto colon = rest.find(':');
-        std::string dir(rest.substr(0, colon));
-        if (dir.empty()) dir = ".";
-        if (::access((dir + "/" + program).c_str(), X_OK) == 0) return true;
+        const std::string_view dir = rest.substr(0, colon);
+        std::string candidate(dir.empty() ? std::string_view(".") : dir);  // an empty entry is "."
+        candidate += '/';
+        candidate += program;
+        if (::access(candidate.c_str(), X_OK) == 0) return true;
         if (colon == std::string_view::npos) return false;
         rest.remove_prefix(colon + 1);
     }
@@ -75,7 +77,10 @@ std::string HelpAddress(std::string_view helpFile, std::optional<std::uintptr_t>
             address += kHex[u & 0xF];
         }
     }
-    if (topic) address += "#topic-" + std::to_string(*topic);
+    if (topic) {
+        address += "#topic-";
+        address += std::to_string(*topic);
+    }
     return address;
 }
 
