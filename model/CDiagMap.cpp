@@ -123,6 +123,7 @@ std::int32_t CDiagMap::LinkFound(std::string_view procedure, std::string_view sT
         if (found.empty()) return result;
         const std::shared_ptr<CTraceSetting> setting = GetTraceSetting(sTraceName);
         if (!setting) return result;
+        if (const auto& links = setting->LinkedOutputs()) links->Reserve(found.size());
         for (const auto& output : found) {
             // The first duplicate stops the procedure; links already made stay.
             output->AddTraceSetting(setting);

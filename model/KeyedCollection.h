@@ -6,8 +6,9 @@
 //
 // Costs: key lookup O(1); position lookup O(1); removing the first item O(1) (the release
 // loops remove from the front); removing elsewhere O(n).
-#include <cstdint>
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <iterator>
 #include <memory>
@@ -30,25 +31,51 @@ public:
 private:
     struct Slot {
         Ptr item;
-        std::optional<std::string> foldedKey;
+        const std::string* foldedKey;  // the key as stored in byKey_ (nodes never move); null when unkeyed
     };
 
 public:
+    KeyedCollection() = default;
+    KeyedCollection(KeyedCollection&&) noexcept = default;
+    KeyedCollection& operator=(KeyedCollection&&) noexcept = default;
+    // A copy holds the same items under the same keys (the slots point into its own index).
+    KeyedCollection(const KeyedCollection& other) {
+        for (const Slot& slot : other.items_)
+            Add(slot.item, slot.foldedKey ? std::optional<std::string_view>(*slot.foldedKey) : std::nullopt);
+    }
+    KeyedCollection& operator=(const KeyedCollection& other) {
+        if (this != &other) {
+            KeyedCollection copy(other);
+            *this = std::move(copy);
+        }
+        return *this;
+    }
 
     std::int32_t Count() const noexcept { return static_cast<std::int32_t>(items_.size()); }
     bool Empty() const noexcept { return items_.empty(); }
+    // Prepares for `more` further keyed items (saves rehashing while a large link set grows).
+    // Grows geometrically, so repeated calls stay amortised O(1) per item.
+    void Reserve(std::size_t more) {
+        const std::size_t wanted = byKey_.size() + more;
+        if (static_cast<float>(wanted) > static_cast<float>(byKey_.bucket_count()) * byKey_.max_load_factor())
+            byKey_.reserve(std::max(wanted, 2 * byKey_.size()));
+    }
 
     // Appends `item`; with a key, the key must not be in use yet.
     void Add(Ptr item, std::optional<std::string_view> key = std::nullopt) {
         if (key) {
-            std::string folded = FoldCase(*key);
-            if (byKey_.contains(folded))
+            const auto [node, added] = byKey_.try_emplace(FoldCase(*key), item);
+            if (!added)
                 throw RuntimeError(err::kDuplicateKey,
                                    "This key is already associated with an element of this collection");
-            byKey_.emplace(folded, item);
-            items_.push_back({std::move(item), std::move(folded)});
+            try {
+                items_.push_back({std::move(item), &node->first});
+            } catch (...) {
+                byKey_.erase(node);
+                throw;
+            }
         } else {
-            items_.push_back({std::move(item), std::nullopt});
+            items_.push_back({std::move(item), nullptr});
         }
     }
 
@@ -72,17 +99,18 @@ public:
     void Remove(std::int32_t position) {
         if (position < 1 || position > Count()) throw RuntimeError(err::kSubscript, "Subscript out of range");
         const auto at = items_.begin() + (position - 1);
-        if (at->foldedKey) byKey_.erase(*at->foldedKey);
+        if (at->foldedKey) byKey_.erase(byKey_.find(*at->foldedKey));
         items_.erase(at);
     }
     void Remove(std::string_view key) {
-        const std::string folded = FoldCase(key);
-        if (!byKey_.erase(folded)) throw RuntimeError(err::kInvalidCall, "Invalid procedure call or argument");
+        const auto node = byKey_.find(FoldCase(key));
+        if (node == byKey_.end()) throw RuntimeError(err::kInvalidCall, "Invalid procedure call or argument");
         for (auto it = items_.begin(); it != items_.end(); ++it)
-            if (it->foldedKey == folded) {
+            if (it->foldedKey == &node->first) {
                 items_.erase(it);
-                return;
+                break;
             }
+        byKey_.erase(node);
     }
     void Clear() noexcept {
         items_.clear();

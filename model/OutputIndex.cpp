@@ -14,12 +14,24 @@ namespace diags {
 namespace {
 
 // Finds which of a fixed set of names occur in a text, compared without regard to case, in
-// one pass over the text (a keyword automaton over the case-folded bytes).
+// one pass over the text: a keyword automaton over the case-folded bytes. Bytes that occur
+// in no name share one class, so the transition table stays small enough for the cache.
 class NameMatcher {
 public:
-    explicit NameMatcher(std::span<const std::string> names) {
-        nodes_.emplace_back();
-        for (std::size_t id = 0; id < names.size(); ++id) Insert(FoldCase(names[id]), id);
+    explicit NameMatcher(std::span<const std::string> names) : ends_(1), hasMatch_(1, 0) {
+        std::vector<std::string> folded;
+        for (const auto& name : names) folded.push_back(FoldCase(name));
+        classOf_.fill(0);
+        classes_ = 1;
+        for (const auto& name : folded)
+            for (const char c : name) {
+                auto& cls = classOf_[static_cast<unsigned char>(c)];
+                if (cls == 0) cls = static_cast<std::uint16_t>(classes_++);
+            }
+        // Raw bytes map to the class of their folded form, so matching needs no folding.
+        for (int b = 0; b < 256; ++b) classOf_[b] = classOf_[static_cast<unsigned char>(FoldChar(static_cast<char>(b)))];
+        next_.assign(classes_, kNone);
+        for (std::size_t id = 0; id < folded.size(); ++id) Insert(folded[id], id);
         Link();
     }
 
@@ -29,75 +41,88 @@ public:
         std::uint32_t state = 0;
         Report(state, seen, found);  // an empty name occurs in every text
         for (const char c : text) {
-            state = nodes_[state].next[static_cast<unsigned char>(FoldChar(c))];
-            Report(state, seen, found);
+            state = next_[state * classes_ + classOf_[static_cast<unsigned char>(c)]];
+            if (hasMatch_[state]) Report(state, seen, found);
         }
         for (const std::size_t id : reported_) seen[id] = 0;
         reported_.clear();
     }
 
 private:
-    struct Node {
-        std::array<std::uint32_t, 256> next{};  // complete transition table once linked
-        std::uint32_t fail = 0;
-        std::uint32_t dictionary = kNone;        // nearest node down the fail chain that ends a name
-        std::vector<std::size_t> ends;           // names ending exactly here
-        bool hasChild[256]{};
-    };
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+
+    std::uint32_t AddState() {
+        ends_.emplace_back();
+        hasMatch_.push_back(0);
+        next_.resize(next_.size() + classes_, kNone);
+        return static_cast<std::uint32_t>(ends_.size() - 1);
+    }
 
     void Insert(const std::string& folded, std::size_t id) {
         std::uint32_t state = 0;
         for (const char c : folded) {
-            const auto b = static_cast<unsigned char>(c);
-            if (!nodes_[state].hasChild[b]) {
-                nodes_[state].hasChild[b] = true;
-                nodes_[state].next[b] = static_cast<std::uint32_t>(nodes_.size());
-                nodes_.emplace_back();
+            const std::size_t slot = state * classes_ + classOf_[static_cast<unsigned char>(c)];
+            if (next_[slot] == kNone) {
+                const std::uint32_t added = AddState();
+                next_[slot] = added;
             }
-            state = nodes_[state].next[b];
+            state = next_[slot];
         }
-        nodes_[state].ends.push_back(id);
+        ends_[state].push_back(id);
     }
 
-    // Breadth-first: fail links, dictionary links and the missing transitions.
+    // Breadth-first: fail links, the complete transition table, and for every state the names
+    // that end there or at any state down its fail chain.
     void Link() {
+        std::vector<std::uint32_t> fail(ends_.size(), 0);
         std::vector<std::uint32_t> queue;
-        for (int b = 0; b < 256; ++b)
-            if (nodes_[0].hasChild[b]) queue.push_back(nodes_[0].next[b]);
+        for (std::size_t cls = 0; cls < classes_; ++cls) {
+            std::uint32_t& to = next_[cls];
+            if (to == kNone) to = 0;
+            else queue.push_back(to);
+        }
         for (std::size_t head = 0; head < queue.size(); ++head) {
             const std::uint32_t s = queue[head];
-            const std::uint32_t f = nodes_[s].fail;
-            nodes_[s].dictionary = nodes_[f].ends.empty() ? nodes_[f].dictionary : f;
-            for (int b = 0; b < 256; ++b) {
-                if (nodes_[s].hasChild[b]) {
-                    const std::uint32_t child = nodes_[s].next[b];
-                    nodes_[child].fail = nodes_[f].next[b];
-                    queue.push_back(child);
+            const std::uint32_t f = fail[s];
+            ends_[s].insert(ends_[s].end(), ends_[f].begin(), ends_[f].end());
+            for (std::size_t cls = 0; cls < classes_; ++cls) {
+                std::uint32_t& to = next_[s * classes_ + cls];
+                if (to == kNone) {
+                    to = next_[f * classes_ + cls];
                 } else {
-                    nodes_[s].next[b] = nodes_[f].next[b];
+                    fail[to] = next_[f * classes_ + cls];
+                    queue.push_back(to);
                 }
             }
         }
+        for (std::size_t s = 0; s < ends_.size(); ++s) hasMatch_[s] = ends_[s].empty() ? 0 : 1;
     }
 
     template <class Found>
     void Report(std::uint32_t state, std::vector<std::uint8_t>& seen, Found& found) const {
-        for (std::uint32_t s = nodes_[state].ends.empty() ? nodes_[state].dictionary : state; s != kNone;
-             s = nodes_[s].dictionary) {
-            for (const std::size_t id : nodes_[s].ends)
-                if (!seen[id]) {
-                    seen[id] = 1;
-                    reported_.push_back(id);
-                    found(id);
-                }
-            if (s == 0) break;
-        }
+        for (const std::size_t id : ends_[state])
+            if (!seen[id]) {
+                seen[id] = 1;
+                reported_.push_back(id);
+                found(id);
+            }
     }
 
-    std::vector<Node> nodes_;
+    std::array<std::uint16_t, 256> classOf_{};
+    std::size_t classes_ = 1;
+    std::vector<std::uint32_t> next_;                 // state x class -> state
+    std::vector<std::vector<std::size_t>> ends_;      // names found on reaching a state
+    std::vector<std::uint8_t> hasMatch_;
     mutable std::vector<std::size_t> reported_;
 };
+
+inline void Prefetch(const void* address) noexcept {
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
 
 }  // namespace
 
@@ -117,18 +142,10 @@ OutputIndex::OutputIndex(std::span<const std::string> moduleNames, std::span<con
             usable_ = false;
             return;
         }
-    IndexModules(moduleNames, outputs);
-    IndexTraces(traceNames, outputs);
-}
 
-void OutputIndex::IndexModules(std::span<const std::string> moduleNames, const KeyedCollection<COutput>& outputs) {
-    const NameMatcher matcher(moduleNames);
+    const NameMatcher modules(moduleNames);
     std::vector<std::uint8_t> seen(moduleNames.size(), 0);
-    for (const auto& output : outputs)
-        matcher.Match(output->Key, seen, [&](std::size_t row) { moduleMatches_[row].push_back(output); });
-}
 
-void OutputIndex::IndexTraces(std::span<const std::string> traceNames, const KeyedCollection<COutput>& outputs) {
     // Folded component -> (folded trace, row) of every splittable trace row.
     std::unordered_map<std::string, std::vector<std::pair<std::string, std::size_t>>> byComponent;
     for (std::size_t row = 0; row < traceNames.size(); ++row) {
@@ -136,10 +153,32 @@ void OutputIndex::IndexTraces(std::span<const std::string> traceNames, const Key
         traceSplittable_[row] = parts.has_value();
         if (parts) byComponent[FoldCase(parts->component)].emplace_back(FoldCase(parts->trace), row);
     }
-    if (byComponent.empty()) return;
+
+    // One pass: each output is visited once, for its Key and for its Parent and Name.
     std::string parent;
     std::string name;
+    // Large collections live in main memory: fetch the records and keys a few outputs ahead
+    // so that the walk is not one cache miss after another.
+    constexpr int kAhead = 8;
+    auto ahead = outputs.begin();
+    for (int i = 0; i < kAhead && ahead != outputs.end(); ++i) {
+        Prefetch(ahead->get());
+        ++ahead;
+    }
+    auto keyAhead = outputs.begin();
+    for (int i = 0; i < kAhead / 2 && keyAhead != outputs.end(); ++i) ++keyAhead;
     for (const auto& output : outputs) {
+        if (ahead != outputs.end()) {
+            Prefetch(ahead->get());
+            ++ahead;
+        }
+        if (keyAhead != outputs.end()) {
+            Prefetch((*keyAhead)->Key.data());
+            Prefetch((*keyAhead)->Parent.data());
+            ++keyAhead;
+        }
+        modules.Match(output->Key, seen, [&](std::size_t row) { moduleMatches_[row].push_back(output); });
+        if (byComponent.empty()) continue;
         parent.assign(output->Parent);
         for (char& c : parent) c = FoldChar(c);
         const auto it = byComponent.find(parent);

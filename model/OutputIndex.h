@@ -42,9 +42,6 @@ public:
     const OutputList& TraceMatches(std::size_t row) const;
 
 private:
-    void IndexModules(std::span<const std::string> moduleNames, const KeyedCollection<COutput>& outputs);
-    void IndexTraces(std::span<const std::string> traceNames, const KeyedCollection<COutput>& outputs);
-
     bool usable_ = true;
     std::vector<OutputList> moduleMatches_;
     std::vector<OutputList> traceMatches_;
