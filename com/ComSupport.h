@@ -1,0 +1,163 @@
+#pragma once
+// Plumbing shared by the COM classes: an owning interface pointer, the component's object
+// and lock counts (DllCanUnloadNow), the type library, conversions between automation types
+// and the model's, and the one boundary that turns a failure inside a member into an
+// HRESULT with error information a script can show.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/RuntimeError.h"
+
+namespace diags::com {
+
+// ------------------------------------------------------------ owning interface pointer
+template <class T>
+class ComPtr {
+public:
+    ComPtr() noexcept = default;
+    ComPtr(std::nullptr_t) noexcept {}
+    // Takes over a reference the caller already owns.
+    static ComPtr Attach(T* raw) noexcept {
+        ComPtr p;
+        p.ptr_ = raw;
+        return p;
+    }
+    // Adds a reference of its own.
+    static ComPtr Share(T* raw) noexcept {
+        if (raw) raw->AddRef();
+        return Attach(raw);
+    }
+    ComPtr(const ComPtr& other) noexcept : ptr_(other.ptr_) { if (ptr_) ptr_->AddRef(); }
+    ComPtr(ComPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
+    ComPtr& operator=(ComPtr other) noexcept {
+        std::swap(ptr_, other.ptr_);
+        return *this;
+    }
+    ~ComPtr() { Reset(); }
+
+    void Reset() noexcept {
+        if (T* p = std::exchange(ptr_, nullptr)) p->Release();
+    }
+    T* Get() const noexcept { return ptr_; }
+    T* operator->() const noexcept { return ptr_; }
+    explicit operator bool() const noexcept { return ptr_ != nullptr; }
+    // Hands the reference to the caller (an out parameter).
+    T* Detach() noexcept { return std::exchange(ptr_, nullptr); }
+    // For functions that fill an out parameter; releases what was held.
+    T** Put() noexcept {
+        Reset();
+        return &ptr_;
+    }
+    template <class U>
+    ComPtr<U> As(REFIID iid) const noexcept {
+        ComPtr<U> result;
+        if (ptr_) ptr_->QueryInterface(iid, reinterpret_cast<void**>(result.Put()));
+        return result;
+    }
+
+private:
+    T* ptr_ = nullptr;
+};
+
+// ------------------------------------------------------------ object and lock counts
+// Every object of the component (classes, collections, enumerators, error objects) counts
+// from construction to destruction; LockServer counts separately.
+class ModuleCounts {
+public:
+    static void ObjectCreated() noexcept { objects_.fetch_add(1); }
+    static void ObjectDestroyed() noexcept { objects_.fetch_sub(1); }
+    static void Lock(bool lock) noexcept { lock ? locks_.fetch_add(1) : locks_.fetch_sub(1); }
+    static long Objects() noexcept { return objects_.load(); }
+    static long Locks() noexcept { return locks_.load(); }
+
+private:
+    static inline std::atomic<long> objects_{0};
+    static inline std::atomic<long> locks_{0};
+};
+
+// A counted base for every object the component hands out.
+class CountedObject {
+public:
+    CountedObject() noexcept { ModuleCounts::ObjectCreated(); }
+    virtual ~CountedObject() { ModuleCounts::ObjectDestroyed(); }
+    CountedObject(const CountedObject&) = delete;
+    CountedObject& operator=(const CountedObject&) = delete;
+};
+
+// Creates a reference-counted object with one reference, or null when memory is short.
+// Paired with the `delete this` of the object's final Release.
+template <class T, class... Args>
+ComPtr<T> MakeObject(Args&&... args) noexcept {
+    try {
+        return ComPtr<T>::Attach(new (std::nothrow) T(std::forward<Args>(args)...));
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+// ------------------------------------------------------------ module and type library
+HMODULE ThisModule() noexcept;
+std::wstring ModulePath();
+// The type information of an interface of the embedded type library (the vtable-bound half
+// of a dual interface), loaded on first use.
+HRESULT TypeInfoFor(REFIID iid, ITypeInfo** info) noexcept;
+// Drops the cached type library (when the component may be unloaded).
+void ReleaseTypeLibrary() noexcept;
+
+// ------------------------------------------------------------ conversions
+std::string FromBstr(BSTR text);
+// A new BSTR of the ANSI text; throws std::bad_alloc when none can be made.
+BSTR ToBstr(std::string_view text);
+inline VARIANT_BOOL ToVariantBool(bool value) noexcept { return value ? VARIANT_TRUE : VARIANT_FALSE; }
+inline bool FromVariantBool(VARIANT_BOOL value) noexcept { return value != VARIANT_FALSE; }
+
+// Follows by-reference variants to the value they stand for.
+const VARIANT& Deref(const VARIANT& value) noexcept;
+// True for a missing optional argument.
+bool IsMissing(const VARIANT& value) noexcept;
+// The object a variant holds (by value or reference), or null for Empty/Nothing; any other
+// content is a type mismatch (error 13).
+ComPtr<IUnknown> ObjectOf(const VARIANT& value);
+// The text a variant holds (numbers converted); type mismatch when it cannot be a text.
+std::string TextOf(const VARIANT& value);
+// A zero-based variant array of the texts (what scripts can index and For Each).
+HRESULT TextArray(const std::vector<std::string>& texts, VARIANT* result) noexcept;
+
+// ------------------------------------------------------------ the member boundary
+// A run-time error number as an HRESULT in the control facility, as scripts expect it
+// (error 457 reads back as Err.Number 457).
+inline HRESULT RuntimeErrorResult(std::int32_t number) noexcept {
+    return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, static_cast<std::uint16_t>(number));
+}
+// Records error information for the calling thread (IErrorInfo) and returns the HRESULT.
+HRESULT ReportError(HRESULT result, std::string_view source, std::string_view description) noexcept;
+
+// Runs a member body: nothing escapes; a RuntimeError becomes its error number with the
+// description as error information; a missing out pointer is E_POINTER.
+template <class Body>
+HRESULT Guard(std::string_view source, Body&& body) noexcept {
+    try {
+        ::SetErrorInfo(0, nullptr);
+        return std::forward<Body>(body)();
+    } catch (const RuntimeError& e) {
+        return ReportError(RuntimeErrorResult(e.Number()), source, e.Description());
+    } catch (const std::bad_alloc&) {
+        return ReportError(E_OUTOFMEMORY, source, "Out of memory");
+    } catch (const std::exception& e) {
+        return ReportError(RuntimeErrorResult(err::kInternal), source, e.what());
+    } catch (...) {
+        return ReportError(E_UNEXPECTED, source, "Unexpected failure");
+    }
+}
+
+}  // namespace diags::com
