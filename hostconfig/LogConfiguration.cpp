@@ -127,6 +127,12 @@ LogConfigNodePtr LogConfiguration::Open(registry::Store& store, std::string_view
     return root;
 }
 
+LogConfigNodePtr LogConfiguration::FromTree(const registry::RegKey& root, std::string rootKey) {
+    auto node = std::make_shared<LogConfigNode>(rootKey, LastComponent(rootKey), nullptr);
+    Fill(*node, root, nullptr);
+    return node;
+}
+
 LogConfigNodePtr LogConfiguration::Create() { return Open(registry::NativeStore(), DefaultRootKey()); }
 
 std::string DefaultRootKey() {

@@ -108,6 +108,8 @@ public:
     // Without raising: Ok and the root in `out`, or the reason.
     static platform::registry::Status TryOpen(platform::registry::Store& store, std::string_view rootKey,
                                               bool installDefault, LogConfigNodePtr& out);
+    // A read-only configuration over a copy of the keys (its nodes cannot be saved).
+    static LogConfigNodePtr FromTree(const platform::registry::RegKey& root, std::string rootKey);
 
 private:
     static void Fill(LogConfigNode& node, const platform::registry::RegKey& key, platform::registry::Store* store);

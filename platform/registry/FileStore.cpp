@@ -61,6 +61,12 @@ Status WriteFileAtomically(const std::string& file, std::string_view bytes) {
     return io::SyncDirectory(io::DirectoryOf(file));
 }
 
+void FileStore::NoteTail(std::string_view bytesEndingAtIntactEnd) {
+    constexpr std::size_t kTail = 64;
+    const std::size_t n = std::min(kTail, bytesEndingAtIntactEnd.size());
+    tailCheck_ = std::string(bytesEndingAtIntactEnd.substr(bytesEndingAtIntactEnd.size() - n));
+}
+
 FileStore::FileStore(std::string path) : path_(std::move(path)) {}
 FileStore::~FileStore() = default;
 
@@ -84,6 +90,7 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
     if (Status s = io::File::OpenRead(path_, file, missing); !s) return s;
     if (missing) {
         tree_ = RegKey();
+        tailCheck_.clear();
         exists_ = false;
         loaded_ = true;
         intactEnd_ = baseEnd_ = 0;
@@ -93,11 +100,19 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
     io::FileId id;
     if (Status s = file.Id(id); !s) return s;
     bool torn = false;
-    if (loaded_ && exists_ && id.device == device_ && id.inode == inode_ && id.size >= intactEnd_) {
+    // Only what other processes appended since we last looked, when the file is the one we
+    // read (same identity, and the bytes just before the appended part are as we left them:
+    // an editor may have rewritten the file in place).
+    std::string bytes;
+    const std::uint64_t checkFrom = intactEnd_ - std::min<std::uint64_t>(intactEnd_, tailCheck_.size());
+    bool appendedOnly = loaded_ && exists_ && id.device == device_ && id.inode == inode_ && id.size >= intactEnd_;
+    if (appendedOnly) {
+        if (Status s = file.ReadFrom(checkFrom, bytes); !s) return s;
+        appendedOnly = bytes.compare(0, tailCheck_.size(), tailCheck_) == 0 && bytes.size() >= tailCheck_.size();
+    }
+    if (appendedOnly) {
         if (id.size == intactEnd_) return Status::Ok();
-        // Only what other processes appended since we last looked.
-        std::string bytes;
-        if (Status s = file.ReadFrom(intactEnd_, bytes); !s) return s;
+        bytes.erase(0, tailCheck_.size());
         ParsedFile parsed;
         ParseOptions options;
         options.expectHeader = false;
@@ -106,11 +121,11 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
         options.byteOffset = intactEnd_;
         if (Status s = ParseRegFile(bytes, path_, parsed, options); !s) return s;
         for (const auto& change : parsed.changes) tree_.Apply(change);
+        NoteTail(tailCheck_ + bytes.substr(0, static_cast<std::size_t>(parsed.intactEnd - intactEnd_)));
         intactEnd_ = parsed.intactEnd;
         intactLines_ += parsed.intactLines;
         torn = parsed.tornTail;
     } else {
-        std::string bytes;
         if (Status s = file.ReadFrom(0, bytes); !s) return s;
         ParsedFile parsed;
         if (Status s = ParseRegFile(bytes, path_, parsed); !s) return s;
@@ -120,6 +135,7 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
         device_ = id.device;
         inode_ = id.inode;
         intactEnd_ = parsed.intactEnd;
+        NoteTail(std::string_view(bytes).substr(0, static_cast<std::size_t>(intactEnd_)));
         baseEnd_ = parsed.baseEnd;
         intactLines_ = parsed.intactLines;
         encoding_ = parsed.encoding;
@@ -155,6 +171,7 @@ Status FileStore::Compact() {
     device_ = id.device;
     inode_ = id.inode;
     intactEnd_ = baseEnd_ = bytes.size();
+    NoteTail(bytes);
     intactLines_ = CountLines(WholeRegistryText(tree_)) + 2;
     encoding_ = FileEncoding::Utf16Le;
     regedit4_ = false;
@@ -232,6 +249,7 @@ Status FileStore::ApplyLocked(const std::vector<KeyChange>& changes) {
 
     for (const auto& change : changes) tree_.Apply(change);
     intactEnd_ += bytes.size();
+    NoteTail(tailCheck_ + bytes);
     intactLines_ += CountLines(text);
     if (WantsCompaction()) (void)Compact();  // the commit is already durable
     return Status::Ok();

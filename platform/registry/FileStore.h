@@ -57,6 +57,7 @@ private:
     Status Load(bool mayCompact, Lock* lock);
     bool WantsCompaction() const noexcept;
     Status ApplyLocked(const std::vector<KeyChange>& changes);
+    void NoteTail(std::string_view bytesEndingAtIntactEnd);
 
     mutable std::recursive_mutex mutex_;  // one process may use the store from several threads
     std::string path_;
@@ -67,6 +68,7 @@ private:
     std::uint64_t intactEnd_ = 0;   // bytes of the file reflected in tree_
     std::uint64_t baseEnd_ = 0;     // size of the compacted part
     std::size_t intactLines_ = 0;
+    std::string tailCheck_;         // the last bytes before intactEnd_, to notice a rewrite in place
     FileEncoding encoding_ = FileEncoding::Utf16Le;
     bool regedit4_ = false;
     double compactRatio_ = 1.0;

@@ -72,6 +72,17 @@ TEST(FileStoreSaving, TwoWritersWithStaleViewsKeepEachOthersKeys) {
     EXPECT_EQ(Get(fresh, kKey + "\\B", "v"), "b1");
 }
 
+TEST(FileStoreSaving, AFileRewrittenInPlaceByAnEditorIsReadAfresh) {
+    TempDir dir;
+    const std::string file = dir.File("r.reg");
+    FileStore store(file);
+    ASSERT_TRUE(store.Apply({Set(kKey, "v", "mine")}).ok());
+    // Same file, same inode, longer content: not an append.
+    WriteBytes(file, "Windows Registry Editor Version 5.00\n[" + kKey + "]\n\"v\"=\"edited by hand\"\n\"w\"=\"" +
+                         std::string(500, 'w') + "\"\n");
+    EXPECT_EQ(Get(store, kKey, "v"), "edited by hand");
+}
+
 TEST(FileStoreSaving, CompactionKeepsEveryKeyAndTheirOrder) {
     TempDir dir;
     FileStore store(dir.File("r.reg"));
