@@ -1,0 +1,187 @@
+// Start, exit question, unload and the dialog's result.
+#include "base/RuntimeError.h"
+#include "base/Text.h"
+#include "common/General.h"
+#include "common/modCommonFunctions.h"
+#include "dialog/frmDiagsConfig.h"
+#include "dialog/modToolMenu.h"
+#include "platform/Platform.h"
+#include "services/Procedure.h"
+#include "services/ResourceStrings.h"
+#include "services/SharedGlobals.h"
+
+namespace diags {
+
+namespace {
+
+constexpr std::string_view kModule = "frmDiags";
+constexpr std::int32_t kThisProduct = 6;
+constexpr std::string_view kErrorLog = "ZEL Errors";
+
+void SetScreenPointer(std::int16_t pointer) noexcept {
+    try {
+        platform::Current().interaction->SetMousePointer(pointer);
+    } catch (...) {
+    }
+}
+
+// Puts the default pointer back however the start ends.
+struct DefaultPointerOnExit {
+    ~DefaultPointerOnExit() { SetScreenPointer(platform::pointer::kDefault); }
+};
+
+// Sets a flag for the life of the guard.
+class ScopedFlag {
+public:
+    explicit ScopedFlag(bool& flag) noexcept : flag_(flag) { flag_ = true; }
+    ~ScopedFlag() { flag_ = false; }
+    ScopedFlag(const ScopedFlag&) = delete;
+    ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+void frmDiagsConfig::ReportError(const ErrorRef& error) {
+    try {
+        const std::string text = ResourceStrings::Instance().GetString(dlgres::kErrorTitle);
+        SharedGlobals::Instance().ShowError(error, platform::mb::kCritical, "", text);
+    } catch (...) {
+        // Nothing more can be done for the user than the attempt to tell them.
+    }
+}
+
+ResultCode frmDiagsConfig::FormLoad(ErrorRef& oError) {
+    return RunProcedure(kModule, "FormLoad", oError, [&]() -> ResultCode {
+        DefaultPointerOnExit restorePointer;
+        SetScreenPointer(platform::pointer::kHourglass);
+
+        if (SharedGlobals::Instance().GetHelpFile(kThisProduct, msHelpFile, oError) != ResultCode::Success)
+            return ResultCode::Failure;
+        mlHelpContextId = helpctx::kAfterLoad;
+        if (InitImageList(oError) == ResultCode::Failure) return ResultCode::Failure;
+        tvModules.SetImageList(&ilsSmall);
+
+        SetIcon(ResourceStrings::Instance().LoadPictureRes(dlgres::kDialogIcon, 16, 16));
+        SetFormIcon(hWnd(), Icon()->NativeHandle());
+
+        mnActiveTab = 0;
+        mbEventsEnabled = true;
+        if (PopulateCaptions(oError) == ResultCode::Failure) return ResultCode::Failure;
+        if (SetMenuButtons(abMenuBar, oError) == ResultCode::Failure) return ResultCode::Failure;
+        float split = static_cast<float>(picSplitter.Left());
+        SizeControls(split);
+        std::int32_t fontMode = 0;
+        (void)fontMode;  // PENDING: ApplyFormFont(Controls(), fontMode) once the common routine exists
+
+        if (FillModulesTree(oError) == ResultCode::Failure) return ResultCode::Failure;
+        if (PopulateTraceTree(oError) == ResultCode::Failure) return ResultCode::Failure;
+        if (ConsolidateTraceSettings(oError) == ResultCode::Failure) return ResultCode::Failure;
+        if (ApplyAllTraceSettings2Interface(oError) == ResultCode::Failure) return ResultCode::Failure;
+        if (CheckRootTraceNode(oError) == ResultCode::Failure) return ResultCode::Failure;
+
+        // The error log is always written: switched on here, saved with the next save.
+        const std::shared_ptr<COutput>& errorLog = mcolOutputs->Item(kErrorLog);
+        if (!errorLog->LogToFile) {
+            msCurrentNode = std::string(kErrorLog);
+            errorLog->LogToFile = true;
+            errorLog->DirtyFlag = true;
+        }
+
+        platform::WindowHandle modulesWindow = tvModules.hWnd();
+        SetTreeNoToolTips(modulesWindow, false);
+        platform::WindowHandle traceWindow = tvTrace.hWnd();
+        SetTreeNoToolTips(traceWindow, false);
+        tvModules.SetVisible(false);
+
+        SetScreenPointer(platform::pointer::kDefault);
+        ShowModal();
+        return static_cast<ResultCode>(mnResult);
+    });
+}
+
+void frmDiagsConfig::Form_Activate() {
+    ErrorRef error;
+    RunProcedure(kModule, "Form_Activate", error, [&] {
+        mbSaved = true;
+        return ResultCode::Success;
+    });
+}
+
+std::int32_t frmDiagsConfig::ProcessExit() {
+    std::int32_t answer = 0;
+    ErrorRef localError;
+    TraceIfLogger(level::kFunction, kFunctionEnter, kModule, "ProcessExit");
+    if (!exitGuard_) {
+        ScopedFlag guard(exitGuard_);
+        const ResultCode outcome = CatchRuntimeErrors(
+            [&]() -> ResultCode {
+                if (mbSaved) {
+                    Unload();
+                    answer = 0;
+                    return ResultCode::Success;
+                }
+                ResourceStrings& strings = ResourceStrings::Instance();
+                answer = platform::Current().interaction->ShowMessage(
+                    strings.GetString(dlgres::kExitQuestion), platform::mb::kQuestionYesNoCancel,
+                    strings.GetString(dlgres::kExitTitle));
+                if (answer == platform::mb::kYes) {
+                    const ResultCode saved = SaveGUIValues(localError);
+                    if (saved == ResultCode::Success) {
+                        mnResult = static_cast<std::int32_t>(ResultCode::Success);
+                        Unload();
+                    } else if (saved == ResultCode::Failure) {
+                        mnResult = static_cast<std::int32_t>(ResultCode::Failure);
+                        return ResultCode::Failure;
+                    } else if (saved == ResultCode::Stopped) {
+                        // The save stopped (the user cancelled a question or was told a
+                        // name is missing): nothing was saved, so the dialog stays open.
+                        answer = platform::mb::kCancel;
+                    }
+                } else if (answer == platform::mb::kNo) {
+                    mnResult = static_cast<std::int32_t>(ResultCode::Stopped);
+                    Unload();
+                }
+                return ResultCode::Success;
+            },
+            [&](std::int32_t number, std::string_view description, std::int32_t line) {
+                localError = MakeError(kModule, "ProcessExit", number, description, line);
+                return ResultCode::Failure;
+            });
+        if (outcome == ResultCode::Failure) {
+            ReportError(localError);
+            answer = platform::mb::kCancel;
+        }
+    }
+    localError.reset();
+    TraceIfLogger(level::kFunction, kFunctionLeave, kModule, "ProcessExit");
+    return answer;
+}
+
+void frmDiagsConfig::Form_QueryUnload(std::int16_t& cancel, std::int16_t /*unloadMode*/) {
+    ErrorRef error;
+    RunProcedure(kModule, "Form_QueryUnload", error, [&] {
+        if (ProcessExit() == platform::mb::kCancel) cancel = 1;
+        return ResultCode::Success;
+    });
+}
+
+void frmDiagsConfig::Form_Unload(std::int16_t& /*cancel*/) {
+    ErrorRef error;
+    RunProcedure(kModule, "Form_Unload", error, [&] {
+        if (moDiagMap && moDiagMap->AllTraceSettings())
+            for (const std::shared_ptr<CTraceSetting>& setting : *moDiagMap->AllTraceSettings())
+                setting->RemoveLinkedOutputs();
+        mcolOutputs.reset();
+        mcolComponents.reset();
+        moLogConfig.reset();
+        moDiagMap.reset();
+        moCurrentTraceNode = nullptr;
+        tvModules.SetImageList(nullptr);
+        return ResultCode::Success;
+    });
+}
+
+}  // namespace diags

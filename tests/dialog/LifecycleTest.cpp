@@ -1,0 +1,217 @@
+// The dialog starts, shows and closes by each path with the right result; the exit
+// question is asked at most once per attempt; a failed start never shows the dialog.
+#include <gtest/gtest.h>
+
+#include "base/RuntimeError.h"
+#include "dialog/frmDiagsConfig.h"
+#include "tests/dialog/DialogHarness.h"
+
+namespace diags::testing {
+namespace {
+
+using platform::mb::kCancel;
+using platform::mb::kNo;
+using platform::mb::kYes;
+
+class Lifecycle : public DialogTest {};
+
+TEST_F(Lifecycle, ClosingRightAfterTheShowAsksNothingAndReturnsZero) {
+    TestDialog dialog;
+    bool savedWhileShown = false;
+    std::shared_ptr<COutput> errorLog;
+    const ResultCode result = Run(dialog, [&](TestDialog& d) {
+        savedWhileShown = d.mbSaved;
+        errorLog = d.mcolOutputs->Item("ZEL Errors");
+        EXPECT_EQ(d.msCurrentNode, "ZEL Errors");
+        EXPECT_EQ(user.pointer, platform::pointer::kDefault);  // not busy while the user works
+        EXPECT_TRUE(d.UserClose());
+    });
+    EXPECT_EQ(result, ResultCode::None);
+    EXPECT_EQ(shownCount, 1);
+    EXPECT_TRUE(savedWhileShown);
+    EXPECT_TRUE(user.boxes.empty());
+    EXPECT_EQ(dialog.saves, 0);  // not even the error log that the start switched on
+    ASSERT_TRUE(errorLog);
+    EXPECT_TRUE(errorLog->LogToFile);
+    EXPECT_TRUE(errorLog->DirtyFlag);
+    EXPECT_EQ(user.pointerHistory.front(), platform::pointer::kHourglass);
+    EXPECT_EQ(user.pointer, platform::pointer::kDefault);
+}
+
+TEST_F(Lifecycle, CancelKeepsTheDialogOpenAndALaterNoClosesWithTwo) {
+    TestDialog dialog;
+    const ResultCode result = Run(dialog, [&](TestDialog& d) {
+        d.mbSaved = false;  // the user changed something
+        user.answers = {kCancel};
+        EXPECT_FALSE(d.UserClose());
+        EXPECT_TRUE(d.Loaded());
+        EXPECT_EQ(d.mnResult, 0);
+        EXPECT_EQ(user.boxes.size(), 1u);
+
+        user.answers = {kNo};
+        EXPECT_TRUE(d.UserClose());
+    });
+    EXPECT_EQ(result, ResultCode::Stopped);
+    ASSERT_EQ(user.boxes.size(), 2u);  // once per attempt, though the unload passes QueryUnload again
+    EXPECT_EQ(user.boxes[0].text, Text(dlgres::kExitQuestion));
+    EXPECT_EQ(user.boxes[0].title, Text(dlgres::kExitTitle));
+    EXPECT_EQ(user.boxes[0].style, platform::mb::kQuestionYesNoCancel);
+    EXPECT_EQ(dialog.saves, 0);
+    EXPECT_FALSE(frmDiagsConfig::ExitGuardSet());
+}
+
+TEST_F(Lifecycle, YesSavesAndClosesWithOne) {
+    TestDialog dialog;
+    const ResultCode result = Run(dialog, [&](TestDialog& d) {
+        d.mbSaved = false;
+        user.answers = {kYes};
+        d.UserClose();
+    });
+    EXPECT_EQ(result, ResultCode::Success);
+    EXPECT_EQ(dialog.saves, 1);
+    EXPECT_EQ(user.boxes.size(), 1u);
+}
+
+TEST_F(Lifecycle, AFailedSaveIsShownKeepsTheDialogOpenAndResultThree) {
+    TestDialog dialog;
+    dialog.saveResults = {ResultCode::Failure};
+    const ResultCode result = Run(dialog, [&](TestDialog& d) {
+        d.mbSaved = false;
+        user.answers = {kYes, platform::mb::kOk};
+        EXPECT_FALSE(d.UserClose());
+        EXPECT_TRUE(d.Loaded());
+        EXPECT_EQ(d.mnResult, 3);
+        ASSERT_EQ(user.boxes.size(), 2u);
+        EXPECT_EQ(user.boxes[1].style, platform::mb::kCritical);
+        EXPECT_NE(user.boxes[1].text.find(Text(dlgres::kErrorTitle)), std::string::npos);
+        EXPECT_NE(user.boxes[1].text.find("scripted save failure"), std::string::npos);
+
+        user.answers = {kCancel};  // a later close asks again
+        EXPECT_FALSE(d.UserClose());
+        EXPECT_EQ(user.boxes.size(), 3u);
+        d.mbSaved = true;  // e.g. a later save succeeded: the close keeps the result
+        EXPECT_TRUE(d.UserClose());
+    });
+    EXPECT_EQ(result, ResultCode::Failure);
+}
+
+TEST_F(Lifecycle, ASaveThatStopsKeepsTheDialogOpenSoNoEditIsLost) {
+    TestDialog dialog;
+    dialog.saveResults = {ResultCode::Stopped, ResultCode::Stopped};
+    std::int32_t answer = -1;
+    Run(dialog, [&](TestDialog& d) {
+        d.mbSaved = false;
+        user.answers = {kYes};
+        answer = d.ProcessExit();
+        EXPECT_TRUE(d.Loaded());
+        user.answers = {kYes};  // the window's close command stays open as well
+        EXPECT_FALSE(d.UserClose());
+        EXPECT_TRUE(d.Loaded());
+        EXPECT_EQ(d.mnResult, 0);
+        user.answers = {kNo};
+        d.UserClose();
+    });
+    EXPECT_EQ(answer, kCancel);
+    EXPECT_EQ(dialog.saves, 2);
+    EXPECT_EQ(user.boxes.size(), 3u);  // no error report for a stopped save
+}
+
+TEST_F(Lifecycle, AHelpFileThatCannotBeFoundEndsTheStartWithThreeUnshown) {
+    SetHelpFile(HelpFilePath() + ".missing");
+    TestDialog dialog;
+    const ResultCode result = Run(dialog, [&](TestDialog&) {});
+    EXPECT_EQ(result, ResultCode::Failure);
+    EXPECT_EQ(shownCount, 0);
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->description.find(".missing"), std::string::npos);
+    EXPECT_EQ(user.pointer, platform::pointer::kDefault);
+    EXPECT_TRUE(user.boxes.empty());
+}
+
+TEST_F(Lifecycle, TheStartPreparesTheDialogBeforeShowingIt) {
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        EXPECT_EQ(d.mlHelpContextId, helpctx::kAfterLoad);
+        EXPECT_EQ(d.msHelpFile, HelpFilePath());
+        EXPECT_EQ(d.mnActiveTab, 0);
+        EXPECT_TRUE(d.mbEventsEnabled);
+        EXPECT_EQ(d.tvModules.ImageListControl(), &d.ilsSmall);
+        EXPECT_EQ(d.ilsSmall.Count(), 3u);
+        ASSERT_TRUE(d.Icon());
+        EXPECT_EQ(d.Icon()->Id(), dlgres::kDialogIcon);
+        EXPECT_FALSE(d.tvModules.Visible());
+        EXPECT_TRUE(d.tvTrace.Visible());
+        EXPECT_EQ(d.Caption(), Text(9031));
+        EXPECT_EQ(d.abMenuBar.BandCount(), 6u);
+        EXPECT_EQ(d.imgSplitter.Left(), 3480);  // laid out from the design split
+        d.UserClose();
+    });
+}
+
+TEST_F(Lifecycle, UnloadBreaksTheLinksAndReleasesTheModel) {
+    TestDialog dialog;
+    std::shared_ptr<CTraceSetting> setting;
+    std::weak_ptr<COutput> output;
+    Run(dialog, [&](TestDialog& d) {
+        d.moDiagMap = std::make_shared<CDiagMap>();
+        d.moDiagMap->AddTraceSetting("Report Editor");
+        setting = d.moDiagMap->GetTraceSetting("Report Editor");
+        auto record = d.mcolOutputs->Item("ZEL Errors");
+        setting->AddOutput(record);
+        record->AddTraceSetting(setting);
+        output = record;
+        d.UserClose();
+    });
+    EXPECT_FALSE(dialog.mcolOutputs);
+    EXPECT_FALSE(dialog.moDiagMap);
+    EXPECT_EQ(dialog.moCurrentTraceNode, nullptr);
+    EXPECT_EQ(dialog.tvModules.ImageListControl(), nullptr);
+    EXPECT_FALSE(setting->LinkedOutputs());
+    EXPECT_TRUE(output.expired());  // the cycle is broken: nothing keeps the record alive
+}
+
+TEST_F(Lifecycle, EscapeLeavesTheResultAloneTheMenuExitSetsTwo) {
+    {
+        TestDialog dialog;
+        const ResultCode result = Run(dialog, [&](TestDialog& d) {
+            d.mnResult = 7;  // as an earlier command might have left it
+            d.UserKeyDown(27, 0);
+        });
+        EXPECT_EQ(result, static_cast<ResultCode>(7));
+        EXPECT_TRUE(user.boxes.empty());
+    }
+    {
+        TestDialog dialog;
+        const ResultCode result = Run(dialog, [&](TestDialog& d) {
+            d.abMenuBar.UserClickTool("mnuBandFile", "mnuExit");
+        });
+        EXPECT_EQ(result, ResultCode::Stopped);
+    }
+}
+
+class RaisingDialog : public TestDialog {
+public:
+    ResultCode SaveGUIValues(ErrorRef&) override { throw RuntimeError(err::kPathFileAccess, "disk gone"); }
+};
+
+TEST_F(Lifecycle, ARunTimeFailureInsideTheExitQuestionIsShownAndKeepsTheDialogOpen) {
+    RaisingDialog dialog;
+    std::int32_t answer = -1;
+    const ResultCode result = Run(dialog, [&](TestDialog& d) {
+        d.mbSaved = false;
+        user.answers = {kYes, platform::mb::kOk};
+        answer = d.ProcessExit();
+        EXPECT_TRUE(d.Loaded());
+        d.mbSaved = true;
+        d.UserClose();
+    });
+    EXPECT_EQ(answer, kCancel);
+    EXPECT_EQ(result, ResultCode::None);  // the dialog's result is not changed by the failure
+    ASSERT_EQ(user.boxes.size(), 2u);
+    EXPECT_NE(user.boxes[1].text.find("disk gone"), std::string::npos);
+    EXPECT_NE(user.boxes[1].text.find("ProcessExit"), std::string::npos);
+    EXPECT_FALSE(frmDiagsConfig::ExitGuardSet());
+}
+
+}  // namespace
+}  // namespace diags::testing

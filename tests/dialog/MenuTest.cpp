@@ -1,0 +1,235 @@
+// The menu and tool bar as built, command dispatch, the dialog's keys, help and web pages.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "dialog/MenuHelp.h"
+#include "dialog/frmDiagsConfig.h"
+#include "dialog/modToolMenu.h"
+#include "tests/dialog/DialogHarness.h"
+
+namespace diags::testing {
+namespace {
+
+using forms::Band;
+using forms::Tool;
+
+class Menu : public DialogTest {};
+
+struct ToolExpectation {
+    std::string_view band;
+    std::int32_t id;
+    std::string_view key;
+    std::int32_t caption;
+    std::int32_t picture;  // 0 = none
+    std::int32_t shortcut;
+    bool group;
+    std::int32_t tip;      // 0 = empty
+    std::int16_t style;
+};
+
+TEST_F(Menu, TheBarIsBuiltExactlyAsTabled) {
+    forms::MenuBar bar("abMenuBar");
+    ASSERT_EQ(SetMenuButtons(bar, error), ResultCode::Success);
+
+    std::vector<std::string> bands;
+    for (const auto& band : bar) bands.push_back(band->Name() + "/" + std::to_string(band->Kind()));
+    EXPECT_EQ(bands, (std::vector<std::string>{"mnuBandMain/1", "mnuBandFile/2", "mnuBandTool/2", "mnuBandHelp/2",
+                                               "mnuBandWeb/2", "mnuToolBar/0"}));
+
+    const std::vector<ToolExpectation> table = {
+        {"mnuBandMain", 1, "mnuFile", 2555, 0, 0, false, 0, 0},
+        {"mnuBandMain", 2, "mnuTools", 2573, 0, 0, false, 0, 0},
+        {"mnuBandMain", 3, "mnuHelps", 34012, 0, 0, false, 0, 0},
+        {"mnuBandFile", 4, "mnuSave", 2563, 5023, 19, false, 0, 0},
+        {"mnuBandFile", 5, "mnuExit", 2556, 0, 0, true, 0, 0},
+        {"mnuBandTool", 6, "mnuClearAll", 9002, 6703, 0, false, 0, 0},
+        {"mnuBandHelp", 10, "TOOL_HELP_F1", 2528, 5025, 27, false, 0, 0},
+        {"mnuBandHelp", 9, "mnuContentsAndIndex", 33529, 5022, 0, true, 0, 0},
+        {"mnuBandHelp", 12, "mnuOnTheWeb", 33535, 0, 0, true, 0, 0},
+        {"mnuBandWeb", 14, "mnuServices", 34125, 5024, 0, false, 0, 0},
+        {"mnuBandWeb", 15, "mnuNewsEvents", 34127, 5024, 0, false, 0, 0},
+        {"mnuBandWeb", 16, "mnuOnlineSupport", 34129, 5024, 0, true, 0, 0},
+        {"mnuBandWeb", 17, "mnuQORHome", 34131, 5024, 0, true, 0, 0},
+        {"mnuToolBar", 18, "mnuSaveClose", 13565, 5023, 0, false, 13563, 3},
+        {"mnuToolBar", 6, "mnuClearAll", 9002, 6703, 0, true, 9029, 3},
+    };
+    std::size_t total = 0;
+    for (const auto& band : bar) total += band->ToolCount();
+    EXPECT_EQ(total, table.size());
+    std::map<std::string, std::size_t> position;
+    for (const ToolExpectation& row : table) {
+        SCOPED_TRACE(std::string(row.key));
+        const Band& band = bar.BandByKey(row.band);
+        const Tool& tool = band.ToolAt(++position[std::string(row.band)]);  // in the order added
+        EXPECT_EQ(tool.Name(), row.key);
+        EXPECT_EQ(tool.Id(), row.id);
+        EXPECT_EQ(tool.Caption, Text(row.caption));
+        EXPECT_EQ(tool.Picture() ? tool.Picture()->Id() : 0, row.picture);
+        if (tool.Picture()) {
+            EXPECT_EQ(tool.Picture()->Width(), 16);
+            EXPECT_EQ(tool.PictureMaskColor(), 0x8000000Fu);
+        }
+        EXPECT_EQ(tool.Shortcut(), row.shortcut);
+        EXPECT_EQ(tool.BeginGroup, row.group);
+        EXPECT_EQ(tool.ToolTipText, row.tip ? Text(row.tip) : "");
+        EXPECT_EQ(tool.Style, row.style);
+        EXPECT_EQ(tool.Description, "");
+        EXPECT_TRUE(tool.Enabled && tool.Visible);
+    }
+    EXPECT_EQ(bar.BandByKey("mnuBandMain").ToolByKey("mnuFile").SubBand, "mnuBandFile");
+    EXPECT_EQ(bar.BandByKey("mnuBandMain").ToolByKey("mnuTools").SubBand, "mnuBandTool");
+    EXPECT_EQ(bar.BandByKey("mnuBandMain").ToolByKey("mnuHelps").SubBand, "mnuBandHelp");
+    EXPECT_EQ(bar.BandByKey("mnuBandHelp").ToolByKey("mnuOnTheWeb").SubBand, "mnuBandWeb");
+    EXPECT_GT(bar.DockedHeight(), 0);
+}
+
+TEST_F(Menu, ATwiceBuiltBarFailsWithThreeAndAToolThatCannotBeSetUpStopsOnlyItself) {
+    forms::MenuBar bar("abMenuBar");
+    ASSERT_EQ(SetMenuButtons(bar, error), ResultCode::Success);
+    EXPECT_EQ(SetMenuButtons(bar, error), ResultCode::Failure);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->module, "modToolMenu");
+    EXPECT_EQ(error->procedure, "SetMenuButtons");
+    EXPECT_EQ(error->number, 35602);
+
+    Tool& save = bar.BandByKey("mnuBandFile").ToolByKey("mnuSave");
+    EXPECT_EQ(SetMenuTool(bar, "mnuBandFile", "mnuSave", "Save", 999999, true, true, "", "tip", 5, true), 3);
+    EXPECT_EQ(save.Caption, "Save");         // set before the picture failed
+    EXPECT_EQ(save.ToolTipText, "");         // the rest was skipped
+    EXPECT_EQ(save.Shortcut(), 19);
+    EXPECT_EQ(SetMenuTool(bar, "mnuBandFile", "mnuExit", "Exit", 0, true, true, "", "", 80, false), 1);
+    EXPECT_EQ(bar.BandByKey("mnuBandFile").ToolByKey("mnuExit").Shortcut(), 0);
+    EXPECT_TRUE(bar.BandByKey("mnuBandFile").ToolByKey("mnuExit").BeginGroup);  // false leaves it
+}
+
+TEST_F(Menu, CommandsAreDispatchedWithoutRegardToCaseUnderABusyPointer) {
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        user.pointerHistory.clear();
+        Tool odd(4, "MNUSAVE");
+        d.abMenuBar_Click(odd);
+        EXPECT_EQ(d.saves, 1);
+        EXPECT_EQ(user.pointerHistory, (std::vector<std::int16_t>{platform::pointer::kHourglass, 0}));
+
+        d.abMenuBar.UserClickTool("mnuBandMain", "mnuFile");  // a menu title: opens, runs nothing
+        d.abMenuBar.UserClickTool("mnuBandHelp", "mnuOnTheWeb");
+        EXPECT_EQ(d.saves, 1);
+        EXPECT_TRUE(d.abMenuBar.BandByKey("mnuBandWeb").Open());
+
+        d.mbTraceLogEnabled = true;
+        d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
+        EXPECT_FALSE(d.mbTraceLogEnabled);
+        EXPECT_TRUE(shell.opened.empty());
+        d.UserClose();
+    });
+}
+
+TEST_F(Menu, SaveAndCloseFromTheBarOrAltCClosesWithOneOrReportsAFailureWithThree) {
+    {
+        TestDialog dialog;
+        const ResultCode result = Run(dialog, [&](TestDialog& d) { d.UserKeyDown('C', forms::shift::kAlt); });
+        EXPECT_EQ(result, ResultCode::Success);
+        EXPECT_EQ(dialog.saves, 1);
+    }
+    {
+        TestDialog dialog;
+        dialog.saveResults = {ResultCode::Failure, ResultCode::Stopped};
+        const ResultCode result = Run(dialog, [&](TestDialog& d) {
+            user.answers = {platform::mb::kOk};
+            d.abMenuBar.UserClickTool("mnuToolBar", "mnuSaveClose");
+            EXPECT_TRUE(d.Loaded());
+            EXPECT_EQ(d.mnResult, 3);
+            EXPECT_EQ(user.boxes.size(), 1u);
+            d.UserKeyDown('C', forms::shift::kAlt | forms::shift::kShift);  // not Alt+C
+            EXPECT_EQ(d.saves, 1);
+            d.UserKeyDown('C', forms::shift::kAlt);  // stopped: stays open, nothing shown
+            EXPECT_TRUE(d.Loaded());
+            EXPECT_EQ(user.boxes.size(), 1u);
+            d.mbSaved = true;
+            d.UserClose();
+        });
+        EXPECT_EQ(result, ResultCode::Failure);
+    }
+}
+
+TEST_F(Menu, CtrlTabAndCtrlShiftTabWalkTheTabsRoundAndFocusTheStrip) {
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        int clicks = 0;
+        d.tbsOptions.Click.Connect([&] { ++clicks; });
+        EXPECT_EQ(d.tbsOptions.SelectedIndex(), 1);
+        d.UserKeyDown(9, forms::shift::kCtrl);
+        EXPECT_EQ(d.tbsOptions.SelectedIndex(), 2);
+        EXPECT_EQ(d.ActiveControl(), &d.tbsOptions);
+        d.UserKeyDown(9, forms::shift::kCtrl);
+        EXPECT_EQ(d.tbsOptions.SelectedIndex(), 1);  // from the last back to the first
+        d.UserKeyDown(9, forms::shift::kCtrl | forms::shift::kShift);
+        EXPECT_EQ(d.tbsOptions.SelectedIndex(), 2);  // from the first to the last
+        d.UserKeyDown(9, forms::shift::kCtrl | forms::shift::kShift);
+        EXPECT_EQ(d.tbsOptions.SelectedIndex(), 1);
+        d.UserKeyDown(9, forms::shift::kCtrl | forms::shift::kAlt);  // not exactly Ctrl
+        EXPECT_EQ(d.tbsOptions.SelectedIndex(), 1);
+        EXPECT_EQ(clicks, 4);
+        d.UserClose();
+    });
+}
+
+TEST_F(Menu, F1AndCtrlSReachTheBarAndTheDialog) {
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        d.UserKeyDown(112, 0);
+        ASSERT_FALSE(shell.help.empty());
+        for (const auto& call : shell.help) {
+            EXPECT_EQ(call.file, HelpFilePath());
+            EXPECT_EQ(call.command, 1u);
+            EXPECT_EQ(call.data, 819u);  // the topic after load
+        }
+        shell.help.clear();
+        d.mlHelpContextId = helpctx::kModuleTab;
+        d.UserKeyDown(112, forms::shift::kShift);  // F1 with any shift state
+        ASSERT_FALSE(shell.help.empty());
+        EXPECT_EQ(shell.help.back().data, 821u);
+
+        d.UserKeyDown('S', forms::shift::kCtrl);  // the Save tool's shortcut
+        EXPECT_EQ(d.saves, 1);
+        std::int16_t key = 'S', shift = forms::shift::kCtrl;
+        d.Form_KeyDown(key, shift);
+        EXPECT_EQ(key, 'S');  // the bar leaves the key as it was
+        d.UserClose();
+    });
+}
+
+TEST_F(Menu, HelpAndWebCommandsOpenTheRightTargets) {
+    frmDiagsConfig dialog;
+    std::int32_t topic = helpctx::kTraceTab;
+    for (std::string_view key : {"mnuContentsAndIndex", "tool_help_f1", "mnuQORHome", "mnuOnlineSupport",
+                                 "MNUSERVICES", "mnuNewsEvents", "mnuOnTheWeb"})
+        EXPECT_EQ(ProcessMenuHelp("C:\\Help\\Diags.hlp", dialog, topic, key, error), ResultCode::Success);
+
+    ASSERT_EQ(shell.help.size(), 2u);
+    EXPECT_EQ(shell.help[0].command, 11u);
+    EXPECT_EQ(shell.help[0].data, 0u);
+    EXPECT_EQ(shell.help[1].command, 1u);
+    EXPECT_EQ(shell.help[1].data, 820u);
+    const std::string site(kWebSite);
+    EXPECT_EQ(shell.opened, (std::vector<std::string>{site + "/", site + "/Support/", site + "/Services/",
+                                                      site + "/News/"}));
+    EXPECT_EQ(shell.lastShow, 1);
+    EXPECT_EQ(user.pointer, 0);
+}
+
+TEST_F(Menu, TheBarsNotificationsLayOutAgainAndAnswerTrue) {
+    frmDiagsConfig dialog;
+    dialog.SetClientSize(8445, 7050);
+    dialog.picSplitter.SetLeft(2000);
+    ASSERT_EQ(SetMenuButtons(dialog.abMenuBar, error), ResultCode::Success);  // the bands dock: a new layout
+    EXPECT_EQ(dialog.tvTrace.Width(), 2000 - 180);
+    EXPECT_EQ(dialog.tbsOptions.Height(), dialog.ScaleHeight() - 315 - 120);
+    EXPECT_LT(dialog.ScaleHeight(), 7050);
+    EXPECT_TRUE(dialog.abMenuBar.UserOpenBand("mnuBandHelp"));
+}
+
+}  // namespace
+}  // namespace diags::testing
