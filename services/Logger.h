@@ -55,7 +55,11 @@ public:
     template <class... Args>
     void Trace(int level, std::string_view format, const Args&... args) noexcept {
         if (!Listening(level)) return;
-        TraceFormatted(level, format, {ArgText(args)...});
+        try {
+            TraceFormatted(level, format, {ArgText(args)...});
+        } catch (...) {
+            // Out of memory while building the arguments: the line is dropped.
+        }
     }
 
     void SetSink(std::unique_ptr<TraceSink> sink);
