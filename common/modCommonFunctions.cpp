@@ -1,8 +1,12 @@
 #include "common/modCommonFunctions.h"
 
 #include <atomic>
+#include <vector>
 
 #include "common/General.h"
+#include "forms/Control.h"
+#include "forms/ControlCollection.h"
+#include "forms/TextBox.h"
 #include "services/Logger.h"
 #include "services/ResourceStrings.h"
 
@@ -14,6 +18,7 @@ constexpr std::uint32_t kSetIcon = 0x80;  // WM_SETICON
 constexpr std::uintptr_t kIconSmall = 0, kIconBig = 1;
 constexpr std::int32_t kNoToolTips = 0x80;  // TVS_NOTOOLTIPS
 constexpr std::uint32_t kOnlyFileSystemDirs = 1;  // BIF_RETURNONLYFSDIRS
+constexpr std::int32_t kButtonTop = 0x400;         // BS_TOP
 
 // The system default language id, read on first use; 0 = not read yet (no real id is 0).
 std::atomic<std::uint16_t> rememberedLanguage{0};
@@ -39,6 +44,51 @@ std::int32_t SetTreeNoToolTips(platform::WindowHandle& window, bool clear) noexc
     } catch (...) {
     }
     return 1;
+}
+
+void SelectAllText(forms::TextBox& box) noexcept {
+    try {
+        if (box.Text().empty()) return;
+        box.SetSelStart(0);
+        box.SetSelLength(static_cast<std::int32_t>(box.Text().size()));
+    } catch (...) {
+    }
+}
+
+void ApplyFormFont(const forms::ControlCollection& controls, std::int32_t& mode) noexcept {
+    const auto applyResourceFonts = [&] {
+        try {
+            const std::vector<FontTarget*> targets = controls.FontTargets();
+            ResourceStrings::Instance().ApplyControlFonts(0, 0, targets);
+        } catch (...) {
+        }
+    };
+    if (mode == 1) {
+        // option-button style only
+    } else if (mode == 2) {
+        if (IsFarEastLanguage()) applyResourceFonts();
+    } else {
+        applyResourceFonts();
+    }
+    AddOptionButtonStyle(controls, kButtonTop);
+}
+
+void AddOptionButtonStyle(const forms::ControlCollection& controls, std::int32_t style) noexcept {
+    try {
+        for (const forms::Control* control : controls)
+            if (control && control->Kind() == forms::ControlKind::OptionButton) AddWindowStyle(*control, style);
+    } catch (...) {
+    }
+}
+
+void AddWindowStyle(const forms::Control& control, std::int32_t style) noexcept {
+    try {
+        const platform::WindowHandle window = control.hWnd();
+        if (window == 0) return;
+        platform::Windowing& windowing = *platform::Current().windowing;
+        windowing.SetStyle(window, windowing.GetStyle(window) | style);
+    } catch (...) {
+    }
 }
 
 bool IsFarEastLanguageId(std::uint16_t languageId) noexcept {

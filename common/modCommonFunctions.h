@@ -8,6 +8,12 @@
 
 #include "platform/Platform.h"
 
+namespace diags::forms {
+class Control;
+class ControlCollection;
+class TextBox;
+}  // namespace diags::forms
+
 namespace diags {
 
 // Releases a collection reference; the reference is empty afterwards. A collection of 300 or
@@ -37,6 +43,21 @@ void SetFormIcon(platform::WindowHandle window, std::uintptr_t icon) noexcept;
 // Adds (clear = false) or removes (clear = true) the tree view's no-tool-tips style (0x80).
 // Returns 1.
 std::int32_t SetTreeNoToolTips(platform::WindowHandle& window, bool clear) noexcept;
+
+// Selects the whole text of the box (nothing when it is empty). Failures are ignored.
+void SelectAllText(forms::TextBox& box) noexcept;
+
+// Dialog fonts and option-button styles for every control of a form:
+//   mode 1      the option-button style only;
+//   mode 2      the resource fonts only on a far-east system, then the option-button style;
+//   any other   the resource fonts, then the option-button style.
+void ApplyFormFont(const forms::ControlCollection& controls, std::int32_t& mode) noexcept;
+// ORs `style` into the window style of every option button of the collection (BS_TOP 0x400
+// keeps a wrapped caption at the top). Failures are ignored.
+void AddOptionButtonStyle(const forms::ControlCollection& controls, std::int32_t style) noexcept;
+// ORs `style` into the window style of the control's window ("hWnd"); a control without a
+// window is left alone.
+void AddWindowStyle(const forms::Control& control, std::int32_t style) noexcept;
 
 // True for the Chinese, Japanese and Korean language ids.
 bool IsFarEastLanguageId(std::uint16_t languageId) noexcept;
