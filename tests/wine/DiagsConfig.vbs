@@ -1,0 +1,359 @@
+' Uses every class of the component by its ProgID through late binding, as a script host
+' would, and checks real behaviour. Prints "ok - ..." / "not ok - ..." per check and
+' "# done" at the end. Run: cscript //nologo DiagsConfig.vbs (DiagsConfig.dll registered).
+Option Explicit
+
+Dim gFailures
+gFailures = 0
+
+Sub Check(name, condition)
+    If condition Then
+        WScript.Echo "ok - " & name
+    Else
+        WScript.Echo "not ok - " & name
+        gFailures = gFailures + 1
+    End If
+End Sub
+
+Sub CheckEqual(name, expected, actual)
+    If expected = actual Then
+        WScript.Echo "ok - " & name
+    Else
+        WScript.Echo "not ok - " & name & " (expected [" & expected & "], got [" & actual & "])"
+        gFailures = gFailures + 1
+    End If
+End Sub
+
+Function Joined(collection)
+    Dim item, text
+    text = ""
+    For Each item In collection
+        text = text & item.Name & "|"
+    Next
+    Joined = text
+End Function
+
+Dim gErr, o, o2, t, t2, c, m, e, entry, entry2, entries, arr, i, names, outputs, r, dc, err1, rows
+
+' ---------------------------------------------------------------- record defaults and types
+Set o = CreateObject("DiagsConfig.COutput")
+Check "COutput booleans start False", Not (o.NTEventLog Or o.AppendToFile Or o.LogToFile Or o.DebugMonitor Or o.DirtyFlag Or o.CircularLogFile)
+CheckEqual "COutput boolean type", "Boolean", TypeName(o.CircularLogFile)
+Check "COutput texts start empty", o.NTEventSource & o.FileName & o.Directory & o.MessageDLL & o.Name & o.Parent & o.Key = ""
+CheckEqual "COutput text type", "String", TypeName(o.Key)
+CheckEqual "COutput FileSize starts 0 as Double", "Double 0", TypeName(o.FileSize) & " " & o.FileSize
+CheckEqual "COutput NTEventCategory is a Long", "Long 0", TypeName(o.NTEventCategory) & " " & o.NTEventCategory
+CheckEqual "COutput ErrorThreshold is an Integer", "Integer 0", TypeName(o.ErrorThreshold) & " " & o.ErrorThreshold
+CheckEqual "COutput starts with no linked trace settings", 0, o.LinkedTraceSettings.Count
+
+Set t = CreateObject("DiagsConfig.CTraceSetting")
+Check "CTraceSetting booleans start False", Not (t.AppendToFile Or t.LogToFile Or t.DebugMonitor Or t.DirtyFlag Or t.Checked Or t.CircularLogFile)
+Check "CTraceSetting texts start empty", t.Name & t.FileName & t.Directory = ""
+CheckEqual "CTraceSetting FileSize starts 0", "Double 0", TypeName(t.FileSize) & " " & t.FileSize
+CheckEqual "CTraceSetting starts with no linked outputs", 0, t.LinkedOutputs.Count
+
+' ---------------------------------------------------------------- properties store what they are given
+o.NTEventLog = True: o.AppendToFile = True: o.LogToFile = True: o.DebugMonitor = True
+o.DirtyFlag = True: o.CircularLogFile = True
+CheckEqual "COutput booleans read back as -1", -6, CInt(o.NTEventLog) + o.AppendToFile + o.LogToFile + o.DebugMonitor + o.DirtyFlag + o.CircularLogFile
+o.NTEventSource = "Source": o.FileName = "Trace.log": o.Directory = "C:\Logs": o.MessageDLL = "msg.dll"
+o.Name = "Authentication Tracing": o.Parent = "ZEL AuthServer": o.Key = "ZEL AuthServerAuthentication Tracing"
+CheckEqual "COutput texts read back", "Source|Trace.log|C:\Logs|msg.dll|Authentication Tracing|ZEL AuthServer", _
+    o.NTEventSource & "|" & o.FileName & "|" & o.Directory & "|" & o.MessageDLL & "|" & o.Name & "|" & o.Parent
+o.FileSize = 1234.5678
+CheckEqual "FileSize keeps fractions exactly", 1234.5678, o.FileSize
+o.NTEventCategory = 70000: o.ErrorThreshold = -3
+CheckEqual "32-bit and 16-bit numbers read back", "70000 -3", o.NTEventCategory & " " & o.ErrorThreshold
+On Error Resume Next
+o.ErrorThreshold = 70000
+gErr = Err.Number
+Err.Clear
+On Error GoTo 0
+CheckEqual "a 16-bit property refuses a 32-bit value (overflow)", 6, gErr
+o.DirtyFlag = False
+CheckEqual "booleans clear again", 0, CInt(o.DirtyFlag)
+t.Checked = True: t.Name = "Report Editor": t.FileSize = 99999: t.Directory = "D:\x": t.FileName = "a.log"
+CheckEqual "CTraceSetting values read back", "True Report Editor 99999 D:\x a.log", t.Checked & " " & t.Name & " " & t.FileSize & " " & t.Directory & " " & t.FileName
+o.Key = "ZEL ÄÖÜ Tracing"
+CheckEqual "texts outside ASCII survive the round trip", "ZEL ÄÖÜ Tracing", o.Key
+o.Key = "ZEL AuthServerAuthentication Tracing"
+
+' ---------------------------------------------------------------- links and their errors
+CheckEqual "AddTraceSetting answers 0", 0, o.AddTraceSetting(t)
+Set c = o.LinkedTraceSettings
+Set t2 = CreateObject("DiagsConfig.CTraceSetting")
+t2.Name = "Fact Editor"
+o.AddTraceSetting t2
+CheckEqual "LinkedTraceSettings is live, not a copy", 2, c.Count
+CheckEqual "linked trace settings are keyed by Name, any case", "Fact Editor", o.LinkedTraceSettings("FACT EDITOR").Name
+On Error Resume Next
+o.AddTraceSetting t
+gErr = Err.Number
+Err.Clear
+On Error GoTo 0
+CheckEqual "adding the same trace setting twice fails with 457", 457, gErr
+On Error Resume Next
+Set o2 = CreateObject("DiagsConfig.COutput") : o.AddTraceSetting o2
+gErr = Err.Number
+Err.Clear
+On Error GoTo 0
+CheckEqual "an output is no trace setting (13)", 13, gErr
+On Error Resume Next
+Dim nothingHere : Set nothingHere = Nothing : o.AddTraceSetting nothingHere
+gErr = Err.Number
+Err.Clear
+On Error GoTo 0
+CheckEqual "Nothing is no trace setting (91)", 91, gErr
+CheckEqual "RemoveLinkedTraceSettings answers 1", 1, o.RemoveLinkedTraceSettings
+CheckEqual "RemoveLinkedTraceSettings drops every link", 0, o.LinkedTraceSettings.Count
+
+CheckEqual "AddOutput answers 0", 0, t.AddOutput(o)
+Set o2 = CreateObject("DiagsConfig.COutput")
+o2.Key = "zel authserverauthentication tracing"
+On Error Resume Next
+t.AddOutput o2
+gErr = Err.Number
+Err.Clear
+On Error GoTo 0
+CheckEqual "two outputs with the same Key (any case) fail with 457", 457, gErr
+o2.Key = "Other"
+t.AddOutput o2
+Set o2 = CreateObject("DiagsConfig.COutput")
+o2.Key = "Third"
+t.AddOutput o2
+CheckEqual "LinkedOutputs holds three links", 3, t.LinkedOutputs.Count
+CheckEqual "RemoveLinkedOutputs answers 1", 1, t.RemoveLinkedOutputs
+Check "LinkedOutputs is Nothing afterwards", t.LinkedOutputs Is Nothing
+On Error Resume Next
+t.AddOutput o
+gErr = Err.Number
+Err.Clear
+On Error GoTo 0
+CheckEqual "AddOutput after RemoveLinkedOutputs fails with 91", 91, gErr
+
+' ---------------------------------------------------------------- the keyed collection
+Set m = CreateObject("DiagsConfig.CDiagMap")
+Set c = m.EditorTraceSettings
+Check "EditorTraceSettings is the same collection each time", m.EditorTraceSettings.Count = 0 And c.Count = 0
+c.Add "first", "A"
+c.Add 2
+c.Add "third", "c"
+CheckEqual "Count counts every item", 3, c.Count
+CheckEqual "Item by position", "first", c.Item(1)
+CheckEqual "Item is the default member", "third", c("C")
+CheckEqual "Item by key ignores case", "first", c("a")
+On Error Resume Next
+r = c("nope")
+gErr = Err.Number
+Err.Clear
+On Error GoTo 0
+CheckEqual "a missing key fails with 5", 5, gErr
+On Error Resume Next
+r = c(4)
+gErr = Err.Number
+Err.Clear
+On Error GoTo 0
+CheckEqual "a position past the end fails with 9", 9, gErr
+On Error Resume Next
+r = c(0)
+gErr = Err.Number
+Err.Clear
+On Error GoTo 0
+CheckEqual "position 0 fails with 9", 9, gErr
+On Error Resume Next
+c.Add "x", "A"
+gErr = Err.Number
+Err.Clear
+On Error GoTo 0
+CheckEqual "a duplicate key fails with 457", 457, gErr
+c.Remove "a"
+CheckEqual "Remove by key", "2|third", c(1) & "|" & c(2)
+c.Remove 1
+CheckEqual "Remove by position", "third", c(1)
+c.Remove "C"
+Set c = m.TaskTraceSettings
+Set o = CreateObject("DiagsConfig.COutput"): o.Name = "one": c.Add o, "k1"
+Set o = CreateObject("DiagsConfig.COutput"): o.Name = "two": c.Add o, "k2"
+Set o = CreateObject("DiagsConfig.COutput"): o.Name = "three": c.Add o
+CheckEqual "For Each walks the items in order", "one|two|three|", Joined(c)
+On Error Resume Next
+m.AllTraceSettings.Add o
+gErr = Err.Number
+Err.Clear
+On Error GoTo 0
+CheckEqual "a typed collection takes only its class (13)", 13, gErr
+
+' ---------------------------------------------------------------- the map tables
+Set m = CreateObject("DiagsConfig.CDiagMap")
+m.InitializeDiagMapDefs
+arr = m.EditorMapRows
+CheckEqual "EditorMapRows has 69 slots", 68, UBound(arr)
+CheckEqual "EditorMapRows first, last and spare", "ZEL AdminEditorContainer|ZEL PromptStyles|", arr(0) & "|" & arr(67) & "|" & arr(68)
+arr = m.EditorMapCols
+CheckEqual "EditorMapCols has 23 slots, the last empty", "22 Attribute Creation Wizard Warehouse Catalog Browser []", UBound(arr) & " " & arr(0) & " " & arr(21) & " [" & arr(22) & "]"
+arr = m.TaskMapRows
+CheckEqual "TaskMapRows has 22 slots", "21 ZEL AuthServer - Authentication Tracing ZEL SourceNetServer - Content Source Tracing []", UBound(arr) & " " & arr(0) & " " & arr(20) & " [" & arr(21) & "]"
+arr = m.TaskMapCols
+CheckEqual "TaskMapCols has 6 slots", "5 Client Connection Report Execution []", UBound(arr) & " " & arr(0) & " " & arr(4) & " [" & arr(5) & "]"
+
+' ---------------------------------------------------------------- the whole map
+Set m = CreateObject("DiagsConfig.CDiagMap")
+m.InitializeDiagMapDefs
+Dim nothingOutputs
+Set nothingOutputs = Nothing
+m.PopulateCheckedMap nothingOutputs
+names = "Server Administration|Project Duplication|Project Upgrade|Attribute Creation Wizard|Project Creation|" & _
+        "Attribute Editor|Fact Editor|Consolidation Editor|Custom Group Editor|Document Editor|Filter Editor|" & _
+        "Hierarchy Editor|Metric Editor|Partition Editor|Prompt Generation Wizard|Report Editor|Table Editor|" & _
+        "Template Editor|Transformation Editor|Warehouse Catalog Browser|Fact Creation Wizard|Print Schema|" & _
+        "Client Connection|Element Browsing|Metadata SQL|Object Browsing|Report Execution|"
+CheckEqual "without outputs: 27 trace settings in creation order", names, Joined(m.AllTraceSettings)
+CheckEqual "without outputs: no links", 0, m.GetTraceSetting("Report Editor").LinkedOutputs.Count
+
+' One output per module row and one per task trace, as the host names them.
+Set m = CreateObject("DiagsConfig.CDiagMap")
+m.InitializeDiagMapDefs
+Set outputs = m.EditorTraceSettings
+rows = m.EditorMapRows
+For i = 0 To 67
+    Set o = CreateObject("DiagsConfig.COutput")
+    o.Parent = rows(i): o.Name = "Function Level Tracing": o.Key = o.Parent & o.Name
+    outputs.Add o, o.Key
+Next
+rows = m.TaskMapRows
+For i = 0 To 20
+    arr = Split(rows(i), " - ")
+    Set o = CreateObject("DiagsConfig.COutput")
+    o.Parent = arr(0): o.Name = arr(1): o.Key = o.Parent & o.Name
+    outputs.Add o, o.Key
+Next
+m.PopulateCheckedMap outputs
+CheckEqual "with outputs: still 27 trace settings", 27, m.AllTraceSettings.Count
+CheckEqual "Report Editor links the outputs of 27 modules", 27, m.GetTraceSetting("Report Editor").LinkedOutputs.Count
+CheckEqual "Fact Creation Wizard links 2 modules", "ZEL FactCreationWizard|ZEL ProgressIndicator", _
+    m.GetTraceSetting("Fact Creation Wizard").LinkedOutputs(1).Parent & "|" & m.GetTraceSetting("Fact Creation Wizard").LinkedOutputs(2).Parent
+CheckEqual "Client Connection links its 4 traces", 4, m.GetTraceSetting("Client Connection").LinkedOutputs.Count
+CheckEqual "Element Browsing links its 5 traces", 5, m.GetTraceSetting("Element Browsing").LinkedOutputs.Count
+CheckEqual "links go both ways", 15, outputs("ZEL CommonDialogsLibFunction Level Tracing").LinkedTraceSettings.Count
+CheckEqual "a task trace knows its task", "Report Execution", outputs("ZEL ReportServerReport Source Tracing").LinkedTraceSettings(1).Name
+Check "GetTraceSetting of an unknown name is Nothing", m.GetTraceSetting("No Such Editor") Is Nothing
+CheckEqual "AddTraceSetting answers 1 and keeps one per name", "1 1 27", m.AddTraceSetting("Report Editor") & " " & m.AddTraceSetting("report editor") & " " & m.AllTraceSettings.Count
+' break the cycles the way the dialog does on unload
+For Each t In m.AllTraceSettings
+    t.RemoveLinkedOutputs
+Next
+For Each o In outputs
+    o.RemoveLinkedTraceSettings
+Next
+
+' ---------------------------------------------------------------- finding outputs
+Set m = CreateObject("DiagsConfig.CDiagMap")
+m.InitializeDiagMapDefs
+Set c = m.TaskTraceSettings
+Set o = CreateObject("DiagsConfig.COutput"): o.Parent = "ZEL AdminEditorContainer": o.Name = "T": o.Key = "ZEL AdminEditorContainerT": c.Add o
+Set o = CreateObject("DiagsConfig.COutput"): o.Parent = "ZEL ReportServer": o.Name = "Report Source Tracing": o.Key = "ZEL ReportServerReport Source Tracing": c.Add o
+Check "module names must appear whole in the output key", m.GetOutput("ZEL EditorContainer", c) Is Nothing
+CheckEqual "GetOutput finds by containment, any case", 1, m.GetOutput("zel admineditorcontainer", c).Count
+CheckEqual "GetOutput2 ignores case and the blanks around -", "Report Source Tracing", m.GetOutput2("zel reportserver   -   REPORT SOURCE TRACING", c)(1).Name
+Check "GetOutput2 with no match is Nothing", m.GetOutput2("ZEL ReportServer - Other", c) Is Nothing
+On Error Resume Next
+Set r = m.GetOutput2("NoDash", c)
+gErr = Err.Number
+Err.Clear
+On Error GoTo 0
+CheckEqual "GetOutput2 of a name without - fails with 9", 9, gErr
+m.AddTraceSetting "Report Execution"
+CheckEqual "LinkTraceSettings2Modules2 swallows that error (the result stays 0)", 0, m.LinkTraceSettings2Modules2("NoDash", "Report Execution", c)
+CheckEqual "LinkTraceSettings2Modules answers 0", 0, m.LinkTraceSettings2Modules("ZEL AdminEditorContainer", "Report Execution", c)
+CheckEqual "LinkTraceSettings2Modules2 links the named trace", 1, m.LinkTraceSettings2Modules2("ZEL ReportServer - Report Source Tracing", "Report Execution", c)
+CheckEqual "both links landed", 2, m.GetTraceSetting("Report Execution").LinkedOutputs.Count
+CheckEqual "a second identical link is refused quietly", 0, m.LinkTraceSettings2Modules("ZEL AdminEditorContainer", "Report Execution", c)
+On Error Resume Next
+Set r = m.GetOutput("x", m.EditorTraceSettings) : m.EditorTraceSettings.Add "text" : Set r = m.GetOutput("x", m.EditorTraceSettings)
+gErr = Err.Number
+Err.Clear
+On Error GoTo 0
+CheckEqual "outputs that are no COutput are a type mismatch", 13, gErr
+For Each t In m.AllTraceSettings
+    t.RemoveLinkedOutputs
+Next
+For Each o In c
+    o.RemoveLinkedTraceSettings
+Next
+
+' ---------------------------------------------------------------- map entries
+Set entry = CreateObject("DiagsConfig.CDiagMapEntry")
+CheckEqual "a new entry is empty and unchecked", "||False", entry.Row & "|" & entry.Column & "|" & entry.Checked
+CheckEqual "a new entry has its own default trace setting", "|False|0", entry.TraceSetting.Name & "|" & entry.TraceSetting.Checked & "|" & entry.TraceSetting.FileSize
+entry.Row = "ZEL GridLib": entry.Column = "Report Editor": entry.Checked = True
+Set entry2 = CreateObject("DiagsConfig.CDiagMapEntry")
+entry2.Row = "ZEL GridLib": entry2.Column = "Report Editor"
+CheckEqual "SameMapEntry: equal row and column", True, entry.SameMapEntry(entry2)
+entry2.Column = "report editor"
+CheckEqual "SameMapEntry is case-sensitive", False, entry.SameMapEntry(entry2)
+CheckEqual "SameMapEntry answers -1/0", -1, CInt(entry.SameMapEntry(entry))
+Check "PrintEntry answers Empty", IsEmpty(entry.PrintEntry)
+
+Set entries = CreateObject("DiagsConfig.CDiagMapEntries")
+CheckEqual "a new entries object is empty", "0 []", entries.DiagMapEntries.Count & " [" & entries.Key & "]"
+entries.Key = "Editors"
+Dim k1: k1 = "GridLib/Report"
+entries.Add entry, k1
+CheckEqual "entries are found by key", "ZEL GridLib", entries.DiagMapEntry(k1).Row
+Check "an unknown entry name gives Nothing", entries.DiagMapEntry("nope") Is Nothing
+On Error Resume Next
+entries.Add entry2, k1
+gErr = Err.Number
+Err.Clear
+On Error GoTo 0
+CheckEqual "adding under a used key fails with 457", 457, gErr
+On Error Resume Next
+entries.Remove "nope"
+gErr = Err.Number
+Err.Clear
+On Error GoTo 0
+CheckEqual "removing an unknown key fails with 5", 5, gErr
+Check "PrintAllEntries answers Empty", IsEmpty(entries.PrintAllEntries)
+entries.Remove k1
+CheckEqual "Remove takes the entry out", 0, entries.DiagMapEntries.Count
+Set c = CreateObject("DiagsConfig.CDiagMapEntries").DiagMapEntries
+Set entries.DiagMapEntries = c
+entries.Add entry2, "x"
+CheckEqual "an entries collection can be shared by reference", 1, c.Count
+Set entries.DiagMapEntries = Nothing
+On Error Resume Next
+entries.Add entry, "y"
+gErr = Err.Number
+Err.Clear
+On Error GoTo 0
+CheckEqual "with no collection Add fails with 91", 91, gErr
+On Error Resume Next
+Set o = CreateObject("DiagsConfig.COutput") : o.AddTraceSetting entry
+gErr = Err.Number
+Err.Clear
+On Error GoTo 0
+CheckEqual "entries are no outputs (13)", 13, gErr
+
+' ---------------------------------------------------------------- the entry class
+Set dc = CreateObject("DiagsConfig.CDiagnosticsConfig")
+Dim dc2
+Set dc2 = CreateObject("DiagsConfig.CDiagnosticsConfig")
+Check "a second CDiagnosticsConfig starts", IsObject(dc2)
+Set dc2 = Nothing
+err1 = Empty
+r = dc.ConfigureDiagnostics(err1)
+Check "the first ConfigureDiagnostics answers an outcome 0-3", r >= 0 And r <= 3
+r = dc.ConfigureDiagnostics(err1)
+CheckEqual "a second ConfigureDiagnostics answers 3", 3, r
+Check "and fills oError with an error object", IsObject(err1)
+CheckEqual "the error names the entry class and the procedure", "CDiagnosticsConfig ConfigureDiagnistics", err1.Module & " " & err1.Procedure
+CheckEqual "the error carries both titles", "Veltrane Desktop / Diagnostics Configuration", err1.ApplicationTitle & " / " & err1.ComponentTitle
+Check "the error has a number and a text", err1.Number <> 0 And Len(err1.Description) > 0
+r = dc.ConfigureDiagnostics(err1)
+CheckEqual "a passed-in error object is replaced again", 3, r
+Set dc = Nothing
+Set err1 = Nothing
+
+Set o = Nothing: Set o2 = Nothing: Set t = Nothing: Set t2 = Nothing: Set c = Nothing: Set m = Nothing
+Set entry = Nothing: Set entry2 = Nothing: Set entries = Nothing: Set outputs = Nothing
+WScript.Echo "# done, " & gFailures & " failed"

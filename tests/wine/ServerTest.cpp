@@ -1,0 +1,249 @@
+// The server's exported entry points and object lifetimes, as the COM runtime and an early-
+// or late-bound client use them.
+#include "ServerHarness.h"
+
+#include <olectl.h>
+
+namespace diags::com::testing {
+namespace {
+
+constexpr IID kEarlierEntryInterface = {0x51e525f6, 0x9e7b, 0x411d, {0x96, 0x09, 0xfb, 0x45, 0x9a, 0x06, 0xa3, 0xe0}};
+constexpr HRESULT kDuplicateKey = static_cast<HRESULT>(0x800A01C9);  // run-time error 457
+constexpr HRESULT kTypeMismatch = static_cast<HRESULT>(0x800A000D);  // run-time error 13
+
+// A foreign automation object that counts its references, to prove the server releases
+// every reference it takes.
+class CountingFake final : public IDispatch {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch)) return E_NOINTERFACE;
+        *out = this;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++count; }
+    ULONG STDMETHODCALLTYPE Release() override { return --count; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+    ULONG count = 1;
+};
+
+DISPID IdOf(IDispatch* object, const wchar_t* name) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id = DISPID_UNKNOWN;
+    EXPECT_EQ(S_OK, object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
+    return id;
+}
+
+class ServerTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server_.Loaded()); }
+    Server server_;
+};
+
+TEST_F(ServerTest, EveryClassHasAClassObjectAndNothingElseDoes) {
+    for (const CLSID* clsid : {&CLSID_CDiagnosticsConfig, &CLSID_COutput, &CLSID_CDiagMap, &CLSID_CDiagMapEntries,
+                               &CLSID_CDiagMapEntry, &CLSID_CTraceSetting}) {
+        auto object = server_.Create<IDispatch>(*clsid, IID_IDispatch);
+        EXPECT_TRUE(object);
+    }
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
+              server_.GetClassObject(IID__COutput, IID_IClassFactory, reinterpret_cast<void**>(factory.Put())));
+    EXPECT_FALSE(factory);
+    ASSERT_EQ(S_OK, server_.GetClassObject(CLSID_COutput, IID_IClassFactory, reinterpret_cast<void**>(factory.Put())));
+    CountingFake outer;
+    ComPtr<IUnknown> aggregated;
+    EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(aggregated.Put())));
+    ComPtr<IUnknown> wrong;
+    EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID__CDiagMap, reinterpret_cast<void**>(wrong.Put())));
+    EXPECT_FALSE(wrong);
+    EXPECT_EQ(1u, outer.count);
+}
+
+TEST_F(ServerTest, TheModuleMayUnloadOnlyWhenNoObjectLives) {
+    EXPECT_EQ(S_OK, server_.CanUnloadNow());
+    {
+        auto output = server_.Create<_COutput>(CLSID_COutput, IID__COutput);
+        EXPECT_EQ(S_FALSE, server_.CanUnloadNow());
+        // A collection handed out outlives the object it came from, and counts on its own.
+        ComPtr<_KeyedCollection> links;
+        ASSERT_EQ(S_OK, output->get_LinkedTraceSettings(links.Put()));
+        output.Reset();
+        EXPECT_EQ(S_FALSE, server_.CanUnloadNow());
+        ComPtr<IUnknown> enumerator;
+        ASSERT_EQ(S_OK, links->_NewEnum(enumerator.Put()));
+        links.Reset();
+        EXPECT_EQ(S_FALSE, server_.CanUnloadNow());
+    }
+    EXPECT_EQ(S_OK, server_.CanUnloadNow());
+
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(S_OK, server_.GetClassObject(CLSID_CDiagMap, IID_IClassFactory, reinterpret_cast<void**>(factory.Put())));
+    factory->LockServer(TRUE);
+    EXPECT_EQ(S_FALSE, server_.CanUnloadNow());
+    factory->LockServer(FALSE);
+    EXPECT_EQ(S_OK, server_.CanUnloadNow());
+}
+
+TEST_F(ServerTest, AWholeMapWithLinksIsReleasedCompletely) {
+    {
+        auto map = server_.Create<_CDiagMap>(CLSID_CDiagMap, IID__CDiagMap);
+        Var ignored;
+        map->InitializeDiagMapDefs(&ignored.v);
+        ComPtr<_KeyedCollection> outputs;
+        ASSERT_EQ(S_OK, map->get_EditorTraceSettings(outputs.Put()));
+        auto output = server_.Create<_COutput>(CLSID_COutput, IID__COutput);
+        Bstr key(L"ZEL GridLibFunction Level Tracing");
+        output->put_Key(key.b);
+        Var item, none;
+        V_VT(&item.v) = VT_DISPATCH;
+        output->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&V_DISPATCH(&item.v)));
+        V_VT(&none.v) = VT_ERROR;
+        V_ERROR(&none.v) = DISP_E_PARAMNOTFOUND;
+        ASSERT_EQ(S_OK, outputs->Add(item.v, none.v, none.v, none.v));
+        Var byRef, result;
+        V_VT(&byRef.v) = VT_DISPATCH;
+        outputs->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&V_DISPATCH(&byRef.v)));
+        ASSERT_EQ(S_OK, map->PopulateCheckedMap(&byRef.v, &result.v));
+        ComPtr<_KeyedCollection> links;
+        ASSERT_EQ(S_OK, output->get_LinkedTraceSettings(links.Put()));
+        long count = 0;
+        links->Count(&count);
+        EXPECT_EQ(2, count);  // Report Editor and Template Editor use the grid library
+        // Break the cycles as the dialog does, then let everything go.
+        long removed = 0;
+        EXPECT_EQ(S_OK, output->RemoveLinkedTraceSettings(&removed));
+    }
+    EXPECT_EQ(S_OK, server_.CanUnloadNow());
+}
+
+TEST_F(ServerTest, TheEntryObjectAnswersForItsEarlierInterfaceIdentity) {
+    auto entry = server_.Create<_CDiagnosticsConfig>(CLSID_CDiagnosticsConfig, IID__CDiagnosticsConfig);
+    ASSERT_TRUE(entry);
+    ComPtr<IUnknown> earlier, unknown1, unknown2, none;
+    ASSERT_EQ(S_OK, entry->QueryInterface(kEarlierEntryInterface, reinterpret_cast<void**>(earlier.Put())));
+    EXPECT_EQ(static_cast<IUnknown*>(entry.Get()), earlier.Get());
+    entry->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown1.Put()));
+    earlier->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown2.Put()));
+    EXPECT_EQ(unknown1.Get(), unknown2.Get());
+    EXPECT_EQ(E_NOINTERFACE, entry->QueryInterface(IID__COutput, reinterpret_cast<void**>(none.Put())));
+    auto support = entry.As<ISupportErrorInfo>(IID_ISupportErrorInfo);
+    ASSERT_TRUE(support);
+    EXPECT_EQ(S_OK, support->InterfaceSupportsErrorInfo(IID__CDiagnosticsConfig));
+}
+
+TEST_F(ServerTest, FailuresReachLateBoundCallersAsExceptionsWithText) {
+    auto output = server_.Create<IDispatch>(CLSID_COutput, IID_IDispatch);
+    auto setting = server_.Create<IDispatch>(CLSID_CTraceSetting, IID_IDispatch);
+    const DISPID add = IdOf(output.Get(), L"AddTraceSetting");
+    Var argument;
+    V_VT(&argument.v) = VT_DISPATCH;
+    V_DISPATCH(&argument.v) = setting.Get();
+    setting->AddRef();
+    DISPPARAMS params{&argument.v, nullptr, 1, 0};
+    Var result;
+    EXCEPINFO exception{};
+    ASSERT_EQ(S_OK, output->Invoke(add, IID_NULL, 0, DISPATCH_METHOD, &params, &result.v, &exception, nullptr));
+    ::VariantClear(&result.v);
+    ASSERT_EQ(DISP_E_EXCEPTION, output->Invoke(add, IID_NULL, 0, DISPATCH_METHOD, &params, &result.v, &exception, nullptr));
+    EXPECT_EQ(kDuplicateKey, exception.scode);
+    ASSERT_NE(nullptr, exception.bstrDescription);
+    EXPECT_NE(0u, ::SysStringLen(exception.bstrDescription));
+    EXPECT_STREQ(L"DiagsConfig.COutput", exception.bstrSource);
+    ::SysFreeString(exception.bstrSource);
+    ::SysFreeString(exception.bstrDescription);
+    ::SysFreeString(exception.bstrHelpFile);
+    // Break the link cycle.
+    auto early = output.As<_COutput>(IID__COutput);
+    long removed = 0;
+    early->RemoveLinkedTraceSettings(&removed);
+}
+
+TEST_F(ServerTest, ForeignObjectsAreRefusedAndReleased) {
+    CountingFake fake;
+    {
+        auto output = server_.Create<_COutput>(CLSID_COutput, IID__COutput);
+        Var argument;
+        V_VT(&argument.v) = VT_DISPATCH;
+        V_DISPATCH(&argument.v) = &fake;
+        fake.AddRef();
+        long result = 0;
+        EXPECT_EQ(kTypeMismatch, output->AddTraceSetting(&argument.v, &result));
+        ComPtr<IErrorInfo> info;
+        ASSERT_EQ(S_OK, ::GetErrorInfo(0, info.Put()));
+        Bstr text;
+        info->GetDescription(&text.b);
+        EXPECT_STREQ(L"Type mismatch", text.b);
+    }
+    EXPECT_EQ(1u, fake.count);
+    EXPECT_EQ(S_OK, server_.CanUnloadNow());
+}
+
+TEST_F(ServerTest, ASecondConfigureDiagnosticsFailsWithAnErrorObject) {
+    auto entry = server_.Create<_CDiagnosticsConfig>(CLSID_CDiagnosticsConfig, IID__CDiagnosticsConfig);
+    Var error;
+    long outcome = -1;
+    ASSERT_EQ(S_OK, entry->ConfigureDiagnostics(&error.v, &outcome));
+    EXPECT_GE(outcome, 0);
+    EXPECT_LE(outcome, 3);
+    ASSERT_EQ(S_OK, entry->ConfigureDiagnostics(&error.v, &outcome));
+    EXPECT_EQ(3, outcome);
+    ASSERT_EQ(VT_DISPATCH, V_VT(&error.v));
+    const DISPID procedure = IdOf(V_DISPATCH(&error.v), L"procedure");
+    DISPPARAMS none{};
+    Var text;
+    ASSERT_EQ(S_OK, V_DISPATCH(&error.v)->Invoke(procedure, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &text.v, nullptr,
+                                                nullptr));
+    EXPECT_STREQ(L"ConfigureDiagnistics", V_BSTR(&text.v));
+    entry.Reset();
+    EXPECT_EQ(S_FALSE, server_.CanUnloadNow());  // the error object is still held
+    ::VariantClear(&error.v);
+    EXPECT_EQ(S_OK, server_.CanUnloadNow());
+}
+
+// Registration writes the documented keys and unregistration removes exactly those.
+TEST_F(ServerTest, RegistrationIsUndoneCompletely) {
+    const auto exists = [](const std::string& path) {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+        ::RegCloseKey(key);
+        return true;
+    };
+    const auto text = [](const std::string& path, const char* name) {
+        char buffer[512] = {};
+        DWORD size = sizeof buffer;
+        ::RegGetValueA(HKEY_CLASSES_ROOT, path.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &size);
+        return std::string(buffer);
+    };
+    const std::string clsid = "CLSID\\{33EC9949-DD15-43D1-BBBB-BD7F00770AF6}";
+    ASSERT_EQ(S_OK, server_.Register());
+    EXPECT_EQ("Apartment", text(clsid + "\\InprocServer32", "ThreadingModel"));
+    const std::string server = text(clsid + "\\InprocServer32", nullptr);
+    EXPECT_EQ("diagsconfig.dll", [&] {
+        std::string tail = server.substr(server.find_last_of('\\') + 1);
+        for (char& c : tail) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
+        return tail;
+    }());
+    EXPECT_EQ("DiagsConfig.COutput", text(clsid + "\\ProgID", nullptr));
+    EXPECT_EQ("{37F17646-642E-4C6E-B0B7-6984845D0FD4}", text(clsid + "\\TypeLib", nullptr));
+    EXPECT_EQ("{33EC9949-DD15-43D1-BBBB-BD7F00770AF6}", text("DiagsConfig.COutput\\CLSID", nullptr));
+    EXPECT_TRUE(exists("TypeLib\\{37F17646-642E-4C6E-B0B7-6984845D0FD4}\\1.1"));
+    EXPECT_TRUE(exists("Interface\\{243438FC-4A22-46EE-B089-BC88D82AD5F2}"));
+
+    ASSERT_EQ(S_OK, server_.Unregister());
+    EXPECT_FALSE(exists(clsid));
+    EXPECT_FALSE(exists("DiagsConfig.COutput"));
+    EXPECT_FALSE(exists("CLSID\\{6E2DB3A4-35A2-4214-A713-615C9FDBD550}"));
+    EXPECT_FALSE(exists("TypeLib\\{37F17646-642E-4C6E-B0B7-6984845D0FD4}"));
+    EXPECT_FALSE(exists("Interface\\{243438FC-4A22-46EE-B089-BC88D82AD5F2}"));
+    EXPECT_EQ(S_OK, server_.Unregister());  // a second time is harmless
+}
+
+}  // namespace
+}  // namespace diags::com::testing

@@ -1,0 +1,161 @@
+// The type library embedded in DiagsConfig.dll: identity, classes, interface flags and the
+// slot order of the members (which early-bound clients depend on).
+#include "ServerHarness.h"
+
+#include <vector>
+
+namespace diags::com::testing {
+namespace {
+
+ComPtr<ITypeLib> LoadLibraryOfDll() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(::GetModuleHandleW(L"DiagsConfig.dll"), path, MAX_PATH);
+    ComPtr<ITypeLib> library;
+    EXPECT_EQ(S_OK, ::LoadTypeLibEx(path, REGKIND_NONE, library.Put()));
+    return library;
+}
+
+std::wstring Name(ITypeInfo* info, MEMBERID id) {
+    Bstr name;
+    info->GetDocumentation(id, &name.b, nullptr, nullptr, nullptr);
+    return name.b ? name.b : L"";
+}
+
+// "put Name" / "get Name" / "Name" for each vtable slot after IDispatch's.
+std::vector<std::wstring> Slots(ITypeLib* library, REFIID iid) {
+    ComPtr<ITypeInfo> info;
+    EXPECT_EQ(S_OK, library->GetTypeInfoOfGuid(iid, info.Put()));
+    HREFTYPE reference = 0;
+    ComPtr<ITypeInfo> vtable;
+    info->GetRefTypeOfImplType(static_cast<UINT>(-1), &reference);
+    info->GetRefTypeInfo(reference, vtable.Put());
+    TYPEATTR* attributes = nullptr;
+    vtable->GetTypeAttr(&attributes);
+    std::vector<std::pair<SHORT, std::wstring>> slots;
+    for (UINT i = 0; i < attributes->cFuncs; ++i) {
+        FUNCDESC* function = nullptr;
+        vtable->GetFuncDesc(i, &function);
+        const std::wstring prefix = function->invkind == INVOKE_PROPERTYGET   ? L"get "
+                                    : function->invkind == INVOKE_PROPERTYPUT ? L"put "
+                                    : function->invkind == INVOKE_PROPERTYPUTREF ? L"putref "
+                                                                                : L"";
+        slots.emplace_back(function->oVft, prefix + Name(vtable.Get(), function->memid));
+        vtable->ReleaseFuncDesc(function);
+    }
+    vtable->ReleaseTypeAttr(attributes);
+    std::sort(slots.begin(), slots.end());
+    std::vector<std::wstring> names;
+    for (auto& slot : slots) names.push_back(slot.second);
+    return names;
+}
+
+class TypeLibraryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server_.Loaded());
+        library_ = LoadLibraryOfDll();
+        ASSERT_TRUE(library_);
+    }
+    Server server_;
+    ComPtr<ITypeLib> library_;
+};
+
+TEST_F(TypeLibraryTest, IsDiagsConfigVersionOnePointOneInEnglish) {
+    TLIBATTR* attributes = nullptr;
+    ASSERT_EQ(S_OK, library_->GetLibAttr(&attributes));
+    EXPECT_TRUE(IsEqualGUID(LIBID_DiagsConfig, attributes->guid));
+    EXPECT_EQ(1, attributes->wMajorVerNum);
+    EXPECT_EQ(1, attributes->wMinorVerNum);
+    EXPECT_EQ(0x409u, attributes->lcid);
+    library_->ReleaseTLibAttr(attributes);
+    Bstr name, help;
+    library_->GetDocumentation(-1, &name.b, &help.b, nullptr, nullptr);
+    EXPECT_STREQ(L"DiagsConfig", name.b);
+    EXPECT_STREQ(L"Veltrane Diagnostics Configuration Component", help.b);
+}
+
+TEST_F(TypeLibraryTest, SixCreatableClassesWithHiddenDualDefaultInterfaces) {
+    struct Class {
+        const CLSID* clsid;
+        const wchar_t* name;
+        const IID* iid;
+    };
+    for (const Class& c : {Class{&CLSID_CDiagnosticsConfig, L"CDiagnosticsConfig", &IID__CDiagnosticsConfig},
+                           {&CLSID_COutput, L"COutput", &IID__COutput}, {&CLSID_CDiagMap, L"CDiagMap", &IID__CDiagMap},
+                           {&CLSID_CDiagMapEntries, L"CDiagMapEntries", &IID__CDiagMapEntries},
+                           {&CLSID_CDiagMapEntry, L"CDiagMapEntry", &IID__CDiagMapEntry},
+                           {&CLSID_CTraceSetting, L"CTraceSetting", &IID__CTraceSetting}}) {
+        ComPtr<ITypeInfo> coclass;
+        ASSERT_EQ(S_OK, library_->GetTypeInfoOfGuid(*c.clsid, coclass.Put()));
+        EXPECT_EQ(c.name, Name(coclass.Get(), MEMBERID_NIL));
+        TYPEATTR* attributes = nullptr;
+        coclass->GetTypeAttr(&attributes);
+        EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FCANCREATE);
+        coclass->ReleaseTypeAttr(attributes);
+        HREFTYPE reference = 0;
+        ComPtr<ITypeInfo> face;
+        coclass->GetRefTypeOfImplType(0, &reference);
+        coclass->GetRefTypeInfo(reference, face.Put());
+        face->GetTypeAttr(&attributes);
+        EXPECT_TRUE(IsEqualGUID(*c.iid, attributes->guid)) << "default interface of the class";
+        const WORD wanted = TYPEFLAG_FDUAL | TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE;
+        EXPECT_EQ(wanted, attributes->wTypeFlags & wanted);
+        face->ReleaseTypeAttr(attributes);
+    }
+    ComPtr<ITypeInfo> output;
+    library_->GetTypeInfoOfGuid(CLSID_COutput, output.Put());
+    Bstr help;
+    output->GetDocumentation(MEMBERID_NIL, nullptr, &help.b, nullptr, nullptr);
+    EXPECT_STREQ(L"This class will help to keep the contents of all the elements that need to be saved", help.b);
+}
+
+TEST_F(TypeLibraryTest, TheEarlierEntryInterfaceIsAnAliasOfTheCurrentOne) {
+    const IID earlier = {0x51e525f6, 0x9e7b, 0x411d, {0x96, 0x09, 0xfb, 0x45, 0x9a, 0x06, 0xa3, 0xe0}};
+    ComPtr<ITypeInfo> alias;
+    ASSERT_EQ(S_OK, library_->GetTypeInfoOfGuid(earlier, alias.Put()));
+    TYPEATTR* attributes = nullptr;
+    alias->GetTypeAttr(&attributes);
+    EXPECT_EQ(TKIND_ALIAS, attributes->typekind);
+    EXPECT_EQ(VT_USERDEFINED, attributes->tdescAlias.vt);
+    alias->ReleaseTypeAttr(attributes);
+}
+
+TEST_F(TypeLibraryTest, RecordMembersKeepTheirSlotOrderWithGetterFirstPairs) {
+    const std::vector<std::wstring> output = Slots(library_.Get(), IID__COutput);
+    const std::vector<std::wstring> expectedOutput = {
+        L"put NTEventLog", L"get NTEventLog", L"put NTEventSource", L"get NTEventSource", L"put NTEventCategory",
+        L"get NTEventCategory", L"put ErrorThreshold", L"get ErrorThreshold", L"put FileName", L"get FileName",
+        L"put Directory", L"get Directory", L"put MessageDLL", L"get MessageDLL", L"put AppendToFile",
+        L"get AppendToFile", L"put LogToFile", L"get LogToFile", L"put DebugMonitor", L"get DebugMonitor",
+        L"put DirtyFlag", L"get DirtyFlag", L"put Name", L"get Name", L"put Parent", L"get Parent",
+        L"get CircularLogFile", L"put CircularLogFile", L"get FileSize", L"put FileSize", L"get Key", L"put Key",
+        L"AddTraceSetting", L"get LinkedTraceSettings", L"RemoveLinkedTraceSettings"};
+    EXPECT_EQ(expectedOutput, output);
+
+    const std::vector<std::wstring> expectedSetting = {
+        L"put AppendToFile", L"get AppendToFile", L"put LogToFile", L"get LogToFile", L"put DebugMonitor",
+        L"get DebugMonitor", L"put DirtyFlag", L"get DirtyFlag", L"put Name", L"get Name", L"get Checked",
+        L"put Checked", L"get CircularLogFile", L"put CircularLogFile", L"put FileName", L"get FileName",
+        L"put Directory", L"get Directory", L"get FileSize", L"put FileSize", L"AddOutput", L"get LinkedOutputs",
+        L"RemoveLinkedOutputs"};
+    EXPECT_EQ(expectedSetting, Slots(library_.Get(), IID__CTraceSetting));
+}
+
+TEST_F(TypeLibraryTest, MapAndEntryMembersKeepTheirSlotOrder) {
+    EXPECT_EQ((std::vector<std::wstring>{L"InitializeDiagMapDefs", L"PopulateCheckedMap", L"EditorMapRows",
+                                         L"EditorMapCols", L"TaskMapRows", L"TaskMapCols", L"get EditorTraceSettings",
+                                         L"get TaskTraceSettings", L"LinkTraceSettings2Modules",
+                                         L"LinkTraceSettings2Modules2", L"GetOutput", L"GetOutput2",
+                                         L"GetTraceSetting", L"AddTraceSetting", L"get AllTraceSettings"}),
+              Slots(library_.Get(), IID__CDiagMap));
+    EXPECT_EQ((std::vector<std::wstring>{L"Add", L"Remove", L"get Key", L"put Key", L"get DiagMapEntries",
+                                         L"putref DiagMapEntries", L"DiagMapEntry", L"PrintAllEntries"}),
+              Slots(library_.Get(), IID__CDiagMapEntries));
+    EXPECT_EQ((std::vector<std::wstring>{L"get Row", L"put Row", L"get Column", L"put Column", L"SameMapEntry",
+                                         L"PrintEntry", L"get Checked", L"put Checked", L"get TraceSetting"}),
+              Slots(library_.Get(), IID__CDiagMapEntry));
+    EXPECT_EQ(std::vector<std::wstring>{L"ConfigureDiagnostics"}, Slots(library_.Get(), IID__CDiagnosticsConfig));
+}
+
+}  // namespace
+}  // namespace diags::com::testing
