@@ -53,7 +53,8 @@ TEST_F(Captions, TheImageListIsFilledOnceWithThreeKeyedImages) {
     EXPECT_EQ(dialog.ilsSmall.Item(1)->Width(), 16);
 }
 
-TEST_F(Captions, TheDesignedDialogHasItsControlsNestingAndSettings) {
+// The design settings the procedures rely on.
+TEST_F(Captions, TheDesignedDialogCarriesWhatTheProceduresRelyOn) {
     frmDiagsConfig dialog;
     EXPECT_EQ(dialog.ClientWidth(), 8445);
     EXPECT_EQ(dialog.ClientHeight(), 7050);
@@ -61,29 +62,12 @@ TEST_F(Captions, TheDesignedDialogHasItsControlsNestingAndSettings) {
     EXPECT_EQ(dialog.Controls().Count(), 27u);
     EXPECT_EQ(dialog.txtDirectory.Container(), &dialog.fraOutput);
     EXPECT_EQ(dialog.lblStatusValue.Container(), &dialog.pctStatusContainer);
-    EXPECT_EQ(dialog.pctStatusContainer.Container(), &dialog.frmStatus);
-    EXPECT_EQ(dialog.tvTrace.Container(), nullptr);
-    EXPECT_EQ(dialog.tbsOptions.TabIndex(), 0);
-    EXPECT_EQ(dialog.tvTrace.TabIndex(), 1);
-    EXPECT_EQ(dialog.txtFileSize.TabIndex(), 15);
     EXPECT_EQ(dialog.optFileOptions.SelectedIndex(), 2);
     EXPECT_EQ(dialog.picSplitter.Left(), 3480);
-    EXPECT_EQ(dialog.picSplitter.Width(), 72);
-    EXPECT_EQ(dialog.picSplitter.Height(), 4800);
-    EXPECT_EQ(dialog.picSplitter.BackColor(), 0x808080u);
-    EXPECT_FALSE(dialog.picSplitter.Visible());
-    EXPECT_EQ(dialog.imgSplitter.MousePointer(), platform::pointer::kSizeWestEast);
-    EXPECT_EQ(dialog.sbStatus.Height(), 315);
-    EXPECT_EQ(dialog.frmStatus.Height(), 1095);
-    EXPECT_FALSE(dialog.frmStatus.Visible());
-    EXPECT_FALSE(dialog.tvModules.Visible());
-    EXPECT_TRUE(dialog.tvTrace.Checkboxes());
+    EXPECT_FALSE(dialog.frmStatus.Visible() || dialog.picSplitter.Visible() || dialog.tvModules.Visible());
     EXPECT_EQ(dialog.txtFileSize.MaxCharPerCell(), 5);
     EXPECT_EQ(dialog.txtFileSize.MinValuePerCell(), 24);
     EXPECT_EQ(dialog.txtFileSize.MaxValuePerCell(), 99999);
-    EXPECT_EQ(dialog.ilsSmall.MaskColor, 0xC0C0C0u);
-    EXPECT_EQ(dialog.frmStatus.Caption(), "Frame1");
-    EXPECT_EQ(dialog.tbsOptions.TabAt(1).Caption, "Tracing");
 }
 
 }  // namespace
