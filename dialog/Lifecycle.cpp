@@ -74,7 +74,7 @@ ResultCode frmDiagsConfig::FormLoad(ErrorRef& oError) {
         float split = static_cast<float>(picSplitter.Left());
         SizeControls(split);
         std::int32_t fontMode = 0;
-        (void)fontMode;  // PENDING: ApplyFormFont(Controls(), fontMode) once the common routine exists
+        ApplyFormFont(Controls(), fontMode);
 
         if (FillModulesTree(oError) == ResultCode::Failure) return ResultCode::Failure;
         if (PopulateTraceTree(oError) == ResultCode::Failure) return ResultCode::Failure;

@@ -144,6 +144,8 @@ TEST_F(Lifecycle, TheStartPreparesTheDialogBeforeShowingIt) {
         EXPECT_EQ(d.Caption(), Text(9031));
         EXPECT_EQ(d.abMenuBar.BandCount(), 6u);
         EXPECT_EQ(d.imgSplitter.Left(), 3480);  // laid out from the design split
+        // Every control has the resource module's dialog font.
+        for (forms::Control* control : d.Controls()) EXPECT_EQ(control->FontName(), d.tvTrace.FontName());
         d.UserClose();
     });
 }
