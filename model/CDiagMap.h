@@ -32,6 +32,11 @@ public:
     static constexpr std::size_t kTraceSlots = 22;
     static constexpr std::size_t kTaskSlots = 6;
 
+    CDiagMap() = default;
+    // One map owns its trace settings: a copy would share them, so there is none.
+    CDiagMap(const CDiagMap&) = delete;
+    CDiagMap& operator=(const CDiagMap&) = delete;
+
     // Fills the six arrays from the two tables (each keeps one spare empty last slot).
     void InitializeDiagMapDefs() noexcept;
     // Creates the 27 trace settings and links them both ways with the matching outputs:

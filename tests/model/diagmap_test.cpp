@@ -1,307 +1,201 @@
-// The compiled-in map: its tables, and the trace settings it creates from them.
+// The compiled-in map: its tables, the 27 trace settings, and which outputs each one drives.
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
-#include <string>
-#include <vector>
+#include <algorithm>
+#include <cctype>
+#include <random>
 
 #include "model/CDiagMap.h"
-#include "tests/model/MapFixtures.h"
 
 namespace diags {
 namespace {
 
-using testing::AddOutput;
-using testing::BreakLinks;
-using testing::Keys;
-using testing::Names;
-
-// The editors each module serves, written as position lists (independently of the bit strings
-// compiled into the map).
-const std::vector<std::pair<std::string, std::vector<int>>> kModuleEditors = {
-    {"ZEL AdminEditorContainer", {18}}, {"ZEL AsynchLib", {14, 15}},
-    {"ZEL AttributeCreationWizard", {1, 13}}, {"ZEL AttributeEditor", {2}}, {"ZEL ColumnEditor", {2, 7}},
-    {"ZEL CommonDialogsLib", {2, 3, 4, 5, 7, 8, 9, 10, 11, 16, 17, 19, 20, 21, 22}},
-    {"ZEL CommonEditorControlsLib", {4, 8, 16, 17}},
-    {"ZEL Components", {2, 3, 4, 5, 7, 8, 10, 11, 16, 17, 20, 21}}, {"ZEL ConsolidationEditorLib", {3}},
-    {"ZEL DatabaseInstanceWizard", {18, 22}}, {"ZEL DataSliceEditor", {11}}, {"ZEL DateLib", {4, 8, 17}},
-    {"ZEL DBConnectionConfiguration", {18}}, {"ZEL DBRoleConfiguration", {18, 22}},
-    {"ZEL DiagnosticsConfiguration", {18}}, {"ZEL DimtyEditorLib", {10}}, {"ZEL DocumentEditor", {5}},
-    {"ZEL EditorContainer", {2, 3, 4, 5, 7, 8, 9, 10, 11, 16, 17, 19, 20, 21}},
-    {"ZEL EditorManager", {2, 3, 4, 5, 7, 8, 9, 10, 11, 16, 17, 19, 20, 21}},
-    {"ZEL EditorSupportLib", {4, 8, 16, 17}}, {"ZEL EventsEditor", {18}}, {"ZEL ExportLib", {17, 20}},
-    {"ZEL ExpressionBoxLib", {2, 4, 7, 8, 10, 17, 21}}, {"ZEL ExtensionEditor", {7}},
-    {"ZEL FactCreationWizard", {6, 13}}, {"ZEL FactEditor", {7}}, {"ZEL FilterLib", {4, 8, 11, 17}},
-    {"ZEL FormCategoriesEditor", {2}}, {"ZEL FTRContainerLib", {4, 8, 17, 20}}, {"ZEL GraphLib", {17, 20}},
-    {"ZEL GridLib", {17, 20}}, {"ZEL HierarchyEditor", {9}}, {"ZEL MeasureEditorLib", {10}},
-    {"ZEL ObjectsSelectorLib", {4, 8, 17}}, {"ZEL PageByLib", {17, 20}}, {"ZEL PartitionEditor", {11}},
-    {"ZEL PrintCore", {12}}, {"ZEL PrintGraphInterface", {17, 20}}, {"ZEL PrintGridInterface", {17, 20}},
-    {"ZEL PrintSchema", {12}}, {"ZEL PriorityMapEditor", {18}}, {"ZEL PrivilegesEditor", {18}},
-    {"ZEL ProgressIndicator", {1, 6, 12, 13, 14, 15}}, {"ZEL ProjectConfiguration", {18}},
-    {"ZEL ProjectCreationLib", {13}}, {"ZEL ProjectUpgradeLib", {14, 15}},
-    {"ZEL PromptEditorsLib", {4, 8, 16, 17}}, {"ZEL PromptsLib", {3, 4, 8, 10, 17, 20}},
-    {"ZEL PropertiesControlsLib", {10}}, {"ZEL PropertySheetLib", {1, 2, 17, 20}},
-    {"ZEL ReportControl", {17, 20}}, {"ZEL ReportDataOptionsLib", {17, 20}}, {"ZEL RepDrillingLib", {17, 20}},
-    {"ZEL RepFormatsLib", {17, 20}}, {"ZEL RepFormsLib", {17, 20}}, {"ZEL ReportSortsLib", {17, 20}},
-    {"ZEL ReportSubtotalLib", {17, 20}}, {"ZEL SchemaManipulation", {14, 15, 22}},
-    {"ZEL SearchEditorLib", {16}}, {"ZEL SecurityRoleEditor", {18}}, {"ZEL SecurityRoleViewer", {18}},
-    {"ZEL ServerConfiguration", {18}}, {"ZEL TableEditor", {19}}, {"ZEL TransformationEditor", {21}},
-    {"ZEL UserEditor", {18}}, {"ZEL VLDBEditor", {18}}, {"ZEL WHCatalog", {13, 22}}, {"ZEL PromptStyles", {16}},
-};
-
-const std::vector<std::pair<std::string, std::string>> kTraceTasks = {
-    {"ZEL AuthServer - Authentication Tracing", "Client Connection"},
-    {"ZEL ClientConnection - Data Source Enumerator Tracing", "Client Connection"},
-    {"ZEL ClientConnection - Data Source Tracing", "Client Connection"},
-    {"ZEL ClientConnection - Session Tracing", "Client Connection"},
-    {"ZEL DBElementServer - Element Source Tracing", "Element Browsing"},
-    {"ZEL DBElementServer - Report Source Tracing", "Element Browsing"},
-    {"ZEL ElementNetClient - Element Source Tracing", "Element Browsing"},
-    {"ZEL ElementNetServer - Element Source Tracing", "Element Browsing"},
-    {"ZEL ElementServer - Element Source Tracing", "Element Browsing"},
-    {"ZEL MD4Server - Access Tracing", "Metadata SQL"}, {"ZEL MD4Server - Object Tracing", "Metadata SQL"},
-    {"ZEL MDServer - Content Source Tracing", "Metadata SQL"}, {"ZEL MDServer - SQL Tracing", "Metadata SQL"},
-    {"ZEL ObjectServer - Content Source Tracing", "Object Browsing"},
-    {"ZEL ObjectServer - Object Source Tracing", "Object Browsing"},
-    {"ZEL ReportNetClient - Process Tracing", "Report Execution"},
-    {"ZEL ReportNetClient - Report Source Tracing", "Report Execution"},
-    {"ZEL ReportNetServer - Process Tracing", "Report Execution"},
-    {"ZEL ReportServer - Report Source Tracing", "Report Execution"},
-    {"ZEL SourceNetClient - Content Source Tracing", "Object Browsing"},
-    {"ZEL SourceNetServer - Content Source Tracing", "Object Browsing"},
-};
-
-const std::vector<std::string> kEditors = {
-    "Attribute Creation Wizard", "Attribute Editor", "Consolidation Editor", "Custom Group Editor",
-    "Document Editor", "Fact Creation Wizard", "Fact Editor", "Filter Editor", "Hierarchy Editor",
-    "Metric Editor", "Partition Editor", "Print Schema", "Project Creation", "Project Duplication",
-    "Project Upgrade", "Prompt Generation Wizard", "Report Editor", "Server Administration", "Table Editor",
-    "Template Editor", "Transformation Editor", "Warehouse Catalog Browser"};
-
-const std::vector<std::string> kTasks = {"Client Connection", "Element Browsing", "Metadata SQL",
-                                         "Object Browsing", "Report Execution"};
-
-const std::vector<std::string> kCreationOrder = {
-    "Server Administration", "Project Duplication", "Project Upgrade", "Attribute Creation Wizard",
-    "Project Creation", "Attribute Editor", "Fact Editor", "Consolidation Editor", "Custom Group Editor",
-    "Document Editor", "Filter Editor", "Hierarchy Editor", "Metric Editor", "Partition Editor",
-    "Prompt Generation Wizard", "Report Editor", "Table Editor", "Template Editor", "Transformation Editor",
-    "Warehouse Catalog Browser", "Fact Creation Wizard", "Print Schema", "Client Connection",
-    "Element Browsing", "Metadata SQL", "Object Browsing", "Report Execution"};
-
-std::vector<std::string> WithSpare(std::vector<std::string> names) {
-    names.emplace_back();
+void Add(OutputCollection& outputs, std::string parent, std::string name, std::string key = {}) {
+    auto o = std::make_shared<COutput>();
+    o->Parent = std::move(parent);
+    o->Name = std::move(name);
+    o->Key = o->Parent + o->Name;
+    outputs.Add(o, key.empty() ? o->Key : key);
+}
+std::vector<std::string> Keys(const CollectionRef<COutput>& c) {
+    std::vector<std::string> keys;
+    if (c) for (const auto& o : *c) keys.push_back(o->Key);
+    return keys;
+}
+std::vector<std::string> Names(const KeyedCollection<CTraceSetting>& c) {
+    std::vector<std::string> names;
+    for (const auto& s : c) names.push_back(s->Name);
     return names;
 }
-
-CDiagMap InitializedMap() {
-    CDiagMap map;
-    map.InitializeDiagMapDefs();
-    return map;
+void Unlink(const CDiagMap& map, const OutputCollection& outputs) {
+    for (const auto& s : *map.AllTraceSettings()) s->RemoveLinkedOutputs();
+    for (const auto& o : outputs) if (o) o->RemoveLinkedTraceSettings();
 }
-
-// One output "<module>Trace" per module row and one per trace row, in table order.
-OutputCollection OneOutputPerRow() {
+// One output per module ("<module>Trace") and per trace row, in table order.
+OutputCollection OnePerRow(const CDiagMap& map) {
     OutputCollection outputs;
-    for (const auto& [module, editors] : kModuleEditors) AddOutput(outputs, module, "Trace");
-    for (const auto& [trace, task] : kTraceTasks) {
-        const auto dash = trace.find(" - ");
-        AddOutput(outputs, trace.substr(0, dash), trace.substr(dash + 3));
-    }
+    for (const auto& m : map.EditorMapRows()) if (!m.empty()) Add(outputs, m, "Trace");
+    for (const auto& t : map.TaskMapRows())
+        if (!t.empty()) Add(outputs, t.substr(0, t.find(" - ")), t.substr(t.find(" - ") + 3));
     return outputs;
 }
 
-TEST(MapTables, HoldTheModulesEditorsTracesAndTasksWithASpareEmptySlot) {
-    const CDiagMap map = InitializedMap();
-    std::vector<std::string> modules;
-    for (const auto& row : kModuleEditors) modules.push_back(row.first);
-    std::vector<std::string> traces;
-    for (const auto& row : kTraceTasks) traces.push_back(row.first);
-
-    EXPECT_EQ(map.EditorMapRows(), WithSpare(modules));
-    EXPECT_EQ(map.EditorMapCols(), WithSpare(kEditors));
-    EXPECT_EQ(map.TaskMapRows(), WithSpare(traces));
-    EXPECT_EQ(map.TaskMapCols(), WithSpare(kTasks));
-    EXPECT_EQ(map.EditorMapCols().size(), 23u);
-    EXPECT_EQ(map.TaskMapCols().size(), 6u);
-}
-
-TEST(MapTables, BitStringsSayExactlyWhichEditorsAndTasksUseEachRow) {
-    const CDiagMap map = InitializedMap();
-    const auto moduleBits = map.EditorMapBits();
-    ASSERT_EQ(moduleBits.size(), 69u);
-    EXPECT_EQ(moduleBits.back(), "");
-    for (std::size_t r = 0; r < kModuleEditors.size(); ++r) {
-        ASSERT_EQ(moduleBits[r].size(), 22u) << kModuleEditors[r].first;
-        std::vector<int> set;
-        for (int k = 1; k <= 22; ++k)
-            if (moduleBits[r][k - 1] == '1') set.push_back(k);
-            else EXPECT_EQ(moduleBits[r][k - 1], '0');
-        EXPECT_EQ(set, kModuleEditors[r].second) << kModuleEditors[r].first;
-    }
-    const auto traceBits = map.TaskMapBits();
-    ASSERT_EQ(traceBits.size(), 22u);
-    EXPECT_EQ(traceBits.back(), "");
-    for (std::size_t r = 0; r < kTraceTasks.size(); ++r) {
-        ASSERT_EQ(traceBits[r].size(), 5u);
-        std::string expected(5, '0');
-        for (std::size_t k = 0; k < kTasks.size(); ++k)
-            if (kTasks[k] == kTraceTasks[r].second) expected[k] = '1';
-        EXPECT_EQ(traceBits[r], expected) << kTraceTasks[r].first;
-    }
-}
-
-TEST(MapTables, AreEmptyUntilInitializedAndReturnedAsCopies) {
+TEST(MapTables, KeepASpareSlotAndEveryRowUsesTheListedColumns) {
     CDiagMap map;
     EXPECT_EQ(map.EditorMapRows(), std::vector<std::string>(69));
-    EXPECT_EQ(map.TaskMapCols(), std::vector<std::string>(6));
     map.InitializeDiagMapDefs();
-    auto cols = map.EditorMapCols();
-    cols[0] = "changed";
-    EXPECT_EQ(map.EditorMapCols()[0], "Attribute Creation Wizard");
-}
-
-TEST(TraceSettingCreation, TwentySevenSettingsInTheOrderTheScanMeetsThem) {
-    CDiagMap map = InitializedMap();
-    const OutputCollection none;
-    map.PopulateCheckedMap(none);
-    EXPECT_EQ(Names(*map.AllTraceSettings()), kCreationOrder);
-    for (const auto& setting : *map.AllTraceSettings()) {
-        ASSERT_NE(setting->LinkedOutputs(), nullptr);
-        EXPECT_EQ(setting->LinkedOutputs()->Count(), 0) << setting->Name;
-        EXPECT_FALSE(setting->Checked || setting->DirtyFlag);
+    const auto rows = map.EditorMapRows(), bits = map.EditorMapBits(), cols = map.EditorMapCols();
+    EXPECT_EQ(rows[0] + "|" + rows[67] + "|" + rows[68], "ZEL AdminEditorContainer|ZEL PromptStyles|");
+    EXPECT_EQ(cols[0] + "|" + cols[21] + "|" + cols[22], "Attribute Creation Wizard|Warehouse Catalog Browser|");
+    EXPECT_EQ(map.TaskMapRows().size(), 22u);
+    EXPECT_EQ(map.TaskMapCols(), (std::vector<std::string>{"Client Connection", "Element Browsing", "Metadata SQL",
+                                                           "Object Browsing", "Report Execution", ""}));
+    // How many editors use each module, and how many modules each editor uses.
+    std::string perModule, perEditor;
+    std::vector<int> perColumn(22);
+    for (std::size_t r = 0; r < 68; ++r) {
+        ASSERT_EQ(bits[r].size(), 22u) << rows[r];
+        perModule += std::to_string(std::count(bits[r].begin(), bits[r].end(), '1')) + " ";
+        for (std::size_t k = 0; k < 22; ++k) perColumn[k] += bits[r][k] == '1';
     }
-    EXPECT_EQ(map.EditorTraceSettings()->Count(), 0);
-    EXPECT_EQ(map.TaskTraceSettings()->Count(), 0);
+    for (int n : perColumn) perEditor += std::to_string(n) + " ";
+    EXPECT_EQ(perModule, "1 2 2 1 2 15 4 12 1 2 1 3 1 2 1 1 1 14 14 4 1 2 7 1 2 1 4 1 4 2 2 1 1 3 2 1 1 2 2 1 1 1 6 1 1 "
+                         "2 4 6 1 4 2 2 2 2 2 2 2 3 1 1 1 1 1 1 1 1 2 1 ");
+    EXPECT_EQ(perEditor, "3 9 6 13 5 2 8 13 4 9 7 3 5 4 4 9 27 14 4 20 6 5 ");
 }
 
-TEST(TraceSettingCreation, AddingANameTwiceKeepsOneSettingAndLookupIgnoresCase) {
+TEST(TraceSettings, TwentySevenInTheOrderTheScanMeetsThemEvenWithoutOutputs) {
     CDiagMap map;
-    EXPECT_EQ(map.AddTraceSetting("Report Editor"), 1);
-    const auto first = map.GetTraceSetting("Report Editor");
-    EXPECT_EQ(map.AddTraceSetting("REPORT editor"), 1);
-    EXPECT_EQ(map.AllTraceSettings()->Count(), 1);
-    EXPECT_EQ(map.GetTraceSetting("report EDITOR"), first);
-    EXPECT_EQ(first->Name, "Report Editor");
-    EXPECT_EQ(map.GetTraceSetting("Filter Editor"), nullptr);
+    map.InitializeDiagMapDefs();
+    map.PopulateCheckedMap(OutputCollection{});
+    EXPECT_EQ(Names(*map.AllTraceSettings()),
+              (std::vector<std::string>{
+                  "Server Administration", "Project Duplication", "Project Upgrade", "Attribute Creation Wizard",
+                  "Project Creation", "Attribute Editor", "Fact Editor", "Consolidation Editor",
+                  "Custom Group Editor", "Document Editor", "Filter Editor", "Hierarchy Editor", "Metric Editor",
+                  "Partition Editor", "Prompt Generation Wizard", "Report Editor", "Table Editor",
+                  "Template Editor", "Transformation Editor", "Warehouse Catalog Browser", "Fact Creation Wizard",
+                  "Print Schema", "Client Connection", "Element Browsing", "Metadata SQL", "Object Browsing",
+                  "Report Execution"}));
+    for (const auto& s : *map.AllTraceSettings()) EXPECT_EQ(s->LinkedOutputs()->Count(), 0);
+    EXPECT_EQ(map.EditorTraceSettings()->Count() + map.TaskTraceSettings()->Count(), 0);
+    EXPECT_EQ(map.AddTraceSetting("report EDITOR"), 1);
+    EXPECT_EQ(map.AllTraceSettings()->Count(), 27);
+    EXPECT_EQ(map.GetTraceSetting("REPORT editor")->Name, "Report Editor");
+    EXPECT_EQ(map.GetTraceSetting("Nobody"), nullptr);
 }
 
-TEST(EditorLinks, EachEditorGetsTheOutputsOfEveryModuleItUsesInRowOrder) {
-    CDiagMap map = InitializedMap();
-    const OutputCollection outputs = OneOutputPerRow();
+TEST(TraceSettings, EachDrivesTheOutputsOfItsModulesOrTracesInRowOrder) {
+    CDiagMap map;
+    map.InitializeDiagMapDefs();
+    const OutputCollection outputs = OnePerRow(map);
     map.PopulateCheckedMap(outputs);
-
-    std::map<std::string, std::vector<std::string>> expected;
-    for (const auto& [module, editors] : kModuleEditors)
-        for (int k : editors) expected[kEditors[k - 1]].push_back(module + "Trace");
-    for (const auto& [trace, task] : kTraceTasks) {
-        const auto dash = trace.find(" - ");
-        expected[task].push_back(trace.substr(0, dash) + trace.substr(dash + 3));
-    }
-    for (const auto& setting : *map.AllTraceSettings())
-        EXPECT_EQ(Keys(setting->LinkedOutputs()), expected[setting->Name]) << setting->Name;
-
     EXPECT_EQ(map.GetTraceSetting("Report Editor")->LinkedOutputs()->Count(), 27);
     EXPECT_EQ(Keys(map.GetTraceSetting("Fact Creation Wizard")->LinkedOutputs()),
               (std::vector<std::string>{"ZEL FactCreationWizardTrace", "ZEL ProgressIndicatorTrace"}));
-    // The other direction: an output knows every editor of its module, in editor order.
-    const auto progress = outputs.Item("ZEL ProgressIndicatorTrace");
-    EXPECT_EQ(Names(*progress->LinkedTraceSettings()),
+    EXPECT_EQ(Keys(map.GetTraceSetting("Report Execution")->LinkedOutputs()),
+              (std::vector<std::string>{"ZEL ReportNetClientProcess Tracing", "ZEL ReportNetClientReport Source Tracing",
+                                        "ZEL ReportNetServerProcess Tracing", "ZEL ReportServerReport Source Tracing"}));
+    EXPECT_EQ(Names(*outputs.Item("ZEL ProgressIndicatorTrace")->LinkedTraceSettings()),
               (std::vector<std::string>{"Attribute Creation Wizard", "Fact Creation Wizard", "Print Schema",
                                         "Project Creation", "Project Duplication", "Project Upgrade"}));
-    BreakLinks(map);
+    Unlink(map, outputs);
 }
 
-TEST(EditorLinks, AModuleFindsEveryTraceOfItsComponentByContainmentIgnoringCase) {
-    CDiagMap map = InitializedMap();
+TEST(OutputMatching, ModulesMatchWholeNamesInTheKeyAndTasksMatchComponentAndTrace) {
+    CDiagMap map;
     OutputCollection outputs;
-    AddOutput(outputs, "ZEL AdminEditorContainer", "Trace");
-    AddOutput(outputs, "zel editorcontainer", "First");
-    AddOutput(outputs, "ZEL Other", "Second");
-    AddOutput(outputs, "ZEL EDITORCONTAINER", "Third");
-    EXPECT_EQ(Keys(map.GetOutput("ZEL EditorContainer", outputs)),
-              (std::vector<std::string>{"zel editorcontainerFirst", "ZEL EDITORCONTAINERThird"}));
-    // The module name must appear whole: "ZEL AdminEditorContainer" does not hold "ZEL EditorContainer".
-    EXPECT_EQ(map.GetOutput("ZEL EditorContainer", outputs)->Count(), 2);
+    Add(outputs, "ZEL AdminEditorContainer", "Trace");
+    Add(outputs, "zel editorcontainer", "First");
+    Add(outputs, "zel reportserver", "REPORT SOURCE TRACING");
+    Add(outputs, "ZEL ReportServer ", "Report Source Tracing");
+    Add(outputs, "ZEL ReportServer", "Report Source Tracing Extra");
+    EXPECT_EQ(Keys(map.GetOutput("ZEL EditorContainer", outputs)), std::vector<std::string>{"zel editorcontainerFirst"});
     EXPECT_EQ(map.GetOutput("ZEL GridLib", outputs), nullptr);
-}
-
-TEST(TaskLinks, MatchComponentAndTraceExactlyIgnoringCaseAndBlanksAroundTheDash) {
-    const CDiagMap map = InitializedMap();
-    OutputCollection outputs;
-    int n = 0;
-    for (const auto& [parent, name] : std::vector<std::pair<std::string, std::string>>{
-             {"zel reportserver", "REPORT SOURCE TRACING"},
-             {"ZEL ReportServer", "Report Source Tracing Extra"},
-             {"ZEL ReportServerX", "Report Source Tracing"},
-             {"ZEL ReportServer ", "Report Source Tracing"},
-             {"ZEL ReportServer", "Report Source Tracing"}})
-        outputs.Add(testing::MakeOutput(parent, name), std::to_string(++n));
-    const std::vector<std::string> both{"zel reportserverREPORT SOURCE TRACING", "ZEL ReportServerReport Source Tracing"};
-    EXPECT_EQ(Keys(map.GetOutput2("ZEL ReportServer - Report Source Tracing", outputs)), both);
-    EXPECT_EQ(Keys(map.GetOutput2("ZEL ReportServer-Report Source Tracing", outputs)), both);
-    EXPECT_EQ(Keys(map.GetOutput2("  ZEL ReportServer   -  Report Source Tracing  ", outputs)), both);
+    for (const char* name : {"ZEL ReportServer - Report Source Tracing", "  ZEL ReportServer-Report Source Tracing  "})
+        EXPECT_EQ(Keys(map.GetOutput2(name, outputs)), std::vector<std::string>{"zel reportserverREPORT SOURCE TRACING"});
     EXPECT_EQ(map.GetOutput2("ZEL ReportServer - Process Tracing", outputs), nullptr);
-}
-
-TEST(TaskLinks, ATraceNameWithoutADashIsAnIndexErrorThatTheLinkingProcedureContains) {
-    CDiagMap map = InitializedMap();
-    OutputCollection outputs;
-    AddOutput(outputs, "ZEL ReportServer", "Report Source Tracing");
-    try {
-        map.GetOutput2("ZEL ReportServer Report Source Tracing", outputs);
-        ADD_FAILURE() << "no error";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.Number(), err::kSubscript);
-    }
+    EXPECT_THROW(map.GetOutput2("no dash here", outputs), RuntimeError);
     map.AddTraceSetting("Report Execution");
-    EXPECT_EQ(map.LinkTraceSettings2Modules2("ZEL ReportServer Report Source Tracing", "Report Execution", outputs), 0);
-    EXPECT_EQ(map.GetTraceSetting("Report Execution")->LinkedOutputs()->Count(), 0);
-    EXPECT_EQ(map.LinkTraceSettings2Modules2("ZEL ReportServer - Report Source Tracing", "Report Execution", outputs), 1);
-    EXPECT_EQ(map.GetTraceSetting("Report Execution")->LinkedOutputs()->Count(), 1);
-    BreakLinks(map);
+    EXPECT_EQ(map.LinkTraceSettings2Modules2("no dash here", "Report Execution", outputs), 0);  // contained
 }
 
-TEST(LinkFailures, ADuplicateStopsTheLinkKeepingTheLinksAlreadyMade) {
-    CDiagMap map = InitializedMap();
+TEST(OutputMatching, ADuplicateStopsOneLinkKeepingWhatWasAlreadyLinked) {
+    CDiagMap map;
     OutputCollection outputs;
-    // Two outputs with the same Key (kept apart in the dialog's collection under other keys).
-    auto first = testing::MakeOutput("ZEL DateLib", "Trace");
-    auto twin = testing::MakeOutput("ZEL DateLib", "Trace");
-    auto third = testing::MakeOutput("ZEL DateLib", "Other");
-    outputs.Add(first, "1");
-    outputs.Add(twin, "2");
-    outputs.Add(third, "3");
+    for (const char* key : {"1", "2", "3"}) Add(outputs, "ZEL DateLib", "Trace", key);  // three share one Key
     map.AddTraceSetting("Report Editor");
     EXPECT_EQ(map.LinkTraceSettings2Modules("ZEL DateLib", "Report Editor", outputs), 0);
-    const auto setting = map.GetTraceSetting("Report Editor");
-    EXPECT_EQ(setting->LinkedOutputs()->Count(), 1);
-    EXPECT_EQ(setting->LinkedOutputs()->Item(1), first);
-    // The twin got its half of the link before the setting refused it; the third got nothing.
-    EXPECT_EQ(twin->LinkedTraceSettings()->Count(), 1);
-    EXPECT_EQ(third->LinkedTraceSettings()->Count(), 0);
-    // Linking an unknown setting or a module without outputs links nothing.
-    EXPECT_EQ(map.LinkTraceSettings2Modules("ZEL DateLib", "No Such Editor", outputs), 0);
-    EXPECT_EQ(map.LinkTraceSettings2Modules("ZEL GridLib", "Report Editor", outputs), 0);
-    EXPECT_EQ(setting->LinkedOutputs()->Count(), 1);
-    BreakLinks(map);
-    twin->RemoveLinkedTraceSettings();
+    EXPECT_EQ(map.GetTraceSetting("Report Editor")->LinkedOutputs()->Item(1), outputs.Item(1));
+    EXPECT_EQ(map.GetTraceSetting("Report Editor")->LinkedOutputs()->Count(), 1);
+    EXPECT_EQ(outputs.Item(2)->LinkedTraceSettings()->Count(), 1);  // its half was made first
+    EXPECT_EQ(outputs.Item(3)->LinkedTraceSettings()->Count(), 0);
+    Unlink(map, outputs);
 }
 
-TEST(MapRelease, BreakingTheLinksFreesTheMapsSettingsAndTheOutputs) {
-    std::vector<std::weak_ptr<CTraceSetting>> settings;
-    std::vector<std::weak_ptr<COutput>> outputsAlive;
-    {
-        auto outputs = std::make_shared<OutputCollection>(OneOutputPerRow());
-        auto map = std::make_unique<CDiagMap>(InitializedMap());
-        map->PopulateCheckedMap(*outputs);
-        for (const auto& s : *map->AllTraceSettings()) settings.push_back(s);
-        for (const auto& o : *outputs) outputsAlive.push_back(o);
-        BreakLinks(*map);
+// PopulateCheckedMap indexes the outputs once; it must link exactly as the plain row-by-row
+// scan over the public linking procedures does: same links, same order, same refusals.
+void RowByRowScan(CDiagMap& map, const OutputCollection& outputs) {
+    const auto rows = map.EditorMapRows(), bits = map.EditorMapBits(), cols = map.EditorMapCols();
+    for (std::size_t r = 0; r < 68; ++r)
+        for (std::size_t k = 0; k < 22; ++k)
+            if (bits[r][k] == '1') map.AddTraceSetting(cols[k]), map.LinkTraceSettings2Modules(rows[r], cols[k], outputs);
+    const auto traces = map.TaskMapRows(), traceBits = map.TaskMapBits(), tasks = map.TaskMapCols();
+    for (std::size_t r = 0; r < 21; ++r)
+        for (std::size_t k = 0; k < 5; ++k)
+            if (traceBits[r][k] == '1') map.AddTraceSetting(tasks[k]), map.LinkTraceSettings2Modules2(traces[r], tasks[k], outputs);
+}
+
+// Module and task outputs in varied letter case and spacing, keys holding two module names
+// (one editor meets the output twice), outputs sharing a Key, and components the map lacks.
+OutputCollection Mixed(unsigned seed, const CDiagMap& map, bool withEmptySlot) {
+    const auto modules = map.EditorMapRows(), traces = map.TaskMapRows();
+    std::mt19937 random(seed);
+    const auto vary = [&](std::string s) {
+        for (char& c : s) c = static_cast<char>(random() % 3 ? c : random() % 2 ? std::tolower(c) : std::toupper(c));
+        return s;
+    };
+    OutputCollection outputs;
+    for (int i = 0; i < 1500; ++i) {
+        const std::string m = modules[random() % 68], t = traces[random() % 21], key = std::to_string(i);
+        const std::string component = t.substr(0, t.find(" - ")), trace = t.substr(t.find(" - ") + 3);
+        switch (random() % 5) {
+        case 0: Add(outputs, vary(m), "Trace", key); break;
+        case 1: Add(outputs, vary(component), vary(trace), key); break;
+        case 2: Add(outputs, m + modules[random() % 68], "Trace", key); break;
+        case 3: Add(outputs, component + " ", trace, key); break;
+        default: Add(outputs, "X" + m.substr(1), "Trace", key);
+        }
+        if (random() % 40 == 0) outputs.Item(i + 1)->Key = outputs.Item(1 + static_cast<int>(random() % (i + 1)))->Key;
     }
-    for (const auto& w : settings) EXPECT_TRUE(w.expired());
-    for (const auto& w : outputsAlive) EXPECT_TRUE(w.expired());
+    if (withEmptySlot) outputs.Add(nullptr, "empty");
+    return outputs;
+}
+
+TEST(OutputMatching, PopulateLinksExactlyAsTheRowByRowScan) {
+    CDiagMap tables;
+    tables.InitializeDiagMapDefs();
+    for (const unsigned seed : {1u, 2u, 3u, 4u, 5u}) {
+        const bool emptySlot = seed == 5;  // every scan fails on it: no links at all
+        const OutputCollection expected = Mixed(seed, tables, emptySlot), actual = Mixed(seed, tables, emptySlot);
+        CDiagMap scanned, populated;
+        scanned.InitializeDiagMapDefs();
+        populated.InitializeDiagMapDefs();
+        RowByRowScan(scanned, expected);
+        populated.PopulateCheckedMap(actual);
+        ASSERT_EQ(Names(*populated.AllTraceSettings()), Names(*scanned.AllTraceSettings()));
+        std::int32_t links = 0;
+        for (std::int32_t i = 1; i <= 27; ++i) {
+            const auto& s = populated.AllTraceSettings()->Item(i);
+            links += s->LinkedOutputs()->Count();
+            EXPECT_EQ(Keys(s->LinkedOutputs()), Keys(scanned.AllTraceSettings()->Item(i)->LinkedOutputs())) << s->Name;
+        }
+        for (std::int32_t i = 1; i <= actual.Count() - emptySlot; ++i)
+            EXPECT_EQ(Names(*actual.Item(i)->LinkedTraceSettings()), Names(*expected.Item(i)->LinkedTraceSettings()));
+        EXPECT_EQ(links > 300, !emptySlot) << links;
+        Unlink(scanned, expected);
+        Unlink(populated, actual);
+    }
 }
 
 }  // namespace

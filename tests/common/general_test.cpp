@@ -1,0 +1,174 @@
+// Checking a log directory before a save, telling the user about a failure, and the value
+// conversions of the output panel. Path checks run on real temporary directories.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+
+#include "common/General.h"
+#include "platform/Platform.h"
+#include "services/MessageService.h"
+#include "services/ResourceStrings.h"
+
+namespace diags {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace platform::mb;
+
+struct Box {
+    std::string text, title;
+    std::int32_t style = 0;
+};
+
+// The person at the screen: gives the scripted answers (OK when none are left).
+class ScriptedPerson final : public platform::Interaction {
+public:
+    std::deque<std::int32_t> answers;
+    std::vector<Box> boxes;
+    std::int32_t ShowMessage(std::string_view text, std::int32_t style, std::string_view title) override {
+        boxes.push_back({std::string(text), std::string(title), style});
+        if (answers.empty()) return kOk;
+        const std::int32_t answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::optional<std::string> BrowseForFolder(platform::WindowHandle, std::string_view, std::uint32_t) override {
+        return std::nullopt;
+    }
+    void SendKeys(std::string_view) override {}
+    std::int16_t AsyncKeyState(std::int32_t) override { return 0; }
+    std::int16_t MousePointer() override { return 0; }
+    void SetMousePointer(std::int16_t) override {}
+};
+
+std::string Text(std::int32_t id, std::vector<std::string> args = {}) {
+    return MessageService::FormatMessage(ResourceStrings::Instance().GetString(id), args);
+}
+
+#if !defined(_WIN32)
+// Passes every call to the real file system and notes it. It can also make one existing
+// directory behave like a network share root: invisible to lookups and impossible to create,
+// while directories below it can be created.
+class NotingFiles final : public platform::FileSystem {
+public:
+    std::vector<std::string> lookups, makes;
+    std::string shareRoot;
+    char Separator() const noexcept override { return real.Separator(); }
+    bool EntryExists(std::string_view p) override { return lookups.emplace_back(p) != shareRoot && real.EntryExists(p); }
+    std::optional<std::string> MakeDirectory(std::string_view p) override {
+        if (makes.emplace_back(p) == shareRoot) return "The network path was not found";
+        return real.MakeDirectory(p);
+    }
+    std::string WindowsDirectoryBuffer(std::size_t n) override { return real.WindowsDirectoryBuffer(n); }
+    platform::FileSystem& real = *platform::Current().fileSystem;
+};
+
+class ValidPathTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "validpath-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        root = pattern;
+    }
+    void TearDown() override { fs::remove_all(root); }
+    std::string At(const char* relative) { return (root / relative).string(); }
+    ResultCode Check(std::string& path) { return ValidPath(path, "Report Editor", error); }
+
+    fs::path root;
+    ScriptedPerson person;
+    NotingFiles files;
+    platform::ScopedPart<platform::Interaction> p{&platform::Platform::interaction, person};
+    platform::ScopedPart<platform::FileSystem> f{&platform::Platform::fileSystem, files};
+    ErrorRef error;
+};
+
+TEST_F(ValidPathTest, AnExistingEntryPassesSilently) {
+    std::ofstream(At("file.log")) << "x";
+    for (std::string path : {root.string(), At("file.log")}) {
+        EXPECT_EQ(Check(path), ResultCode::Success);
+        EXPECT_TRUE(person.boxes.empty());
+    }
+}
+
+TEST_F(ValidPathTest, YesCreatesTheMissingDirectoriesShortestFirstAfterOneQuestion) {
+    std::string path = At("A/B");
+    person.answers = {kYes};
+    EXPECT_EQ(Check(path), ResultCode::Success);
+    EXPECT_TRUE(fs::is_directory(path));
+    ASSERT_EQ(person.boxes.size(), 1u);
+    EXPECT_EQ(person.boxes[0].text, Text(resid::kCreateDirectory, {path, "Report Editor"}));
+    EXPECT_EQ(person.boxes[0].style, kQuestionYesNoCancel);
+    EXPECT_EQ(person.boxes[0].title, Text(resid::kErrorTitle));
+    std::vector<std::string> expected{path, "/"};
+    for (fs::path prefix = "/"; const auto& part : fs::path(path).relative_path()) expected.push_back((prefix /= part).string());
+    files.lookups.resize(expected.size());
+    EXPECT_EQ(files.lookups, expected);
+    EXPECT_EQ(files.makes, (std::vector<std::string>{At("A"), At("A/B")}));
+}
+
+TEST_F(ValidPathTest, NoSwitchesToTheWindowsDirectoryAndCancelStops) {
+    setenv("DIAGS_WINDOWS_DIR", root.c_str(), 1);
+    std::string path = At("missing");
+    person.answers = {kNo, kCancel};
+    EXPECT_EQ(Check(path), ResultCode::Success);
+    EXPECT_EQ(path, root.string());
+    ASSERT_EQ(person.boxes.size(), 2u);
+    EXPECT_EQ(person.boxes[1].text, Text(resid::kWindowsDirectoryUsed, {root.string()}));
+    EXPECT_EQ(person.boxes[1].style, kInformation);
+    unsetenv("DIAGS_WINDOWS_DIR");
+
+    path = At("missing");
+    EXPECT_EQ(Check(path), ResultCode::Stopped);
+    EXPECT_EQ(path, At("missing"));
+    EXPECT_TRUE(files.makes.empty());
+    EXPECT_EQ(error, nullptr);
+}
+
+TEST_F(ValidPathTest, ADirectoryThatCannotBeMadeFailsWithTheErrorAndNoFurtherBox) {
+    std::ofstream(At("file")) << "in the way";
+    std::string path = At("file/sub/leaf");
+    person.answers = {kYes};
+    EXPECT_EQ(Check(path), ResultCode::Failure);
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(error->module + "." + error->procedure, "General.ValidPath");
+    EXPECT_NE(error->description.find(path), std::string::npos) << error->description;
+    EXPECT_EQ(person.boxes.size(), 1u);
+}
+
+TEST_F(ValidPathTest, AStepThatFailsEarlyDoesNotFailADirectoryThatWasCreated) {
+    fs::create_directory(At("share"));
+    files.shareRoot = At("share");
+    std::string path = At("share/logs");
+    person.answers = {kYes};
+    EXPECT_EQ(Check(path), ResultCode::Success);
+    EXPECT_EQ(error, nullptr);
+    EXPECT_TRUE(fs::is_directory(At("share/logs")));
+}
+
+#endif
+
+TEST(NotifyUser, ShowsTheMessageABlankAndTheExplanationAsACriticalBox) {
+    ScriptedPerson person;
+    platform::ScopedPart<platform::Interaction> p{&platform::Platform::interaction, person};
+    EXPECT_EQ(NotifyUser(1, "ZEL ReportServerReport Source Tracing"), ResultCode::Success);
+    ASSERT_EQ(person.boxes.size(), 1u);
+    EXPECT_EQ(person.boxes[0].text, "ZEL ReportServerReport Source Tracing " + Text(resid::kNotifySuffix));
+    EXPECT_EQ(person.boxes[0].style, kCritical);
+    EXPECT_EQ(person.boxes[0].title, Text(resid::kNotifyTitle));
+}
+
+TEST(Conversions, OnlyATickIsTrueAnyTrueIsATickAndNulsEndTexts) {
+    EXPECT_TRUE(IntToBool(1));
+    EXPECT_FALSE(IntToBool(0) || IntToBool(2) || IntToBool(-1));
+    EXPECT_EQ(BoolToInt(static_cast<std::int16_t>(-1)), 1);
+    EXPECT_EQ(BoolToInt(false), 0);
+    EXPECT_EQ(StripNull(std::string("  abc\0\0\0", 8)), "abc");
+    EXPECT_EQ(StripNull(std::string("C:\\WINDOWS\0 x", 13)), "C:\\WINDOWS");
+    EXPECT_EQ(StripNull(" plain "), "plain");
+}
+
+}  // namespace
+}  // namespace diags
