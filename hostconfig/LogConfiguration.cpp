@@ -107,15 +107,18 @@ void LogConfiguration::Fill(LogConfigNode& node, const registry::RegKey& key, re
 registry::Status LogConfiguration::TryOpen(registry::Store& store, std::string_view rootKey, bool installDefault,
                                            LogConfigNodePtr& out) {
     out.reset();
-    std::optional<registry::RegKey> root;
-    if (auto s = store.ReadTree(rootKey, root); !s) return s;
-    if (!root && installDefault) {
+    auto node = std::make_shared<LogConfigNode>(std::string(rootKey), LastComponent(rootKey), &store);
+    bool found = false;
+    auto fill = [&](const registry::RegKey* root) {
+        found = root != nullptr;
+        if (root) Fill(*node, *root, &store);
+    };
+    if (auto s = store.VisitTree(rootKey, fill); !s) return s;
+    if (!found && installDefault) {
         bool installed = false;
         if (auto s = InstallDefaultConfiguration(store, rootKey, installed); !s) return s;
-        if (auto s = store.ReadTree(rootKey, root); !s) return s;
+        if (auto s = store.VisitTree(rootKey, fill); !s) return s;
     }
-    auto node = std::make_shared<LogConfigNode>(std::string(rootKey), LastComponent(rootKey), &store);
-    if (root) Fill(*node, *root, &store);
     out = std::move(node);
     return registry::Status::Ok();
 }

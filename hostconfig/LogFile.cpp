@@ -96,11 +96,19 @@ platform::registry::Status ReadComponentOutputs(platform::registry::Store& store
     return platform::registry::Status::Ok();
 }
 
+// "\"<name>\" <what>", built by appending (simpler for the compiler's overlap checks too).
+static std::string Refusal(std::string_view name, std::string_view what) {
+    std::string out;
+    out.reserve(name.size() + what.size() + 3);
+    out.append(1, '"').append(name).append("\" ").append(what);
+    return out;
+}
+
 std::optional<std::string> CheckFileName(std::string_view fileName) {
     if (fileName.empty()) return "no file name is configured";
     if (fileName.find_first_of("/\\:") != std::string_view::npos)
-        return "\"" + std::string(fileName) + "\" is not a plain file name";
-    if (fileName == "." || fileName == "..") return "\"" + std::string(fileName) + "\" is not a file name";
+        return Refusal(fileName, "is not a plain file name");
+    if (fileName == "." || fileName == "..") return Refusal(fileName, "is not a file name");
     // Device names are reserved with any extension ("NUL.txt") and trailing blanks or dots.
     std::string stem = FoldCase(fileName.substr(0, fileName.find('.')));
     while (!stem.empty() && stem.back() == ' ') stem.pop_back();
@@ -108,7 +116,7 @@ std::optional<std::string> CheckFileName(std::string_view fileName) {
     bool reserved = std::find(kDevices.begin(), kDevices.end(), stem) != kDevices.end();
     if (stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) && stem[3] >= '1' && stem[3] <= '9')
         reserved = true;
-    if (reserved) return "\"" + std::string(fileName) + "\" is a reserved device name";
+    if (reserved) return Refusal(fileName, "is a reserved device name");
     return std::nullopt;
 }
 

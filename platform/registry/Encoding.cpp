@@ -154,8 +154,18 @@ std::string Utf8ToCp1252(std::string_view text) {
 }
 
 std::string FoldName(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
+    std::string out(utf8);
+    bool plain = true;
+    for (char& c : out) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x80) {
+            plain = false;
+            break;
+        }
+        if (b >= 'a' && b <= 'z') c = static_cast<char>(b - 32);
+    }
+    if (plain) return out;
+    out.clear();
     for (std::size_t i = 0; i < utf8.size();) {
         const auto b = static_cast<unsigned char>(utf8[i]);
         if (b < 0x80) {

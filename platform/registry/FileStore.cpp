@@ -120,7 +120,7 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
         options.firstLine = intactLines_ + 1;
         options.byteOffset = intactEnd_;
         if (Status s = ParseRegFile(bytes, path_, parsed, options); !s) return s;
-        for (const auto& change : parsed.changes) tree_.Apply(change);
+        ApplyAll(tree_, parsed.changes);
         NoteTail(tailCheck_ + bytes.substr(0, static_cast<std::size_t>(parsed.intactEnd - intactEnd_)));
         intactEnd_ = parsed.intactEnd;
         intactLines_ += parsed.intactLines;
@@ -130,7 +130,7 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
         ParsedFile parsed;
         if (Status s = ParseRegFile(bytes, path_, parsed); !s) return s;
         RegKey tree;
-        for (const auto& change : parsed.changes) tree.Apply(change);
+        ApplyAll(tree, parsed.changes);
         tree_ = std::move(tree);
         device_ = id.device;
         inode_ = id.inode;
@@ -188,6 +188,13 @@ Status FileStore::ReadTree(std::string_view path, std::optional<RegKey>& out) {
     return Status::Ok();
 }
 
+Status FileStore::VisitTree(std::string_view path, const std::function<void(const RegKey*)>& visit) {
+    std::lock_guard guard(mutex_);
+    if (Status s = Refresh(); !s) return s;
+    visit(tree_.FindPath(path));
+    return Status::Ok();
+}
+
 Status FileStore::Apply(const std::vector<KeyChange>& changes) {
     std::lock_guard guard(mutex_);
     if (Status s = io::EnsureDirectoryFor(path_); !s) return Status::Fail("cannot save to " + path_ + ": " + s.message());
@@ -216,7 +223,7 @@ Status FileStore::ApplyLocked(const std::vector<KeyChange>& changes) {
     if (!exists_ || regedit4_) {
         // A new file (or an ANSI one, which is rewritten in the current format): write it whole.
         RegKey saved = tree_;
-        for (const auto& change : changes) tree_.Apply(change);
+        ApplyAll(tree_, changes);
         if (Status s = Compact(); !s) {
             tree_ = std::move(saved);
             return Status::Fail("cannot save to " + path_ + ": " + s.message());
@@ -247,7 +254,7 @@ Status FileStore::ApplyLocked(const std::vector<KeyChange>& changes) {
     if (Status s = file.WriteAt(intactEnd_, bytes); !s) return undo(s);
     if (Status s = file.Sync(); !s) return undo(s);
 
-    for (const auto& change : changes) tree_.Apply(change);
+    ApplyAll(tree_, changes);
     intactEnd_ += bytes.size();
     NoteTail(tailCheck_ + bytes);
     intactLines_ += CountLines(text);

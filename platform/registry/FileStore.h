@@ -30,6 +30,7 @@ public:
 
     std::string Location() const override { return path_; }
     Status ReadTree(std::string_view path, std::optional<RegKey>& out) override;
+    Status VisitTree(std::string_view path, const std::function<void(const RegKey*)>& visit) override;
     Status Apply(const std::vector<KeyChange>& changes) override;
     Status ApplyIfMissing(std::string_view path, const std::vector<KeyChange>& changes,
                           bool& applied) override;

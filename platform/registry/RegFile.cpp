@@ -575,8 +575,10 @@ std::string EncodeText(std::string_view utf8, FileEncoding encoding) {
 
 std::string EncodedHeader(FileEncoding encoding) {
     std::string text = std::string(kHeader5) + "\n\n";
-    return (encoding == FileEncoding::Utf16Le ? std::string("\xFF\xFE") : std::string()) +
-           EncodeText(text, encoding);
+    std::string out;
+    if (encoding == FileEncoding::Utf16Le) out = "\xFF\xFE";
+    out += EncodeText(text, encoding);
+    return out;
 }
 
 std::string FormatCommit(std::string_view sections) {

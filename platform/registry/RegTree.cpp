@@ -175,6 +175,30 @@ void RegKey::Apply(const KeyChange& change) {
     }
 }
 
+void ApplyAll(RegKey& tree, const std::vector<KeyChange>& changes) {
+    // The parent of the previous change, reused while the following changes are its children.
+    std::string parentPath;
+    RegKey* parent = nullptr;
+    for (const auto& change : changes) {
+        const std::string_view path = change.path;
+        const auto slash = path.rfind('\\');
+        if (change.deleteKey || slash == std::string_view::npos || slash + 1 == path.size()) {
+            tree.Apply(change);
+            parent = nullptr;  // a deletion may have removed it
+            continue;
+        }
+        if (!parent || path.substr(0, slash) != parentPath) {
+            parentPath.assign(path.substr(0, slash));
+            parent = &tree.CreatePath(parentPath);
+        }
+        RegKey& key = parent->ChildOrCreate(path.substr(slash + 1));
+        for (const auto& v : change.values) {
+            if (v.value) key.SetValue(v.name, *v.value);
+            else key.RemoveValue(v.name);
+        }
+    }
+}
+
 std::size_t RegKey::CountKeys() const noexcept {
     std::size_t n = 1;
     for (const auto& child : children_) n += child->CountKeys();

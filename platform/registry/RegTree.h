@@ -86,6 +86,9 @@ private:
     std::vector<NamedValue> values_;
 };
 
+// Applies changes in order, quickly for the usual run of sibling keys (a loaded file).
+void ApplyAll(RegKey& tree, const std::vector<KeyChange>& changes);
+
 // Splits "A\\B\\C" into its non-empty components.
 std::vector<std::string_view> SplitPath(std::string_view path);
 

@@ -1,6 +1,7 @@
 #pragma once
 // A registry store: somewhere keys and values live durably. Two backends: the file store
 // (a registry export file, used on Linux) and the real Windows registry.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,14 @@ public:
     // A copy of the key at `path` (hive first) with everything below it, as stored now
     // (changes other processes have saved included); nullopt in `out` when it does not exist.
     virtual Status ReadTree(std::string_view path, std::optional<RegKey>& out) = 0;
+    // The same without a copy: `visit` sees the key (null when it does not exist) while the
+    // store holds it still; it must not call back into the store.
+    virtual Status VisitTree(std::string_view path, const std::function<void(const RegKey*)>& visit) {
+        std::optional<RegKey> key;
+        Status s = ReadTree(path, key);
+        if (s) visit(key ? &*key : nullptr);
+        return s;
+    }
     // Applies the changes as one unit, durably: when this returns Ok they survive a crash or
     // power cut; when it fails nothing of them is stored and what was stored is intact.
     virtual Status Apply(const std::vector<KeyChange>& changes) = 0;

@@ -1,0 +1,128 @@
+// The log configuration store at size: loading configurations of 100, 10,000 and 100,000
+// outputs, saving all of them (as one commit, and node by node as the dialog does after
+// "Clear all"), and saving one node in the largest configuration.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "hostconfig/LogConfiguration.h"
+#include "platform/registry/FileStore.h"
+
+namespace {
+
+namespace registry = diags::platform::registry;
+using diags::hostconfig::LogConfiguration;
+namespace prop = diags::hostconfig::prop;
+
+const std::string kRoot = "HKEY_CURRENT_USER\\Software\\Veltrane\\Log Configuration";
+
+std::string BenchDir() {
+    static const std::string dir = [] {
+        std::random_device rd;
+        auto path = std::filesystem::temp_directory_path() / ("diags-bench-" + std::to_string(rd()));
+        std::filesystem::create_directories(path);
+        return path.string();
+    }();
+    return dir;
+}
+
+// A configuration of `outputs` outputs, 10 per component, every value set.
+std::vector<registry::KeyChange> Configuration(int outputs) {
+    std::vector<registry::KeyChange> changes;
+    for (int i = 0; i < outputs; ++i) {
+        registry::KeyChange c;
+        c.path = kRoot + "\\ZEL Component" + std::to_string(i / 10) + "\\Trace " + std::to_string(i % 10);
+        c.values = {{"DebugMonitor", registry::RegValue::Dword(0)},
+                    {"LogToFile", registry::RegValue::Dword(1)},
+                    {"AppendToFile", registry::RegValue::Dword(1)},
+                    {"ErrorThreshold", registry::RegValue::Dword(1)},
+                    {"FileName", registry::RegValue::Text("Trace.log")},
+                    {"Directory", registry::RegValue::Text("C:\\Program Files\\Common Files\\Veltrane\\Log")},
+                    {"FileSize", registry::RegValue::Text("24")},
+                    {"CircularLogFile", registry::RegValue::Dword(0)}};
+        changes.push_back(std::move(c));
+    }
+    return changes;
+}
+
+std::string Prepared(int outputs) {
+    const std::string file = BenchDir() + "/load-" + std::to_string(outputs) + ".reg";
+    if (!std::filesystem::exists(file)) {
+        registry::FileStore store(file);
+        if (!store.Apply(Configuration(outputs)).ok()) std::abort();
+    }
+    return file;
+}
+
+void BM_Load(benchmark::State& state) {
+    const std::string file = Prepared(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        registry::FileStore store(file);
+        auto root = LogConfiguration::Open(store, kRoot, false);
+        benchmark::DoNotOptimize(root->Children().Count());
+    }
+    state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
+}
+
+void BM_SaveAllAsOneCommit(benchmark::State& state) {
+    const auto changes = Configuration(static_cast<int>(state.range(0)));
+    int round = 0;
+    for (auto _ : state) {
+        const std::string file = BenchDir() + "/all-" + std::to_string(round++) + ".reg";
+        registry::FileStore store(file);
+        if (!store.Apply(changes).ok()) state.SkipWithError("save failed");
+        state.PauseTiming();
+        std::filesystem::remove(file);
+        state.ResumeTiming();
+    }
+}
+
+// Every node saved on its own, each durable when its Save returns.
+void BM_SaveEveryNode(benchmark::State& state) {
+    const std::string source = Prepared(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::string file = BenchDir() + "/nodes.reg";
+        std::filesystem::copy_file(source, file, std::filesystem::copy_options::overwrite_existing);
+        registry::FileStore store(file);
+        auto root = LogConfiguration::Open(store, kRoot, false);
+        state.ResumeTiming();
+        for (const auto& component : root->Children())
+            for (const auto& output : component->Children()) {
+                output->SetProperty(prop::kLogToFile, false);
+                output->Save();
+            }
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_SaveOneNodeIn100000(benchmark::State& state) {
+    const std::string file = BenchDir() + "/one.reg";
+    std::filesystem::copy_file(Prepared(100000), file, std::filesystem::copy_options::overwrite_existing);
+    registry::FileStore store(file);
+    auto root = LogConfiguration::Open(store, kRoot, false);
+    auto node = root->Children().Item("ZEL Component5000")->Children().Item("Trace 5");
+    bool on = false;
+    for (auto _ : state) {
+        node->SetProperty(prop::kDebugMonitor, on = !on);
+        node->Save();
+    }
+}
+
+BENCHMARK(BM_Load)->Arg(100)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveAllAsOneCommit)->Arg(100)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveEveryNode)->Arg(100)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveOneNodeIn100000)->Unit(benchmark::kMillisecond);
+
+struct Cleanup {
+    ~Cleanup() {
+        std::error_code ec;
+        std::filesystem::remove_all(BenchDir(), ec);
+    }
+} cleanup;
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the registry file reader's fuzz target with clang (libFuzzer + AddressSanitizer +
+# UndefinedBehaviorSanitizer) and runs it for the given number of seconds (default 30).
+# Usage: tests/fuzz/run.sh [seconds]
+set -euo pipefail
+seconds="${1:-30}"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+out="$root/build/fuzz"
+mkdir -p "$out/corpus"
+cp -n "$root"/tests/fuzz/corpus/* "$out/corpus/" 2>/dev/null || true
+sources=("$root/tests/fuzz/RegFileFuzz.cpp" "$root"/platform/registry/RegFile.cpp
+         "$root"/platform/registry/RegTree.cpp "$root"/platform/registry/Encoding.cpp)
+clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+        -I "$root" "${sources[@]}" -o "$out/regfile_fuzz"
+"$out/regfile_fuzz" -max_total_time="$seconds" -max_len=65536 -timeout=10 -print_final_stats=1 \
+                    "$out/corpus" 2>&1 | tail -n 15
