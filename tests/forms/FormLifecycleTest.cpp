@@ -5,22 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "base/RuntimeError.h"
 #include "forms/BasicControls.h"
 #include "forms/Form.h"
 #include "forms/TextBox.h"
+#include "tests/forms/RuntimeErrorOf.h"
 
 namespace diags::forms {
 namespace {
-
-std::int32_t ErrorOf(auto&& statement) {
-    try {
-        statement();
-    } catch (const RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 struct Recorder {
     explicit Recorder(Form& form) {

@@ -4,21 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "base/RuntimeError.h"
 #include "forms/Form.h"
 #include "forms/MenuBar.h"
+#include "tests/forms/RuntimeErrorOf.h"
 
 namespace diags::forms {
 namespace {
-
-std::int32_t ErrorOf(auto&& statement) {
-    try {
-        statement();
-    } catch (const RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 struct BarFixture : ::testing::Test {
     BarFixture() {

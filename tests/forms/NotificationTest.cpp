@@ -5,25 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "base/RuntimeError.h"
 #include "forms/BarControls.h"
 #include "forms/BasicControls.h"
 #include "forms/Form.h"
 #include "forms/MaskedBox.h"
 #include "forms/OptionButton.h"
 #include "forms/TextBox.h"
+#include "tests/forms/RuntimeErrorOf.h"
 
 namespace diags::forms {
 namespace {
-
-std::int32_t ErrorOf(auto&& statement) {
-    try {
-        statement();
-    } catch (const RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 TEST(ValueNotifications, TextBoxChangeRunsInsideTheSetterOnlyWhenTheTextChanges) {
     TextBox box("txtDirectory");
@@ -147,20 +138,6 @@ TEST(UserInput, TypingGoesThroughKeyPressAndRespectsMaxLengthAndLock) {
     box.SetLocked(true);
     box.UserType("y");
     EXPECT_EQ(box.Text(), "Tracx");
-}
-
-TEST(UserInput, SelectionIsClampedToTheText) {
-    TextBox box("txtDirectory");
-    box.SetText("C:\\Logs");
-    box.SetSelStart(0);
-    box.SetSelLength(100);
-    EXPECT_EQ(box.SelLength(), 7);
-    EXPECT_EQ(box.SelText(), "C:\\Logs");
-    box.SetSelStart(50);
-    EXPECT_EQ(box.SelStart(), 7);
-    EXPECT_EQ(box.SelLength(), 0);
-    box.UserType("\\x");  // typing at the end appends
-    EXPECT_EQ(box.Text(), "C:\\Logs\\x");
 }
 
 TEST(UserInput, MaskedBoxTakesDigitsOnlyWhileItsOwnSwitchIsOn) {

@@ -5,20 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "base/RuntimeError.h"
 #include "forms/TreeView.h"
+#include "tests/forms/RuntimeErrorOf.h"
 
 namespace diags::forms {
 namespace {
-
-std::int32_t ErrorOf(auto&& statement) {
-    try {
-        statement();
-    } catch (const RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 std::vector<std::string> Texts(Node* first) {
     std::vector<std::string> texts;
