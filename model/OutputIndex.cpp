@@ -153,6 +153,12 @@ OutputIndex::OutputIndex(std::span<const std::string> moduleNames, std::span<con
         traceSplittable_[row] = parts.has_value();
         if (parts) byComponent[FoldCase(parts->component)].emplace_back(FoldCase(parts->trace), row);
     }
+    // Most outputs belong to other components; their Parent length already tells.
+    std::vector<bool> componentLength;
+    for (const auto& [component, traces] : byComponent) {
+        if (componentLength.size() <= component.size()) componentLength.resize(component.size() + 1);
+        componentLength[component.size()] = true;
+    }
 
     // One pass: each output is visited once, for its Key and for its Parent and Name.
     std::string parent;
@@ -178,7 +184,8 @@ OutputIndex::OutputIndex(std::span<const std::string> moduleNames, std::span<con
             ++keyAhead;
         }
         modules.Match(output->Key, seen, [&](std::size_t row) { moduleMatches_[row].push_back(output); });
-        if (byComponent.empty()) continue;
+        const std::size_t length = output->Parent.size();
+        if (length >= componentLength.size() || !componentLength[length]) continue;
         parent.assign(output->Parent);
         for (char& c : parent) c = FoldChar(c);
         const auto it = byComponent.find(parent);
