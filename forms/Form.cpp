@@ -83,6 +83,7 @@ void Form::SetWindowState(std::int16_t value) {
 }
 
 void Form::ShowModal() {
+    if (modal_) throw RuntimeError(400, "Form already displayed; can't show modally");
     loaded_ = true;
     modal_ = true;
     SetVisible(true);

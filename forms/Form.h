@@ -90,7 +90,8 @@ public:
     void SetModalLoop(ModalLoop loop) { modalLoop_ = std::move(loop); }
     // Shows the form modally: visible, Activate, then the modal loop; returns after unload.
     // When the loop returns while the form is still loaded (or there is no loop), the form
-    // is asked to close once (QueryUnload mode 2) and then unloaded regardless.
+    // is asked to close once (QueryUnload mode 2) and then unloaded regardless. Showing a
+    // form that is already shown modally is run-time error 400.
     void ShowModal();
     // Unload from code: QueryUnload(mode 1), then Unload; either may cancel.
     // Returns true when the form unloaded.

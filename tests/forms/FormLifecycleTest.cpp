@@ -32,6 +32,7 @@ TEST(ModalShow, ReturnsOnceTheUserHasClosedTheForm) {
     bool visibleDuringLoop = false;
     form.SetModalLoop([&](Form& shown) {
         visibleDuringLoop = shown.Visible() && shown.Modal();
+        EXPECT_EQ(ErrorOf([&] { shown.ShowModal(); }), 400);
         recorder.cancelNext = 1;
         EXPECT_FALSE(shown.UserClose());  // refused: still loaded
         recorder.cancelNext = 0;
