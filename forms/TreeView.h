@@ -6,7 +6,9 @@
 // Notifications: a node's check mark set from code raises nothing; the user's toggle (mouse
 // on the check box, or space on the selected node) raises MouseDown (mouse only) and then
 // NodeCheck. A user's click on a node raises MouseDown, NodeClick, MouseUp and Click.
-// Selecting a node from code raises nothing.
+// Selecting a node from code raises nothing. Mouse coordinates in notifications follow the
+// model's own row geometry (RowHeight, Indent), so HitTest on them finds the node the user
+// entry point acted on, whatever a renderer draws.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
