@@ -79,6 +79,7 @@ public:
         if constexpr (std::is_same_v<T, CDiagMapEntry>) return collection_;
         else return CollectionBackend::Entries();
     }
+    const void* Identity() const noexcept override { return collection_.get(); }
 
 private:
     CollectionRef<T> collection_;
@@ -196,6 +197,9 @@ class CoCollection final : public DispatchObject<_KeyedCollection> {
 public:
     explicit CoCollection(std::unique_ptr<CollectionBackend> backend) noexcept
         : DispatchObject(IID__KeyedCollection, kSource), backend_(std::move(backend)) {}
+    ~CoCollection() override {
+        if (const void* identity = backend_->Identity()) FaceRegistry::Remove(identity, this);
+    }
 
     HRESULT STDMETHODCALLTYPE Add(VARIANT item, VARIANT key, VARIANT before, VARIANT after) override {
         return Run([&] {
@@ -261,7 +265,23 @@ std::unique_ptr<CollectionBackend> ScriptCollectionBackend() { return std::make_
 
 ComPtr<IDispatch> MakeCollection(std::unique_ptr<CollectionBackend> backend) noexcept {
     if (!backend) return nullptr;
+    const void* identity = backend->Identity();
+    if (identity) {
+        try {
+            if (ComPtr<IDispatch> living = FaceRegistry::Find(identity)) return living;
+        } catch (...) {
+            return nullptr;
+        }
+    }
     ComPtr<CoCollection> object = MakeObject<CoCollection>(std::move(backend));
+    if (!object) return nullptr;
+    if (identity) {
+        try {
+            FaceRegistry::Add(identity, object.Get());
+        } catch (...) {
+            return nullptr;
+        }
+    }
     return ComPtr<IDispatch>::Attach(static_cast<_KeyedCollection*>(object.Detach()));
 }
 

@@ -41,6 +41,8 @@ public:
     virtual CollectionRef<COutput> Outputs() const = 0;
     // The collection as model map entries (error 13 when it is not a collection of entries).
     virtual CollectionRef<CDiagMapEntry> Entries() const;
+    // The model collection shown (one face per model collection), or null.
+    virtual const void* Identity() const noexcept { return nullptr; }
 };
 
 std::unique_ptr<CollectionBackend> OutputCollectionBackend(CollectionRef<COutput> collection);
@@ -48,7 +50,8 @@ std::unique_ptr<CollectionBackend> TraceSettingCollectionBackend(CollectionRef<C
 std::unique_ptr<CollectionBackend> EntryCollectionBackend(CollectionRef<CDiagMapEntry> collection);
 std::unique_ptr<CollectionBackend> ScriptCollectionBackend();
 
-// A collection object over the backend (null when memory is short).
+// The collection object over the backend: the living face of the same model collection, or
+// a new one (null when memory is short).
 ComPtr<IDispatch> MakeCollection(std::unique_ptr<CollectionBackend> backend) noexcept;
 // The backend of a collection object a caller passes in; null for Nothing/Empty; error 13
 // for anything that is not one of ours. `holder` keeps the object alive while it is used.

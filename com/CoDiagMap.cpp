@@ -128,10 +128,10 @@ private:
     ComPtr<IDispatch> taskTraceSettings_;
 };
 
-class CoDiagMapEntry final : public DispatchObject<_CDiagMapEntry> {
+class CoDiagMapEntry final : public RegisteredFace<DispatchObject<_CDiagMapEntry>, CDiagMapEntry> {
 public:
     explicit CoDiagMapEntry(std::shared_ptr<CDiagMapEntry> model) noexcept
-        : DispatchObject(IID__CDiagMapEntry, "DiagsConfig.CDiagMapEntry"), model_(std::move(model)) {}
+        : RegisteredFace(IID__CDiagMapEntry, "DiagsConfig.CDiagMapEntry", std::move(model)) {}
 
     // clang-format off
     HRESULT STDMETHODCALLTYPE get_Row(BSTR* v) override { return GetValue(model_->Row, v); }
@@ -163,8 +163,6 @@ public:
         return IsEqualGUID(kind, CLSID_CDiagMapEntry) ? &model_ : nullptr;
     }
 
-private:
-    std::shared_ptr<CDiagMapEntry> model_;
 };
 
 class CoDiagMapEntries final : public DispatchObject<_CDiagMapEntries> {

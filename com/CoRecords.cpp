@@ -9,10 +9,10 @@ namespace diags::com {
 
 namespace {
 
-class CoOutput final : public DispatchObject<_COutput> {
+class CoOutput final : public RegisteredFace<DispatchObject<_COutput>, COutput> {
 public:
     explicit CoOutput(std::shared_ptr<COutput> model) noexcept
-        : DispatchObject(IID__COutput, "DiagsConfig.COutput"), model_(std::move(model)) {}
+        : RegisteredFace(IID__COutput, "DiagsConfig.COutput", std::move(model)) {}
 
     // clang-format off
     HRESULT STDMETHODCALLTYPE put_NTEventLog(VARIANT_BOOL v) override { return PutValue(model_->NTEventLog, v); }
@@ -75,14 +75,12 @@ public:
         return IsEqualGUID(kind, CLSID_COutput) ? &model_ : nullptr;
     }
 
-private:
-    std::shared_ptr<COutput> model_;
 };
 
-class CoTraceSetting final : public DispatchObject<_CTraceSetting> {
+class CoTraceSetting final : public RegisteredFace<DispatchObject<_CTraceSetting>, CTraceSetting> {
 public:
     explicit CoTraceSetting(std::shared_ptr<CTraceSetting> model) noexcept
-        : DispatchObject(IID__CTraceSetting, "DiagsConfig.CTraceSetting"), model_(std::move(model)) {}
+        : RegisteredFace(IID__CTraceSetting, "DiagsConfig.CTraceSetting", std::move(model)) {}
 
     // clang-format off
     HRESULT STDMETHODCALLTYPE put_AppendToFile(VARIANT_BOOL v) override { return PutValue(model_->AppendToFile, v); }
@@ -134,8 +132,6 @@ public:
         return IsEqualGUID(kind, CLSID_CTraceSetting) ? &model_ : nullptr;
     }
 
-private:
-    std::shared_ptr<CTraceSetting> model_;
 };
 
 }  // namespace

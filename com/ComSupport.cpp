@@ -1,7 +1,10 @@
 #include "com/ComSupport.h"
 
 #include <mutex>
+#include <unordered_map>
 #include <vector>
+
+#include "com/DispatchObject.h"
 
 #include "platform/win32/Win32Parts.h"
 
@@ -68,6 +71,31 @@ HRESULT TypeInfoFor(REFIID iid, ITypeInfo** info) noexcept {
     } catch (...) {
         return E_OUTOFMEMORY;
     }
+}
+
+namespace {
+
+std::mutex gFacesMutex;
+std::unordered_map<const void*, FaceRegistry::Face*> gFaces;  // guarded by gFacesMutex
+
+}  // namespace
+
+ComPtr<IDispatch> FaceRegistry::Find(const void* model) {
+    const std::lock_guard lock(gFacesMutex);
+    const auto it = gFaces.find(model);
+    if (it == gFaces.end() || !it->second->TryAddRef()) return nullptr;
+    return ComPtr<IDispatch>::Attach(it->second->Dispatch());
+}
+
+void FaceRegistry::Add(const void* model, Face* face) {
+    const std::lock_guard lock(gFacesMutex);
+    gFaces[model] = face;
+}
+
+void FaceRegistry::Remove(const void* model, Face* face) noexcept {
+    const std::lock_guard lock(gFacesMutex);
+    const auto it = gFaces.find(model);
+    if (it != gFaces.end() && it->second == face) gFaces.erase(it);
 }
 
 void ReleaseTypeLibrary() noexcept {

@@ -29,8 +29,34 @@ Model* NativeOf(const ComPtr<IUnknown>& object, REFGUID kind) noexcept {
     return native ? static_cast<Model*>(native->Native(kind)) : nullptr;
 }
 
+// One automation face per model object while that face lives, so a caller that reaches the
+// same record twice (through a collection and through GetTraceSetting, say) gets the same
+// object back and `Is` compares as it should. Keys are model addresses: a face holds its
+// model, so an address cannot be reused while its entry exists.
+class FaceRegistry {
+public:
+    // A face that can be revived only while its count is above zero.
+    class Face {
+    public:
+        virtual bool TryAddRef() noexcept = 0;
+        virtual IDispatch* Dispatch() noexcept = 0;
+
+    protected:
+        ~Face() = default;
+    };
+    // The living face of the model (with a new reference), or null.
+    static ComPtr<IDispatch> Find(const void* model);
+    static void Add(const void* model, Face* face);
+    // Removes the entry if it still names this face.
+    static void Remove(const void* model, Face* face) noexcept;
+};
+
 template <class Interface>
-class DispatchObject : public Interface, public ISupportErrorInfo, public INativeObject, private CountedObject {
+class DispatchObject : public Interface,
+                       public ISupportErrorInfo,
+                       public INativeObject,
+                       public FaceRegistry::Face,
+                       private CountedObject {
 public:
     DispatchObject(REFIID iid, const char* source) noexcept : iid_(iid), source_(source) {}
 
@@ -92,6 +118,15 @@ public:
 
     // INativeObject
     void* STDMETHODCALLTYPE Native(REFGUID) override { return nullptr; }
+
+    // FaceRegistry::Face
+    bool TryAddRef() noexcept override {
+        ULONG current = references_.load();
+        while (current != 0)
+            if (references_.compare_exchange_weak(current, current + 1)) return true;
+        return false;
+    }
+    IDispatch* Dispatch() noexcept override { return static_cast<Interface*>(this); }
 
 protected:
     virtual bool AlsoAnswers(REFIID) const noexcept { return false; }

@@ -16,14 +16,29 @@ std::shared_ptr<Model> ModelOf(const VARIANT& value, REFGUID kind) {
     return *model;
 }
 
-// A new automation face for a model object (null for null).
+// The automation face of a model object: the living one, or a new one (null for null).
 template <class Co, class Interface, class Model>
 ComPtr<IDispatch> Wrap(std::shared_ptr<Model> model) {
     if (!model) return nullptr;
+    const void* key = model.get();
+    if (ComPtr<IDispatch> living = FaceRegistry::Find(key)) return living;
     ComPtr<Co> object = MakeObject<Co>(std::move(model));
     if (!object) throw std::bad_alloc();
+    FaceRegistry::Add(key, object.Get());
     return ComPtr<IDispatch>::Attach(static_cast<Interface*>(object.Detach()));
 }
+
+// A face registered under its model leaves the registry with its last reference.
+template <class Base, class Model>
+class RegisteredFace : public Base {
+public:
+    RegisteredFace(REFIID iid, const char* source, std::shared_ptr<Model> model) noexcept
+        : Base(iid, source), model_(std::move(model)) {}
+    ~RegisteredFace() override { FaceRegistry::Remove(model_.get(), this); }
+
+protected:
+    std::shared_ptr<Model> model_;
+};
 
 // Hands a new object to a creator's out parameter under the asked interface.
 inline HRESULT Hand(ComPtr<IDispatch> object, REFIID iid, void** out) noexcept {

@@ -236,6 +236,10 @@ CheckEqual "Client Connection links its 4 traces", 4, m.GetTraceSetting("Client 
 CheckEqual "Element Browsing links its 5 traces", 5, m.GetTraceSetting("Element Browsing").LinkedOutputs.Count
 CheckEqual "links go both ways", 15, outputs("ZEL CommonDialogsLibFunction Level Tracing").LinkedTraceSettings.Count
 CheckEqual "a task trace knows its task", "Report Execution", outputs("ZEL ReportServerReport Source Tracing").LinkedTraceSettings(1).Name
+Check "a record reached two ways is the same object", m.GetTraceSetting("Report Editor") Is m.AllTraceSettings("report editor")
+Check "a linked output is the output that was added", outputs(1) Is m.GetTraceSetting("Server Administration").LinkedOutputs(1)
+Check "a collection read twice is the same object", m.AllTraceSettings Is m.AllTraceSettings
+Check "different records are different objects", Not (m.GetTraceSetting("Report Editor") Is m.GetTraceSetting("Fact Editor"))
 Check "GetTraceSetting of an unknown name is Nothing", m.GetTraceSetting("No Such Editor") Is Nothing
 CheckEqual "AddTraceSetting answers 1 and keeps one per name", "1 1 27", m.AddTraceSetting("Report Editor") & " " & m.AddTraceSetting("report editor") & " " & m.AllTraceSettings.Count
 ' break the cycles the way the dialog does on unload
