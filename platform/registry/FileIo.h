@@ -59,7 +59,7 @@ private:
 };
 
 // Renames over an existing file atomically.
-Status ReplaceFile(const std::string& from, const std::string& to);
+Status RenameOver(const std::string& from, const std::string& to);
 // Makes a completed rename in `dir` durable (no-op where the system does that itself).
 Status SyncDirectory(const std::string& dir);
 void RemoveFile(const std::string& path) noexcept;

@@ -152,7 +152,7 @@ Status ExclusiveLock::Acquire(const std::string& lockPath, int timeoutMs) {
     return Status::Ok();
 }
 
-Status ReplaceFile(const std::string& from, const std::string& to) {
+Status RenameOver(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0) return Errno("cannot replace", to);
     return Status::Ok();
 }

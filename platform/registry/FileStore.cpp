@@ -56,7 +56,7 @@ Status WriteFileAtomically(const std::string& file, std::string_view bytes) {
         if (Status s = out.WriteAt(0, bytes); !s) return s;
         if (Status s = out.Sync(); !s) return s;
     }
-    if (Status s = io::ReplaceFile(temp.Path(), file); !s) return s;
+    if (Status s = io::RenameOver(temp.Path(), file); !s) return s;
     temp.Release();
     return io::SyncDirectory(io::DirectoryOf(file));
 }

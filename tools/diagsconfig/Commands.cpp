@@ -87,7 +87,15 @@ std::optional<bool> ParseBool(std::string_view text) {
 }
 
 // The value of PROPERTY=VALUE as the node wants it, or a failure naming what is wrong.
-std::vector<std::pair<std::int32_t, PropertyValue>> ParseAssignment(const std::string& assignment) {
+using Puts = std::vector<std::pair<std::int32_t, PropertyValue>>;
+
+Puts One(std::int32_t index, PropertyValue value) {
+    Puts puts;
+    puts.emplace_back(index, std::move(value));
+    return puts;
+}
+
+Puts ParseAssignment(const std::string& assignment) {
     const auto eq = assignment.find('=');
     if (eq == std::string::npos || eq == 0)
         throw Failure{exitcode::kUsage, "expected PROPERTY=VALUE, got \"" + assignment + "\""};
@@ -100,7 +108,12 @@ std::vector<std::pair<std::int32_t, PropertyValue>> ParseAssignment(const std::s
         else if (!EqualsNoCase(text, "Overwrite"))
             throw Failure{exitcode::kBadValue, "FileMode must be Append, Circular or Overwrite, not \"" + text + "\""};
         // A circular log is reported to the host as appending, as the dialog saves it.
-        return {{hostconfig::prop::kCircularLogFile, circular}, {hostconfig::prop::kAppendToFile, append || circular}};
+        Puts puts(2);
+        puts[0].first = hostconfig::prop::kCircularLogFile;
+        puts[0].second.emplace<bool>(circular);
+        puts[1].first = hostconfig::prop::kAppendToFile;
+        puts[1].second.emplace<bool>(append || circular);
+        return puts;
     }
     const auto index = IndexOf(name);
     if (!index) throw Failure{exitcode::kNotFound, "unknown property \"" + name + "\""};
@@ -108,25 +121,25 @@ std::vector<std::pair<std::int32_t, PropertyValue>> ParseAssignment(const std::s
         case hostconfig::PropertyKind::Boolean: {
             const auto b = ParseBool(text);
             if (!b) throw Failure{exitcode::kBadValue, name + " must be true or false, not \"" + text + "\""};
-            return {{*index, *b}};
+            return One(*index, *b);
         }
         case hostconfig::PropertyKind::Int16: {
             double d = 0;
             if (!hostconfig::TextToDouble(text, d) || d != static_cast<std::int16_t>(d))
                 throw Failure{exitcode::kBadValue, name + " must be a whole number from -32768 to 32767, not \"" + text + "\""};
-            return {{*index, static_cast<std::int16_t>(d)}};
+            return One(*index, static_cast<std::int16_t>(d));
         }
         case hostconfig::PropertyKind::Double: {
             double d = 0;
             if (!hostconfig::TextToDouble(text, d) || !(d >= 24 && d <= 99999))
                 throw Failure{exitcode::kBadValue, name + " must be a number from 24 to 99999 (kilobytes), not \"" + text + "\""};
-            return {{*index, d}};
+            return One(*index, d);
         }
         case hostconfig::PropertyKind::Text:
             if (*index == hostconfig::prop::kFileName && !text.empty()) {
                 if (auto why = hostconfig::CheckFileName(ansi)) throw Failure{exitcode::kBadValue, "FileName: " + *why};
             }
-            return {{*index, ansi}};
+            return One(*index, ansi);
         case hostconfig::PropertyKind::Unknown: break;
     }
     throw Failure{exitcode::kNotFound, "unknown property \"" + name + "\""};

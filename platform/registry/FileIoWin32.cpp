@@ -1,0 +1,193 @@
+#ifdef _WIN32
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "platform/registry/FileIo.h"
+
+namespace diags::platform::registry::io {
+namespace {
+
+HANDLE H(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+std::intptr_t I(HANDLE h) { return reinterpret_cast<std::intptr_t>(h); }
+
+Status LastError(const std::string& what, const std::string& path, DWORD error = GetLastError()) {
+    return Status::Fail(what + " " + path + ": " + ErrorText(static_cast<int>(error)));
+}
+
+OVERLAPPED At(std::uint64_t offset) {
+    OVERLAPPED o{};
+    o.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+    o.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return o;
+}
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+}  // namespace
+
+std::string ErrorText(int error) {
+    char* text = nullptr;
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string out = n && text ? std::string(text, n) : "error " + std::to_string(error);
+    if (text) LocalFree(text);
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == ' ' || out.back() == '.')) out.pop_back();
+    return out;
+}
+
+File::~File() {
+    if (handle_ != kNone) CloseHandle(H(handle_));
+}
+
+File::File(File&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) { other.handle_ = kNone; }
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        if (handle_ != kNone) CloseHandle(H(handle_));
+        handle_ = other.handle_;
+        path_ = std::move(other.path_);
+        other.handle_ = kNone;
+    }
+    return *this;
+}
+
+Status File::OpenRead(const std::string& path, File& out, bool& missing) {
+    missing = false;
+    const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            missing = true;
+            return Status::Ok();
+        }
+        return LastError("cannot open", path, error);
+    }
+    out = File();
+    out.handle_ = I(h);
+    out.path_ = path;
+    return Status::Ok();
+}
+
+Status File::OpenWrite(const std::string& path, bool create, File& out) {
+    const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+                                 create ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return LastError(create ? "cannot create" : "cannot open for writing", path);
+    out = File();
+    out.handle_ = I(h);
+    out.path_ = path;
+    return Status::Ok();
+}
+
+Status File::Id(FileId& id) const {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(H(handle_), &info)) return LastError("cannot examine", path_);
+    id.device = info.dwVolumeSerialNumber;
+    id.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    id.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    return Status::Ok();
+}
+
+Status File::ReadFrom(std::uint64_t offset, std::string& out) const {
+    out.clear();
+    char buffer[1 << 16];
+    for (;;) {
+        OVERLAPPED o = At(offset);
+        DWORD got = 0;
+        if (!ReadFile(H(handle_), buffer, sizeof buffer, &got, &o)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) break;
+            return LastError("cannot read", path_);
+        }
+        if (got == 0) break;
+        out.append(buffer, got);
+        offset += got;
+    }
+    return Status::Ok();
+}
+
+Status File::WriteAt(std::uint64_t offset, std::string_view bytes) {
+    while (!bytes.empty()) {
+        OVERLAPPED o = At(offset);
+        DWORD wrote = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        if (!WriteFile(H(handle_), bytes.data(), chunk, &wrote, &o)) return LastError("cannot write", path_);
+        bytes.remove_prefix(wrote);
+        offset += wrote;
+    }
+    return Status::Ok();
+}
+
+Status File::Truncate(std::uint64_t size) {
+    LARGE_INTEGER to{};
+    to.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFilePointerEx(H(handle_), to, nullptr, FILE_BEGIN) || !SetEndOfFile(H(handle_)))
+        return LastError("cannot truncate", path_);
+    return Status::Ok();
+}
+
+Status File::Sync() {
+    if (!FlushFileBuffers(H(handle_))) return LastError("cannot flush", path_);
+    return Status::Ok();
+}
+
+ExclusiveLock::~ExclusiveLock() {
+    if (handle_ != -1) {
+        OVERLAPPED o{};
+        UnlockFileEx(H(handle_), 0, 1, 0, &o);
+        CloseHandle(H(handle_));
+    }
+}
+
+Status ExclusiveLock::Acquire(const std::string& lockPath, int timeoutMs) {
+    const HANDLE h = CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return LastError("cannot open the lock file", lockPath);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    auto pause = std::chrono::microseconds(100);
+    for (;;) {
+        OVERLAPPED o{};
+        if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &o)) break;
+        if (std::chrono::steady_clock::now() > deadline) {
+            CloseHandle(h);
+            return Status::Fail("the registry file is locked by another program for too long: " + lockPath);
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::microseconds(20000));
+    }
+    handle_ = I(h);
+    return Status::Ok();
+}
+
+Status RenameOver(const std::string& from, const std::string& to) {
+    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return LastError("cannot replace", to);
+    return Status::Ok();
+}
+
+Status SyncDirectory(const std::string&) { return Status::Ok(); }  // MOVEFILE_WRITE_THROUGH did it
+
+void RemoveFile(const std::string& path) noexcept { DeleteFileA(path.c_str()); }
+
+std::string TemporaryNameFor(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    return path + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const auto slash = path.find_last_of("\\/");
+    if (slash == std::string::npos) return ".";
+    return path.substr(0, slash == 0 ? 1 : slash);
+}
+
+Status EnsureDirectoryFor(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::create_directories(DirectoryOf(path), ec);
+    if (ec) return Status::Fail("cannot create the directory " + DirectoryOf(path) + ": " + ec.message());
+    return Status::Ok();
+}
+
+}  // namespace diags::platform::registry::io
+#endif

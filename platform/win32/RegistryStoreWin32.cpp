@@ -1,0 +1,170 @@
+#include "platform/win32/RegistryStoreWin32.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "platform/registry/Encoding.h"
+#include "platform/registry/RegFile.h"
+
+namespace diags::platform::win32 {
+namespace {
+
+using registry::Status;
+
+std::wstring Wide(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+    return out;
+}
+
+std::string Narrow(std::wstring_view wide) {
+    if (wide.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string Reason(LSTATUS code) {
+    char* text = nullptr;
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string out = n && text ? std::string(text, n) : "error " + std::to_string(code);
+    if (text) LocalFree(text);
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == '.')) out.pop_back();
+    return out;
+}
+
+struct KeyCloser {
+    void operator()(HKEY key) const noexcept {
+        if (key) RegCloseKey(key);
+    }
+};
+using Key = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+// "HKEY_CURRENT_USER\\A\\B" -> the hive and "A\\B"; null hive when unknown.
+HKEY Split(std::string_view path, std::wstring& subKey) {
+    const std::size_t slash = path.find('\\');
+    const std::string_view hive = registry::CanonicalHive(path.substr(0, slash));
+    subKey = slash == std::string_view::npos ? std::wstring() : Wide(path.substr(slash + 1));
+    if (hive == "HKEY_LOCAL_MACHINE") return HKEY_LOCAL_MACHINE;
+    if (hive == "HKEY_CURRENT_USER") return HKEY_CURRENT_USER;
+    if (hive == "HKEY_CLASSES_ROOT") return HKEY_CLASSES_ROOT;
+    if (hive == "HKEY_USERS") return HKEY_USERS;
+    if (hive == "HKEY_CURRENT_CONFIG") return HKEY_CURRENT_CONFIG;
+    return nullptr;
+}
+
+Status Read(HKEY key, registry::RegKey& out) {
+    DWORD subKeys = 0, maxSubKey = 0, values = 0, maxName = 0, maxData = 0;
+    LSTATUS rc = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &values, &maxName,
+                                  &maxData, nullptr, nullptr);
+    if (rc != ERROR_SUCCESS) return Status::Fail("cannot read a registry key: " + Reason(rc));
+    std::wstring name(maxName + 2, L'\0');
+    std::string data(maxData + 2, '\0');
+    for (DWORD i = 0; i < values; ++i) {
+        DWORD nameLength = static_cast<DWORD>(name.size()), type = 0, size = static_cast<DWORD>(data.size());
+        rc = RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc != ERROR_SUCCESS) return Status::Fail("cannot read a registry value: " + Reason(rc));
+        out.SetValue(Narrow(std::wstring_view(name.data(), nameLength)), registry::RegValue{type, data.substr(0, size)});
+    }
+    std::wstring child(maxSubKey + 2, L'\0');
+    for (DWORD i = 0; i < subKeys; ++i) {
+        DWORD length = static_cast<DWORD>(child.size());
+        rc = RegEnumKeyExW(key, i, child.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc != ERROR_SUCCESS) return Status::Fail("cannot list a registry key: " + Reason(rc));
+        HKEY opened = nullptr;
+        rc = RegOpenKeyExW(key, std::wstring(child.data(), length).c_str(), 0, KEY_READ, &opened);
+        if (rc != ERROR_SUCCESS) continue;  // removed meanwhile
+        Key sub(opened);
+        if (Status s = Read(sub.get(), out.ChildOrCreate(Narrow(std::wstring_view(child.data(), length)))); !s) return s;
+    }
+    return Status::Ok();
+}
+
+Status ApplyOne(const registry::KeyChange& change) {
+    std::wstring subKey;
+    const HKEY hive = Split(change.path, subKey);
+    if (!hive) return Status::Fail("unknown root key in " + change.path);
+    if (change.deleteKey) {
+        const LSTATUS rc = RegDeleteTreeW(hive, subKey.c_str());
+        if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return Status::Fail("cannot delete " + change.path + ": " + Reason(rc));
+        if (rc == ERROR_SUCCESS) RegDeleteKeyW(hive, subKey.c_str());
+        return Status::Ok();
+    }
+    HKEY created = nullptr;
+    LSTATUS rc = RegCreateKeyExW(hive, subKey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &created, nullptr);
+    if (rc != ERROR_SUCCESS) return Status::Fail("cannot save " + change.path + ": " + Reason(rc));
+    Key key(created);
+    for (const auto& v : change.values) {
+        const std::wstring name = Wide(v.name);
+        rc = v.value ? RegSetValueExW(key.get(), name.c_str(), 0, v.value->type,
+                                      reinterpret_cast<const BYTE*>(v.value->data.data()),
+                                      static_cast<DWORD>(v.value->data.size()))
+                     : RegDeleteValueW(key.get(), name.c_str());
+        if (rc != ERROR_SUCCESS && !(rc == ERROR_FILE_NOT_FOUND && !v.value))
+            return Status::Fail("cannot save " + change.path + "\\" + v.name + ": " + Reason(rc));
+    }
+    rc = RegFlushKey(key.get());
+    if (rc != ERROR_SUCCESS) return Status::Fail("cannot flush " + change.path + ": " + Reason(rc));
+    return Status::Ok();
+}
+
+}  // namespace
+
+Status RegistryStoreWin32::ReadTree(std::string_view path, std::optional<registry::RegKey>& out) {
+    out.reset();
+    std::wstring subKey;
+    const HKEY hive = Split(path, subKey);
+    if (!hive) return Status::Fail("unknown root key in " + std::string(path));
+    HKEY opened = nullptr;
+    const LSTATUS rc = RegOpenKeyExW(hive, subKey.c_str(), 0, KEY_READ, &opened);
+    if (rc == ERROR_FILE_NOT_FOUND) return Status::Ok();
+    if (rc != ERROR_SUCCESS) return Status::Fail("cannot open " + std::string(path) + ": " + Reason(rc));
+    Key key(opened);
+    const auto parts = registry::SplitPath(path);
+    registry::RegKey tree(parts.empty() ? std::string() : std::string(parts.back()));
+    if (Status s = Read(key.get(), tree); !s) return s;
+    out.emplace(std::move(tree));
+    return Status::Ok();
+}
+
+Status RegistryStoreWin32::Apply(const std::vector<registry::KeyChange>& changes) {
+    for (const auto& change : changes)
+        if (Status s = ApplyOne(change); !s) return s;
+    return Status::Ok();
+}
+
+Status RegistryStoreWin32::ApplyIfMissing(std::string_view path, const std::vector<registry::KeyChange>& changes,
+                                          bool& applied) {
+    applied = false;
+    std::wstring subKey;
+    const HKEY hive = Split(path, subKey);
+    if (!hive) return Status::Fail("unknown root key in " + std::string(path));
+    // Creating the key decides atomically who installs: only the creator applies the changes.
+    HKEY created = nullptr;
+    DWORD disposition = 0;
+    const LSTATUS rc = RegCreateKeyExW(hive, subKey.c_str(), 0, nullptr, 0, KEY_READ, nullptr, &created, &disposition);
+    if (rc != ERROR_SUCCESS) return Status::Fail("cannot save " + std::string(path) + ": " + Reason(rc));
+    Key key(created);
+    if (disposition != REG_CREATED_NEW_KEY) return Status::Ok();
+    if (Status s = Apply(changes); !s) return s;
+    applied = true;
+    return Status::Ok();
+}
+
+}  // namespace diags::platform::win32
+
+namespace diags::platform::registry {
+
+Store& NativeStore() {
+    static win32::RegistryStoreWin32 store;
+    return store;
+}
+
+}  // namespace diags::platform::registry

@@ -1,0 +1,22 @@
+#pragma once
+// The registry store over the real Windows registry (advapi32). Keys and values are read and
+// written with the wide registry calls, so names and texts keep every character.
+//
+// Differences from the file store, which the store tests allow for:
+// - The registry enumerates subkeys in its own (alphabetical) order, not in creation order.
+// - Apply writes each key's values and flushes the key (RegFlushKey) before returning; the
+//   registry makes each value write atomic, a set of several keys is not one unit.
+#include "platform/registry/Store.h"
+
+namespace diags::platform::win32 {
+
+class RegistryStoreWin32 final : public registry::Store {
+public:
+    std::string Location() const override { return "the Windows registry"; }
+    registry::Status ReadTree(std::string_view path, std::optional<registry::RegKey>& out) override;
+    registry::Status Apply(const std::vector<registry::KeyChange>& changes) override;
+    registry::Status ApplyIfMissing(std::string_view path, const std::vector<registry::KeyChange>& changes,
+                                    bool& applied) override;
+};
+
+}  // namespace diags::platform::win32
