@@ -22,7 +22,6 @@ namespace diags {
 using OutputCollection = KeyedCollection<COutput>;
 using TraceSettingCollection = KeyedCollection<CTraceSetting>;
 
-class OutputIndex;
 
 class CDiagMap {
 public:
