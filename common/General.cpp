@@ -49,9 +49,9 @@ void CreatePath(const std::string& path) {
         if (fs.EntryExists(prefix)) continue;
         if (const auto reason = fs.MakeDirectory(prefix)) {
             const bool parentThere = position > 0 && fs.EntryExists(Prefix(parts, position - 1, separator));
-            pending.emplace(parentThere ? err::kPathFileAccess : err::kPathNotFound,
-                            std::string(parentThere ? "Path/File access error" : "Path not found") + " (" +
-                                prefix + ": " + *reason + ")");
+            pending = RuntimeError(parentThere ? err::kPathFileAccess : err::kPathNotFound,
+                                   std::string(parentThere ? "Path/File access error" : "Path not found") + " (" +
+                                       prefix + ": " + *reason + ")");
         }
         const bool last = position + 1 == parts.size();
         // Success is judged by the result, not by the walk: an earlier prefix's failure
