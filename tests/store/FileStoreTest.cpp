@@ -1,9 +1,11 @@
 // The file store: saved keys are in the file when Apply returns, other stores (other
 // processes) see them, nothing another writer saved is lost, a cut-off write is dropped
 // without harm, and a damaged file is reported and left alone.
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <csignal>
 
@@ -202,6 +204,7 @@ TEST(FileStoreFailures, AMalformedFileIsReportedAndNeverRewritten) {
     EXPECT_EQ(ReadBytes(file), bytes);
 }
 
+#ifndef _WIN32  // the file-size limit is how a full disk is brought about here
 TEST(FileStoreFailures, AWriteThatFailsMidwayReportsTheFailureAndKeepsTheStoredValues) {
     TempDir dir;
     const std::string file = dir.File("r.reg");
@@ -230,6 +233,8 @@ TEST(FileStoreFailures, AWriteThatFailsMidwayReportsTheFailureAndKeepsTheStoredV
     EXPECT_EQ(Get(store, kKey, "v"), "stored");
     EXPECT_EQ(ReadBytes(file), before);
 }
+
+#endif
 
 TEST(FileStoreFailures, AFileThatCannotBeCreatedIsAClearFailure) {
     TempDir dir;

@@ -3,9 +3,33 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#endif
+
 #include "tools/diagsconfig/Commands.h"
 
+// The arguments as UTF-8 (on Windows taken from the wide command line, so no character is lost
+// to the ANSI code page).
+static std::vector<std::string> Arguments(int argc, char** argv) {
+#ifdef _WIN32
+    int count = 0;
+    if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        std::vector<std::string> args;
+        for (int i = 1; i < count; ++i) {
+            const int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+            std::string arg(n > 0 ? static_cast<std::size_t>(n - 1) : 0, '\0');
+            if (n > 1) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), n, nullptr, nullptr);
+            args.push_back(std::move(arg));
+        }
+        LocalFree(wide);
+        return args;
+    }
+#endif
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    return diags::tools::RunDiagsConfig(args, std::cout, std::cerr);
+    return diags::tools::RunDiagsConfig(Arguments(argc, argv), std::cout, std::cerr);
 }

@@ -1,0 +1,128 @@
+// What every registry store backend promises, run against each of them: the file store
+// everywhere, and the real registry on Windows (under a scratch key of the current user).
+#include <functional>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "TempDir.h"
+#include "platform/Platform.h"
+#include "platform/registry/FileStore.h"
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/RegistryStoreWin32.h"
+#endif
+
+namespace diags::platform::registry {
+namespace {
+
+struct Backend {
+    std::string name;
+    std::function<std::unique_ptr<Store>(const std::string& scratch)> make;
+};
+
+class StoreContract : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override {
+        root_ = "HKEY_CURRENT_USER\\Software\\DiagsStoreTest\\" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        store_ = GetParam().make(dir_.File("registry.reg"));
+    }
+    void TearDown() override {
+        KeyChange gone;
+        gone.path = "HKEY_CURRENT_USER\\Software\\DiagsStoreTest";
+        gone.deleteKey = true;
+        (void)store_->Apply({gone});
+    }
+    std::optional<RegKey> Read(const std::string& path) {
+        std::optional<RegKey> key;
+        const Status s = store_->ReadTree(path, key);
+        EXPECT_TRUE(s.ok()) << s.message();
+        return key;
+    }
+
+    diags::testing::TempDir dir_;
+    std::string root_;
+    std::unique_ptr<Store> store_;
+};
+
+TEST_P(StoreContract, AMissingKeyReadsAsAbsentNotAsAnError) {
+    EXPECT_FALSE(Read(root_ + "\\Nothing\\Here"));
+}
+
+TEST_P(StoreContract, ValuesOfEveryTypeAndUnicodeNamesComeBackExactly) {
+    KeyChange c;
+    c.path = root_ + "\\Grüße ☃";
+    c.values = {{"", RegValue::Text("default")},
+                {"Text", RegValue::Text("C:\\Logs\\café ☃")},
+                {"Empty", RegValue::Text("")},
+                {"Number", RegValue::Dword(0xDEADBEEF)},
+                {"Expand", RegValue::Text("%TEMP%\\x", reg::kExpandSz)},
+                {"Multi", RegValue{reg::kMultiSz, std::string("a\0\0\0b\0\0\0\0\0", 10)}},
+                {"Binary", RegValue{reg::kBinary, std::string("\x00\xFF\x10", 3)}},
+                {"Qword", RegValue{reg::kQword, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8)}}};
+    ASSERT_TRUE(store_->Apply({c}).ok());
+    const auto key = Read(c.path);
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->Values().size(), c.values.size());
+    for (const auto& v : c.values) {
+        ASSERT_NE(key->FindValue(v.name), nullptr) << v.name;
+        EXPECT_EQ(*key->FindValue(v.name), *v.value) << v.name;
+    }
+}
+
+TEST_P(StoreContract, DeletionsOfValuesAndWholeKeysTakeEffect) {
+    KeyChange make;
+    make.path = root_ + "\\A\\B";
+    make.values = {{"keep", RegValue::Dword(1)}, {"drop", RegValue::Dword(2)}};
+    KeyChange other;
+    other.path = root_ + "\\C";
+    ASSERT_TRUE(store_->Apply({make, other}).ok());
+    KeyChange dropValue;
+    dropValue.path = make.path;
+    dropValue.values = {{"drop", std::nullopt}};
+    KeyChange dropKey;
+    dropKey.path = root_ + "\\C";
+    dropKey.deleteKey = true;
+    ASSERT_TRUE(store_->Apply({dropValue, dropKey}).ok());
+    const auto root = Read(root_);
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->FindChild("C"), nullptr);
+    const RegKey* b = root->FindPath("a\\b");  // names without regard to case
+    ASSERT_NE(b, nullptr);
+    EXPECT_NE(b->FindValue("KEEP"), nullptr);
+    EXPECT_EQ(b->FindValue("drop"), nullptr);
+}
+
+TEST_P(StoreContract, InstallingIntoAMissingKeyHappensOnceOnly) {
+    KeyChange first;
+    first.path = root_ + "\\Config\\Item";
+    first.values = {{"v", RegValue::Text("first")}};
+    bool applied = false;
+    ASSERT_TRUE(store_->ApplyIfMissing(root_ + "\\Config", {first}, applied).ok());
+    EXPECT_TRUE(applied);
+    KeyChange second = first;
+    second.values = {{"v", RegValue::Text("second")}};
+    ASSERT_TRUE(store_->ApplyIfMissing(root_ + "\\Config", {second}, applied).ok());
+    EXPECT_FALSE(applied);
+    EXPECT_EQ(Read(first.path)->FindValue("v")->AsText(), "first");
+}
+
+std::vector<Backend> Backends() {
+    std::vector<Backend> all = {{"FileStore", [](const std::string& file) -> std::unique_ptr<Store> {
+                                     return std::make_unique<FileStore>(file);
+                                 }}};
+#ifdef _WIN32
+    all.push_back({"WindowsRegistry", [](const std::string&) -> std::unique_ptr<Store> {
+                       return std::make_unique<win32::RegistryStoreWin32>();
+                   }});
+#endif
+    return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, StoreContract, ::testing::ValuesIn(Backends()),
+                         [](const ::testing::TestParamInfo<Backend>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace diags::platform::registry
