@@ -36,8 +36,8 @@ private:
 
 public:
     KeyedCollection() = default;
-    KeyedCollection(KeyedCollection&&) noexcept = default;
-    KeyedCollection& operator=(KeyedCollection&&) noexcept = default;
+    KeyedCollection(KeyedCollection&&) = default;
+    KeyedCollection& operator=(KeyedCollection&&) = default;
     // A copy holds the same items under the same keys (the slots point into its own index).
     KeyedCollection(const KeyedCollection& other) {
         for (const Slot& slot : other.items_)
