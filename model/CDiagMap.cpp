@@ -90,27 +90,32 @@ void CDiagMap::PopulateCheckedMap(const OutputCollection& cAllOutputs) noexcept 
 
 namespace {
 
-OutputList ToList(const CollectionRef<COutput>& found) {
-    return found ? OutputList(found->begin(), found->end()) : OutputList{};
+// The entries of a found collection, which `found` keeps alive.
+const OutputList& ToList(const CollectionRef<COutput>& found, OutputList& list) {
+    if (found)
+        for (const auto& output : *found) list.push_back(&output);
+    return list;
 }
 
 }  // namespace
 
 std::int32_t CDiagMap::LinkTraceSettings2Modules(std::string_view sOutputName, std::string_view sTraceName,
                                                  const OutputCollection& cAllOutputs) noexcept {
-    OutputList found;
+    CollectionRef<COutput> found;
+    OutputList list;
     return LinkFound("LinkTraceSettings2Modules", sTraceName, 0, [&]() -> const OutputList& {
-        found = ToList(GetOutput(sOutputName, cAllOutputs));
-        return found;
+        found = GetOutput(sOutputName, cAllOutputs);
+        return ToList(found, list);
     });
 }
 
 std::int32_t CDiagMap::LinkTraceSettings2Modules2(std::string_view sOutputName, std::string_view sTraceName,
                                                   const OutputCollection& cAllOutputs) noexcept {
-    OutputList found;
+    CollectionRef<COutput> found;
+    OutputList list;
     return LinkFound("LinkTraceSettings2Modules2", sTraceName, 1, [&]() -> const OutputList& {
-        found = ToList(GetOutput2(sOutputName, cAllOutputs));
-        return found;
+        found = GetOutput2(sOutputName, cAllOutputs);
+        return ToList(found, list);
     });
 }
 
@@ -124,10 +129,10 @@ std::int32_t CDiagMap::LinkFound(std::string_view procedure, std::string_view sT
         const std::shared_ptr<CTraceSetting> setting = GetTraceSetting(sTraceName);
         if (!setting) return result;
         if (const auto& links = setting->LinkedOutputs()) links->Reserve(found.size());
-        for (const auto& output : found) {
+        for (const std::shared_ptr<COutput>* output : found) {
             // The first duplicate stops the procedure; links already made stay.
-            output->AddTraceSetting(setting);
-            setting->AddOutput(output);
+            (*output)->AddTraceSetting(setting);
+            setting->AddOutput(*output);
         }
         return result;
     });

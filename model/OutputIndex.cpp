@@ -165,7 +165,7 @@ OutputIndex::OutputIndex(std::span<const std::string> moduleNames, std::span<con
     std::string name;
     // Large collections live in main memory: fetch the records and keys a few outputs ahead
     // so that the walk is not one cache miss after another.
-    constexpr int kAhead = 8;
+    constexpr int kAhead = 16;
     auto ahead = outputs.begin();
     for (int i = 0; i < kAhead && ahead != outputs.end(); ++i) {
         Prefetch(ahead->get());
@@ -183,7 +183,7 @@ OutputIndex::OutputIndex(std::span<const std::string> moduleNames, std::span<con
             Prefetch((*keyAhead)->Parent.data());
             ++keyAhead;
         }
-        modules.Match(output->Key, seen, [&](std::size_t row) { moduleMatches_[row].push_back(output); });
+        modules.Match(output->Key, seen, [&](std::size_t row) { moduleMatches_[row].push_back(&output); });
         const std::size_t length = output->Parent.size();
         if (length >= componentLength.size() || !componentLength[length]) continue;
         parent.assign(output->Parent);
@@ -193,7 +193,7 @@ OutputIndex::OutputIndex(std::span<const std::string> moduleNames, std::span<con
         name.assign(output->Name);
         for (char& c : name) c = FoldChar(c);
         for (const auto& [trace, row] : it->second)
-            if (trace == name) traceMatches_[row].push_back(output);
+            if (trace == name) traceMatches_[row].push_back(&output);
     }
 }
 

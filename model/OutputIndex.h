@@ -18,7 +18,9 @@
 
 namespace diags {
 
-using OutputList = std::vector<std::shared_ptr<COutput>>;
+// References to the collection's own entries (no reference counting while indexing); valid
+// while the collection is not changed.
+using OutputList = std::vector<const std::shared_ptr<COutput>*>;
 
 // Component and trace parts of a trace row: the first two parts between "-" signs, trimmed.
 // None when the name has no "-" (a scan of such a row fails with an index error).
