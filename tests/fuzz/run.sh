@@ -8,7 +8,7 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 out="$root/build/fuzz"
 mkdir -p "$out/corpus"
 cp -n "$root"/tests/fuzz/corpus/* "$out/corpus/" 2>/dev/null || true
-sources=("$root/tests/fuzz/RegFileFuzz.cpp" "$root"/platform/registry/RegFile.cpp
+sources=("$root/tests/fuzz/RegFileFuzz.cpp" "$root"/platform/registry/RegFile.cpp "$root"/platform/registry/RegFileWrite.cpp
          "$root"/platform/registry/RegTree.cpp "$root"/platform/registry/Encoding.cpp)
 clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
         -I "$root" "${sources[@]}" -o "$out/regfile_fuzz"
