@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -48,9 +49,8 @@ public:
         key = 0;
         std::string path(HiveName(root));
         if (!subKey.empty()) path += "\\" + std::string(subKey);
-        std::optional<registry::RegKey> found;
-        if (!Read(path, found)) return reg::kFileNotFound;
-        if (!found) return reg::kFileNotFound;
+        bool found = false;
+        if (!Visit(path, [&](const registry::RegKey* k) { found = k != nullptr; }) || !found) return reg::kFileNotFound;
         key = next_++;
         open_.emplace(key, std::move(path));
         return reg::kSuccess;
@@ -62,10 +62,11 @@ public:
         const auto it = open_.find(key);
         if (it == open_.end()) return reg::kInvalidHandle;
         if (data && !size) return kInvalidParameter;
-        std::optional<registry::RegKey> found;
-        if (!Read(it->second, found) || !found) return reg::kFileNotFound;
-        const registry::RegValue* value = found->FindValue(name);
-        if (!value) return reg::kFileNotFound;
+        std::optional<registry::RegValue> value;
+        const bool read = Visit(it->second, [&](const registry::RegKey* k) {
+            if (const registry::RegValue* v = k ? k->FindValue(name) : nullptr) value = *v;
+        });
+        if (!read || !value) return reg::kFileNotFound;
         const std::string bytes = AnsiData(*value);
         const auto needed = static_cast<std::uint32_t>(bytes.size());
         if (type) *type = value->type;
@@ -90,8 +91,8 @@ public:
 private:
     static constexpr std::int32_t kInvalidParameter = 87;
 
-    bool Read(const std::string& path, std::optional<registry::RegKey>& found) {
-        const registry::Status s = store_.ReadTree(path, found);
+    bool Visit(const std::string& path, const std::function<void(const registry::RegKey*)>& visit) {
+        const registry::Status s = store_.VisitTree(path, visit);
         if (!s && !reported_) {  // a damaged registry file reads as "no such key", reported once
             reported_ = true;
             std::fprintf(stderr, "registry: %s\n", s.message().c_str());
