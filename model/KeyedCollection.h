@@ -40,7 +40,7 @@ public:
     KeyedCollection& operator=(KeyedCollection&&) = default;
     // A copy holds the same items under the same keys (the slots point into its own index).
     KeyedCollection(const KeyedCollection& other) {
-        for (const Slot& slot : other.items_)
+        for (const Slot& slot : other.Slots())
             Add(slot.item, slot.foldedKey ? std::optional<std::string_view>(*slot.foldedKey) : std::nullopt);
     }
     KeyedCollection& operator=(const KeyedCollection& other) {
@@ -51,8 +51,8 @@ public:
         return *this;
     }
 
-    std::int32_t Count() const noexcept { return static_cast<std::int32_t>(items_.size()); }
-    bool Empty() const noexcept { return items_.empty(); }
+    std::int32_t Count() const noexcept { return static_cast<std::int32_t>(Slots().size()); }
+    bool Empty() const noexcept { return Slots().empty(); }
     // Prepares for `more` further keyed items (saves rehashing while a large link set grows).
     // Grows geometrically, so repeated calls stay amortised O(1) per item.
     void Reserve(std::size_t more) {
@@ -69,20 +69,20 @@ public:
                 throw RuntimeError(err::kDuplicateKey,
                                    "This key is already associated with an element of this collection");
             try {
-                items_.push_back({std::move(item), &node->first});
+                Grow().push_back({std::move(item), &node->first});
             } catch (...) {
                 byKey_.erase(node);
                 throw;
             }
         } else {
-            items_.push_back({std::move(item), nullptr});
+            Grow().push_back({std::move(item), nullptr});
         }
     }
 
     // 1-based position.
     const Ptr& Item(std::int32_t position) const {
         if (position < 1 || position > Count()) throw RuntimeError(err::kSubscript, "Subscript out of range");
-        return items_[static_cast<std::size_t>(position - 1)].item;
+        return (*items_)[static_cast<std::size_t>(position - 1)].item;
     }
     const Ptr& Item(std::string_view key) const {
         const auto it = byKey_.find(FoldCase(key));
@@ -98,22 +98,22 @@ public:
 
     void Remove(std::int32_t position) {
         if (position < 1 || position > Count()) throw RuntimeError(err::kSubscript, "Subscript out of range");
-        const auto at = items_.begin() + (position - 1);
+        const auto at = items_->begin() + (position - 1);
         if (at->foldedKey) byKey_.erase(byKey_.find(*at->foldedKey));
-        items_.erase(at);
+        items_->erase(at);
     }
     void Remove(std::string_view key) {
         const auto node = byKey_.find(FoldCase(key));
         if (node == byKey_.end()) throw RuntimeError(err::kInvalidCall, "Invalid procedure call or argument");
-        for (auto it = items_.begin(); it != items_.end(); ++it)
+        for (auto it = items_->begin(); it != items_->end(); ++it)
             if (it->foldedKey == &node->first) {
-                items_.erase(it);
+                items_->erase(it);
                 break;
             }
         byKey_.erase(node);
     }
     void Clear() noexcept {
-        items_.clear();
+        items_.reset();
         byKey_.clear();
     }
 
@@ -137,11 +137,22 @@ public:
     private:
         Inner it_;
     };
-    const_iterator begin() const { return const_iterator(items_.begin()); }
-    const_iterator end() const { return const_iterator(items_.end()); }
+    const_iterator begin() const { return const_iterator(Slots().begin()); }
+    const_iterator end() const { return const_iterator(Slots().end()); }
 
 private:
-    std::deque<Slot> items_;
+    // The slots are made on the first Add: most link collections of a large configuration
+    // stay empty, and an empty deque would still cost a block of memory.
+    const std::deque<Slot>& Slots() const noexcept {
+        static const std::deque<Slot> none;
+        return items_ ? *items_ : none;
+    }
+    std::deque<Slot>& Grow() {
+        if (!items_) items_ = std::make_unique<std::deque<Slot>>();
+        return *items_;
+    }
+
+    std::unique_ptr<std::deque<Slot>> items_;
     std::unordered_map<std::string, Ptr> byKey_;
 };
 
