@@ -107,6 +107,7 @@ void LogConfiguration::Fill(LogConfigNode& node, const registry::RegKey& key, re
 registry::Status LogConfiguration::TryOpen(registry::Store& store, std::string_view rootKey, bool installDefault,
                                            LogConfigNodePtr& out) {
     out.reset();
+    store.Invalidate();  // a new configuration is read fresh
     auto node = std::make_shared<LogConfigNode>(std::string(rootKey), LastComponent(rootKey), &store);
     bool found = false;
     auto fill = [&](const registry::RegKey* root) {

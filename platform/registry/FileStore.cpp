@@ -180,6 +180,11 @@ Status FileStore::Compact() {
     return Status::Ok();
 }
 
+void FileStore::Invalidate() noexcept {
+    std::lock_guard guard(mutex_);
+    loaded_ = false;
+}
+
 Status FileStore::ReadTree(std::string_view path, std::optional<RegKey>& out) {
     std::lock_guard guard(mutex_);
     out.reset();

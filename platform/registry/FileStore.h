@@ -29,6 +29,7 @@ public:
     FileStore& operator=(const FileStore&) = delete;
 
     std::string Location() const override { return path_; }
+    void Invalidate() noexcept override;
     Status ReadTree(std::string_view path, std::optional<RegKey>& out) override;
     Status VisitTree(std::string_view path, const std::function<void(const RegKey*)>& visit) override;
     Status Apply(const std::vector<KeyChange>& changes) override;

@@ -29,6 +29,9 @@ public:
         if (s) visit(key ? &*key : nullptr);
         return s;
     }
+    // The next read goes back to the source in full instead of relying on what this store
+    // has already seen (a new configuration is read fresh, whatever edited the file meanwhile).
+    virtual void Invalidate() noexcept {}
     // Applies the changes as one unit, durably: when this returns Ok they survive a crash or
     // power cut; when it fails nothing of them is stored and what was stored is intact.
     virtual Status Apply(const std::vector<KeyChange>& changes) = 0;

@@ -164,6 +164,17 @@ TEST_F(LogConfigurationTest, AFailedSaveRaisesAClearErrorAndKeepsThePutsForARetr
     EXPECT_EQ(Open()->Children().Item("ZEL Alpha")->Property(prop::kFileName), PropertyValue(std::string("x.log")));
 }
 
+TEST_F(LogConfigurationTest, ANewConfigurationSeesAnEditMadeInPlaceWithTheSameLength) {
+    auto first = [&] { return Open()->Children().Item("ZEL Zeta")->Children().Item("First Tracing"); };
+    ASSERT_EQ(first()->Property(prop::kDebugMonitor), PropertyValue(true));
+    std::string bytes = ReadBytes(file_);
+    const auto at = bytes.find("\"DebugMonitor\"=dword:00000001");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 28] = '0';  // same length, same ending: only a value far from the end differs
+    WriteBytes(file_, bytes);
+    EXPECT_EQ(first()->Property(prop::kDebugMonitor), PropertyValue(false));
+}
+
 TEST_F(LogConfigurationTest, AMalformedStoreIsAnErrorNamingTheFileAndLine) {
     WriteBytes(file_, "Windows Registry Editor Version 5.00\n[" + kRoot + "]\n\"x\"=dword:zz\n");
     try {

@@ -140,6 +140,12 @@ TEST(DamagedRegistryFiles, AreRefusedWithTheFileTheLineAndTheReason) {
         {head + "[HKCU\\K]\ngarbage\n", "bad.reg, line 3: unrecognised line"},
         {head + "[HKCU\\K]\n\"v\"=\"" + std::string(2'000'000, 'x'), "bad.reg, line 3: a quoted text is not closed"},
         {head + ";diags:end 00000000\n", "bad.reg, line 2: a commit end without its beginning"},
+        // Files cut off in the middle of a line.
+        {head + "[HKEY_CURR", "bad.reg, line 2: a key line does not end"},
+        {head + "[HKCU\\K]\n\"Directory\"=\"C:\\\\Lo", "bad.reg, line 3: a quoted text is not closed"},
+        {head + "[HKCU\\K]\n\"Blob\"=hex:01,0", "bad.reg, line 3: a hex value has a byte"},
+        {head + "[HKCU\\K]\n\"Name", "bad.reg, line 3: a quoted text is not closed"},
+        {head + "[HKCU\\K]\n\"Name\"", "bad.reg, line 3: a value name is not followed by '='"},
     };
     for (const auto& c : cases) EXPECT_TRUE(ParseError(c.bytes).starts_with(c.expected)) << ParseError(c.bytes);
 }
