@@ -47,6 +47,12 @@ query="$("$wine" reg query "$key\\ZEL ReportServer\\Report Source Tracing" 2>/de
 check "reg query: LogToFile" grep -qE 'LogToFile\s+REG_DWORD\s+0x1' <<<"$query"
 check "reg query: FileSize" grep -qE 'FileSize\s+REG_SZ\s+48.5' <<<"$query"
 check "reg query: Directory with an accent" grep -qE 'Directory\s+REG_SZ\s+C:\\Logs\\Caf' <<<"$query"
+# The store file itself, with its appended commits, imports as well (the markers are comments).
+"$wine" reg delete "$key" /f >/dev/null 2>&1 || true
+check "our store file has commits" grep -qa "d.i.a.g.s.:.c.o.m.m.i.t" "$scratch/ours.reg"
+check "reg import takes our store file" "$wine" reg import "$win/ours.reg"
+query="$("$wine" reg query "$key\\ZEL ReportServer\\Report Source Tracing" 2>/dev/null | tr -d '\r' || true)"
+check "reg query after importing the store: FileSize" grep -qE 'FileSize\s+REG_SZ\s+48.5' <<<"$query"
 # The real registry, read and changed by diagsconfig.exe itself.
 check "diagsconfig.exe on the registry" "$wine" "$tool" set "ZEL MDServer" "SQL Tracing" DebugMonitor=true
 check "the registry holds it" test "$("$wine" "$tool" get "ZEL MDServer" "SQL Tracing" DebugMonitor | tr -d '\r' || true)" = true
