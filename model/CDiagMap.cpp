@@ -1,5 +1,7 @@
 #include "model/CDiagMap.h"
 
+#include <algorithm>
+#include <array>
 #include <span>
 
 #include "base/RuntimeError.h"
@@ -62,27 +64,43 @@ void CDiagMap::PopulateCheckedMap(const OutputCollection& cAllOutputs) noexcept 
         // row finds them; the links below are then made exactly as the row scans make them.
         const OutputIndex index(std::span(moduleNames_.data(), maptables::kModuleCount),
                                 std::span(traceNames_.data(), maptables::kTraceCount), cAllOutputs);
+        // How many outputs each editor and task is still to receive, so that its link
+        // collection is sized once instead of growing row by row.
+        std::array<std::size_t, maptables::kEditorCount> editorLinks{};
+        std::array<std::size_t, maptables::kTaskCount> taskLinks{};
+        if (index.Usable()) {
+            for (std::size_t r = 0; r < maptables::kModuleCount; ++r)
+                for (std::size_t k = 1; k <= maptables::kEditorCount; ++k)
+                    if (BitSet(moduleBits_[r], k)) editorLinks[k - 1] += index.ModuleMatches(r).size();
+            for (std::size_t r = 0; r < maptables::kTraceCount; ++r)
+                for (std::size_t k = 1; k <= maptables::kTaskCount; ++k)
+                    if (BitSet(traceBits_[r], k)) taskLinks[k - 1] += index.TraceMatchCount(r);
+        }
         for (std::size_t r = 0; r < maptables::kModuleCount; ++r)
             for (std::size_t k = 1; k <= maptables::kEditorCount; ++k) {
                 if (!BitSet(moduleBits_[r], k)) continue;
                 const std::string& editor = editorNames_[k - 1];
                 AddTraceSetting(editor);
-                if (index.Usable())
-                    LinkFound("LinkTraceSettings2Modules", editor, 0,
+                if (index.Usable()) {
+                    LinkFound("LinkTraceSettings2Modules", editor, 0, editorLinks[k - 1],
                               [&]() -> const OutputList& { return index.ModuleMatches(r); });
-                else
+                    editorLinks[k - 1] -= index.ModuleMatches(r).size();
+                } else {
                     LinkTraceSettings2Modules(moduleNames_[r], editor, cAllOutputs);
+                }
             }
         for (std::size_t r = 0; r < maptables::kTraceCount; ++r)
             for (std::size_t k = 1; k <= maptables::kTaskCount; ++k) {
                 if (!BitSet(traceBits_[r], k)) continue;
                 const std::string& task = taskNames_[k - 1];
                 AddTraceSetting(task);
-                if (index.Usable())
-                    LinkFound("LinkTraceSettings2Modules2", task, 1,
+                if (index.Usable()) {
+                    LinkFound("LinkTraceSettings2Modules2", task, 1, taskLinks[k - 1],
                               [&]() -> const OutputList& { return index.TraceMatches(r); });
-                else
+                    taskLinks[k - 1] -= index.TraceMatchCount(r);
+                } else {
                     LinkTraceSettings2Modules2(traceNames_[r], task, cAllOutputs);
+                }
             }
         return 0;
     });
@@ -103,7 +121,7 @@ std::int32_t CDiagMap::LinkTraceSettings2Modules(std::string_view sOutputName, s
                                                  const OutputCollection& cAllOutputs) noexcept {
     CollectionRef<COutput> found;
     OutputList list;
-    return LinkFound("LinkTraceSettings2Modules", sTraceName, 0, [&]() -> const OutputList& {
+    return LinkFound("LinkTraceSettings2Modules", sTraceName, 0, 0, [&]() -> const OutputList& {
         found = GetOutput(sOutputName, cAllOutputs);
         return ToList(found, list);
     });
@@ -113,7 +131,7 @@ std::int32_t CDiagMap::LinkTraceSettings2Modules2(std::string_view sOutputName, 
                                                   const OutputCollection& cAllOutputs) noexcept {
     CollectionRef<COutput> found;
     OutputList list;
-    return LinkFound("LinkTraceSettings2Modules2", sTraceName, 1, [&]() -> const OutputList& {
+    return LinkFound("LinkTraceSettings2Modules2", sTraceName, 1, 0, [&]() -> const OutputList& {
         found = GetOutput2(sOutputName, cAllOutputs);
         return ToList(found, list);
     });
@@ -121,14 +139,14 @@ std::int32_t CDiagMap::LinkTraceSettings2Modules2(std::string_view sOutputName, 
 
 template <class Find>
 std::int32_t CDiagMap::LinkFound(std::string_view procedure, std::string_view sTraceName, std::int32_t result,
-                                 Find&& find) noexcept {
+                                 std::size_t expected, Find&& find) noexcept {
     // On an error the result was never assigned, so the procedure yields 0.
     return RunModelProcedure(kModule, procedure, std::int32_t{0}, [&] {
         const OutputList& found = find();
         if (found.empty()) return result;
         const std::shared_ptr<CTraceSetting> setting = GetTraceSetting(sTraceName);
         if (!setting) return result;
-        if (const auto& links = setting->LinkedOutputs()) links->Reserve(found.size());
+        if (const auto& links = setting->LinkedOutputs()) links->Reserve(std::max(expected, found.size()));
         for (const std::shared_ptr<COutput>* output : found) {
             // The first duplicate stops the procedure; links already made stay.
             (*output)->AddTraceSetting(setting);

@@ -79,8 +79,10 @@ public:
 
 private:
     template <class Find>
+    // Links the trace setting with the outputs find() gives; `expected` is how many links
+    // it is still to receive in all (0 when unknown), to size its link collection.
     std::int32_t LinkFound(std::string_view procedure, std::string_view sTraceName, std::int32_t result,
-                           Find&& find) noexcept;
+                           std::size_t expected, Find&& find) noexcept;
 
     CollectionRef<CTraceSetting> allTraceSettings_ = NewCollection<CTraceSetting>();
     CollectionRef<CTraceSetting> editorTraceSettings_ = NewCollection<CTraceSetting>();

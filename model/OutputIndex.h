@@ -42,6 +42,8 @@ public:
     const OutputList& ModuleMatches(std::size_t row) const { return moduleMatches_.at(row); }
     // Throws the index error a scan of a name without "-" raises.
     const OutputList& TraceMatches(std::size_t row) const;
+    // How many outputs TraceMatches gives (0 where it throws).
+    std::size_t TraceMatchCount(std::size_t row) const { return traceMatches_.at(row).size(); }
 
 private:
     bool usable_ = true;
