@@ -74,8 +74,8 @@ o.DirtyFlag = False
 CheckEqual "booleans clear again", 0, CInt(o.DirtyFlag)
 t.Checked = True: t.Name = "Report Editor": t.FileSize = 99999: t.Directory = "D:\x": t.FileName = "a.log"
 CheckEqual "CTraceSetting values read back", "True Report Editor 99999 D:\x a.log", t.Checked & " " & t.Name & " " & t.FileSize & " " & t.Directory & " " & t.FileName
-o.Key = "ZEL ÄÖÜ Tracing"
-CheckEqual "texts outside ASCII survive the round trip", "ZEL ÄÖÜ Tracing", o.Key
+o.Key = "ZEL " & Chr(196) & Chr(214) & Chr(220) & " Tracing"
+CheckEqual "texts outside ASCII survive the round trip", "ZEL " & Chr(196) & Chr(214) & Chr(220) & " Tracing", o.Key
 o.Key = "ZEL AuthServerAuthentication Tracing"
 
 ' ---------------------------------------------------------------- links and their errors
