@@ -2,18 +2,12 @@
 
 #include "base/RuntimeError.h"
 #include "base/Text.h"
+#include "tests/support/TestSupport.h"
 
 namespace diags {
 namespace {
 
-std::int32_t ErrorNumberOf(auto&& call) {
-    try {
-        call();
-    } catch (const RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using testing::ErrorOf;
 
 TEST(ReadingNumbers, BlanksAroundAreIgnoredEmptyIsZeroAndJunkIsATypeMismatch) {
     EXPECT_EQ(ReadNumber(" 24"), 24.0);
@@ -22,7 +16,7 @@ TEST(ReadingNumbers, BlanksAroundAreIgnoredEmptyIsZeroAndJunkIsATypeMismatch) {
     EXPECT_EQ(ReadNumber("-2.5"), -2.5);
     EXPECT_EQ(ReadNumber(".5"), 0.5);
     for (const char* junk : {"abc", "12abc", "1 2", "0x10", "-", ".", "- 5", "inf", "nan", "1e", "\t24", "24,5"})
-        EXPECT_EQ(ErrorNumberOf([&] { ReadNumber(junk); }), err::kTypeMismatch) << junk;
+        EXPECT_EQ(ErrorOf([&] { ReadNumber(junk); }), err::kTypeMismatch) << junk;
 }
 
 TEST(ReadingNumbers, WholeNumbersRoundHalfToEvenAndOverflowOutside32Bits) {
@@ -31,7 +25,7 @@ TEST(ReadingNumbers, WholeNumbersRoundHalfToEvenAndOverflowOutside32Bits) {
     for (const auto& [text, value] : cases) EXPECT_EQ(ReadInt32(text), value) << text;
     EXPECT_EQ(ReadInt32("-2147483648"), -2147483647 - 1);
     for (const char* big : {"2147483648", "-2147483649", "1e10"})
-        EXPECT_EQ(ErrorNumberOf([&] { ReadInt32(big); }), err::kOverflow) << big;
+        EXPECT_EQ(ErrorOf([&] { ReadInt32(big); }), err::kOverflow) << big;
 }
 
 TEST(WritingNumbers, NonNegativeNumbersGetOneLeadingBlankAndReadBackExactly) {

@@ -2,8 +2,6 @@
 // conversions of the output panel. Path checks run on real temporary directories.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 
@@ -11,6 +9,7 @@
 #include "platform/Platform.h"
 #include "services/MessageService.h"
 #include "services/ResourceStrings.h"
+#include "tests/support/TestSupport.h"
 
 namespace diags {
 namespace {
@@ -18,31 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace platform::mb;
 
-struct Box {
-    std::string text, title;
-    std::int32_t style = 0;
-};
-
-// The person at the screen: gives the scripted answers (OK when none are left).
-class ScriptedPerson final : public platform::Interaction {
-public:
-    std::deque<std::int32_t> answers;
-    std::vector<Box> boxes;
-    std::int32_t ShowMessage(std::string_view text, std::int32_t style, std::string_view title) override {
-        boxes.push_back({std::string(text), std::string(title), style});
-        if (answers.empty()) return kOk;
-        const std::int32_t answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::optional<std::string> BrowseForFolder(platform::WindowHandle, std::string_view, std::uint32_t) override {
-        return std::nullopt;
-    }
-    void SendKeys(std::string_view) override {}
-    std::int16_t AsyncKeyState(std::int32_t) override { return 0; }
-    std::int16_t MousePointer() override { return 0; }
-    void SetMousePointer(std::int16_t) override {}
-};
+using testing::ScriptedInteraction;
 
 std::string Text(std::int32_t id, std::vector<std::string> args = {}) {
     return MessageService::FormatMessage(ResourceStrings::Instance().GetString(id), args);
@@ -68,17 +43,12 @@ public:
 
 class ValidPathTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "validpath-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern;
-    }
-    void TearDown() override { fs::remove_all(root); }
-    std::string At(const char* relative) { return (root / relative).string(); }
+    std::string At(const char* relative) { return dir.File(relative); }
     ResultCode Check(std::string& path) { return ValidPath(path, "Report Editor", error); }
 
-    fs::path root;
-    ScriptedPerson person;
+    testing::TempDir dir;
+    const fs::path& root = dir.Path();
+    ScriptedInteraction person;
     NotingFiles files;
     platform::ScopedPart<platform::Interaction> p{&platform::Platform::interaction, person};
     platform::ScopedPart<platform::FileSystem> f{&platform::Platform::fileSystem, files};
@@ -110,7 +80,7 @@ TEST_F(ValidPathTest, YesCreatesTheMissingDirectoriesShortestFirstAfterOneQuesti
 }
 
 TEST_F(ValidPathTest, NoSwitchesToTheWindowsDirectoryAndCancelStops) {
-    setenv("DIAGS_WINDOWS_DIR", root.c_str(), 1);
+    std::optional<testing::ScopedEnv> windowsDir(std::in_place, "DIAGS_WINDOWS_DIR", root.string());
     std::string path = At("missing");
     person.answers = {kNo, kCancel};
     EXPECT_EQ(Check(path), ResultCode::Success);
@@ -118,7 +88,7 @@ TEST_F(ValidPathTest, NoSwitchesToTheWindowsDirectoryAndCancelStops) {
     ASSERT_EQ(person.boxes.size(), 2u);
     EXPECT_EQ(person.boxes[1].text, Text(resid::kWindowsDirectoryUsed, {root.string()}));
     EXPECT_EQ(person.boxes[1].style, kInformation);
-    unsetenv("DIAGS_WINDOWS_DIR");
+    windowsDir.reset();
 
     path = At("missing");
     EXPECT_EQ(Check(path), ResultCode::Stopped);
@@ -151,7 +121,7 @@ TEST_F(ValidPathTest, AStepThatFailsEarlyDoesNotFailADirectoryThatWasCreated) {
 #endif
 
 TEST(NotifyUser, ShowsTheMessageABlankAndTheExplanationAsACriticalBox) {
-    ScriptedPerson person;
+    ScriptedInteraction person;
     platform::ScopedPart<platform::Interaction> p{&platform::Platform::interaction, person};
     EXPECT_EQ(NotifyUser(1, "ZEL ReportServerReport Source Tracing"), ResultCode::Success);
     ASSERT_EQ(person.boxes.size(), 1u);

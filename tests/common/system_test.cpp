@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -14,6 +13,7 @@
 #include "forms/OptionButton.h"
 #include "forms/TextBox.h"
 #include "model/KeyedCollection.h"
+#include "tests/support/TestSupport.h"
 #if !defined(_WIN32)
 #include "platform/posix/PosixRegistry.h"
 #include "platform/registry/FileStore.h"
@@ -27,7 +27,8 @@ namespace fs = std::filesystem;
 constexpr std::string_view kKey = "SOFTWARE\\Veltrane\\Common Files";
 
 TEST(Registry, ReadsStringsAndNumbersAndGivesNothingForOtherTypesOrMissingEntries) {
-    const fs::path file = fs::temp_directory_path() / ("registry-" + std::to_string(::getpid()) + ".reg");
+    const testing::TempDir dir;
+    const std::string file = dir.File("registry.reg");
     std::ofstream(file, std::ios::binary) << "Windows Registry Editor Version 5.00\r\n\r\n"
                                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltrane\\Common Files]\r\n"
                                              "\"Path\"=\"C:\\\\Program Files\\\\Veltrane\"\r\n"
@@ -35,7 +36,7 @@ TEST(Registry, ReadsStringsAndNumbersAndGivesNothingForOtherTypesOrMissingEntrie
                                              "\"Negative\"=dword:ffffffff\r\n"
                                              "\"Expandable\"=hex(2):25,00,54,00,00,00\r\n\r\n";
     {
-        platform::registry::FileStore store(file.string());
+        platform::registry::FileStore store(file);
         const auto registry = platform::posix::MakeStoreRegistry(store);
         platform::ScopedPart<platform::Registry> installed(&platform::Platform::registry, *registry);
         EXPECT_EQ(GetRegistryValue(kKey, "Path"), RegistryValue(std::string("C:\\Program Files\\Veltrane")));
@@ -54,17 +55,16 @@ TEST(Registry, ReadsStringsAndNumbersAndGivesNothingForOtherTypesOrMissingEntrie
         EXPECT_EQ(value, RegistryValue(std::string()));
         registry->CloseKey(key);
     }
-    fs::remove(file);
 }
 
 // The language is read once; DIAGS_LANGID stands in for the system's default language.
 TEST(Windows, FarEastLanguagesAreTheChineseJapaneseAndKoreanIdsAndAreRemembered) {
     EXPECT_TRUE(IsFarEastLanguageId(0x0404) && IsFarEastLanguageId(0x1404) && IsFarEastLanguageId(0x0812));
     EXPECT_FALSE(IsFarEastLanguageId(0x0409) || IsFarEastLanguageId(0x1411));
-    setenv("DIAGS_LANGID", "0411", 1);
+    std::optional<testing::ScopedEnv> language(std::in_place, "DIAGS_LANGID", "0411");
     ForgetSystemLanguage();
     EXPECT_TRUE(IsFarEastLanguage());
-    setenv("DIAGS_LANGID", "0409", 1);
+    language.emplace("DIAGS_LANGID", "0409");
     EXPECT_TRUE(IsFarEastLanguage());
     ForgetSystemLanguage();
     EXPECT_FALSE(IsFarEastLanguage());
@@ -82,8 +82,9 @@ TEST(Windows, FormFontsFollowTheModeAndOnlyOptionButtonsWithAWindowGetTheTopStyl
     auto& windows = *platform::Current().windowing;
     windows.SetStyle(0x7100, 9);
     windows.SetStyle(0x7200, 3);
+    std::optional<testing::ScopedEnv> forced;
     const auto fontAfter = [&](const char* language, std::int32_t mode) {
-        setenv("DIAGS_LANGID", language, 1);
+        forced.emplace("DIAGS_LANGID", language);
         ForgetSystemLanguage();
         text.SetFont("Original", 10);
         ApplyFormFont(form.Controls(), mode);
@@ -95,7 +96,7 @@ TEST(Windows, FormFontsFollowTheModeAndOnlyOptionButtonsWithAWindowGetTheTopStyl
     EXPECT_NE(fontAfter("0411", 2), "Original");
     EXPECT_EQ(windows.GetStyle(0x7100), 0x409);
     EXPECT_EQ(windows.GetStyle(0x7200), 3);
-    unsetenv("DIAGS_LANGID");
+    forced.reset();
     ForgetSystemLanguage();
 
     text.SetText("Trace.log");

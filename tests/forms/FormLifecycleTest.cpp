@@ -8,10 +8,12 @@
 #include "forms/BasicControls.h"
 #include "forms/Form.h"
 #include "forms/TextBox.h"
-#include "tests/forms/RuntimeErrorOf.h"
+#include "tests/support/TestSupport.h"
 
 namespace diags::forms {
 namespace {
+
+using testing::ErrorOf;
 
 struct Recorder {
     explicit Recorder(Form& form) {

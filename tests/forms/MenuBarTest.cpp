@@ -6,10 +6,12 @@
 
 #include "forms/Form.h"
 #include "forms/MenuBar.h"
-#include "tests/forms/RuntimeErrorOf.h"
+#include "tests/support/TestSupport.h"
 
 namespace diags::forms {
 namespace {
+
+using testing::ErrorOf;
 
 struct BarFixture : ::testing::Test {
     BarFixture() {

@@ -11,10 +11,12 @@
 #include "forms/MaskedBox.h"
 #include "forms/OptionButton.h"
 #include "forms/TextBox.h"
-#include "tests/forms/RuntimeErrorOf.h"
+#include "tests/support/TestSupport.h"
 
 namespace diags::forms {
 namespace {
+
+using testing::ErrorOf;
 
 TEST(ValueNotifications, TextBoxChangeRunsInsideTheSetterOnlyWhenTheTextChanges) {
     TextBox box("txtDirectory");

@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "forms/TreeView.h"
-#include "tests/forms/RuntimeErrorOf.h"
+#include "tests/support/TestSupport.h"
 
 namespace diags::forms {
 namespace {
+
+using testing::ErrorOf;
 
 std::vector<std::string> Texts(Node* first) {
     std::vector<std::string> texts;

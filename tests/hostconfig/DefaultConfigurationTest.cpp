@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
+#include "tests/support/TestSupport.h"
 #include "hostconfig/DefaultConfiguration.h"
 #include "hostconfig/LogConfiguration.h"
 #include "platform/registry/FileStore.h"
@@ -77,9 +77,11 @@ TEST(DefaultConfiguration, IsNeverInstalledOverAnExistingConfiguration) {
 }
 
 TEST(DefaultConfiguration, TheRootKeyCanBeMovedByTheEnvironment) {
-    ::setenv("DIAGS_LOG_CONFIG_ROOT", "HKEY_CURRENT_USER\\Software\\Moved", 1);
-    EXPECT_EQ(DefaultRootKey(), "HKEY_CURRENT_USER\\Software\\Moved");
-    ::unsetenv("DIAGS_LOG_CONFIG_ROOT");
+    {
+        const testing::ScopedEnv moved("DIAGS_LOG_CONFIG_ROOT", "HKEY_CURRENT_USER\\Software\\Moved");
+        EXPECT_EQ(DefaultRootKey(), "HKEY_CURRENT_USER\\Software\\Moved");
+    }
+    const testing::ScopedEnv unset("DIAGS_LOG_CONFIG_ROOT", std::nullopt);
     EXPECT_EQ(DefaultRootKey(), std::string(kBuiltInRootKey));
 }
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
+#include "tests/support/TestSupport.h"
 #include "tools/diagsconfig/Commands.h"
 
 namespace diags::tools {

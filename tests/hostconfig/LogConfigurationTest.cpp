@@ -2,7 +2,7 @@
 // items by name without regard to case, typed properties, and saves that store one node only.
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
+#include "tests/support/TestSupport.h"
 #include "base/RuntimeError.h"
 #include "hostconfig/LogConfiguration.h"
 #include "platform/registry/FileStore.h"
@@ -54,12 +54,7 @@ TEST_F(LogConfigurationTest, ComponentsAndOutputsComeInHostOrderAndAreFoundByNam
 
 TEST_F(LogConfigurationTest, AMissingItemIsASubscriptError) {
     const auto root = Open();
-    try {
-        root->Children().Item("ZEL Nobody");
-        FAIL() << "no error";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.Number(), err::kSubscript);
-    }
+    EXPECT_EQ(testing::ErrorOf([&] { root->Children().Item("ZEL Nobody"); }), err::kSubscript);
     EXPECT_THROW(root->Children().Item(0), RuntimeError);
     EXPECT_THROW(root->Children().Item(4), RuntimeError);
     EXPECT_EQ(root->Children().Find("ZEL Nobody"), nullptr);
@@ -150,14 +145,11 @@ TEST_F(LogConfigurationTest, AFailedSaveRaisesAClearErrorAndKeepsThePutsForARetr
     node->SetProperty(prop::kFileName, std::string("x.log"));
     const std::string good = ReadBytes(file_);
     WriteBytes(file_, good + "garbage line\n");  // someone damaged the file meanwhile
-    try {
-        node->Save();
-        FAIL() << "no error";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.Number(), err::kPathFileAccess);
-        EXPECT_NE(e.Description().find(file_), std::string::npos) << e.Description();
-        EXPECT_NE(e.Description().find("line"), std::string::npos) << e.Description();
-    }
+    const auto e = testing::RaisedError([&] { node->Save(); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->Number(), err::kPathFileAccess);
+    EXPECT_NE(e->Description().find(file_), std::string::npos) << e->Description();
+    EXPECT_NE(e->Description().find("line"), std::string::npos) << e->Description();
     EXPECT_TRUE(node->HasUnsavedChanges());
     WriteBytes(file_, good);
     node->Save();
@@ -177,12 +169,9 @@ TEST_F(LogConfigurationTest, ANewConfigurationSeesAnEditMadeInPlaceWithTheSameLe
 
 TEST_F(LogConfigurationTest, AMalformedStoreIsAnErrorNamingTheFileAndLine) {
     WriteBytes(file_, "Windows Registry Editor Version 5.00\n[" + kRoot + "]\n\"x\"=dword:zz\n");
-    try {
-        Open();
-        FAIL() << "no error";
-    } catch (const RuntimeError& e) {
-        EXPECT_NE(e.Description().find(file_ + ", line 3"), std::string::npos) << e.Description();
-    }
+    const auto e = testing::RaisedError([&] { Open(); });
+    ASSERT_TRUE(e);
+    EXPECT_NE(e->Description().find(file_ + ", line 3"), std::string::npos) << e->Description();
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
+#include "tests/support/TestSupport.h"
 #include "hostconfig/LogFile.h"
 #include "platform/registry/FileStore.h"
 #include "services/Logger.h"
@@ -23,13 +23,10 @@ TempDir& Machine() {
     static TempDir dir;
     return dir;
 }
-const bool kEnvironment = [] {
-    ::setenv("DIAGS_REGISTRY_FILE", Machine().File("registry.reg").c_str(), 1);
-    ::unsetenv("DIAGS_LOG_CONFIG_ROOT");
-    ::unsetenv("DIAGS_TRACE_FILE");
-    ::unsetenv("DIAGS_TRACE");
-    return true;
-}();
+const testing::ScopedEnv kRegistryFile("DIAGS_REGISTRY_FILE", Machine().File("registry.reg"));
+const testing::ScopedEnv kRoot("DIAGS_LOG_CONFIG_ROOT", std::nullopt);
+const testing::ScopedEnv kTraceFile("DIAGS_TRACE_FILE", std::nullopt);
+const testing::ScopedEnv kTrace("DIAGS_TRACE", std::nullopt);
 
 std::string Escaped(const std::string& path) {
     std::string out;

@@ -4,9 +4,12 @@
 #include "base/RuntimeError.h"
 #include "model/CDiagMapEntries.h"
 #include "model/Records.h"
+#include "tests/support/TestSupport.h"
 
 namespace diags {
 namespace {
+
+using testing::ErrorOf;
 
 std::shared_ptr<COutput> Output(std::string key) {
     auto o = std::make_shared<COutput>();
@@ -17,14 +20,6 @@ std::shared_ptr<CTraceSetting> Setting(std::string name) {
     auto s = std::make_shared<CTraceSetting>();
     s->Name = std::move(name);
     return s;
-}
-std::int32_t ErrorOf(auto&& call) {
-    try {
-        call();
-    } catch (const RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
 }
 
 TEST(NewRecords, StartEmptyWithAnEmptyLinkCollectionAndKeepFractionalSizes) {

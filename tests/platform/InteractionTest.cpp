@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/posix/ConsoleInteraction.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace diags::platform::posix {
 namespace {

@@ -2,7 +2,7 @@
 #include <sys/stat.h>
 
 #include "platform/posix/PosixShell.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace diags::platform::posix {
 namespace {
@@ -14,16 +14,16 @@ using diags::testing::TempDir;
 class RecordingOpener {
 public:
     explicit RecordingOpener(int delay = 0) {
-        const std::string script = dir / "opener.sh", out = dir / "opened.txt";
-        diags::testing::WriteFile(script, "#!/bin/sh\nsleep " + std::to_string(delay) + "\nprintf '%s' \"$1\" > '" +
+        const std::string script = dir.File("opener.sh"), out = dir.File("opened.txt");
+        diags::testing::WriteBytes(script, "#!/bin/sh\nsleep " + std::to_string(delay) + "\nprintf '%s' \"$1\" > '" +
                                               out + ".part'\nmv '" + out + ".part' '" + out + "'\n");
         ::chmod(script.c_str(), 0755);
         env.emplace("DIAGS_OPENER", script);
     }
     // The argument the opener received, or "<not run>".
     std::string Received(std::chrono::milliseconds limit = std::chrono::seconds(10)) const {
-        const std::string out = dir / "opened.txt";
-        return diags::testing::WaitForFile(out, limit) ? diags::testing::ReadFile(out) : "<not run>";
+        const std::string out = dir.File("opened.txt");
+        return diags::testing::WaitForFile(out, limit) ? diags::testing::ReadBytes(out) : "<not run>";
     }
     TempDir dir;
     std::optional<ScopedEnv> env;
@@ -31,7 +31,7 @@ public:
 
 TEST(OpeningDocuments, TheTargetReachesTheOpenerAsOneArgumentAndIsNeverRun) {
     RecordingOpener opener;
-    const std::string marker = opener.dir / "injected";
+    const std::string marker = opener.dir.File("injected");
     const std::string target = "https://x.invalid/?q=a b&x=1\"; touch " + marker + "; $(touch " + marker + ")";
     EXPECT_GT(PosixShell().Execute(0, "open", target, "", "", 1), 32);
     EXPECT_EQ(opener.Received(), target);

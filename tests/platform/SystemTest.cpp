@@ -3,7 +3,7 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixResources.h"
 #include "platform/posix/PosixWindowing.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace diags::platform::posix {
 namespace {
@@ -13,17 +13,17 @@ using diags::testing::TempDir;
 
 TEST(FileSystem, LooksUpEntriesAndMakesOneDirectoryLevelReportingWhyNot) {
     TempDir dir;
-    diags::testing::WriteFile(dir / "f", "x");
+    diags::testing::WriteBytes(dir.File("f"), "x");
     PosixFileSystem files;
-    EXPECT_TRUE(files.EntryExists(dir / "f") && files.EntryExists(dir.Path().string()));
-    EXPECT_FALSE(files.EntryExists(dir / "missing") || files.EntryExists(""));
-    EXPECT_EQ(files.MakeDirectory(dir / "a"), std::nullopt);
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "a"));
-    for (const std::string& bad : {dir / "x/y", dir / "a", dir / "f", std::string()}) {
+    EXPECT_TRUE(files.EntryExists(dir.File("f")) && files.EntryExists(dir.Path().string()));
+    EXPECT_FALSE(files.EntryExists(dir.File("missing")) || files.EntryExists(""));
+    EXPECT_EQ(files.MakeDirectory(dir.File("a")), std::nullopt);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("a")));
+    for (const std::string& bad : {dir.File("x/y"), dir.File("a"), dir.File("f"), std::string()}) {
         const auto reason = files.MakeDirectory(bad);
         EXPECT_TRUE(reason && !reason->empty()) << bad;
     }
-    EXPECT_FALSE(std::filesystem::exists(dir / "x"));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("x")));
 }
 
 TEST(FileSystem, TheWindowsDirectoryIsTheStandInPaddedWithNulsOrNothingWhenTooLong) {

@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "services/SharedGlobals.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/TestSupport.h"
 #include "tests/services/RecordingSink.h"
-#include "tests/services/ScriptedInteraction.h"
 
 namespace diags {
 namespace {
@@ -53,13 +52,13 @@ protected:
 };
 
 TEST_F(FindingTheHelpFile, ThePageBesideTheModuleOrTheOneTheEnvironmentNamesIsFound) {
-    testing::WriteFile(moduleDir / "DiagsConfig.htm", "<html></html>");
+    testing::WriteBytes(moduleDir.File("DiagsConfig.htm"), "<html></html>");
     EXPECT_EQ(SharedGlobals::Instance().GetHelpFile(6, path, error), ResultCode::Success);
-    EXPECT_EQ(path, moduleDir / "DiagsConfig.htm");
-    testing::WriteFile(moduleDir / "other.htm", "<html></html>");
-    ScopedEnv named("DIAGS_HELP_FILE", moduleDir / "other.htm");
+    EXPECT_EQ(path, moduleDir.File("DiagsConfig.htm"));
+    testing::WriteBytes(moduleDir.File("other.htm"), "<html></html>");
+    ScopedEnv named("DIAGS_HELP_FILE", moduleDir.File("other.htm"));
     EXPECT_EQ(SharedGlobals::Instance().GetHelpFile(6, path, error), ResultCode::Success);
-    EXPECT_EQ(path, moduleDir / "other.htm");
+    EXPECT_EQ(path, moduleDir.File("other.htm"));
     EXPECT_FALSE(error);
 }
 
@@ -68,14 +67,14 @@ TEST_F(FindingTheHelpFile, AMissingPageOrAnotherProductFailsWithTheErrorFilled) 
     ASSERT_TRUE(error);
     EXPECT_EQ(error->number, err::kFileNotFound);
     EXPECT_NE(error->description.find("DiagsConfig.htm"), std::string::npos);
-    testing::WriteFile(moduleDir / "DiagsConfig.htm", "<html></html>");
+    testing::WriteBytes(moduleDir.File("DiagsConfig.htm"), "<html></html>");
     EXPECT_EQ(SharedGlobals::Instance().GetHelpFile(5, path, error), ResultCode::Failure);
     EXPECT_EQ(error->number, err::kInvalidCall);
     EXPECT_EQ(path, "unchanged");
 }
 
 TEST(TheShippedHelpPage, HasAContentsSectionLinkingOneSectionPerHelpContext) {
-    const std::string page = testing::ReadFile(DIAGS_HELP_PAGE);
+    const std::string page = testing::ReadBytes(DIAGS_HELP_PAGE);
     EXPECT_NE(page.find("id=\"contents\""), std::string::npos);
     for (std::string topic : {"topic-819", "topic-820", "topic-821"}) {
         EXPECT_NE(page.find("id=\"" + topic + "\""), std::string::npos) << topic;

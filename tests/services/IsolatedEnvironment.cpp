@@ -1,12 +1,12 @@
 // Every test of this program sees an empty registry of its own, so the logger's outputs come
 // from the environment the tests set and never from the developer's own configuration.
-#include "tests/platform/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
 struct IsolatedRegistry {
     diags::testing::TempDir dir;
-    diags::testing::ScopedEnv file{"DIAGS_REGISTRY_FILE", dir / "registry.reg"};
+    diags::testing::ScopedEnv file{"DIAGS_REGISTRY_FILE", dir.File("registry.reg")};
     diags::testing::ScopedEnv traceFile{"DIAGS_TRACE_FILE", std::nullopt};
     diags::testing::ScopedEnv traceConsole{"DIAGS_TRACE", std::nullopt};
 };

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "tests/platform/TestSupport.h"
+#include "tests/support/TestSupport.h"
 #include "tests/services/RecordingSink.h"
 
 namespace diags {
 namespace {
 
-using testing::ReadFile;
+using testing::ReadBytes;
 using testing::ScopedEnv;
 using testing::TraceLine;
 
@@ -54,13 +54,13 @@ TEST_F(TraceLines, ArgumentsFillTheFormatAndUnwantedLevelsAreDropped) {
 
 TEST_F(TraceLines, GoToTheEnvironmentsFileFilteredByItsLevelMask) {
     testing::TempDir dir;
-    ScopedEnv to("DIAGS_TRACE_FILE", dir / "trace.log");
+    ScopedEnv to("DIAGS_TRACE_FILE", dir.File("trace.log"));
     ScopedEnv levels("DIAGS_TRACE_LEVELS", "0x41");
     Logger& logger = Logger::Create();
     logger.Initialize("ZEL DiagnosticsConfiguration", 0);
     logger.Trace(64, "[%1][%2] Function Enter", "General", "ValidPath");
     logger.Trace(32, "startup");
-    const std::string text = ReadFile(dir / "trace.log");
+    const std::string text = ReadBytes(dir.File("trace.log"));
     EXPECT_NE(text.find("[ZEL DiagnosticsConfiguration][64] [General][ValidPath] Function Enter\n"),
               std::string::npos) << text;
     EXPECT_EQ(text.find("startup"), std::string::npos);
@@ -68,18 +68,18 @@ TEST_F(TraceLines, GoToTheEnvironmentsFileFilteredByItsLevelMask) {
 
 TEST_F(TraceLines, RefreshFollowsANewDestinationAndAppendsToIt) {
     testing::TempDir dir;
-    testing::WriteFile(dir / "second.log", "earlier line\n");
+    testing::WriteBytes(dir.File("second.log"), "earlier line\n");
     ScopedEnv levels("DIAGS_TRACE_LEVELS", std::nullopt);
-    std::optional<ScopedEnv> to(std::in_place, "DIAGS_TRACE_FILE", dir / "first.log");
+    std::optional<ScopedEnv> to(std::in_place, "DIAGS_TRACE_FILE", dir.File("first.log"));
     Logger& logger = Logger::Create();
     logger.Initialize("M", 0);
     logger.Trace(64, "one");
-    to.emplace("DIAGS_TRACE_FILE", dir / "second.log");
+    to.emplace("DIAGS_TRACE_FILE", dir.File("second.log"));
     logger.Refresh();
     logger.Trace(64, "two");
-    EXPECT_EQ(ReadFile(dir / "first.log").find("two"), std::string::npos);
-    EXPECT_EQ(ReadFile(dir / "second.log").rfind("earlier line\n", 0), 0u);
-    EXPECT_NE(ReadFile(dir / "second.log").find("two"), std::string::npos);
+    EXPECT_EQ(ReadBytes(dir.File("first.log")).find("two"), std::string::npos);
+    EXPECT_EQ(ReadBytes(dir.File("second.log")).rfind("earlier line\n", 0), 0u);
+    EXPECT_NE(ReadBytes(dir.File("second.log")).find("two"), std::string::npos);
 }
 
 TEST_F(TraceLines, NobodyListensWithoutAUsableDestination) {

@@ -5,7 +5,7 @@
 #include "base/RuntimeError.h"
 #include "resources/strings.h"
 #include "services/ResourceStrings.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/TestSupport.h"
 #include "tests/services/RecordingSink.h"
 
 namespace diags {
@@ -31,7 +31,7 @@ TEST(ResourceTexts, EveryIdTheDialogShowsHasATextAndAMissingOneAVisiblePlacehold
 }
 
 TEST(ResourceTexts, TheResourceScriptHoldsExactlyTheBuiltInTextsWithQuotesDoubled) {
-    const std::string script = testing::ReadFile(DIAGS_STRINGS_RC);
+    const std::string script = testing::ReadBytes(DIAGS_STRINGS_RC);
     std::set<std::int32_t> ids;
     for (const auto& entry : resources::BuiltInStrings()) {
         EXPECT_TRUE(ids.insert(entry.id).second) << "twice: " << entry.id;
@@ -67,12 +67,9 @@ TEST(ResourcePictures, EveryPictureTheDialogUsesLoadsAndAMissingOneIsARunTimeErr
         ASSERT_TRUE(picture) << id;
         EXPECT_EQ(std::tuple(picture->Id(), picture->Width(), picture->Height()), std::tuple(id, 16, 32));
     }
-    try {
-        ResourceStrings::Instance().LoadPictureRes(4242, 16, 16);
-        ADD_FAILURE() << "no error";
-    } catch (const RuntimeError& e) {
-        EXPECT_NE(e.Description().find("4242"), std::string::npos);
-    }
+    const auto e = testing::RaisedError([] { ResourceStrings::Instance().LoadPictureRes(4242, 16, 16); });
+    ASSERT_TRUE(e);
+    EXPECT_NE(e->Description().find("4242"), std::string::npos);
 }
 
 TEST(DialogFonts, EveryControlGetsTheFontOfTheSystemsScript) {

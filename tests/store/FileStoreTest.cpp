@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
+#include "tests/support/TestSupport.h"
 #include "platform/registry/FileStore.h"
 
 namespace diags::platform::registry {

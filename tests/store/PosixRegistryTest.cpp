@@ -2,7 +2,7 @@
 // query, ERROR_MORE_DATA with the needed size, NUL-terminated ANSI strings.
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
+#include "tests/support/TestSupport.h"
 #include "platform/posix/PosixRegistry.h"
 #include "platform/registry/FileStore.h"
 

@@ -1,11 +1,12 @@
 // What every registry store backend promises, run against each of them: the file store
 // everywhere, and the real registry on Windows (under a scratch key of the current user).
 #include <functional>
+#include <ostream>
 #include <memory>
 
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
+#include "tests/support/TestSupport.h"
 #include "platform/Platform.h"
 #include "platform/registry/FileStore.h"
 #ifdef _WIN32
@@ -20,6 +21,7 @@ namespace {
 struct Backend {
     std::string name;
     std::function<std::unique_ptr<Store>(const std::string& scratch)> make;
+    friend void PrintTo(const Backend& backend, std::ostream* os) { *os << backend.name; }
 };
 
 class StoreContract : public ::testing::TestWithParam<Backend> {

@@ -24,6 +24,12 @@ Sub CheckEqual(name, expected, actual)
     End If
 End Sub
 
+' Reports the run-time error the statement before it raised (under On Error Resume Next) and clears it.
+Sub CheckError(name, expected)
+    CheckEqual name, expected, Err.Number
+    Err.Clear
+End Sub
+
 Function Joined(collection)
     Dim item, text
     text = ""
@@ -33,7 +39,7 @@ Function Joined(collection)
     Joined = text
 End Function
 
-Dim gErr, o, o2, t, t2, c, m, e, entry, entry2, entries, arr, i, names, outputs, r, dc, err1, rows
+Dim o, o2, t, t2, c, m, e, entry, entry2, entries, arr, i, names, outputs, r, dc, err1, rows
 
 ' ---------------------------------------------------------------- record defaults and types
 Set o = CreateObject("DiagsConfig.COutput")
@@ -64,12 +70,7 @@ o.FileSize = 1234.5678
 CheckEqual "FileSize keeps fractions exactly", 1234.5678, o.FileSize
 o.NTEventCategory = 70000: o.ErrorThreshold = -3
 CheckEqual "32-bit and 16-bit numbers read back", "70000 -3", o.NTEventCategory & " " & o.ErrorThreshold
-On Error Resume Next
-o.ErrorThreshold = 70000
-gErr = Err.Number
-Err.Clear
-On Error GoTo 0
-CheckEqual "a 16-bit property refuses a 32-bit value (overflow)", 6, gErr
+On Error Resume Next : o.ErrorThreshold = 70000 : CheckError "a 16-bit property refuses a 32-bit value (overflow)", 6 : On Error GoTo 0
 o.DirtyFlag = False
 CheckEqual "booleans clear again", 0, CInt(o.DirtyFlag)
 t.Checked = True: t.Name = "Report Editor": t.FileSize = 99999: t.Directory = "D:\x": t.FileName = "a.log"
@@ -86,36 +87,16 @@ t2.Name = "Fact Editor"
 o.AddTraceSetting t2
 CheckEqual "LinkedTraceSettings is live, not a copy", 2, c.Count
 CheckEqual "linked trace settings are keyed by Name, any case", "Fact Editor", o.LinkedTraceSettings("FACT EDITOR").Name
-On Error Resume Next
-o.AddTraceSetting t
-gErr = Err.Number
-Err.Clear
-On Error GoTo 0
-CheckEqual "adding the same trace setting twice fails with 457", 457, gErr
-On Error Resume Next
-Set o2 = CreateObject("DiagsConfig.COutput") : o.AddTraceSetting o2
-gErr = Err.Number
-Err.Clear
-On Error GoTo 0
-CheckEqual "an output is no trace setting (13)", 13, gErr
-On Error Resume Next
-Dim nothingHere : Set nothingHere = Nothing : o.AddTraceSetting nothingHere
-gErr = Err.Number
-Err.Clear
-On Error GoTo 0
-CheckEqual "Nothing is no trace setting (91)", 91, gErr
+On Error Resume Next : o.AddTraceSetting t : CheckError "adding the same trace setting twice fails with 457", 457 : On Error GoTo 0
+On Error Resume Next : Set o2 = CreateObject("DiagsConfig.COutput") : o.AddTraceSetting o2 : CheckError "an output is no trace setting (13)", 13 : On Error GoTo 0
+On Error Resume Next : Dim nothingHere : Set nothingHere = Nothing : o.AddTraceSetting nothingHere : CheckError "Nothing is no trace setting (91)", 91 : On Error GoTo 0
 CheckEqual "RemoveLinkedTraceSettings answers 1", 1, o.RemoveLinkedTraceSettings
 CheckEqual "RemoveLinkedTraceSettings drops every link", 0, o.LinkedTraceSettings.Count
 
 CheckEqual "AddOutput answers 0", 0, t.AddOutput(o)
 Set o2 = CreateObject("DiagsConfig.COutput")
 o2.Key = "zel authserverauthentication tracing"
-On Error Resume Next
-t.AddOutput o2
-gErr = Err.Number
-Err.Clear
-On Error GoTo 0
-CheckEqual "two outputs with the same Key (any case) fail with 457", 457, gErr
+On Error Resume Next : t.AddOutput o2 : CheckError "two outputs with the same Key (any case) fail with 457", 457 : On Error GoTo 0
 o2.Key = "Other"
 t.AddOutput o2
 Set o2 = CreateObject("DiagsConfig.COutput")
@@ -124,12 +105,7 @@ t.AddOutput o2
 CheckEqual "LinkedOutputs holds three links", 3, t.LinkedOutputs.Count
 CheckEqual "RemoveLinkedOutputs answers 1", 1, t.RemoveLinkedOutputs
 Check "LinkedOutputs is Nothing afterwards", t.LinkedOutputs Is Nothing
-On Error Resume Next
-t.AddOutput o
-gErr = Err.Number
-Err.Clear
-On Error GoTo 0
-CheckEqual "AddOutput after RemoveLinkedOutputs fails with 91", 91, gErr
+On Error Resume Next : t.AddOutput o : CheckError "AddOutput after RemoveLinkedOutputs fails with 91", 91 : On Error GoTo 0
 
 ' ---------------------------------------------------------------- the keyed collection
 Set m = CreateObject("DiagsConfig.CDiagMap")
@@ -142,30 +118,10 @@ CheckEqual "Count counts every item", 3, c.Count
 CheckEqual "Item by position", "first", c.Item(1)
 CheckEqual "Item is the default member", "third", c("C")
 CheckEqual "Item by key ignores case", "first", c("a")
-On Error Resume Next
-r = c("nope")
-gErr = Err.Number
-Err.Clear
-On Error GoTo 0
-CheckEqual "a missing key fails with 5", 5, gErr
-On Error Resume Next
-r = c(4)
-gErr = Err.Number
-Err.Clear
-On Error GoTo 0
-CheckEqual "a position past the end fails with 9", 9, gErr
-On Error Resume Next
-r = c(0)
-gErr = Err.Number
-Err.Clear
-On Error GoTo 0
-CheckEqual "position 0 fails with 9", 9, gErr
-On Error Resume Next
-c.Add "x", "A"
-gErr = Err.Number
-Err.Clear
-On Error GoTo 0
-CheckEqual "a duplicate key fails with 457", 457, gErr
+On Error Resume Next : r = c("nope") : CheckError "a missing key fails with 5", 5 : On Error GoTo 0
+On Error Resume Next : r = c(4) : CheckError "a position past the end fails with 9", 9 : On Error GoTo 0
+On Error Resume Next : r = c(0) : CheckError "position 0 fails with 9", 9 : On Error GoTo 0
+On Error Resume Next : c.Add "x", "A" : CheckError "a duplicate key fails with 457", 457 : On Error GoTo 0
 c.Remove "a"
 CheckEqual "Remove by key", "2|third", c(1) & "|" & c(2)
 c.Remove 1
@@ -176,12 +132,7 @@ Set o = CreateObject("DiagsConfig.COutput"): o.Name = "one": c.Add o, "k1"
 Set o = CreateObject("DiagsConfig.COutput"): o.Name = "two": c.Add o, "k2"
 Set o = CreateObject("DiagsConfig.COutput"): o.Name = "three": c.Add o
 CheckEqual "For Each walks the items in order", "one|two|three|", Joined(c)
-On Error Resume Next
-m.AllTraceSettings.Add o
-gErr = Err.Number
-Err.Clear
-On Error GoTo 0
-CheckEqual "a typed collection takes only its class (13)", 13, gErr
+On Error Resume Next : m.AllTraceSettings.Add o : CheckError "a typed collection takes only its class (13)", 13 : On Error GoTo 0
 
 ' ---------------------------------------------------------------- the map tables
 Set m = CreateObject("DiagsConfig.CDiagMap")
@@ -260,24 +211,14 @@ Check "module names must appear whole in the output key", m.GetOutput("ZEL Edito
 CheckEqual "GetOutput finds by containment, any case", 1, m.GetOutput("zel admineditorcontainer", c).Count
 CheckEqual "GetOutput2 ignores case and the blanks around -", "Report Source Tracing", m.GetOutput2("zel reportserver   -   REPORT SOURCE TRACING", c)(1).Name
 Check "GetOutput2 with no match is Nothing", m.GetOutput2("ZEL ReportServer - Other", c) Is Nothing
-On Error Resume Next
-Set r = m.GetOutput2("NoDash", c)
-gErr = Err.Number
-Err.Clear
-On Error GoTo 0
-CheckEqual "GetOutput2 of a name without - fails with 9", 9, gErr
+On Error Resume Next : Set r = m.GetOutput2("NoDash", c) : CheckError "GetOutput2 of a name without - fails with 9", 9 : On Error GoTo 0
 m.AddTraceSetting "Report Execution"
 CheckEqual "LinkTraceSettings2Modules2 swallows that error (the result stays 0)", 0, m.LinkTraceSettings2Modules2("NoDash", "Report Execution", c)
 CheckEqual "LinkTraceSettings2Modules answers 0", 0, m.LinkTraceSettings2Modules("ZEL AdminEditorContainer", "Report Execution", c)
 CheckEqual "LinkTraceSettings2Modules2 links the named trace", 1, m.LinkTraceSettings2Modules2("ZEL ReportServer - Report Source Tracing", "Report Execution", c)
 CheckEqual "both links landed", 2, m.GetTraceSetting("Report Execution").LinkedOutputs.Count
 CheckEqual "a second identical link is refused quietly", 0, m.LinkTraceSettings2Modules("ZEL AdminEditorContainer", "Report Execution", c)
-On Error Resume Next
-Set r = m.GetOutput("x", m.EditorTraceSettings) : m.EditorTraceSettings.Add "text" : Set r = m.GetOutput("x", m.EditorTraceSettings)
-gErr = Err.Number
-Err.Clear
-On Error GoTo 0
-CheckEqual "outputs that are no COutput are a type mismatch", 13, gErr
+On Error Resume Next : Set r = m.GetOutput("x", m.EditorTraceSettings) : m.EditorTraceSettings.Add "text" : Set r = m.GetOutput("x", m.EditorTraceSettings) : CheckError "outputs that are no COutput are a type mismatch", 13 : On Error GoTo 0
 For Each t In m.AllTraceSettings
     t.RemoveLinkedOutputs
 Next
@@ -305,18 +246,8 @@ Dim k1: k1 = "GridLib/Report"
 entries.Add entry, k1
 CheckEqual "entries are found by key", "ZEL GridLib", entries.DiagMapEntry(k1).Row
 Check "an unknown entry name gives Nothing", entries.DiagMapEntry("nope") Is Nothing
-On Error Resume Next
-entries.Add entry2, k1
-gErr = Err.Number
-Err.Clear
-On Error GoTo 0
-CheckEqual "adding under a used key fails with 457", 457, gErr
-On Error Resume Next
-entries.Remove "nope"
-gErr = Err.Number
-Err.Clear
-On Error GoTo 0
-CheckEqual "removing an unknown key fails with 5", 5, gErr
+On Error Resume Next : entries.Add entry2, k1 : CheckError "adding under a used key fails with 457", 457 : On Error GoTo 0
+On Error Resume Next : entries.Remove "nope" : CheckError "removing an unknown key fails with 5", 5 : On Error GoTo 0
 Check "PrintAllEntries answers Empty", IsEmpty(entries.PrintAllEntries)
 entries.Remove k1
 CheckEqual "Remove takes the entry out", 0, entries.DiagMapEntries.Count
@@ -325,18 +256,8 @@ Set entries.DiagMapEntries = c
 entries.Add entry2, "x"
 CheckEqual "an entries collection can be shared by reference", 1, c.Count
 Set entries.DiagMapEntries = Nothing
-On Error Resume Next
-entries.Add entry, "y"
-gErr = Err.Number
-Err.Clear
-On Error GoTo 0
-CheckEqual "with no collection Add fails with 91", 91, gErr
-On Error Resume Next
-Set o = CreateObject("DiagsConfig.COutput") : o.AddTraceSetting entry
-gErr = Err.Number
-Err.Clear
-On Error GoTo 0
-CheckEqual "entries are no outputs (13)", 13, gErr
+On Error Resume Next : entries.Add entry, "y" : CheckError "with no collection Add fails with 91", 91 : On Error GoTo 0
+On Error Resume Next : Set o = CreateObject("DiagsConfig.COutput") : o.AddTraceSetting entry : CheckError "entries are no outputs (13)", 13 : On Error GoTo 0
 
 ' ---------------------------------------------------------------- the entry class
 Set dc = CreateObject("DiagsConfig.CDiagnosticsConfig")
