@@ -1,6 +1,8 @@
 // Layout numbers for given sizes, the minimum size, the splitter drag and the status panel.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "dialog/frmDiagsConfig.h"
 #include "tests/dialog/DialogHarness.h"
 
@@ -9,28 +11,28 @@ namespace {
 
 class Layout : public DialogTest {
 protected:
-    // The dialog with inner area width x height (no docked bars).
-    void SizeInner(std::int32_t width, std::int32_t height) { dialog.SetClientSize(width, height); }
+    // The designed inner area (no docked bars) with the split where the design has it.
+    void LayOutDesignSize() {
+        dialog.SetClientSize(8445, 7050);
+        float X = 3480;
+        dialog.SizeControls(X);
+    }
     frmDiagsConfig dialog;
 };
 
+// left, top, width, height
+std::array<std::int32_t, 4> Box(const forms::Control& c) { return {c.Left(), c.Top(), c.Width(), c.Height()}; }
+using Numbers = std::array<std::int32_t, 4>;
+
 TEST_F(Layout, EveryControlFollowsTheSplitAndTheInnerArea) {
-    SizeInner(8445, 7050);
+    dialog.SetClientSize(8445, 7050);
     float X = 3480;
     dialog.SizeControls(X);
     EXPECT_EQ(X, 3480.0f);
 
-    const auto& tabs = dialog.tbsOptions;
-    EXPECT_EQ(tabs.Left(), 60);
-    EXPECT_EQ(tabs.Top(), 60);
-    EXPECT_EQ(tabs.Width(), 8445 - 120);
-    EXPECT_EQ(tabs.Height(), 7050 - 315 - 120);
-    for (const forms::TreeView* tree : {&dialog.tvTrace, &dialog.tvModules}) {
-        EXPECT_EQ(tree->Left(), 180);
-        EXPECT_EQ(tree->Top(), 500);
-        EXPECT_EQ(tree->Width(), 3480 - 180);
-        EXPECT_EQ(tree->Height(), 7050 - 315 - 500 - 120);
-    }
+    EXPECT_EQ(Box(dialog.tbsOptions), (Numbers{60, 60, 8445 - 120, 7050 - 315 - 120}));
+    for (const forms::TreeView* tree : {&dialog.tvTrace, &dialog.tvModules})
+        EXPECT_EQ(Box(*tree), (Numbers{180, 500, 3480 - 180, 7050 - 315 - 500 - 120}));
     EXPECT_EQ(dialog.fraOutput.Left(), 3540);
     EXPECT_EQ(dialog.fraOutput.Top(), 400);
     EXPECT_EQ(dialog.fraOutput.Width(), 8445 - (3300 + 180 + 240));
@@ -58,7 +60,7 @@ TEST_F(Layout, EveryControlFollowsTheSplitAndTheInnerArea) {
 }
 
 TEST_F(Layout, TheSplitIsKeptWithinLimitsAndWrittenBack) {
-    SizeInner(8445, 7050);  // outer width 8445 + border
+    dialog.SetClientSize(8445, 7050);  // outer width 8445 + border
     float X = 100;
     dialog.SizeControls(X);
     EXPECT_EQ(X, 1500.0f);
@@ -76,24 +78,22 @@ TEST_F(Layout, TheSplitIsKeptWithinLimitsAndWrittenBack) {
 }
 
 TEST_F(Layout, ANarrowFrameKeepsItsContentsWhereTheyWere) {
-    SizeInner(8445, 7050);
-    float X = 3480;
-    dialog.SizeControls(X);
+    LayOutDesignSize();
     const std::int32_t before = dialog.txtFileName.Width();
     // A frame exactly 3000 wide: 3000 = inner - (X - 180 + 420) -> inner = X + 3240.
-    X = 2000;
-    SizeInner(2000 + 3240, 7050);
+    float X = 2000;
+    dialog.SetClientSize(2000 + 3240, 7050);
     dialog.SizeControls(X);
     EXPECT_EQ(dialog.fraOutput.Width(), 3000);
     EXPECT_EQ(dialog.txtFileName.Width(), before);
-    SizeInner(2001 + 3240, 7050);
+    dialog.SetClientSize(2001 + 3240, 7050);
     dialog.SizeControls(X);
     EXPECT_EQ(dialog.fraOutput.Width(), 3001);
     EXPECT_EQ(dialog.txtFileName.Width(), 3001 - 540 - 315);
 }
 
 TEST_F(Layout, ATinyDialogSkipsTheStatementsThatFail) {
-    SizeInner(200, 300);
+    dialog.SetClientSize(200, 300);
     float X = 3480;
     dialog.SizeControls(X);  // heights come out negative: those statements are skipped
     EXPECT_EQ(dialog.tbsOptions.Left(), 60);
@@ -113,9 +113,7 @@ TEST_F(Layout, ResizingBelowTheMinimumSnapsBack) {
 }
 
 TEST_F(Layout, DraggingTheGripToTheFarLeftShowsTheBarAt500AndTreesOf1320) {
-    SizeInner(8445, 7050);
-    float X = 3480;
-    dialog.SizeControls(X);
+    LayOutDesignSize();
     dialog.imgSplitter.UserMouseDown(forms::button::kLeft, 0, 30, 100);
     EXPECT_TRUE(dialog.picSplitter.Visible());
     EXPECT_TRUE(dialog.mbSplitterMoving);
@@ -141,7 +139,7 @@ TEST_F(Layout, DraggingTheGripToTheFarLeftShowsTheBarAt500AndTreesOf1320) {
 }
 
 TEST_F(Layout, TheStatusPanelIsCentredAtMost5600WideAndShowsEachProgressText) {
-    SizeInner(5960, 7050);
+    dialog.SetClientSize(5960, 7050);
     dialog.ShowStatusPanel();
     EXPECT_EQ(dialog.frmStatus.Width(), 5600);
     EXPECT_EQ(dialog.frmStatus.Left(), 180);
@@ -167,7 +165,7 @@ TEST_F(Layout, TheStatusPanelIsCentredAtMost5600WideAndShowsEachProgressText) {
     EXPECT_EQ(dialog.lblStatusValue.Caption(), "ZEL AuthServer");
     EXPECT_EQ(dialog.lblStatusValue.RefreshCount(), repaints + 1);
 
-    SizeInner(5959, 7050);
+    dialog.SetClientSize(5959, 7050);
     dialog.ShowStatusPanel();
     EXPECT_EQ(dialog.frmStatus.Width(), 5959 - 360);
 }

@@ -10,9 +10,7 @@
 namespace diags::tools {
 namespace {
 
-using diags::testing::ReadBytes;
-using diags::testing::TempDir;
-using diags::testing::WriteBytes;
+using namespace diags::testing;
 
 struct Result {
     int code;

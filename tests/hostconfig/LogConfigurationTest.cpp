@@ -10,9 +10,7 @@
 namespace diags::hostconfig {
 namespace {
 
-using diags::testing::ReadBytes;
-using diags::testing::TempDir;
-using diags::testing::WriteBytes;
+using namespace diags::testing;
 namespace registry = platform::registry;
 
 const std::string kRoot = "HKEY_CURRENT_USER\\Software\\Test\\Logs";

@@ -14,9 +14,7 @@
 namespace diags::hostconfig {
 namespace {
 
-using diags::testing::ReadBytes;
-using diags::testing::TempDir;
-using diags::testing::WriteBytes;
+using namespace diags::testing;
 
 // The process-wide registry file of this test program, chosen before anything reads it.
 TempDir& Machine() {

@@ -7,8 +7,7 @@
 namespace diags::platform::posix {
 namespace {
 
-using diags::testing::ScopedEnv;
-using diags::testing::TempDir;
+using namespace diags::testing;
 
 // An opener that writes the one argument it is given into a file, after `delay` seconds.
 class RecordingOpener {

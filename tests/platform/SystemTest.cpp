@@ -8,8 +8,7 @@
 namespace diags::platform::posix {
 namespace {
 
-using diags::testing::ScopedEnv;
-using diags::testing::TempDir;
+using namespace diags::testing;
 
 TEST(FileSystem, LooksUpEntriesAndMakesOneDirectoryLevelReportingWhyNot) {
     TempDir dir;

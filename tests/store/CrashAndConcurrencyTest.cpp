@@ -59,7 +59,7 @@ pid_t SaveInChild(const std::string& file, const std::string& key, int from, int
 }
 
 TEST(ConcurrentSaving, TwoProcessesSavingDifferentKeysManyTimesLoseNothing) {
-    TempDir dir;
+    const TempDir dir;
     const std::string file = dir.File("r.reg");
     constexpr int kSaves = 150;
     const pid_t a = SaveInChild(file, kRoot + "\\A", 1, kSaves);
@@ -78,7 +78,7 @@ TEST(ConcurrentSaving, TwoProcessesSavingDifferentKeysManyTimesLoseNothing) {
 }
 
 TEST(ConcurrentSaving, AProcessKilledWhileSavingLeavesEveryKeyOldOrNew) {
-    TempDir dir;
+    const TempDir dir;
     const std::string file = dir.File("r.reg");
     {
         FileStore store(file);

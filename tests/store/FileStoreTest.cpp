@@ -17,9 +17,7 @@
 namespace diags::platform::registry {
 namespace {
 
-using diags::testing::ReadBytes;
-using diags::testing::TempDir;
-using diags::testing::WriteBytes;
+using namespace diags::testing;
 
 const std::string kKey = "HKEY_CURRENT_USER\\Software\\Test";
 
@@ -30,6 +28,16 @@ KeyChange Set(const std::string& path, const std::string& name, const std::strin
     return c;
 }
 
+// Each case works on its own file in a fresh directory.
+class FileStoreTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    const std::string file = dir.File("r.reg");
+};
+using FileStoreSaving = FileStoreTest;
+using FileStoreCrashSafety = FileStoreTest;
+using FileStoreFailures = FileStoreTest;
+
 std::optional<std::string> Get(Store& store, const std::string& path, const std::string& name) {
     std::optional<RegKey> key;
     const Status s = store.ReadTree(path, key);
@@ -38,8 +46,7 @@ std::optional<std::string> Get(Store& store, const std::string& path, const std:
     return key->FindValue(name)->AsText();
 }
 
-TEST(FileStoreSaving, AMissingFileIsCreatedOnTheFirstSaveAsAnImportableRegistryFile) {
-    TempDir dir;
+TEST_F(FileStoreSaving, AMissingFileIsCreatedOnTheFirstSaveAsAnImportableRegistryFile) {
     FileStore store(dir.File("sub/dir/registry.reg"));
     std::optional<RegKey> key;
     ASSERT_TRUE(store.ReadTree(kKey, key).ok());
@@ -52,9 +59,8 @@ TEST(FileStoreSaving, AMissingFileIsCreatedOnTheFirstSaveAsAnImportableRegistryF
     EXPECT_EQ(parsed.commits, 0u);  // a new file is written whole
 }
 
-TEST(FileStoreSaving, ASaveIsVisibleToEveryOtherStoreOnTheSameFile) {
-    TempDir dir;
-    FileStore writer(dir.File("r.reg")), reader(dir.File("r.reg"));
+TEST_F(FileStoreSaving, ASaveIsVisibleToEveryOtherStoreOnTheSameFile) {
+    FileStore writer(file), reader(file);
     ASSERT_TRUE(writer.Apply({Set(kKey, "v", "1")}).ok());
     EXPECT_EQ(Get(reader, kKey, "v"), "1");
     ASSERT_TRUE(writer.Apply({Set(kKey, "v", "2"), Set(kKey + "\\Sub", "w", "3")}).ok());
@@ -62,21 +68,18 @@ TEST(FileStoreSaving, ASaveIsVisibleToEveryOtherStoreOnTheSameFile) {
     EXPECT_EQ(Get(reader, kKey + "\\Sub", "w"), "3");
 }
 
-TEST(FileStoreSaving, TwoWritersWithStaleViewsKeepEachOthersKeys) {
-    TempDir dir;
-    FileStore a(dir.File("r.reg")), b(dir.File("r.reg"));
+TEST_F(FileStoreSaving, TwoWritersWithStaleViewsKeepEachOthersKeys) {
+    FileStore a(file), b(file);
     ASSERT_TRUE(a.Apply({Set(kKey + "\\A", "v", "a0"), Set(kKey + "\\B", "v", "b0")}).ok());
     ASSERT_TRUE(b.Refresh().ok());
     ASSERT_TRUE(a.Apply({Set(kKey + "\\A", "v", "a1")}).ok());
     ASSERT_TRUE(b.Apply({Set(kKey + "\\B", "v", "b1")}).ok());  // b had not seen a's save
-    FileStore fresh(dir.File("r.reg"));
+    FileStore fresh(file);
     EXPECT_EQ(Get(fresh, kKey + "\\A", "v"), "a1");
     EXPECT_EQ(Get(fresh, kKey + "\\B", "v"), "b1");
 }
 
-TEST(FileStoreSaving, AFileRewrittenInPlaceByAnEditorIsReadAfresh) {
-    TempDir dir;
-    const std::string file = dir.File("r.reg");
+TEST_F(FileStoreSaving, AFileRewrittenInPlaceByAnEditorIsReadAfresh) {
     FileStore store(file);
     ASSERT_TRUE(store.Apply({Set(kKey, "v", "mine")}).ok());
     // Same file, same inode, longer content: not an append.
@@ -85,16 +88,15 @@ TEST(FileStoreSaving, AFileRewrittenInPlaceByAnEditorIsReadAfresh) {
     EXPECT_EQ(Get(store, kKey, "v"), "edited by hand");
 }
 
-TEST(FileStoreSaving, CompactionKeepsEveryKeyAndTheirOrder) {
-    TempDir dir;
-    FileStore store(dir.File("r.reg"));
+TEST_F(FileStoreSaving, CompactionKeepsEveryKeyAndTheirOrder) {
+    FileStore store(file);
     store.SetCompaction(0.5, 1);
     for (int i = 0; i < 50; ++i)
         ASSERT_TRUE(store.Apply({Set(kKey + "\\N" + std::to_string(i % 7), "v", std::to_string(i))}).ok());
     ParsedFile parsed;
-    ASSERT_TRUE(ParseRegFile(ReadBytes(dir.File("r.reg")), "f", parsed).ok());
+    ASSERT_TRUE(ParseRegFile(ReadBytes(file), "f", parsed).ok());
     EXPECT_LT(parsed.commits, 50u);  // compacted along the way
-    FileStore fresh(dir.File("r.reg"));
+    FileStore fresh(file);
     ASSERT_TRUE(fresh.Refresh().ok());
     const RegKey* key = fresh.Tree().FindPath(kKey);
     ASSERT_EQ(key->Children().size(), 7u);
@@ -102,23 +104,20 @@ TEST(FileStoreSaving, CompactionKeepsEveryKeyAndTheirOrder) {
     EXPECT_EQ(Get(fresh, kKey + "\\N0", "v"), "49");
 }
 
-TEST(FileStoreSaving, SavingManyKeysDoesNotRewriteTheFileEachTime) {
-    TempDir dir;
-    FileStore store(dir.File("r.reg"));
+TEST_F(FileStoreSaving, SavingManyKeysDoesNotRewriteTheFileEachTime) {
+    FileStore store(file);
     std::vector<KeyChange> many;
     for (int i = 0; i < 2000; ++i) many.push_back(Set(kKey + "\\K" + std::to_string(i), "v", "x"));
     ASSERT_TRUE(store.Apply(many).ok());
-    const auto before = ReadBytes(dir.File("r.reg")).size();
+    const auto before = ReadBytes(file).size();
     ASSERT_TRUE(store.Apply({Set(kKey + "\\K1", "v", "y")}).ok());
-    const auto after = ReadBytes(dir.File("r.reg"));
+    const auto after = ReadBytes(file);
     EXPECT_EQ(after.substr(0, before).size(), before);
     EXPECT_LT(after.size() - before, 400u);  // one small commit appended
 }
 
 // A file with an old commit and a new commit of the same key; cut at every byte of the new one.
-TEST(FileStoreCrashSafety, AWriteCutOffAtAnyByteLeavesTheOldOrTheNewValues) {
-    TempDir dir;
-    const std::string file = dir.File("r.reg");
+TEST_F(FileStoreCrashSafety, AWriteCutOffAtAnyByteLeavesTheOldOrTheNewValues) {
     {
         FileStore store(file);
         store.SetCompaction(1e9, ~0ull);
@@ -154,9 +153,7 @@ TEST(FileStoreCrashSafety, AWriteCutOffAtAnyByteLeavesTheOldOrTheNewValues) {
     }
 }
 
-TEST(FileStoreCrashSafety, ZerosLeftAtTheEndByAPowerCutAreIgnored) {
-    TempDir dir;
-    const std::string file = dir.File("r.reg");
+TEST_F(FileStoreCrashSafety, ZerosLeftAtTheEndByAPowerCutAreIgnored) {
     {
         FileStore store(file);
         ASSERT_TRUE(store.Apply({Set(kKey, "a", "1")}).ok());
@@ -167,9 +164,7 @@ TEST(FileStoreCrashSafety, ZerosLeftAtTheEndByAPowerCutAreIgnored) {
     EXPECT_EQ(Get(store, kKey, "a"), "2");
 }
 
-TEST(FileStoreCrashSafety, ADamagedCommitInTheMiddleIsAnErrorNotSilentlyDropped) {
-    TempDir dir;
-    const std::string file = dir.File("r.reg");
+TEST_F(FileStoreCrashSafety, ADamagedCommitInTheMiddleIsAnErrorNotSilentlyDropped) {
     {
         FileStore store(file);
         store.SetCompaction(1e9, ~0ull);
@@ -190,9 +185,7 @@ TEST(FileStoreCrashSafety, ADamagedCommitInTheMiddleIsAnErrorNotSilentlyDropped)
     EXPECT_EQ(ReadBytes(file), bytes);
 }
 
-TEST(FileStoreFailures, AMalformedFileIsReportedAndNeverRewritten) {
-    TempDir dir;
-    const std::string file = dir.File("r.reg");
+TEST_F(FileStoreFailures, AMalformedFileIsReportedAndNeverRewritten) {
     const std::string bytes = "Windows Registry Editor Version 5.00\n[HKCU\\K]\n\"v\"=bogus\n";
     WriteBytes(file, bytes);
     FileStore store(file);
@@ -205,9 +198,7 @@ TEST(FileStoreFailures, AMalformedFileIsReportedAndNeverRewritten) {
 }
 
 #ifndef _WIN32  // the file-size limit is how a full disk is brought about here
-TEST(FileStoreFailures, AWriteThatFailsMidwayReportsTheFailureAndKeepsTheStoredValues) {
-    TempDir dir;
-    const std::string file = dir.File("r.reg");
+TEST_F(FileStoreFailures, AWriteThatFailsMidwayReportsTheFailureAndKeepsTheStoredValues) {
     {
         FileStore store(file);
         ASSERT_TRUE(store.Apply({Set(kKey, "v", "stored")}).ok());
@@ -236,8 +227,7 @@ TEST(FileStoreFailures, AWriteThatFailsMidwayReportsTheFailureAndKeepsTheStoredV
 
 #endif
 
-TEST(FileStoreFailures, AFileThatCannotBeCreatedIsAClearFailure) {
-    TempDir dir;
+TEST_F(FileStoreFailures, AFileThatCannotBeCreatedIsAClearFailure) {
     WriteBytes(dir.File("plain"), "x");
     FileStore store(dir.File("plain/r.reg"));  // its directory is a file
     const Status s = store.Apply({Set(kKey, "v", "x")});

@@ -9,8 +9,7 @@
 namespace diags::platform {
 namespace {
 
-using diags::testing::TempDir;
-using diags::testing::WriteBytes;
+using namespace diags::testing;
 
 class RegistryCalls : public ::testing::Test {
 protected:

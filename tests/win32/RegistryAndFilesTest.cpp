@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/win32/Win32Parts.h"
+#include "tests/support/TestSupport.h"
 
 namespace diags::platform::win32 {
 namespace {
@@ -43,7 +44,7 @@ protected:
     Win32Registry registry_;
 };
 
-TEST_F(ScratchKey, StringValueReportsTypeAndSizeThenReadsWithItsTerminator) {
+TEST_F(ScratchKey, EveryValueReportsItsTypeAndSizeAndStringsReadWithTheirTerminator) {
     const RegKeyHandle key = Open();
     std::uint32_t type = 0, size = 0;
     ASSERT_EQ(reg::kSuccess, registry_.QueryValue(key, "Text", &type, nullptr, &size));
@@ -52,29 +53,19 @@ TEST_F(ScratchKey, StringValueReportsTypeAndSizeThenReadsWithItsTerminator) {
     std::string buffer(size, '\0');
     ASSERT_EQ(reg::kSuccess, registry_.QueryValue(key, "Text", &type, buffer.data(), &size));
     EXPECT_EQ(std::string("C:\\Logs", 7), buffer.substr(0, size - 1));
-    EXPECT_EQ(reg::kSuccess, registry_.CloseKey(key));
-}
-
-TEST_F(ScratchKey, NumberAndOtherTypesReportTheirOwnTypeNumbers) {
-    const RegKeyHandle key = Open();
-    std::uint32_t type = 0, size = 4;
     std::uint32_t number = 0;
+    size = 4;
     ASSERT_EQ(reg::kSuccess, registry_.QueryValue(key, "Number", &type, reinterpret_cast<char*>(&number), &size));
     EXPECT_EQ(reg::kDword, type);
     EXPECT_EQ(0xDEADBEEFu, number);
     size = 0;
     ASSERT_EQ(reg::kSuccess, registry_.QueryValue(key, "Expandable", &type, nullptr, &size));
     EXPECT_EQ(reg::kExpandSz, type);
-    registry_.CloseKey(key);
-}
-
-TEST_F(ScratchKey, EmptyStringValueHasSizeZero) {
-    const RegKeyHandle key = Open();
-    std::uint32_t type = 0, size = 99;
+    size = 99;
     ASSERT_EQ(reg::kSuccess, registry_.QueryValue(key, "Empty", &type, nullptr, &size));
     EXPECT_EQ(reg::kSz, type);
     EXPECT_EQ(0u, size);
-    registry_.CloseKey(key);
+    EXPECT_EQ(reg::kSuccess, registry_.CloseKey(key));
 }
 
 TEST_F(ScratchKey, MissingValuesKeysAndShortBuffersGiveThePlatformCodes) {
@@ -103,21 +94,10 @@ TEST(Registry, MachineKeysOpenWithTheDocumentedAccessMask) {
     EXPECT_EQ(reg::kSuccess, registry.CloseKey(key));
 }
 
-// A scratch directory under the temporary directory, removed afterwards.
 class ScratchDirectory : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char temp[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, temp);
-        root_ = std::string(temp) + "DiagsFs" + std::to_string(::GetCurrentProcessId());
-        ASSERT_TRUE(::CreateDirectoryA(root_.c_str(), nullptr));
-    }
-    void TearDown() override {
-        ::DeleteFileA((root_ + "\\file.txt").c_str());
-        ::RemoveDirectoryA((root_ + "\\A").c_str());
-        ::RemoveDirectoryA(root_.c_str());
-    }
-    std::string root_;
+    diags::testing::TempDir dir_;
+    const std::string root_ = dir_.Path().string();
     Win32FileSystem fs_;
 };
 

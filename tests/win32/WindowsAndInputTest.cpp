@@ -57,7 +57,7 @@ void PumpMessages(int milliseconds) {
     }
 }
 
-TEST(WindowStyle, StyleBitsReadBackAndSetReturnsThePreviousStyle) {
+TEST(Windows, StylesAndIconsAreTheRealWindowsAndTheLanguageIsTheSystemDefault) {
     const TestWindow window;
     Win32Windowing windowing;
     const std::int32_t style = windowing.GetStyle(window.Handle());
@@ -66,26 +66,16 @@ TEST(WindowStyle, StyleBitsReadBackAndSetReturnsThePreviousStyle) {
     EXPECT_EQ(TVS_NOTOOLTIPS, windowing.GetStyle(window.Handle()) & TVS_NOTOOLTIPS);
     windowing.SetStyle(window.Handle(), windowing.GetStyle(window.Handle()) & ~TVS_NOTOOLTIPS);
     EXPECT_EQ(0, windowing.GetStyle(window.Handle()) & TVS_NOTOOLTIPS);
-}
-
-TEST(WindowIcon, BothIconSizesTakeTheIconSentToTheWindow) {
-    const TestWindow window;
-    Win32Windowing windowing;
-    const HICON icon = ::LoadIconA(nullptr, IDI_INFORMATION);
-    const auto handle = reinterpret_cast<std::intptr_t>(icon);
+    const auto handle = reinterpret_cast<std::intptr_t>(::LoadIconA(nullptr, IDI_INFORMATION));
     windowing.Send(window.Handle(), WM_SETICON, ICON_SMALL, handle);
     windowing.Send(window.Handle(), WM_SETICON, ICON_BIG, handle);
     EXPECT_EQ(handle, windowing.Send(window.Handle(), WM_GETICON, ICON_SMALL, 0));
     EXPECT_EQ(handle, windowing.Send(window.Handle(), WM_GETICON, ICON_BIG, 0));
-}
-
-TEST(SystemLanguage, IsTheSystemDefault) {
-    Win32Windowing windowing;
     EXPECT_EQ(::GetSystemDefaultLangID(), windowing.SystemDefaultLangId());
     EXPECT_NE(0, windowing.SystemDefaultLangId());
 }
 
-TEST(KeyStrings, TabAndShiftTabAndModifiersParse) {
+TEST(KeyStrings, TabShiftTabAndModifiersParseAndMalformedStringsSendNothing) {
     using Keys = std::vector<KeyStroke>;
     EXPECT_EQ(Keys({{VK_TAB}}), ParseKeys("{TAB}"));
     EXPECT_EQ(Keys({{VK_TAB, true}}), ParseKeys("+{TAB}"));
@@ -95,13 +85,7 @@ TEST(KeyStrings, TabAndShiftTabAndModifiersParse) {
     EXPECT_EQ(Keys({{VK_ADD}, {VK_RETURN}}), ParseKeys("{+}~"));
     EXPECT_EQ(Keys({{'A'}, {'1'}}), ParseKeys("a1"));
     EXPECT_EQ(Keys{}, ParseKeys(""));
-}
-
-TEST(KeyStrings, MalformedStringsSendNothing) {
-    EXPECT_EQ(std::nullopt, ParseKeys("{NOSUCHKEY}"));
-    EXPECT_EQ(std::nullopt, ParseKeys("{TAB"));
-    EXPECT_EQ(std::nullopt, ParseKeys("+"));
-    EXPECT_EQ(std::nullopt, ParseKeys("{}"));
+    for (const char* bad : {"{NOSUCHKEY}", "{TAB", "+", "{}"}) EXPECT_EQ(std::nullopt, ParseKeys(bad)) << bad;
 }
 
 TEST(KeyStrings, SentKeysReachTheFocusedWindowWithTheirModifiers) {
@@ -136,12 +120,8 @@ TEST(MousePointer, RemembersThePointerAndShowsTheMatchingCursor) {
 // window is inspected from a timer inside its own modal loop, once it is fully built.
 class ModalAnswer {
 public:
-    explicit ModalAnswer(int button) {
-        button_ = button;
-        box_ = nullptr;
-        title_.clear();
-        buttons_.clear();
-        hook_ = ::SetWindowsHookExA(WH_CBT, &Hook, nullptr, ::GetCurrentThreadId());
+    explicit ModalAnswer(int button) : hook_(::SetWindowsHookExA(WH_CBT, &Hook, nullptr, ::GetCurrentThreadId())) {
+        button_ = button, box_ = nullptr, title_.clear(), buttons_.clear();
     }
     ~ModalAnswer() { ::UnhookWindowsHookEx(hook_); }
     ModalAnswer(const ModalAnswer&) = delete;
@@ -171,7 +151,7 @@ private:
     HHOOK hook_ = nullptr;
 };
 
-TEST(MessageBoxes, QuestionBoxOffersYesNoCancelAndReturnsTheAnswer) {
+TEST(MessageBoxes, QuestionsOfferYesNoCancelAndReturnTheAnswerOtherBoxesHaveOneOk) {
     Win32Interaction interaction;
     for (int answer : {IDYES, IDNO, IDCANCEL}) {
         const ModalAnswer modal(answer);
@@ -179,10 +159,6 @@ TEST(MessageBoxes, QuestionBoxOffersYesNoCancelAndReturnsTheAnswer) {
         EXPECT_EQ("Title 35", ModalAnswer::title_);
         EXPECT_EQ((std::vector<int>{IDCANCEL, IDYES, IDNO}), ModalAnswer::buttons_);
     }
-}
-
-TEST(MessageBoxes, CriticalAndInformationBoxesHaveOneOkButton) {
-    Win32Interaction interaction;
     for (int style : {mb::kCritical, mb::kInformation}) {
         const ModalAnswer modal(IDOK);
         EXPECT_EQ(mb::kOk, interaction.ShowMessage("Something to say", style, "Note"));
