@@ -12,6 +12,7 @@
 #include "services/Logger.h"
 #include "services/MessageService.h"
 #include "tests/dialog/DialogHarness.h"
+#include "tests/services/RecordingSink.h"
 
 namespace diags::testing {
 namespace {
@@ -100,33 +101,20 @@ TEST_F(Entry, TheBusyPointerPutsBackWhatWasThereBeforeItsFirstUse) {
     EXPECT_TRUE(user.pointerHistory.empty());  // nothing remembered, nothing restored
 }
 
-class LineSink final : public TraceSink {
-public:
-    explicit LineSink(std::vector<std::string>& lines) : lines_(lines) {}
-    void Bind(std::string_view) override {}
-    bool Wants(int) const noexcept override { return true; }
-    void Write(int level, std::string_view line) noexcept override {
-        lines_.push_back(std::to_string(level) + " " + std::string(line));
-    }
-
-private:
-    std::vector<std::string>& lines_;
-};
-
 TEST_F(Entry, MainOnlyTracesAndTheCallTracesUnderItsOwnSpelling) {
     Logger& logger = Logger::Create();
-    std::vector<std::string> lines;
-    logger.SetSink(std::make_unique<LineSink>(lines));
+    std::vector<TraceLine> lines;
+    logger.SetSink(std::make_unique<RecordingSink>(lines, ~0u));
     Main();
-    EXPECT_EQ(lines, (std::vector<std::string>{"32 [General][Main] Function Enter", "32 [General][Main] Function Leave"}));
+    EXPECT_EQ(lines, (std::vector<TraceLine>{{32, "[General][Main] Function Enter"}, {32, "[General][Main] Function Leave"}}));
 
     lines.clear();
     CDiagnosticsConfig entry;
     entry.SetModalLoop([](forms::Form& form) { form.UserClose(); });
     entry.ConfigureDiagnostics(error);
     ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.front(), "64 [CDiagnosticsConfig][ConfigureDiagnistics] Function Enter");
-    EXPECT_EQ(lines.back(), "64 [CDiagnosticsConfig][ConfigureDiagnistics] Function Leave");
+    EXPECT_EQ(lines.front(), (TraceLine{64, "[CDiagnosticsConfig][ConfigureDiagnistics] Function Enter"}));
+    EXPECT_EQ(lines.back(), (TraceLine{64, "[CDiagnosticsConfig][ConfigureDiagnistics] Function Leave"}));
     logger.SetSink(nullptr);
 }
 

@@ -25,6 +25,7 @@ TEST(DefaultConfiguration, IsInstalledOnFirstUseWithEveryComponentAndTheErrorLog
     registry::FileStore store(dir.File("r.reg"));
     const auto root = LogConfiguration::Open(store, kRoot);
     EXPECT_EQ(root->Children().Count(), 68 + 14 + 1);
+    const std::string logs = "/opt/veltrane/Log" + std::string(1, platform::Current().fileSystem->Separator());
     for (const auto& component : root->Children()) {
         if (component->Name() == "ZEL Errors") continue;
         EXPECT_GE(component->Children().Count(), 1) << component->Name();
@@ -32,7 +33,7 @@ TEST(DefaultConfiguration, IsInstalledOnFirstUseWithEveryComponentAndTheErrorLog
             EXPECT_EQ(output->Property(prop::kLogToFile), PropertyValue(false));
             EXPECT_EQ(output->Property(prop::kFileName), PropertyValue(std::string("Trace.log")));
             EXPECT_EQ(output->Property(prop::kFileSize), PropertyValue(24.0));
-            EXPECT_EQ(output->Property(prop::kDirectory), PropertyValue("/opt/veltrane/Log/" + component->Name()));
+            EXPECT_EQ(output->Property(prop::kDirectory), PropertyValue(logs + component->Name()));
         }
     }
     const auto report = root->Children().Item("ZEL ReportServer")->Children().Item("Report Source Tracing");
