@@ -9,6 +9,7 @@
 
 #include "com/Classes.h"
 #include "com/DispatchObject.h"
+#include "component/CDiagnosticsConfig.h"
 #include "platform/win32/Handles.h"
 
 namespace diags::com {
@@ -131,6 +132,9 @@ extern "C" {
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
+    // The component's start-up procedure runs once, when the component is first used.
+    static const bool started = (diags::Main(), true);
+    (void)started;
     static std::array<ClassFactory, kClasses.size()> factories = {
         ClassFactory(kClasses[0].create), ClassFactory(kClasses[1].create), ClassFactory(kClasses[2].create),
         ClassFactory(kClasses[3].create), ClassFactory(kClasses[4].create), ClassFactory(kClasses[5].create)};
