@@ -12,7 +12,7 @@
 #include "services/Logger.h"
 #include "services/MessageService.h"
 #include "tests/dialog/DialogHarness.h"
-#include "tests/services/RecordingSink.h"
+#include "tests/support/RecordingSink.h"
 
 namespace diags::testing {
 namespace {

@@ -7,6 +7,7 @@
 
 #include "model/CDiagMap.h"
 #include "services/Logger.h"
+#include "tests/support/RecordingSink.h"
 
 namespace diags {
 namespace {
@@ -121,27 +122,9 @@ TEST(OutputMatching, ModulesMatchWholeNamesInTheKeyAndTasksMatchComponentAndTrac
     EXPECT_EQ(map.LinkTraceSettings2Modules2("no dash here", "Report Execution", outputs), 0);  // contained
 }
 
-// Keeps the error lines written through the process-wide logger (until Logger::Destroy).
-class ErrorLines final : public TraceSink {
-public:
-    static std::vector<std::string>& Install() {
-        auto sink = std::make_unique<ErrorLines>();
-        std::vector<std::string>& lines = sink->lines_;
-        Logger::Create().SetSink(std::move(sink));
-        return lines;
-    }
-    void Bind(std::string_view) override {}
-    bool Wants(int level) const noexcept override { return level == 64; }
-    void Write(int, std::string_view line) noexcept override {
-        if (line.starts_with("Module:")) lines_.emplace_back(line);
-    }
-
-private:
-    std::vector<std::string> lines_;
-};
-
 TEST(OutputMatching, ADuplicateStopsOneLinkWithAnErrorLineKeepingWhatWasAlreadyLinked) {
-    const std::vector<std::string>& errors = ErrorLines::Install();
+    std::vector<testing::TraceLine> traced;  // the logger owns the sink until Logger::Destroy
+    Logger::Create().SetSink(std::make_unique<testing::RecordingSink>(traced, 64));
     CDiagMap map;
     OutputCollection outputs;
     for (const char* key : {"1", "2", "3"}) Add(outputs, "ZEL DateLib", "Trace", key);  // three share one Key
@@ -151,6 +134,9 @@ TEST(OutputMatching, ADuplicateStopsOneLinkWithAnErrorLineKeepingWhatWasAlreadyL
     EXPECT_EQ(map.GetTraceSetting("Report Editor")->LinkedOutputs()->Count(), 1);
     EXPECT_EQ(outputs.Item(2)->LinkedTraceSettings()->Count(), 1);  // its half was made first
     EXPECT_EQ(outputs.Item(3)->LinkedTraceSettings()->Count(), 0);
+    std::vector<std::string> errors;
+    for (const auto& line : traced)
+        if (line.text.starts_with("Module:")) errors.push_back(line.text);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_TRUE(errors[0].starts_with("Module: [CDiagMap] Procedure: [LinkTraceSettings2Modules] Error:[457]["))
         << errors[0];

@@ -2,7 +2,7 @@
 
 #include "services/SharedGlobals.h"
 #include "tests/support/TestSupport.h"
-#include "tests/services/RecordingSink.h"
+#include "tests/support/RecordingSink.h"
 
 namespace diags {
 namespace {

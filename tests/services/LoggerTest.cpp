@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/TestSupport.h"
-#include "tests/services/RecordingSink.h"
+#include "tests/support/RecordingSink.h"
 
 namespace diags {
 namespace {

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "services/Procedure.h"
-#include "tests/services/RecordingSink.h"
+#include "tests/support/RecordingSink.h"
 
 namespace diags {
 namespace {

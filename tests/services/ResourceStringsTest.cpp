@@ -6,7 +6,7 @@
 #include "resources/strings.h"
 #include "services/ResourceStrings.h"
 #include "tests/support/TestSupport.h"
-#include "tests/services/RecordingSink.h"
+#include "tests/support/RecordingSink.h"
 
 namespace diags {
 namespace {
