@@ -13,19 +13,15 @@ TEST_F(Captions, EveryDesignNameIsReplacedInOrderAndTheBrowseButtonKeepsItsDots)
     frmDiagsConfig dialog;
     ASSERT_EQ(dialog.PopulateCaptions(error), ResultCode::Success);
 
-    EXPECT_EQ(dialog.Caption(), Text(9031));
-    EXPECT_EQ(dialog.optFileOptions(0).Caption(), Text(9000));
-    EXPECT_EQ(dialog.optFileOptions(1).Caption(), Text(9001));
-    EXPECT_EQ(dialog.optFileOptions(2).Caption(), Text(9062));
-    EXPECT_EQ(dialog.chkDbgMntr.Caption(), Text(9004));
-    EXPECT_EQ(dialog.chkLogfile.Caption(), Text(9016));
-    EXPECT_EQ(dialog.fraOutput.Caption(), Text(9020));
-    EXPECT_EQ(dialog.lblDirectory.Caption(), Text(9005));
-    EXPECT_EQ(dialog.lblFileName.Caption(), Text(9013));
-    EXPECT_EQ(dialog.lblFileSize.Caption(), Text(9014));
-    EXPECT_EQ(dialog.sbStatus.PanelText(1), Text(9023));
-    EXPECT_EQ(dialog.tbsOptions.TabAt(1).Caption, Text(13572));
-    EXPECT_EQ(dialog.tbsOptions.TabAt(2).Caption, Text(13501));
+    const std::pair<std::string, std::int32_t> shown[] = {
+        {dialog.Caption(), 9031}, {dialog.optFileOptions(0).Caption(), 9000},
+        {dialog.optFileOptions(1).Caption(), 9001}, {dialog.optFileOptions(2).Caption(), 9062},
+        {dialog.chkDbgMntr.Caption(), 9004}, {dialog.chkLogfile.Caption(), 9016},
+        {dialog.fraOutput.Caption(), 9020}, {dialog.lblDirectory.Caption(), 9005},
+        {dialog.lblFileName.Caption(), 9013}, {dialog.lblFileSize.Caption(), 9014},
+        {dialog.sbStatus.PanelText(1), 9023}, {dialog.tbsOptions.TabAt(1).Caption, 13572},
+        {dialog.tbsOptions.TabAt(2).Caption, 13501}};
+    for (const auto& [caption, id] : shown) EXPECT_EQ(caption, Text(id)) << id;
     EXPECT_EQ(dialog.cmdBrowse.Caption(), "...");
 
     // No control of the output panel shows its design-time name any more.
@@ -44,12 +40,12 @@ TEST_F(Captions, TheImageListIsFilledOnceWithThreeKeyedImages) {
     ASSERT_EQ(dialog.InitImageList(error), ResultCode::Success);
     ASSERT_EQ(dialog.InitImageList(error), ResultCode::Success);
     ASSERT_EQ(dialog.ilsSmall.Count(), 3u);
-    EXPECT_EQ(dialog.ilsSmall.KeyAt(1), "ClosedFolder");
-    EXPECT_EQ(dialog.ilsSmall.KeyAt(2), "ICON_KEY_STOP");
-    EXPECT_EQ(dialog.ilsSmall.KeyAt(3), "ICON_KEY_CHECKEDFOLDER");
-    EXPECT_EQ(dialog.ilsSmall.Item("ClosedFolder")->Id(), 102);
-    EXPECT_EQ(dialog.ilsSmall.Item("ICON_KEY_STOP")->Id(), 148);
-    EXPECT_EQ(dialog.ilsSmall.Item("ICON_KEY_CHECKEDFOLDER")->Id(), 2008);
+    const std::pair<std::string, std::int32_t> images[] = {
+        {"ClosedFolder", 102}, {"ICON_KEY_STOP", 148}, {"ICON_KEY_CHECKEDFOLDER", 2008}};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(dialog.ilsSmall.KeyAt(i + 1), images[i].first);
+        EXPECT_EQ(dialog.ilsSmall.Item(images[i].first)->Id(), images[i].second);
+    }
     EXPECT_EQ(dialog.ilsSmall.Item(1)->Width(), 16);
 }
 
