@@ -10,21 +10,6 @@ namespace {
 
 using namespace diags::testing;
 
-TEST(FileSystem, LooksUpEntriesAndMakesOneDirectoryLevelReportingWhyNot) {
-    TempDir dir;
-    diags::testing::WriteBytes(dir.File("f"), "x");
-    PosixFileSystem files;
-    EXPECT_TRUE(files.EntryExists(dir.File("f")) && files.EntryExists(dir.Path().string()));
-    EXPECT_FALSE(files.EntryExists(dir.File("missing")) || files.EntryExists(""));
-    EXPECT_EQ(files.MakeDirectory(dir.File("a")), std::nullopt);
-    EXPECT_TRUE(std::filesystem::is_directory(dir.File("a")));
-    for (const std::string& bad : {dir.File("x/y"), dir.File("a"), dir.File("f"), std::string()}) {
-        const auto reason = files.MakeDirectory(bad);
-        EXPECT_TRUE(reason && !reason->empty()) << bad;
-    }
-    EXPECT_FALSE(std::filesystem::exists(dir.File("x")));
-}
-
 TEST(FileSystem, TheWindowsDirectoryIsTheStandInPaddedWithNulsOrNothingWhenTooLong) {
     ScopedEnv home("HOME", "/home/someone");
     PosixFileSystem files;

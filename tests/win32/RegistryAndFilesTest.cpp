@@ -1,5 +1,5 @@
-// Registry reads and file-system lookups through the platform seam, against the real
-// registry and file system of the machine (a scratch key and a scratch directory).
+// Registry reads and the Windows directory through the platform seam, against the real registry
+// and file system of the machine.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -7,7 +7,6 @@
 #include <string>
 
 #include "platform/win32/Win32Parts.h"
-#include "tests/support/TestSupport.h"
 
 namespace diags::platform::win32 {
 namespace {
@@ -42,37 +41,6 @@ TEST(Registry, MachineKeysOpenWithTheDocumentedAccessMask) {
     EXPECT_EQ(reg::kSuccess, registry.QueryValue(key, "CurrentVersion", &type, nullptr, &size));
     EXPECT_EQ(reg::kSz, type);
     EXPECT_EQ(reg::kSuccess, registry.CloseKey(key));
-}
-
-class ScratchDirectory : public ::testing::Test {
-protected:
-    diags::testing::TempDir dir_;
-    const std::string root_ = dir_.Path().string();
-    Win32FileSystem fs_;
-};
-
-TEST_F(ScratchDirectory, FilesAndDirectoriesBothCountAsEntries) {
-    EXPECT_TRUE(fs_.EntryExists(root_));
-    EXPECT_TRUE(fs_.EntryExists(root_ + "\\"));
-    EXPECT_FALSE(fs_.EntryExists(root_ + "\\file.txt"));
-    const HANDLE file = ::CreateFileA((root_ + "\\file.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    ::CloseHandle(file);
-    EXPECT_TRUE(fs_.EntryExists(root_ + "\\file.txt"));
-    EXPECT_TRUE(fs_.EntryExists("C:\\"));
-    EXPECT_FALSE(fs_.EntryExists(""));
-}
-
-TEST_F(ScratchDirectory, MakeDirectoryCreatesOneLevelAndExplainsFailures) {
-    EXPECT_EQ(std::nullopt, fs_.MakeDirectory(root_ + "\\A"));
-    EXPECT_TRUE(fs_.EntryExists(root_ + "\\A"));
-    const auto again = fs_.MakeDirectory(root_ + "\\A");
-    ASSERT_TRUE(again.has_value());
-    EXPECT_FALSE(again->empty());
-    EXPECT_TRUE(fs_.MakeDirectory(root_ + "\\B\\C").has_value());  // parents are not created
-    EXPECT_FALSE(fs_.EntryExists(root_ + "\\B"));
-    EXPECT_EQ('\\', fs_.Separator());
 }
 
 TEST(FileSystem, WindowsDirectoryBufferIsTheWholeNulPaddedBuffer) {
