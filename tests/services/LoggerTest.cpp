@@ -60,7 +60,8 @@ TEST_F(TraceLines, GoToTheEnvironmentsFileFilteredByItsLevelMask) {
     logger.Initialize("ZEL DiagnosticsConfiguration", 0);
     logger.Trace(64, "[%1][%2] Function Enter", "General", "ValidPath");
     logger.Trace(32, "startup");
-    const std::string text = ReadBytes(dir.File("trace.log"));
+    std::string text = ReadBytes(dir.File("trace.log"));
+    std::erase(text, '\r');  // a text file: lines end in CR LF on Windows
     EXPECT_NE(text.find("[ZEL DiagnosticsConfiguration][64] [General][ValidPath] Function Enter\n"),
               std::string::npos) << text;
     EXPECT_EQ(text.find("startup"), std::string::npos);
