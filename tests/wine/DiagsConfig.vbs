@@ -30,6 +30,17 @@ Sub CheckError(name, expected)
     Err.Clear
 End Sub
 
+' Breaks the link cycles the way the dialog does on unload.
+Sub BreakLinks(map, outputs)
+    Dim setting, output
+    For Each setting In map.AllTraceSettings
+        setting.RemoveLinkedOutputs
+    Next
+    For Each output In outputs
+        output.RemoveLinkedTraceSettings
+    Next
+End Sub
+
 Function Joined(collection)
     Dim item, text
     text = ""
@@ -193,13 +204,7 @@ Check "a collection read twice is the same object", m.AllTraceSettings Is m.AllT
 Check "different records are different objects", Not (m.GetTraceSetting("Report Editor") Is m.GetTraceSetting("Fact Editor"))
 Check "GetTraceSetting of an unknown name is Nothing", m.GetTraceSetting("No Such Editor") Is Nothing
 CheckEqual "AddTraceSetting answers 1 and keeps one per name", "1 1 27", m.AddTraceSetting("Report Editor") & " " & m.AddTraceSetting("report editor") & " " & m.AllTraceSettings.Count
-' break the cycles the way the dialog does on unload
-For Each t In m.AllTraceSettings
-    t.RemoveLinkedOutputs
-Next
-For Each o In outputs
-    o.RemoveLinkedTraceSettings
-Next
+BreakLinks m, outputs
 
 ' ---------------------------------------------------------------- finding outputs
 Set m = CreateObject("DiagsConfig.CDiagMap")
@@ -219,12 +224,7 @@ CheckEqual "LinkTraceSettings2Modules2 links the named trace", 1, m.LinkTraceSet
 CheckEqual "both links landed", 2, m.GetTraceSetting("Report Execution").LinkedOutputs.Count
 CheckEqual "a second identical link is refused quietly", 0, m.LinkTraceSettings2Modules("ZEL AdminEditorContainer", "Report Execution", c)
 On Error Resume Next : Set r = m.GetOutput("x", m.EditorTraceSettings) : m.EditorTraceSettings.Add "text" : Set r = m.GetOutput("x", m.EditorTraceSettings) : CheckError "outputs that are no COutput are a type mismatch", 13 : On Error GoTo 0
-For Each t In m.AllTraceSettings
-    t.RemoveLinkedOutputs
-Next
-For Each o In c
-    o.RemoveLinkedTraceSettings
-Next
+BreakLinks m, c
 
 ' ---------------------------------------------------------------- map entries
 Set entry = CreateObject("DiagsConfig.CDiagMapEntry")
