@@ -30,12 +30,8 @@ public:
         AddRef();
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return AddReference(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseReference(); }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         if (!count) return E_POINTER;
         *count = 0;
@@ -86,7 +82,6 @@ private:
     static constexpr std::array<const wchar_t*, 8> kNames = {L"Value",          L"Number", L"Description",
                                                              L"ApplicationTitle", L"ComponentTitle", L"Module",
                                                              L"Line",           L"Procedure"};
-    std::atomic<ULONG> references_{1};
     ErrorRef error_;
 };
 

@@ -92,6 +92,17 @@ public:
     virtual ~CountedObject() { ModuleCounts::ObjectDestroyed(); }
     CountedObject(const CountedObject&) = delete;
     CountedObject& operator=(const CountedObject&) = delete;
+
+protected:
+    // The IUnknown reference count, shared by every class of the component: an object starts
+    // with one reference and deletes itself when the last one is released.
+    ULONG AddReference() noexcept { return ++references_; }
+    ULONG ReleaseReference() noexcept {
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+    std::atomic<ULONG> references_{1};
 };
 
 // Creates a reference-counted object with one reference, or null when memory is short.

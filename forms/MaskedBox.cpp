@@ -11,13 +11,13 @@ namespace diags::forms {
 
 MaskedBox::MaskedBox(std::string name, int index) : Control(ControlKind::MaskedBox, std::move(name), index) {}
 
-void MaskedBox::SetText(std::string_view text) {
-    selStart_ = 0;
-    selLength_ = 0;
-    if (text_ == text) return;
-    text_ = std::string(text);
+void MaskedBox::TextChanged() {
     Touch("Text");
     Change();
+}
+
+void MaskedBox::SetText(std::string_view text) {
+    if (edit_.Assign(text)) TextChanged();
 }
 
 void MaskedBox::SetEnable(bool value) {
@@ -38,13 +38,12 @@ void MaskedBox::SetValueRange(std::int32_t minValue, std::int32_t maxValue) {
 }
 
 void MaskedBox::SelectCell() {
-    selStart_ = 0;
-    selLength_ = static_cast<std::int32_t>(text_.size());
+    edit_.Select(0, edit_.Size());
     Touch("Selection");
 }
 
 bool MaskedBox::InRange() const {
-    const std::string_view digits = Trim(text_);
+    const std::string_view digits = Trim(edit_.Text());
     if (digits.empty()) return true;
     if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) return false;
     if (minValue_ == 0 && maxValue_ == 0) return true;
@@ -53,32 +52,11 @@ bool MaskedBox::InRange() const {
     return value >= minValue_ && value <= maxValue_;
 }
 
-void MaskedBox::ReplaceSelection(std::string_view text) {
-    std::string next = text_;
-    next.replace(selStart_, selLength_, text);
-    selStart_ += static_cast<std::int32_t>(text.size());
-    selLength_ = 0;
-    if (next == text_) return;
-    text_ = std::move(next);
-    Touch("Text");
-    Change();
-}
-
 void MaskedBox::UserType(std::string_view text) {
     if (!enable_ || !EffectivelyEnabled()) return;
     for (const char ch : text) {
-        if (ch == '\b') {
-            if (selLength_ == 0 && selStart_ > 0) {
-                --selStart_;
-                selLength_ = 1;
-            }
-            if (selLength_ > 0) ReplaceSelection("");
-            continue;
-        }
-        if (ch < '0' || ch > '9') continue;
-        const auto kept = static_cast<std::int32_t>(text_.size()) - selLength_;
-        if (maxChars_ > 0 && kept >= maxChars_) continue;
-        ReplaceSelection(std::string_view(&ch, 1));
+        if (ch != '\b' && (ch < '0' || ch > '9')) continue;  // digits only
+        if (edit_.Type(ch, maxChars_)) TextChanged();
     }
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "forms/Control.h"
+#include "forms/EditText.h"
 
 namespace diags::forms {
 
@@ -15,7 +16,7 @@ class MaskedBox : public Control {
 public:
     explicit MaskedBox(std::string name, int index = -1);
 
-    const std::string& Text() const noexcept { return text_; }
+    const std::string& Text() const noexcept { return edit_.Text(); }
     // Raises Change on a real change; the selection collapses to the start.
     void SetText(std::string_view text);
 
@@ -29,8 +30,8 @@ public:
     std::int32_t MaxValuePerCell() const noexcept { return maxValue_; }
     void SetValueRange(std::int32_t minValue, std::int32_t maxValue);
 
-    std::int32_t SelStart() const noexcept { return selStart_; }
-    std::int32_t SelLength() const noexcept { return selLength_; }
+    std::int32_t SelStart() const noexcept { return edit_.SelStart(); }
+    std::int32_t SelLength() const noexcept { return edit_.SelLength(); }
 
     // The argument-less method the focus handler calls first: puts the caret into the cell
     // and selects the cell's whole text, so typing replaces the value.
@@ -48,14 +49,12 @@ public:
     void UserFocus();
 
 private:
-    void ReplaceSelection(std::string_view text);
-    std::string text_;
+    void TextChanged();
+    EditText edit_;
     bool enable_ = true;
     std::int32_t maxChars_ = 0;  // 0 = no limit
     std::int32_t minValue_ = 0;
     std::int32_t maxValue_ = 0;  // min == max == 0: no range
-    std::int32_t selStart_ = 0;
-    std::int32_t selLength_ = 0;
 };
 
 }  // namespace diags::forms

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "forms/Control.h"
+#include "forms/EditText.h"
 
 namespace diags::forms {
 
@@ -14,14 +15,14 @@ class TextBox : public Control {
 public:
     explicit TextBox(std::string name, int index = -1);
 
-    const std::string& Text() const noexcept { return text_; }
+    const std::string& Text() const noexcept { return edit_.Text(); }
     // Replaces the text; the selection collapses to the start. Raises Change on a real change.
     void SetText(std::string_view text);
 
     // Selection in characters. A start beyond the text moves to its end; a length beyond the
     // text is cut to the rest of the text; negative values are run-time error 380.
-    std::int32_t SelStart() const noexcept { return selStart_; }
-    std::int32_t SelLength() const noexcept { return selLength_; }
+    std::int32_t SelStart() const noexcept { return edit_.SelStart(); }
+    std::int32_t SelLength() const noexcept { return edit_.SelLength(); }
     void SetSelStart(std::int32_t start);
     void SetSelLength(std::int32_t length);
     std::string SelText() const;
@@ -48,9 +49,8 @@ public:
     void UserFocus();
 
 private:
-    std::string text_;
-    std::int32_t selStart_ = 0;
-    std::int32_t selLength_ = 0;
+    void TextChanged();
+    EditText edit_;
     std::int32_t maxLength_ = 0;
     bool locked_ = false;
 };
