@@ -16,11 +16,18 @@ std::string Hex8(std::uint32_t v) {
     return buf;
 }
 
+// Quotes a name or text; line breaks and NULs are escaped so the line stays one line.
 void AppendQuoted(std::string& out, std::string_view text) {
     out += '"';
     for (char c : text) {
-        if (c == '\\' || c == '"') out += '\\';
-        out += c;
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '"': out += "\\\""; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\0': out += "\\0"; break;
+            default: out += c;
+        }
     }
     out += '"';
 }

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the registry file reader's fuzz target with clang (libFuzzer + AddressSanitizer +
 # UndefinedBehaviorSanitizer) and runs it for the given number of seconds (default 30).
+# The seed is fixed (DIAGS_FUZZ_SEED, default 1) so a run is repeatable: what fails in CI fails
+# the same way here. Every committed corpus file, including past crashes, is replayed first.
 # Usage: tests/fuzz/run.sh [seconds]
 set -euo pipefail
 seconds="${1:-30}"
@@ -12,5 +14,6 @@ sources=("$root/tests/fuzz/RegFileFuzz.cpp" "$root"/platform/registry/RegFile.cp
          "$root"/platform/registry/RegTree.cpp "$root"/platform/registry/Encoding.cpp)
 clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
         -I "$root" "${sources[@]}" -o "$out/regfile_fuzz"
-"$out/regfile_fuzz" -max_total_time="$seconds" -max_len=65536 -timeout=10 -print_final_stats=1 \
+"$out/regfile_fuzz" -seed="${DIAGS_FUZZ_SEED:-1}" -max_total_time="$seconds" -max_len=65536 -timeout=10 -print_final_stats=1 \
+                    -artifact_prefix="$out/" \
                     "$out/corpus" 2>&1 | tail -n 15

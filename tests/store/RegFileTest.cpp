@@ -93,6 +93,8 @@ TEST(RegistryFileWriting, EveryValueTypeSurvivesARoundTripInBothEncodings) {
     for (int i = 0; i < 300; ++i) blob += static_cast<char>(i);
     key.SetValue("Binary", RegValue{reg::kBinary, blob});
     key.SetValue("NoTerminator", RegValue{reg::kSz, std::string("a\0b", 3)});
+    key.SetValue("name with\na line break", RegValue::Text("x"));  // names keep their own line
+    key.SetValue(std::string("cr\r and nul\0 \\n", 16), RegValue::Text("y"));
     tree.CreatePath("HKEY_CURRENT_USER\\Software\\Round Trip\\Child\\Grandchild");
 
     for (FileEncoding enc : {FileEncoding::Utf16Le, FileEncoding::Utf8}) {
