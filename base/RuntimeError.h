@@ -42,4 +42,9 @@ private:
     std::int32_t line_;
 };
 
+// Raises "object variable not set" (91) at the caller's line: an object the procedure needs is missing.
+[[noreturn]] inline void ThrowObjectRequired(std::source_location where = std::source_location::current()) {
+    throw RuntimeError(err::kObjectRequired, "Object variable or With block variable not set", where);
+}
+
 }  // namespace diags

@@ -47,7 +47,7 @@ public:
     std::int32_t Count() const override { return collection_->Count(); }
     void Add(const VARIANT& item, const std::optional<std::string>& key) override {
         std::shared_ptr<T> object = unwrap_(item);
-        if (!object) throw RuntimeError(err::kObjectRequired, "Object variable not set");
+        if (!object) ThrowObjectRequired();
         if (key) collection_->Add(std::move(object), *key);
         else collection_->Add(std::move(object));
     }

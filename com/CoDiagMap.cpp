@@ -173,7 +173,7 @@ public:
         if (!oMapEntry || !sKey) return E_POINTER;
         return Run([&] {
             const std::shared_ptr<CDiagMapEntry> entry = MapEntryOf(*oMapEntry);
-            if (!entry) throw RuntimeError(err::kObjectRequired, "Object variable not set");
+            if (!entry) ThrowObjectRequired();
             model_.Add(entry, TextOf(*sKey));
             return EmptyResult(result);
         });

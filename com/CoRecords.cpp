@@ -53,7 +53,7 @@ public:
         if (!oTraceSetting || !result) return E_POINTER;
         return Run([&] {
             std::shared_ptr<CTraceSetting> traceSetting = TraceSettingOf(*oTraceSetting);
-            if (!traceSetting) throw RuntimeError(err::kObjectRequired, "Object variable not set");
+            if (!traceSetting) ThrowObjectRequired();
             *result = model_->AddTraceSetting(traceSetting);
             return S_OK;
         });
@@ -109,8 +109,8 @@ public:
         if (!oOutput || !result) return E_POINTER;
         return Run([&] {
             std::shared_ptr<COutput> output = OutputOf(*oOutput);
-            if (!output) throw RuntimeError(err::kObjectRequired, "Object variable not set");
-            if (!model_->LinkedOutputs()) throw RuntimeError(err::kObjectRequired, "Object variable not set");
+            if (!output) ThrowObjectRequired();
+            if (!model_->LinkedOutputs()) ThrowObjectRequired();
             *result = model_->AddOutput(output);
             return S_OK;
         });

@@ -31,11 +31,12 @@ void CDiagnosticsConfig::SetModalLoop(forms::ModalLoop loop) {
 
 ResultCode CDiagnosticsConfig::ConfigureDiagnostics(ErrorRef& oError) noexcept {
     const ResultCode result = RunProcedure(kModule, kProcedure, oError, [&] {
-        if (!dialog_) throw RuntimeError(err::kObjectRequired, "Object variable or With block variable not set");
+        if (!dialog_) ThrowObjectRequired();
         const ResultCode outcome = dialog_->FormLoad(oError);
+        dialog_.reset();  // released before the leave trace
         return static_cast<ResultCode>(static_cast<std::int16_t>(outcome));
     });
-    dialog_.reset();
+    dialog_.reset();  // the error path releases it here
     return result;
 }
 

@@ -83,6 +83,7 @@ ResultCode frmDiagsConfig::FormLoad(ErrorRef& oError) {
         if (CheckRootTraceNode(oError) == ResultCode::Failure) return ResultCode::Failure;
 
         // The error log is always written: switched on here, saved with the next save.
+        if (!mcolOutputs) ThrowObjectRequired();
         const std::shared_ptr<COutput>& errorLog = mcolOutputs->Item(kErrorLog);
         if (!errorLog->LogToFile) {
             msCurrentNode = std::string(kErrorLog);

@@ -37,8 +37,10 @@ void frmDiagsConfig::abMenuBar_Click(forms::Tool& tool) {
                 ReportError(commandError);
             } else if (ClearAllTraceSettings(commandError) == ResultCode::Failure) {
                 ReportError(commandError);
+            } else if (!(mnActiveTab == 1 && EqualsNoCase(msCurrentNode, kErrorLog)) &&
+                       ToggleFrame(false) == ResultCode::Failure) {
+                ReportError(commandError);  // the panel could not be disabled; tracing stays marked on
             } else {
-                if (!(mnActiveTab == 1 && EqualsNoCase(msCurrentNode, kErrorLog))) ToggleFrame(false);
                 mbTraceLogEnabled = false;
             }
         } else if (EqualsNoCase(key, "mnuExit")) {

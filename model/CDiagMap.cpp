@@ -160,7 +160,7 @@ CollectionRef<COutput> CDiagMap::GetOutput(std::string_view sOutputName, const O
     return RunRaising("GetOutput", [&] {
         CollectionRef<COutput> found;
         for (const auto& output : cAllOutputs) {
-            if (!output) throw RuntimeError(err::kObjectRequired, "Object variable not set");
+            if (!output) ThrowObjectRequired();
             if (!ContainsNoCase(output->Key, sOutputName)) continue;
             if (!found) found = NewCollection<COutput>();
             found->Add(output);
@@ -175,7 +175,7 @@ CollectionRef<COutput> CDiagMap::GetOutput2(std::string_view sOutputName, const 
         if (!parts) throw RuntimeError(err::kSubscript, "Subscript out of range");
         CollectionRef<COutput> found;
         for (const auto& output : cAllOutputs) {
-            if (!output) throw RuntimeError(err::kObjectRequired, "Object variable not set");
+            if (!output) ThrowObjectRequired();
             if (!EqualsNoCase(output->Parent, parts->component) || !EqualsNoCase(output->Name, parts->trace))
                 continue;
             if (!found) found = NewCollection<COutput>();

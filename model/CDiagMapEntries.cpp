@@ -8,7 +8,7 @@ namespace diags {
 namespace {
 
 KeyedCollection<CDiagMapEntry>& Required(const CollectionRef<CDiagMapEntry>& entries) {
-    if (!entries) throw RuntimeError(err::kObjectRequired, "Object variable not set");
+    if (!entries) ThrowObjectRequired();
     return *entries;
 }
 
@@ -16,7 +16,7 @@ KeyedCollection<CDiagMapEntry>& Required(const CollectionRef<CDiagMapEntry>& ent
 
 bool CDiagMapEntry::SameMapEntry(const std::shared_ptr<CDiagMapEntry>& oMapEntry) const noexcept {
     return RunModelProcedure("CDiagMapEntry", "SameMapEntry", false, [&] {
-        if (!oMapEntry) throw RuntimeError(err::kObjectRequired, "Object variable not set");
+        if (!oMapEntry) ThrowObjectRequired();
         return oMapEntry->Row == Row && oMapEntry->Column == Column;
     });
 }
@@ -40,7 +40,7 @@ void CDiagMapEntries::PrintAllEntries() const noexcept {
     RunModelProcedure("CDiagMapEntries", "PrintAllEntries", 0, [&] {
         // Reading an empty reference is the only way this can fail.
         for (const auto& entry : Required(entries_))
-            if (!entry) throw RuntimeError(err::kObjectRequired, "Object variable not set");
+            if (!entry) ThrowObjectRequired();
         return 0;
     });
 }

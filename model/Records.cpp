@@ -18,8 +18,6 @@ std::int32_t RunRaising(std::string_view module, std::string_view procedure, Bod
     return result;
 }
 
-[[noreturn]] void ThrowObjectRequired() { throw RuntimeError(err::kObjectRequired, "Object variable not set"); }
-
 }  // namespace
 
 std::int32_t COutput::AddTraceSetting(const std::shared_ptr<CTraceSetting>& oTraceSetting) {
