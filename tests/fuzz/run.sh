@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the registry file reader's fuzz target with clang (libFuzzer + AddressSanitizer +
 # UndefinedBehaviorSanitizer) and runs it for the given number of seconds (default 30).
-# The seed is fixed (DIAGS_FUZZ_SEED, default 1) so a run is repeatable: what fails in CI fails
-# the same way here. Every committed corpus file, including past crashes, is replayed first.
+# The seed is fixed (DIAGS_FUZZ_SEED, default 1), so every run tries the same inputs in the same
+# order; a slower machine only stops earlier in that order. Every committed corpus file,
+# including past crashes, is replayed first.
 # Usage: tests/fuzz/run.sh [seconds]
 set -euo pipefail
 seconds="${1:-30}"
