@@ -74,7 +74,6 @@ public:
     void* STDMETHODCALLTYPE Native(REFGUID kind) override {
         return IsEqualGUID(kind, CLSID_COutput) ? &model_ : nullptr;
     }
-
 };
 
 class CoTraceSetting final : public RegisteredFace<DispatchObject<_CTraceSetting>, CTraceSetting> {
@@ -110,7 +109,6 @@ public:
         return Run([&] {
             std::shared_ptr<COutput> output = OutputOf(*oOutput);
             if (!output) ThrowObjectRequired();
-            if (!model_->LinkedOutputs()) ThrowObjectRequired();
             *result = model_->AddOutput(output);
             return S_OK;
         });
@@ -131,7 +129,6 @@ public:
     void* STDMETHODCALLTYPE Native(REFGUID kind) override {
         return IsEqualGUID(kind, CLSID_CTraceSetting) ? &model_ : nullptr;
     }
-
 };
 
 }  // namespace
