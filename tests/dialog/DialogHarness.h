@@ -9,12 +9,16 @@
 #include <algorithm>
 #include <random>
 #include <filesystem>
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "dialog/frmDiagsConfig.h"
 #include "hostconfig/LogConfiguration.h"
+#include "hostconfig/Properties.h"
+#include "platform/registry/FileStore.h"
 #include "platform/Platform.h"
 #include "platform/registry/Store.h"
 #include "services/ResourceStrings.h"
@@ -58,6 +62,11 @@ protected:
         SetHelpFile(HelpFilePath());
         std::filesystem::create_directories(LogDir());
         SetCommonFilesPath(dir_.Path().string());
+#ifndef _WIN32
+        // Commits stay in the order they were made (no compaction), so a test can read it.
+        static_cast<platform::registry::FileStore&>(platform::registry::NativeStore())
+            .SetCompaction(1e9, UINT64_MAX);
+#endif
     }
     ~DialogTest() override {
         using platform::registry::KeyChange;
@@ -90,6 +99,37 @@ protected:
         const hostconfig::LogConfigNodePtr root = Stored();
         const hostconfig::LogConfigNodePtr node = root->Children().Item(component);
         return output.empty() ? node->Property(index) : node->Children().Item(output)->Property(index);
+    }
+
+    // A configuration of the test's own instead of the shipped default: components in the
+    // order added, each with the outputs (and settings) given. A component without outputs
+    // is a key of its own; "ZEL Errors" carries its settings itself.
+    using Settings = std::vector<std::pair<std::int32_t, hostconfig::PropertyValue>>;
+    void AddComponent(const std::string& component, const Settings& settings = {}) {
+        Apply(rootKey_ + "\\" + component, settings);
+    }
+    void AddOutput(const std::string& component, const std::string& output, const Settings& settings = {}) {
+        AddComponent(component);
+        Apply(rootKey_ + "\\" + component + "\\" + output, settings);
+    }
+    void CreateEmptyConfiguration() { Apply(rootKey_, {}); }
+
+    // Every output's settings as a fresh reader sees them: "component\\output" (the error
+    // log under its own name) to the nine properties.
+    using Snapshot = std::map<std::string, std::vector<hostconfig::PropertyValue>>;
+    Snapshot StoredSnapshot() const {
+        Snapshot out;
+        const auto take = [&](const std::string& name, const hostconfig::LogConfigNode& node) {
+            std::vector<hostconfig::PropertyValue>& values = out[name];
+            for (std::int32_t index = 0; index <= 8; ++index) values.push_back(node.Property(index));
+        };
+        const hostconfig::LogConfigNodePtr root = Stored();
+        for (const hostconfig::LogConfigNodePtr& component : root->Children()) {
+            if (component->Name() == "ZEL Errors") take(component->Name(), *component);
+            for (const hostconfig::LogConfigNodePtr& output : component->Children())
+                take(component->Name() + "\\" + output->Name(), *output);
+        }
+        return out;
     }
 
     // Changes one stored property before the dialog reads the configuration.
@@ -141,6 +181,14 @@ protected:
     int shownCount = 0;
 
 private:
+    static void Apply(const std::string& path, const Settings& settings) {
+        platform::registry::KeyChange change{path, false, {}};
+        for (const auto& [index, value] : settings)
+            change.values.push_back({std::string(hostconfig::PropertyValueName(index)),
+                                     hostconfig::ToRegistry(index, value)});
+        ASSERT_TRUE(platform::registry::NativeStore().Apply({change}).ok());
+    }
+
     static std::string NewRootKey() {
         static int counter = 0;
         static const std::string base =
