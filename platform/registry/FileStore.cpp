@@ -68,7 +68,10 @@ void FileStore::NoteTail(std::string_view bytesEndingAtIntactEnd) {
 }
 
 FileStore::FileStore(std::string path) : path_(std::move(path)) {}
-FileStore::~FileStore() = default;
+FileStore::~FileStore() {
+    // A batch left open (its owner never ended it): flush what it appended, best effort.
+    if (unflushed_) (void)FlushBatch();
+}
 
 bool FileStore::WantsCompaction() const noexcept {
     if (!exists_) return false;
@@ -257,13 +260,54 @@ Status FileStore::ApplyLocked(const std::vector<KeyChange>& changes) {
         if (Status s = file.Truncate(intactEnd_); !s) return undo(s);
     }
     if (Status s = file.WriteAt(intactEnd_, bytes); !s) return undo(s);
-    if (Status s = file.Sync(); !s) return undo(s);
+    const bool batch = InBatch();
+    if (!batch) {
+        if (Status s = file.Sync(); !s) return undo(s);
+    }
 
     ApplyAll(tree_, changes);
     intactEnd_ += bytes.size();
     NoteTail(tailCheck_ + bytes);
     intactLines_ += CountLines(text);
-    if (WantsCompaction()) (void)Compact();  // the commit is already durable
+    if (batch) {
+        unflushed_ = true;  // flushed (and compacted when due) by EndBatch
+    } else if (WantsCompaction()) {
+        (void)Compact();  // the commit is already durable
+    }
+    return Status::Ok();
+}
+
+bool FileStore::InBatch() const { return batchDepth_.count(std::this_thread::get_id()) != 0; }
+
+void FileStore::BeginBatch() {
+    std::lock_guard guard(mutex_);
+    ++batchDepth_[std::this_thread::get_id()];
+}
+
+Status FileStore::EndBatch() {
+    std::lock_guard guard(mutex_);
+    const auto it = batchDepth_.find(std::this_thread::get_id());
+    if (it == batchDepth_.end()) return Status::Ok();
+    if (--it->second > 0) return Status::Ok();
+    batchDepth_.erase(it);
+    return unflushed_ ? FlushBatch() : Status::Ok();
+}
+
+// One flush of the file covers every commit appended to it. Commits that went into a file
+// another process has since compacted are in the new file, which that process flushed before
+// renaming it into place.
+Status FileStore::FlushBatch() {
+    {
+        io::File file;
+        if (Status s = io::File::OpenWrite(path_, false, file); !s)
+            return Status::Fail("cannot save to " + path_ + ": " + s.message());
+        if (Status s = file.Sync(); !s) return Status::Fail("cannot save to " + path_ + ": " + s.message());
+    }
+    unflushed_ = false;
+    // The compactions the batch's saves skipped; best effort, the saves are durable already.
+    Lock lock;
+    if (lock.Acquire(path_ + ".lock", kLockTimeoutMs).ok() && Load(false, &lock).ok() && WantsCompaction())
+        (void)Compact();
     return Status::Ok();
 }
 
