@@ -13,7 +13,8 @@
 // - A file that cannot be parsed is reported (file, line, what is wrong) and left alone.
 // - In a batch (BeginBatch/EndBatch) each Apply still takes the lock, reads what others
 //   appended and appends its own checksummed commit, exactly as above, but skips the flush
-//   and the compaction; EndBatch flushes the file once and compacts when due. The lock is not
+//   and the compaction (and keeps the lock file and the file open between saves); EndBatch
+//   flushes the file once and compacts when due. The lock is not
 //   held across the batch: other processes (and other stores in this one) save and read
 //   between the batch's commits without waiting for the batch, and cannot be starved or
 //   time out behind it. Their flushes cover the batch's earlier commits too (a flush is per
@@ -25,6 +26,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/registry/FileIo.h"
 #include "platform/registry/RegFile.h"
 #include "platform/registry/Store.h"
 
@@ -71,6 +73,7 @@ private:
     bool WantsCompaction() const noexcept;
     Status ApplyLocked(const std::vector<KeyChange>& changes);
     bool InBatch() const;
+    const io::File* BatchFileIfCurrent();
     Status FlushBatch();
     void NoteTail(std::string_view bytesEndingAtIntactEnd);
 
@@ -90,6 +93,11 @@ private:
     std::uint64_t minCompactBytes_ = 256 * 1024;
     std::map<std::thread::id, int> batchDepth_;  // open batches per thread
     bool unflushed_ = false;                     // a batch appended commits not yet flushed
+    // Kept open while a batch lasts, so its saves skip opening the lock file and the file
+    // (the lock itself is still taken and given up per save).
+    std::unique_ptr<Lock> batchLock_;
+    io::File batchFile_;                         // read and write; checked against the path
+    io::FileId batchFileId_;
 };
 
 // Writes `bytes` to `file` atomically and durably (temporary file, flush, rename, flush of
