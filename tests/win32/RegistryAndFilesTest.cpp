@@ -20,7 +20,7 @@ TEST(Registry, AStringStoredWithoutDataHasSizeZero) {
     HKEY raw = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                                                &raw, nullptr));
-    ::RegSetValueExA(UniqueKey(raw).get(), "Empty", 0, REG_SZ, nullptr, 0);
+    ::RegSetValueExA(OwnedKey(raw).get(), "Empty", 0, REG_SZ, nullptr, 0);
     Win32Registry registry;
     RegKeyHandle key = 0;
     ASSERT_EQ(reg::kSuccess, registry.OpenKey(RootKey::CurrentUser, path, kAccess, key));
