@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "base/RuntimeError.h"
-#include "platform/win32/ComPtr.h"
+#include "platform/win32/Owned.h"
 
 namespace diags::com {
 

@@ -3,32 +3,24 @@
 #include <cstdio>
 #include <optional>
 
+#include "platform/win32/Owned.h"
+
 namespace diags::platform::win32 {
 namespace {
-
-struct LocalText {
-    char* text = nullptr;
-    LocalText() = default;
-    LocalText(const LocalText&) = delete;
-    LocalText& operator=(const LocalText&) = delete;
-    ~LocalText() {
-        if (text) ::LocalFree(text);
-    }
-};
 
 // The system's message, joined onto one line and trimmed of trailing spaces and full stops;
 // nullopt when the system has none.
 std::optional<std::string> SystemText(DWORD code) {
-    LocalText buffer;
+    OwnedLocalMem<char> buffer;
     const DWORD length = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        0, reinterpret_cast<char*>(&buffer.text), 0, nullptr);
-    if (length == 0 || !buffer.text) return std::nullopt;
+        0, reinterpret_cast<char*>(buffer.put()), 0, nullptr);
+    if (length == 0 || !buffer) return std::nullopt;
     std::string text;
     text.reserve(length);
     bool pendingSpace = false;
     for (DWORD i = 0; i < length; ++i) {
-        const char c = buffer.text[i];
+        const char c = buffer.get()[i];
         if (c == '\r' || c == '\n' || c == '\t' || c == ' ') {
             pendingSpace = !text.empty();
             continue;

@@ -1,6 +1,7 @@
 #pragma once
 // One owner per kind of Win32 resource: windows, GDI objects, icons, image lists, menus,
-// registry keys, kernel handles, modules, task memory, BSTRs, VARIANTs and the COM apartment.
+// registry keys, kernel handles, modules, task and local memory, BSTRs, safe arrays, VARIANTs,
+// EXCEPINFOs and the COM apartment (COM interface pointers: ComPtr.h).
 // Each releases its resource exactly once, when it goes out of scope or is reset, so no early
 // return can leak one and nothing is closed by hand. All are move-only and noexcept.
 //
@@ -77,7 +78,9 @@ inline void ReleaseKey(HKEY h) noexcept { ::RegCloseKey(h); }
 inline void ReleaseLibrary(HMODULE h) noexcept { ::FreeLibrary(h); }
 inline void ReleaseMemoryDc(HDC h) noexcept { ::DeleteDC(h); }
 inline void ReleaseBstr(BSTR h) noexcept { ::SysFreeString(h); }
+inline void ReleaseSafeArray(SAFEARRAY* h) noexcept { ::SafeArrayDestroy(h); }
 inline void ReleaseTaskMemory(void* h) noexcept { ::CoTaskMemFree(h); }
+inline void ReleaseLocalMemory(void* h) noexcept { ::LocalFree(h); }
 }  // namespace detail
 
 using OwnedWindow = Owned<NullTraits<HWND, detail::ReleaseWindow>>;
@@ -98,6 +101,7 @@ using OwnedMemoryDc = Owned<NullTraits<HDC, detail::ReleaseMemoryDc>>;
 using OwnedKey = Owned<NullTraits<HKEY, detail::ReleaseKey>>;
 using OwnedModule = Owned<NullTraits<HMODULE, detail::ReleaseLibrary>>;
 using OwnedBstr = Owned<NullTraits<BSTR, detail::ReleaseBstr>>;
+using OwnedSafeArray = Owned<NullTraits<SAFEARRAY*, detail::ReleaseSafeArray>>;
 
 // Kernel handles. CreateFile reports failure with INVALID_HANDLE_VALUE, most other calls with
 // null: both count as owning nothing, so the result of either can be taken over unchecked.
@@ -112,6 +116,9 @@ using OwnedHandle = Owned<KernelHandleTraits>;
 // Memory the shell and COM hand out (item id lists, strings) goes back to the task allocator.
 template <class T>
 using OwnedTaskMem = Owned<NullTraits<T*, detail::ReleaseTaskMemory>>;
+// Memory from LocalAlloc that a call hands out (FormatMessage, CommandLineToArgvW).
+template <class T>
+using OwnedLocalMem = Owned<NullTraits<T*, detail::ReleaseLocalMemory>>;
 
 // A window's device context from GetDC, given back with ReleaseDC.
 class WindowDc {
