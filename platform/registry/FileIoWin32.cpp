@@ -78,7 +78,12 @@ Status File::OpenWrite(const std::string& path, bool create, File& out) {
 Status File::Id(FileId& id) const {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(H(handle_), &info)) return LastError("cannot examine", path_);
-    id.device = info.dwVolumeSerialNumber;
+    // The file index alone names the file: a store's path stays on one volume, and the volume
+    // serial is not a stable part of a file's identity under Wine, which reports 0 while its
+    // mount manager is not answering (as while a session's services start) and the drive's
+    // serial once it is, so two looks at one file in one process could disagree and a save
+    // would fail as if the file had been replaced.
+    id.device = 0;
     id.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     id.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     return Status::Ok();
