@@ -10,18 +10,21 @@ bash scripts/setup.sh
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target DiagsConfig diagshost kvuien diags_help_page
 
-source scripts/lib/wine.sh
 bin=$(pwd)/build/win64/bin
-prefix=${WINEPREFIX:-$(pwd)/build/win64/wineprefix-run}
-wine_available || exit 4
-[ -f "$prefix/system.reg" ] || echo "run: making the Wine prefix $prefix"
-wine_ensure_prefix "$prefix" || exit 4
-wine_regsvr32 /s "$(winpath "$bin/DiagsConfig.dll")" || { echo "run: regsvr32 could not register DiagsConfig.dll"; exit 4; }
+export WINEPREFIX=${WINEPREFIX:-$(pwd)/build/win64/wineprefix-run} WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+wine=/usr/lib/wine/wine64
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "run: making the Wine prefix $WINEPREFIX"
+  "$wine" wineboot -i >/dev/null 2>&1
+  /usr/lib/wine/wineserver -w
+fi
+"$wine" regsvr32 /s "Z:${bin//\//\\}\\DiagsConfig.dll"
 
 status=0
 if [ -n "${DISPLAY:-}" ]; then
-  (cd "$bin" && "$wine64" diagshost.exe) || status=$?
+  (cd "$bin" && "$wine" diagshost.exe) || status=$?
 else
-  (cd "$bin" && xvfb-run -a -s "-screen 0 1280x1024x24" "$wine64" diagshost.exe) || status=$?
+  (cd "$bin" && xvfb-run -a -s "-screen 0 1280x1024x24" "$wine" diagshost.exe) || status=$?
 fi
 exit "$status"
