@@ -6,6 +6,7 @@
 #include "base/Text.h"
 #include "common/General.h"
 #include "dialog/frmDiagsConfig.h"
+#include "hostconfig/SaveBatch.h"
 #include "platform/Platform.h"
 #include "services/Logger.h"
 #include "services/MessageService.h"
@@ -52,6 +53,49 @@ private:
 
 }  // namespace
 
+ResultCode frmDiagsConfig::SaveDirtyRecords(std::int32_t& saved, ErrorRef& oError) {
+    ResourceStrings& strings = ResourceStrings::Instance();
+    for (const std::shared_ptr<COutput>& output : *mcolOutputs) {
+        if (!output->DirtyFlag) continue;
+        const bool errorLog = IsErrorLog(*output);
+        const hostconfig::LogConfigNodePtr node =
+            errorLog ? moLogConfig->Children().Item(output->Name)
+                     : moLogConfig->Children().Item(output->Parent)->Children().Item(output->Name);
+        if (!errorLog) {
+            const std::array<std::string, 2> args{output->Parent, output->Name};
+            SetStatusValue(MessageService::FormatMessage(strings.GetString(dlgres::kSavingOutput), args));
+        }
+        const std::string label = OutputLabel(*output);
+        if (output->LogToFile) {
+            // A log file needs a directory: an empty one is reported like an empty name.
+            if (Trim(output->Directory).empty()) {
+                (void)NotifyUser(1, label);
+                return ResultCode::Stopped;
+            }
+            std::string directory = output->Directory;
+            const ResultCode checked = ValidPath(directory, label, oError);
+            if (checked != ResultCode::Success) return checked;
+            output->Directory = directory;
+        }
+        node->SetProperty(prop::kCircularLogFile, output->CircularLogFile);
+        node->SetProperty(prop::kAppendToFile, output->CircularLogFile || output->AppendToFile);
+        node->SetProperty(prop::kDirectory, output->Directory);
+        node->SetProperty(prop::kFileName, output->FileName);
+        node->SetProperty(prop::kFileSize, output->FileSize);
+        node->SetProperty(prop::kLogToFile, output->LogToFile);
+        node->SetProperty(prop::kDebugMonitor, output->DebugMonitor);
+        node->SetProperty(prop::kErrorThreshold, output->ErrorThreshold);
+        if (output->LogToFile && Trim(output->FileName).empty()) {
+            (void)NotifyUser(1, label);
+            return ResultCode::Stopped;
+        }
+        node->Save();
+        output->DirtyFlag = false;
+        ++saved;
+    }
+    return ResultCode::Success;
+}
+
 ResultCode frmDiagsConfig::SaveGUIValues(ErrorRef& oError) {
     SetScreenPointer(platform::pointer::kHourglass);
     ShowStatusPanel();
@@ -61,46 +105,13 @@ ResultCode frmDiagsConfig::SaveGUIValues(ErrorRef& oError) {
         return RunProcedure(kDialogModule, "SaveGUIValues", oError, [&]() -> ResultCode {
             if (UpdateCurrentNode(oError) == ResultCode::Failure) return ResultCode::Failure;
             if (!mcolOutputs || !moLogConfig) ThrowObjectRequired();
-            ResourceStrings& strings = ResourceStrings::Instance();
-            for (const std::shared_ptr<COutput>& output : *mcolOutputs) {
-                if (!output->DirtyFlag) continue;
-                const bool errorLog = IsErrorLog(*output);
-                const hostconfig::LogConfigNodePtr node =
-                    errorLog ? moLogConfig->Children().Item(output->Name)
-                             : moLogConfig->Children().Item(output->Parent)->Children().Item(output->Name);
-                if (!errorLog) {
-                    const std::array<std::string, 2> args{output->Parent, output->Name};
-                    SetStatusValue(MessageService::FormatMessage(strings.GetString(dlgres::kSavingOutput), args));
-                }
-                const std::string label = OutputLabel(*output);
-                if (output->LogToFile) {
-                    // A log file needs a directory: an empty one is reported like an empty name.
-                    if (Trim(output->Directory).empty()) {
-                        (void)NotifyUser(1, label);
-                        return ResultCode::Stopped;
-                    }
-                    std::string directory = output->Directory;
-                    const ResultCode checked = ValidPath(directory, label, oError);
-                    if (checked != ResultCode::Success) return checked;
-                    output->Directory = directory;
-                }
-                node->SetProperty(prop::kCircularLogFile, output->CircularLogFile);
-                node->SetProperty(prop::kAppendToFile, output->CircularLogFile || output->AppendToFile);
-                node->SetProperty(prop::kDirectory, output->Directory);
-                node->SetProperty(prop::kFileName, output->FileName);
-                node->SetProperty(prop::kFileSize, output->FileSize);
-                node->SetProperty(prop::kLogToFile, output->LogToFile);
-                node->SetProperty(prop::kDebugMonitor, output->DebugMonitor);
-                node->SetProperty(prop::kErrorThreshold, output->ErrorThreshold);
-                if (output->LogToFile && Trim(output->FileName).empty()) {
-                    (void)NotifyUser(1, label);
-                    return ResultCode::Stopped;
-                }
-                node->Save();
-                output->DirtyFlag = false;
-                ++saved;
-            }
-            if (saved > 0) SetStatusValue(strings.GetString(dlgres::kSaved));
+            // Each record is stored on its own as it is saved; the store flushes them to disk
+            // once, at the end, instead of once per record.
+            hostconfig::SaveBatch batch(*moLogConfig);
+            const ResultCode outcome = SaveDirtyRecords(saved, oError);
+            batch.Commit();
+            if (outcome != ResultCode::Success) return outcome;
+            if (saved > 0) SetStatusValue(ResourceStrings::Instance().GetString(dlgres::kSaved));
             mbSaved = true;
             return ResultCode::Success;
         });

@@ -194,6 +194,9 @@ public:
 private:
     void DesignControls();
     void WireNotifications();
+    // The body of SaveGUIValues: every dirty record into its host node, counting those saved;
+    // 2 or 3 at the record that stops the save.
+    ResultCode SaveDirtyRecords(std::int32_t& saved, ErrorRef& oError);
     // Breaks the links between outputs and trace settings and releases the model.
     void ReleaseModel() noexcept;
     void WireModuleTree();

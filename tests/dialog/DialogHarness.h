@@ -168,7 +168,7 @@ protected:
     void BreakErrorLogDirectory(TestDialog& dialog) {
         WriteBytes(TempPath("in-the-way"), "x");
         const std::shared_ptr<COutput>& errorLog = dialog.mcolOutputs->Item("ZEL Errors");
-        errorLog->Directory = TempPath("in-the-way") + "/Log";
+        errorLog->Directory = (std::filesystem::path(TempPath("in-the-way")) / "Log").string();
         errorLog->DirtyFlag = true;
     }
     static void ClearErrorLogName(TestDialog& dialog) {

@@ -131,7 +131,7 @@ TEST_F(Saving, AMissingFileNameOrDirectoryStopsTheSaveUntilItIsGiven) {
 }
 
 TEST_F(Saving, AMissingDirectoryIsCreatedReplacedOrTheSaveCancelled) {
-    const std::string missing = TempPath("new") + "/deeper/Log";
+    const std::string missing = (std::filesystem::path(TempPath("new")) / "deeper" / "Log").string();
     TestDialog dialog;
     Run(dialog, [&](TestDialog& d) {
         Select(d, std::string("ZEL DateLib") + kTracing);
