@@ -5,11 +5,16 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <random>
 #include <string>
+#include <utility>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "dialog/frmDiagsConfig.h"
 #include "hostconfig/LogConfiguration.h"
@@ -85,7 +90,10 @@ double WithDialog(const std::function<double(frmDiagsConfig&)>& work) {
         dialog.UserClose();
     });
     ErrorRef error;
-    if (dialog.FormLoad(error) == ResultCode::Failure) std::abort();
+    if (dialog.FormLoad(error) == ResultCode::Failure) {
+        std::fprintf(stderr, "the dialog did not start: %s\n", error ? error->description.c_str() : "?");
+        std::abort();
+    }
     return seconds;
 }
 
@@ -138,24 +146,56 @@ void BM_SaveAfterClearAll(benchmark::State& state) {
     state.counters["outputs"] = outputs;
 }
 
-BENCHMARK(BM_FormLoad)->Arg(1)->Arg(10)->Arg(1000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CheckDesktopEditors)->Arg(1)->Arg(10)->Arg(1000)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_UncheckDesktopEditors)->Arg(1)->Arg(10)->Arg(1000)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SaveAfterClearAll)->Arg(1)->Arg(10)->Arg(1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+void BM_ReadConfiguration(benchmark::State& state) {
+    const int outputs = UseConfiguration(static_cast<int>(state.range(0)));
+    for (auto _ : state) benchmark::DoNotOptimize(hostconfig::LogConfiguration::Create());
+    state.counters["outputs"] = outputs;
+}
+
+// The benchmarks of one size, in a process of their own with a registry file of its own, so
+// a small configuration is not read from a file that also holds the large ones.
+void RunScale(int scale, int argc, char** argv) {
+    // Before anything reads the registry: its file is chosen once per process.
+    ::setenv("DIAGS_REGISTRY_FILE", (BenchDir() + "/registry-x" + std::to_string(scale) + ".reg").c_str(), 1);
+    NobodyThere nobody;
+    platform::ScopedPart<platform::Interaction> quiet(&platform::Platform::interaction, nobody);
+    (void)registry::NativeStore().Apply({registry::KeyChange{
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltrane\\Common Files", false, {{"Path", registry::RegValue::Text(BenchDir())}}}});
+    const int iterations = scale >= 1000 ? 3 : 20;
+    const std::string x = "/" + std::to_string(scale);
+    benchmark::RegisterBenchmark(("BM_ReadConfiguration" + x).c_str(), BM_ReadConfiguration)
+        ->Arg(scale)->Iterations(iterations)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("BM_FormLoad" + x).c_str(), BM_FormLoad)
+        ->Arg(scale)->Iterations(iterations)->Unit(benchmark::kMillisecond);
+    using Function = void (*)(benchmark::State&);
+    for (auto [name, function] : {std::pair<std::string, Function>{"BM_CheckDesktopEditors", BM_CheckDesktopEditors},
+                                  std::pair<std::string, Function>{"BM_UncheckDesktopEditors", BM_UncheckDesktopEditors},
+                                  std::pair<std::string, Function>{"BM_SaveAfterClearAll", BM_SaveAfterClearAll}})
+        benchmark::RegisterBenchmark((name + x).c_str(), function)
+            ->Arg(scale)->Iterations(iterations)->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A registry of the run's own, and the product's log folder inside it.
-    ::setenv("DIAGS_REGISTRY_FILE", (BenchDir() + "/registry.reg").c_str(), 1);
-    (void)registry::NativeStore().Apply({registry::KeyChange{
-        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltrane\\Common Files", false, {{"Path", registry::RegValue::Text(BenchDir())}}}});
-    NobodyThere nobody;
-    platform::ScopedPart<platform::Interaction> quiet(&platform::Platform::interaction, nobody);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    std::fclose(std::fopen((BenchDir() + "/help.htm").c_str(), "w"));
+    ::setenv("DIAGS_HELP_FILE", (BenchDir() + "/help.htm").c_str(), 1);
+    int failed = 0;
+    for (int scale : {1, 10, 1000}) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            RunScale(scale, argc, argv);
+            std::fflush(nullptr);
+            ::_exit(0);
+        }
+        int status = 0;
+        if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            ++failed;
+    }
     std::error_code ignored;
     std::filesystem::remove_all(BenchDir(), ignored);
-    return 0;
+    return failed == 0 ? 0 : 1;
 }

@@ -186,6 +186,7 @@ void frmDiagsConfig::ReleaseModel() noexcept {
     if (moDiagMap && moDiagMap->AllTraceSettings())
         for (const std::shared_ptr<CTraceSetting>& setting : *moDiagMap->AllTraceSettings())
             setting->RemoveLinkedOutputs();
+    mFolderOf.clear();
     mcolOutputs.reset();
     mcolComponents.reset();
     moLogConfig.reset();

@@ -28,6 +28,7 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
             mcolComponents = std::shared_ptr<hostconfig::LogConfigNodes>(moLogConfig, &moLogConfig->Children());
         }
         tvModules.Clear();
+        mFolderOf.clear();
         mcolOutputs = NewCollection<COutput>();
 
         for (const hostconfig::LogConfigNodePtr& component : *mcolComponents) {
@@ -55,6 +56,7 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
                 if (output->LogToFile || output->DebugMonitor) folder.SetImage(imagekey::kCheckedFolder);
                 output->Key = key;
                 mcolOutputs->Add(output, key);
+                mFolderOf.emplace(output.get(), &folder);
             }
         }
         tvModules.SetSorted(true);
@@ -131,8 +133,9 @@ ResultCode frmDiagsConfig::SetDirtyNode() {
 }
 
 void frmDiagsConfig::SetFolderImage(const COutput& output) {
-    tvModules.Item(output.Parent)
-        .SetImage(output.LogToFile || output.DebugMonitor ? imagekey::kCheckedFolder : imagekey::kClosedFolder);
+    const auto known = mFolderOf.find(&output);
+    forms::Node& folder = known != mFolderOf.end() ? *known->second : tvModules.Item(output.Parent);
+    folder.SetImage(output.LogToFile || output.DebugMonitor ? imagekey::kCheckedFolder : imagekey::kClosedFolder);
 }
 
 void frmDiagsConfig::tvModules_Click() {

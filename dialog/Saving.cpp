@@ -54,7 +54,7 @@ private:
 }  // namespace
 
 ResultCode frmDiagsConfig::SaveDirtyRecords(std::int32_t& saved, ErrorRef& oError) {
-    ResourceStrings& strings = ResourceStrings::Instance();
+    const std::string savingText = ResourceStrings::Instance().GetString(dlgres::kSavingOutput);
     for (const std::shared_ptr<COutput>& output : *mcolOutputs) {
         if (!output->DirtyFlag) continue;
         const bool errorLog = IsErrorLog(*output);
@@ -63,7 +63,7 @@ ResultCode frmDiagsConfig::SaveDirtyRecords(std::int32_t& saved, ErrorRef& oErro
                      : moLogConfig->Children().Item(output->Parent)->Children().Item(output->Name);
         if (!errorLog) {
             const std::array<std::string, 2> args{output->Parent, output->Name};
-            SetStatusValue(MessageService::FormatMessage(strings.GetString(dlgres::kSavingOutput), args));
+            SetStatusValue(MessageService::FormatMessage(savingText, args));
         }
         const std::string label = OutputLabel(*output);
         if (output->LogToFile) {
@@ -135,7 +135,7 @@ ResultCode frmDiagsConfig::ClearALLOutputObjects(ErrorRef& oError) {
             output->AppendToFile = false;
             output->CircularLogFile = false;
             output->LogToFile = false;
-            tvModules.Item(output->Parent).SetImage(imagekey::kClosedFolder);
+            SetFolderImage(*output);
         }
         if (tvModules.Visible()) {
             if (tvModules.Count() > 0) {

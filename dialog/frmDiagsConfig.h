@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "dialog/DialogNames.h"
 #include "forms/BarControls.h"
@@ -97,6 +98,8 @@ public:
     bool mbSplitterMoving = false;
     bool mbActivated = false;        // the window has been activated once
     bool mbPanelShowsRecord = false;  // the panel shows the record msCurrentNode (module tab)
+    // The module-tree folder of each output record, found once when the tree is filled.
+    std::unordered_map<const COutput*, forms::Node*> mFolderOf;  // non-owning; nodes of tvModules
 
     // ---------------------------------------------------------------- lifecycle
     // Runs the whole dialog: start-up, modal show, and the dialog's result once it closed;
