@@ -175,6 +175,20 @@ TEST_F(Saving, ClearAllSwitchesEveryOutputOffButTheErrorLogKeepsWriting) {
     EXPECT_EQ(Stored("ZEL Errors", prop::kAppendToFile), hostconfig::PropertyValue(true));
 }
 
+TEST_F(Saving, AnOutputNamedLikeTheErrorLogIsAnOrdinaryOutput) {
+    AddOutput("ZEL AttributeEditor", "ZEL Errors", {{prop::kLogToFile, true}, {prop::kFileName, std::string("odd.log")},
+                                                    {prop::kDirectory, LogDir()}});
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
+        Save(d);
+        d.UserClose();
+    });
+    EXPECT_EQ(StoredValue("ZEL AttributeEditor", "ZEL Errors", prop::kLogToFile), hostconfig::PropertyValue(false));
+    EXPECT_EQ(Stored("ZEL Errors", prop::kLogToFile), hostconfig::PropertyValue(true));  // the real one keeps logging
+    EXPECT_EQ(Stored("ZEL Errors", prop::kFileName), hostconfig::PropertyValue(std::string("Errors.log")));
+}
+
 TEST_F(Saving, ClearAllWritesThePanelOnlyIntoTheRecordItShows) {
     TestDialog dialog;
     Run(dialog, [&](TestDialog& d) {
