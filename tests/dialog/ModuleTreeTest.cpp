@@ -34,9 +34,15 @@ TEST_F(ModuleTree, FoldersHoldTheOutputsAndTheErrorLogStandsAlone) {
         std::vector<std::string> roots;
         for (forms::Node* root = tree.FirstRoot(); root; root = root->Next()) roots.push_back(root->Text());
         EXPECT_EQ(roots, (std::vector<std::string>{"ZEL Beta", "ZEL Charlie", "zel errors"}));
+        // Outputs keep the order the host lists them in (creation order in the file store,
+        // alphabetical in the Windows registry).
         const forms::Node& beta = tree.Item("ZEL Beta");
-        EXPECT_EQ(beta.Child()->Key(), "ZEL BetaSecond Tracing");
-        EXPECT_EQ(beta.Child()->Text(), "Second Tracing");
+        std::vector<std::string> shown, listed;
+        for (forms::Node* output = beta.Child(); output; output = output->Next()) shown.push_back(output->Text());
+        const hostconfig::LogConfigNodePtr stored = Stored();
+        for (const auto& output : stored->Children().Item("ZEL Beta")->Children()) listed.push_back(output->Name());
+        EXPECT_EQ(shown, listed);
+        EXPECT_EQ(beta.Child()->Key(), "ZEL Beta" + listed.front());
         EXPECT_EQ(beta.Child()->Image(), "ICON_KEY_STOP");
         EXPECT_EQ(beta.Image(), "ICON_KEY_CHECKEDFOLDER");  // one of its outputs logs
         EXPECT_EQ(tree.Item("ZEL Charlie").Image(), "ClosedFolder");

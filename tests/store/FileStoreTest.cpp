@@ -134,6 +134,10 @@ TEST_F(FileStoreSaving, ABatchAppendsACommitPerSaveAndCompactsOnlyAtItsEnd) {
     for (int i = 0; i < 30; ++i) EXPECT_EQ(Get(fresh, kKey + "\\N" + std::to_string(i), "v"), std::to_string(i));
 }
 
+// Windows cannot rename a file over one that is held open, so there another store cannot
+// compact the file while a batch has it open (the Windows build keeps its configuration in
+// the registry, not in this file).
+#ifndef _WIN32
 TEST_F(FileStoreSaving, ABatchFollowsTheFileWhenAnotherStoreReplacesItOrAnEditorRewritesIt) {
     FileStore batch(file), other(file);
     ASSERT_TRUE(batch.Apply({Set(kKey, "v", "0")}).ok());
@@ -157,6 +161,7 @@ TEST_F(FileStoreSaving, ABatchFollowsTheFileWhenAnotherStoreReplacesItOrAnEditor
     EXPECT_EQ(Get(fresh, kKey + "\\D", "v"), "4");
     EXPECT_EQ(Get(fresh, kKey + "\\A", "v"), std::nullopt);  // the editor removed it
 }
+#endif
 
 // A file with an old commit and a new commit of the same key; cut at every byte of the new one.
 TEST_F(FileStoreCrashSafety, AWriteCutOffAtAnyByteLeavesTheOldOrTheNewValues) {
