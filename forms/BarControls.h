@@ -67,11 +67,11 @@ public:
     const platform::PicturePtr& Item(std::string_view key) const;
     const platform::PicturePtr& Item(std::int32_t index) const;
     const std::string& KeyAt(std::int32_t index) const;
-    void Clear() noexcept;
+    void Clear();
 
-    std::int32_t ImageWidth = 16;
-    std::int32_t ImageHeight = 16;
-    std::uint32_t MaskColor = 0xC0C0C0;
+    Notified<std::int32_t> ImageWidth{*this, Prop::ImageSize, 16};
+    Notified<std::int32_t> ImageHeight{*this, Prop::ImageSize, 16};
+    Notified<std::uint32_t> MaskColor{*this, Prop::ImageSize, 0xC0C0C0};
 
 private:
     struct Entry {
