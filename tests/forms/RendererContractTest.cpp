@@ -13,6 +13,8 @@
 #include "forms/Form.h"
 #include "forms/MaskedBox.h"
 #include "forms/MenuBar.h"
+#include "forms/Navigation.h"
+#include "forms/OptionButton.h"
 #include "forms/TextBox.h"
 #include "forms/TreeView.h"
 
@@ -296,6 +298,43 @@ TEST(RendererMetrics, DpiAndRealBarHeightsShapeTheModelGeometry) {
     clock.SetPicture(std::make_shared<Picture32>());
     EXPECT_EQ(clock.Width(), 320);
     EXPECT_EQ(clock.Height(), 320);
+}
+
+TEST(Navigation, TabFollowsTabOrderSkipsWhatCannotBeReachedAndArrowsStayInTheGroup) {
+    Form form("frm");
+    TreeView tree("tvTrace");
+    Frame frame("fraOutput");
+    CheckBox check("chkLogfile");
+    TextBox text("txtFileName");
+    MaskedBox size("txtFileSize");
+    OptionButtonArray options("optFileOptions");
+    OptionButton& overwrite = options.Load(2);
+    OptionButton& append = options.Load(0);
+    OptionButton& circular = options.Load(1);
+    Label label("lblFileName");
+    const std::initializer_list<Control*> all = {&tree, &frame, &check, &text, &size, &overwrite, &append, &circular, &label};
+    std::int32_t index = 0;
+    for (Control* c : all) {
+        form.AddControl(*c);
+        c->SetTabIndex(index++);
+        if (c != &tree && c != &frame) c->SetContainer(&frame);
+    }
+    overwrite.SetTop(100), append.SetTop(200), circular.SetTop(300);
+    append.SetValue(true);
+
+    EXPECT_EQ(NextInTabOrder(form, &tree, true), &check);  // frames and labels take no focus
+    EXPECT_EQ(NextInTabOrder(form, &size, true), &append);  // only the selected option
+    EXPECT_EQ(NextInTabOrder(form, &append, true), &tree);  // wraps around
+    size.SetEnable(false);  // the size box is skipped in the direction of travel
+    EXPECT_EQ(NextInTabOrder(form, &text, true), &append);
+    EXPECT_EQ(NextInTabOrder(form, &append, false), &text);
+    frame.SetEnabled(false);  // nothing inside a disabled frame
+    EXPECT_EQ(NextInTabOrder(form, &tree, true), nullptr);
+    frame.SetEnabled(true);
+
+    EXPECT_EQ(NextOption(append, true), &circular);  // top to bottom as shown
+    EXPECT_EQ(NextOption(circular, true), &overwrite);
+    EXPECT_EQ(NextOption(overwrite, false), &circular);
 }
 
 }  // namespace
