@@ -77,6 +77,11 @@ std::int32_t ImageList::Add(std::string_view key, platform::PicturePtr picture) 
 
 bool ImageList::Contains(std::string_view key) const { return byKey_.contains(FoldCase(key)); }
 
+std::int32_t ImageList::IndexOf(std::string_view key) const {
+    auto it = byKey_.find(FoldCase(key));
+    return it == byKey_.end() ? 0 : static_cast<std::int32_t>(it->second + 1);
+}
+
 const platform::PicturePtr& ImageList::Item(std::string_view key) const {
     auto it = byKey_.find(FoldCase(key));
     if (it == byKey_.end()) throw RuntimeError(err::kElementNotFound, "Element not found");

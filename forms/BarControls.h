@@ -63,6 +63,8 @@ public:
     std::int32_t Add(std::string_view key, platform::PicturePtr picture);
     std::size_t Count() const noexcept { return images_.size(); }
     bool Contains(std::string_view key) const;
+    // The 1-based index of the picture with that key, 0 when there is none.
+    std::int32_t IndexOf(std::string_view key) const;
     // 1-based; a missing key or index is error 35601 / 35600.
     const platform::PicturePtr& Item(std::string_view key) const;
     const platform::PicturePtr& Item(std::int32_t index) const;
