@@ -3,6 +3,7 @@
 //   diagsprobe texts              one line per window of the dialog: class, state, text
 //   diagsprobe question [SECONDS] waits for a message box over the dialog; prints its text
 //   diagsprobe answer yes|no|cancel|ok   presses that button of the message box
+//   diagsprobe closebox           prints the screen point "x y" of the dialog's close box
 //   diagsprobe closer SECONDS     for that long, closes each dialog that appears (close box)
 //                                 and answers its exit question with No
 // Exit code 0 when it found what it was asked for, 1 otherwise.
@@ -131,6 +132,21 @@ int Answer(const char* which) {
     return 0;
 }
 
+// The close box, found by asking the window what lies along its caption from the right.
+int CloseBox() {
+    HWND dialog = Dialog();
+    if (!dialog) return 1;
+    RECT r;
+    ::GetWindowRect(dialog, &r);
+    for (int y = r.top + 2; y < r.top + 40; y += 2)
+        for (int x = r.right - 1; x > r.right - 80; --x)
+            if (::SendMessageA(dialog, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
+                std::printf("%d %d\n", x - 6, y + 6);
+                return 0;
+            }
+    return 1;
+}
+
 int Closer(double seconds) {
     const DWORD end = ::GetTickCount() + static_cast<DWORD>(seconds * 1000);
     while (::GetTickCount() < end) {
@@ -156,6 +172,7 @@ int main(int argc, char** argv) {
     if (command == "question") return AskQuestion(seconds);
     if (command == "answer" && argc > 2) return Answer(argv[2]);
     if (command == "closer") return Closer(seconds);
-    std::fprintf(stderr, "usage: diagsprobe rect|texts|question [SECONDS] | answer yes|no|cancel|ok | closer SECONDS\n");
+    if (command == "closebox") return CloseBox();
+    std::fprintf(stderr, "usage: diagsprobe rect|texts|question [SECONDS] | answer yes|no|cancel|ok | closebox | closer SECONDS\n");
     return 2;
 }
