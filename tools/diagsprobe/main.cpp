@@ -4,8 +4,8 @@
 //   diagsprobe question [SECONDS] waits for a message box over the dialog; prints its text
 //   diagsprobe answer yes|no|cancel|ok   presses that button of the message box
 //   diagsprobe closebox           prints the screen point "x y" of the dialog's close box
-//   diagsprobe closer SECONDS     for that long, closes each dialog that appears (close box)
-//                                 and answers its exit question with No
+//   diagsprobe closer SECONDS [CAPTION]   for that long, closes each dialog (with that
+//                                 caption) that appears, and answers its exit question with No
 // Exit code 0 when it found what it was asked for, 1 otherwise.
 #include <windows.h>
 #include <commctrl.h>
@@ -19,20 +19,27 @@ namespace {
 
 constexpr const char* kDialogClass = "DiagsForm";
 
-HWND Dialog() {
-    HWND found = nullptr;
+// The shown dialog (with that caption, when one is given).
+HWND Dialog(const char* caption = nullptr) {
+    struct Search {
+        const char* caption;
+        HWND found;
+    } search{caption, nullptr};
     ::EnumWindows(
         [](HWND w, LPARAM out) -> BOOL {
-            char name[64] = {};
+            auto& s = *reinterpret_cast<Search*>(out);
+            char name[64] = {}, title[256] = {};
             ::GetClassNameA(w, name, sizeof(name));
-            if (std::strcmp(name, kDialogClass) == 0 && ::IsWindowVisible(w)) {
-                *reinterpret_cast<HWND*>(out) = w;
+            ::GetWindowTextA(w, title, sizeof(title));
+            if (std::strcmp(name, kDialogClass) == 0 && ::IsWindowVisible(w) &&
+                (s.caption == nullptr || std::strcmp(title, s.caption) == 0)) {
+                s.found = w;
                 return FALSE;
             }
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 // A message box (dialog class #32770) owned by a dialog of ours.
@@ -71,7 +78,7 @@ HWND WaitFor(Find find, double seconds) {
 }
 
 int Rect(double seconds) {
-    HWND dialog = WaitFor(Dialog, seconds);
+    HWND dialog = WaitFor([] { return Dialog(); }, seconds);
     if (!dialog) return 1;
     RECT r;
     ::GetWindowRect(dialog, &r);
@@ -147,14 +154,14 @@ int CloseBox() {
     return 1;
 }
 
-int Closer(double seconds) {
+int Closer(double seconds, const char* caption) {
     const DWORD end = ::GetTickCount() + static_cast<DWORD>(seconds * 1000);
     while (::GetTickCount() < end) {
         if (HWND box = Question()) {
             HWND no = ::GetDlgItem(box, IDNO);
             const int id = no ? IDNO : IDOK;
             ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
-        } else if (HWND dialog = Dialog(); dialog && ::IsWindowEnabled(dialog)) {
+        } else if (HWND dialog = Dialog(caption); dialog && ::IsWindowEnabled(dialog)) {
             ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         }
         ::Sleep(200);
@@ -171,7 +178,7 @@ int main(int argc, char** argv) {
     if (command == "texts") return Texts();
     if (command == "question") return AskQuestion(seconds);
     if (command == "answer" && argc > 2) return Answer(argv[2]);
-    if (command == "closer") return Closer(seconds);
+    if (command == "closer") return Closer(seconds, argc > 3 ? argv[3] : nullptr);
     if (command == "closebox") return CloseBox();
     std::fprintf(stderr, "usage: diagsprobe rect|texts|question [SECONDS] | answer yes|no|cancel|ok | closebox | closer SECONDS\n");
     return 2;
