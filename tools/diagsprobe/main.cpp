@@ -19,53 +19,78 @@ namespace {
 
 constexpr const char* kDialogClass = "DiagsForm";
 
+std::string Text(HWND w) {
+    char text[1024] = {};
+    ::SendMessageTimeoutA(w, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+    return text;
+}
+
+struct Search {
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND w, LPARAM out) {
+    auto& s = *reinterpret_cast<Search*>(out);
+    char name[64] = {}, title[256] = {};
+    ::GetClassNameA(w, name, sizeof(name));
+    ::GetWindowTextA(w, title, sizeof(title));
+    if (std::strcmp(name, kDialogClass) == 0 && ::IsWindowVisible(w) &&
+        (s.caption == nullptr || std::strcmp(title, s.caption) == 0)) {
+        s.found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK MatchQuestion(HWND w, LPARAM out) {
+    char name[64] = {};
+    ::GetClassNameA(w, name, sizeof(name));
+    HWND owner = ::GetWindow(w, GW_OWNER);
+    char ownerName[64] = {};
+    if (owner) ::GetClassNameA(owner, ownerName, sizeof(ownerName));
+    if (std::strcmp(name, "#32770") == 0 && ::IsWindowVisible(w) && std::strcmp(ownerName, kDialogClass) == 0) {
+        *reinterpret_cast<HWND*>(out) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK PrintChild(HWND w, LPARAM) {
+    char name[64] = {};
+    ::GetClassNameA(w, name, sizeof(name));
+    std::string state = ::IsWindowVisible(w) ? "visible" : "hidden";
+    state += ::IsWindowEnabled(w) ? ",enabled" : ",disabled";
+    if (std::strcmp(name, "Button") == 0) {
+        const LRESULT check = ::SendMessageA(w, BM_GETCHECK, 0, 0);
+        state += check == BST_CHECKED ? ",checked" : check == BST_INDETERMINATE ? ",grey" : ",clear";
+    }
+    if (std::strcmp(name, WC_TABCONTROLA) == 0)
+        state += ",tab=" + std::to_string(::SendMessageA(w, TCM_GETCURSEL, 0, 0) + 1);
+    if (std::strcmp(name, "Edit") == 0 && (::GetWindowLongA(w, GWL_STYLE) & ES_READONLY)) state += ",readonly";
+    std::printf("%s|%s|%s\n", name, state.c_str(), Text(w).c_str());
+    return TRUE;
+}
+
+BOOL CALLBACK CollectStatic(HWND w, LPARAM out) {
+    char name[64] = {};
+    ::GetClassNameA(w, name, sizeof(name));
+    if (std::strcmp(name, "Static") == 0) *reinterpret_cast<std::string*>(out) += Text(w);
+    return TRUE;
+}
+
 // The shown dialog (with that caption, when one is given).
 HWND Dialog(const char* caption = nullptr) {
-    struct Search {
-        const char* caption;
-        HWND found;
-    } search{caption, nullptr};
-    ::EnumWindows(
-        [](HWND w, LPARAM out) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(out);
-            char name[64] = {}, title[256] = {};
-            ::GetClassNameA(w, name, sizeof(name));
-            ::GetWindowTextA(w, title, sizeof(title));
-            if (std::strcmp(name, kDialogClass) == 0 && ::IsWindowVisible(w) &&
-                (s.caption == nullptr || std::strcmp(title, s.caption) == 0)) {
-                s.found = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    Search search{caption, nullptr};
+    ::EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
 // A message box (dialog class #32770) owned by a dialog of ours.
 HWND Question() {
     HWND found = nullptr;
-    ::EnumWindows(
-        [](HWND w, LPARAM out) -> BOOL {
-            char name[64] = {};
-            ::GetClassNameA(w, name, sizeof(name));
-            HWND owner = ::GetWindow(w, GW_OWNER);
-            char ownerName[64] = {};
-            if (owner) ::GetClassNameA(owner, ownerName, sizeof(ownerName));
-            if (std::strcmp(name, "#32770") == 0 && ::IsWindowVisible(w) && std::strcmp(ownerName, kDialogClass) == 0) {
-                *reinterpret_cast<HWND*>(out) = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    ::EnumWindows(MatchQuestion, reinterpret_cast<LPARAM>(&found));
     return found;
-}
-
-std::string Text(HWND w) {
-    char text[1024] = {};
-    ::SendMessageTimeoutA(w, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
-    return text;
 }
 
 template <class Find>
@@ -90,24 +115,7 @@ int Texts() {
     HWND dialog = Dialog();
     if (!dialog) return 1;
     std::printf("DiagsForm|%s|%s\n", ::IsWindowEnabled(dialog) ? "enabled" : "disabled", Text(dialog).c_str());
-    ::EnumChildWindows(
-        dialog,
-        [](HWND w, LPARAM) -> BOOL {
-            char name[64] = {};
-            ::GetClassNameA(w, name, sizeof(name));
-            std::string state = ::IsWindowVisible(w) ? "visible" : "hidden";
-            state += ::IsWindowEnabled(w) ? ",enabled" : ",disabled";
-            if (std::strcmp(name, "Button") == 0) {
-                const LRESULT check = ::SendMessageA(w, BM_GETCHECK, 0, 0);
-                state += check == BST_CHECKED ? ",checked" : check == BST_INDETERMINATE ? ",grey" : ",clear";
-            }
-            if (std::strcmp(name, WC_TABCONTROLA) == 0)
-                state += ",tab=" + std::to_string(::SendMessageA(w, TCM_GETCURSEL, 0, 0) + 1);
-            if (std::strcmp(name, "Edit") == 0 && (::GetWindowLongA(w, GWL_STYLE) & ES_READONLY)) state += ",readonly";
-            std::printf("%s|%s|%s\n", name, state.c_str(), Text(w).c_str());
-            return TRUE;
-        },
-        0);
+    ::EnumChildWindows(dialog, PrintChild, 0);
     return 0;
 }
 
@@ -115,15 +123,7 @@ int AskQuestion(double seconds) {
     HWND box = WaitFor(Question, seconds);
     if (!box) return 1;
     std::string text;
-    ::EnumChildWindows(
-        box,
-        [](HWND w, LPARAM out) -> BOOL {
-            char name[64] = {};
-            ::GetClassNameA(w, name, sizeof(name));
-            if (std::strcmp(name, "Static") == 0) *reinterpret_cast<std::string*>(out) += Text(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&text));
+    ::EnumChildWindows(box, CollectStatic, reinterpret_cast<LPARAM>(&text));
     std::printf("%s|%s\n", Text(box).c_str(), text.c_str());
     return 0;
 }
