@@ -6,9 +6,9 @@
 namespace diags {
 
 ResultCode frmDiagsConfig::PopulateCaptions(ErrorRef& oError) {
-    return RunProcedure("frmDiags", "PopulateCaptions", oError, [&] {
+    return RunProcedure(kDialogModule, "PopulateCaptions", oError, [&] {
         ResourceStrings& strings = ResourceStrings::Instance();
-        SetCaption(strings.GetString(9031));
+        SetCaption(strings.GetString(dlgres::kDialogTitle));
         optFileOptions(0).SetCaption(strings.GetString(9000));
         optFileOptions(1).SetCaption(strings.GetString(9001));
         optFileOptions(2).SetCaption(strings.GetString(9062));
@@ -26,12 +26,12 @@ ResultCode frmDiagsConfig::PopulateCaptions(ErrorRef& oError) {
 }
 
 ResultCode frmDiagsConfig::InitImageList(ErrorRef& oError) {
-    return RunProcedure("frmDiags", "InitImageList", oError, [&] {
+    return RunProcedure(kDialogModule, "InitImageList", oError, [&] {
         if (ilsSmall.Count() > 0) return ResultCode::Success;
         ResourceStrings& strings = ResourceStrings::Instance();
-        ilsSmall.Add("ClosedFolder", strings.LoadPictureRes(102, 16, 16));
-        ilsSmall.Add("ICON_KEY_STOP", strings.LoadPictureRes(148, 16, 16));
-        ilsSmall.Add("ICON_KEY_CHECKEDFOLDER", strings.LoadPictureRes(2008, 16, 16));
+        ilsSmall.Add(imagekey::kClosedFolder, strings.LoadPictureRes(dlgres::kClosedFolderPicture, 16, 16));
+        ilsSmall.Add(imagekey::kOutput, strings.LoadPictureRes(dlgres::kOutputPicture, 16, 16));
+        ilsSmall.Add(imagekey::kCheckedFolder, strings.LoadPictureRes(dlgres::kCheckedFolderPicture, 16, 16));
         return ResultCode::Success;
     });
 }

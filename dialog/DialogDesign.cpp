@@ -122,9 +122,9 @@ void frmDiagsConfig::WireNotifications() {
     abMenuBar.BandResize.Connect([this](forms::Band& band) { abMenuBar_BandResize(band); });
     abMenuBar.BandOpenQuery.Connect([this](bool& answer) { abMenuBar_BandOpenQuery(answer); });
 
-    tbsOptions.Click.Connect([this] { tbsOptions_Click(); });
-    tvTrace.NodeCheck.Connect([this](forms::Node& node) { tvTrace_Click(&node); });
-    tvModules.NodeClick.Connect([this](forms::Node& node) { tvModules_NodeClick(node); });
+    WireModuleTree();
+    WireTraceTree();
+    WirePanelEvents();
 }
 
 }  // namespace diags

@@ -12,7 +12,6 @@ namespace diags {
 
 namespace {
 
-constexpr std::string_view kModule = "frmDiags";
 
 // Layout constants, twips.
 constexpr std::int32_t kMargin = 60;
@@ -54,7 +53,7 @@ std::int32_t Below(const forms::Control& r) { return r.Top() + r.Height() + kRow
 
 void frmDiagsConfig::SizeControls(float& X) {
     ErrorRef error;
-    RunProcedure(kModule, "SizeControls", error, [&] {
+    RunProcedure(kDialogModule, "SizeControls", error, [&] {
         Try([&] { if (X < kSplitLimit) X = kSplitLimit; });
         Try([&] { if (X > static_cast<float>(Width() - kSplitLimit)) X = static_cast<float>(Width() - kSplitLimit); });
         const std::int32_t split = Twips(X);
@@ -115,7 +114,7 @@ void frmDiagsConfig::SizeControls(float& X) {
 
 void frmDiagsConfig::Form_Resize() {
     ErrorRef error;
-    RunProcedure(kModule, "Form_Resize", error, [&] {
+    RunProcedure(kDialogModule, "Form_Resize", error, [&] {
         Try([&] { if (Width() < kMinWidth) SetWidth(kMinWidth); });
         Try([&] { if (Height() < kMinHeight) SetHeight(kMinHeight); });
         float split = static_cast<float>(imgSplitter.Left());
@@ -126,7 +125,7 @@ void frmDiagsConfig::Form_Resize() {
 
 void frmDiagsConfig::imgSplitter_MouseDown(std::int16_t, std::int16_t, float, float) {
     ErrorRef error;
-    RunProcedure(kModule, "imgSplitter_MouseDown", error, [&] {
+    RunProcedure(kDialogModule, "imgSplitter_MouseDown", error, [&] {
         Try([&] {
             picSplitter.Move(imgSplitter.Left(), imgSplitter.Top(), imgSplitter.Width() / 2, imgSplitter.Height() - 20);
         });
@@ -138,7 +137,7 @@ void frmDiagsConfig::imgSplitter_MouseDown(std::int16_t, std::int16_t, float, fl
 
 void frmDiagsConfig::imgSplitter_MouseMove(std::int16_t, std::int16_t, float x, float) {
     ErrorRef error;
-    RunProcedure(kModule, "imgSplitter_MouseMove", error, [&] {
+    RunProcedure(kDialogModule, "imgSplitter_MouseMove", error, [&] {
         if (!mbSplitterMoving) return ResultCode::Success;
         const double position = imgSplitter.Left() + static_cast<double>(x);
         Try([&] {
@@ -152,7 +151,7 @@ void frmDiagsConfig::imgSplitter_MouseMove(std::int16_t, std::int16_t, float x, 
 
 void frmDiagsConfig::imgSplitter_MouseUp(std::int16_t, std::int16_t, float, float) {
     ErrorRef error;
-    RunProcedure(kModule, "imgSplitter_MouseUp", error, [&] {
+    RunProcedure(kDialogModule, "imgSplitter_MouseUp", error, [&] {
         float split = static_cast<float>(picSplitter.Left());
         SizeControls(split);
         Try([&] { picSplitter.SetVisible(false); });
@@ -163,7 +162,7 @@ void frmDiagsConfig::imgSplitter_MouseUp(std::int16_t, std::int16_t, float, floa
 
 void frmDiagsConfig::ShowStatusPanel() {
     ErrorRef error;
-    RunProcedure(kModule, "ShowStatusPanel", error, [&] {
+    RunProcedure(kDialogModule, "ShowStatusPanel", error, [&] {
         Try([&] { imgClock.SetPicture(ResourceStrings::Instance().LoadPictureRes(dlgres::kClockPicture, 32, 32)); });
         Try([&] { frmStatus.SetTop(Twips(ScaleHeight() / 2.0 - frmStatus.Height() / 2.0)); });
         Try([&] {
@@ -202,7 +201,7 @@ void frmDiagsConfig::ShowStatusPanel() {
 
 void frmDiagsConfig::SetStatusValue(std::string_view value) {
     ErrorRef error;
-    RunProcedure(kModule, "SetStatusValue", error, [&] {
+    RunProcedure(kDialogModule, "SetStatusValue", error, [&] {
         Try([&] { lblStatusValue.SetCaption(value); });
         Try([&] { lblStatusValue.Refresh(); });
         return ResultCode::Success;

@@ -14,9 +14,7 @@ namespace diags {
 
 namespace {
 
-constexpr std::string_view kModule = "frmDiags";
 constexpr std::int32_t kThisProduct = 6;
-constexpr std::string_view kErrorLog = "ZEL Errors";
 
 void SetScreenPointer(std::int16_t pointer) noexcept {
     try {
@@ -54,7 +52,7 @@ void frmDiagsConfig::ReportError(const ErrorRef& error) {
 }
 
 ResultCode frmDiagsConfig::FormLoad(ErrorRef& oError) {
-    return RunProcedure(kModule, "FormLoad", oError, [&]() -> ResultCode {
+    return RunProcedure(kDialogModule, "FormLoad", oError, [&]() -> ResultCode {
         DefaultPointerOnExit restorePointer;
         SetScreenPointer(platform::pointer::kHourglass);
 
@@ -77,6 +75,8 @@ ResultCode frmDiagsConfig::FormLoad(ErrorRef& oError) {
         ApplyFormFont(Controls(), fontMode);
 
         if (FillModulesTree(oError) == ResultCode::Failure) return ResultCode::Failure;
+        // The fill showed a record of the module tree; the trace tab shown first shows its own.
+        RestoreTraceTabValues();
         if (PopulateTraceTree(oError) == ResultCode::Failure) return ResultCode::Failure;
         if (ConsolidateTraceSettings(oError) == ResultCode::Failure) return ResultCode::Failure;
         if (ApplyAllTraceSettings2Interface(oError) == ResultCode::Failure) return ResultCode::Failure;
@@ -84,9 +84,9 @@ ResultCode frmDiagsConfig::FormLoad(ErrorRef& oError) {
 
         // The error log is always written: switched on here, saved with the next save.
         if (!mcolOutputs) ThrowObjectRequired();
-        const std::shared_ptr<COutput>& errorLog = mcolOutputs->Item(kErrorLog);
+        const std::shared_ptr<COutput>& errorLog = mcolOutputs->Item(nodekey::kErrorLog);
         if (!errorLog->LogToFile) {
-            msCurrentNode = std::string(kErrorLog);
+            msCurrentNode = std::string(nodekey::kErrorLog);
             errorLog->LogToFile = true;
             errorLog->DirtyFlag = true;
         }
@@ -99,14 +99,17 @@ ResultCode frmDiagsConfig::FormLoad(ErrorRef& oError) {
 
         SetScreenPointer(platform::pointer::kDefault);
         ShowModal();
-        return static_cast<ResultCode>(mnResult);
+        return mnResult;
     });
 }
 
 void frmDiagsConfig::Form_Activate() {
     ErrorRef error;
-    RunProcedure(kModule, "Form_Activate", error, [&] {
-        mbSaved = true;
+    RunProcedure(kDialogModule, "Form_Activate", error, [&] {
+        // Only the first activation: the window is activated again after every message box,
+        // and edits made before one must still be asked about when the dialog closes.
+        if (!mbActivated) mbSaved = true;
+        mbActivated = true;
         return ResultCode::Success;
     });
 }
@@ -114,7 +117,7 @@ void frmDiagsConfig::Form_Activate() {
 std::int32_t frmDiagsConfig::ProcessExit() {
     std::int32_t answer = 0;
     ErrorRef localError;
-    TraceIfLogger(level::kFunction, kFunctionEnter, kModule, "ProcessExit");
+    TraceIfLogger(level::kFunction, kFunctionEnter, kDialogModule, "ProcessExit");
     if (!exitGuard_) {
         ScopedFlag guard(exitGuard_);
         const ResultCode outcome = CatchRuntimeErrors(
@@ -131,10 +134,10 @@ std::int32_t frmDiagsConfig::ProcessExit() {
                 if (answer == platform::mb::kYes) {
                     const ResultCode saved = SaveGUIValues(localError);
                     if (saved == ResultCode::Success) {
-                        mnResult = static_cast<std::int32_t>(ResultCode::Success);
+                        mnResult = ResultCode::Success;
                         Unload();
                     } else if (saved == ResultCode::Failure) {
-                        mnResult = static_cast<std::int32_t>(ResultCode::Failure);
+                        mnResult = ResultCode::Failure;
                         return ResultCode::Failure;
                     } else if (saved == ResultCode::Stopped) {
                         // The save stopped (the user cancelled a question or was told a
@@ -142,13 +145,13 @@ std::int32_t frmDiagsConfig::ProcessExit() {
                         answer = platform::mb::kCancel;
                     }
                 } else if (answer == platform::mb::kNo) {
-                    mnResult = static_cast<std::int32_t>(ResultCode::Stopped);
+                    mnResult = ResultCode::Stopped;
                     Unload();
                 }
                 return ResultCode::Success;
             },
             [&](std::int32_t number, std::string_view description, std::int32_t line) {
-                localError = MakeError(kModule, "ProcessExit", number, description, line);
+                localError = MakeError(kDialogModule, "ProcessExit", number, description, line);
                 return ResultCode::Failure;
             });
         if (outcome == ResultCode::Failure) {
@@ -157,13 +160,13 @@ std::int32_t frmDiagsConfig::ProcessExit() {
         }
     }
     localError.reset();
-    TraceIfLogger(level::kFunction, kFunctionLeave, kModule, "ProcessExit");
+    TraceIfLogger(level::kFunction, kFunctionLeave, kDialogModule, "ProcessExit");
     return answer;
 }
 
 void frmDiagsConfig::Form_QueryUnload(std::int16_t& cancel, std::int16_t /*unloadMode*/) {
     ErrorRef error;
-    RunProcedure(kModule, "Form_QueryUnload", error, [&] {
+    RunProcedure(kDialogModule, "Form_QueryUnload", error, [&] {
         if (ProcessExit() == platform::mb::kCancel) cancel = 1;
         return ResultCode::Success;
     });
@@ -171,7 +174,7 @@ void frmDiagsConfig::Form_QueryUnload(std::int16_t& cancel, std::int16_t /*unloa
 
 void frmDiagsConfig::Form_Unload(std::int16_t& /*cancel*/) {
     ErrorRef error;
-    RunProcedure(kModule, "Form_Unload", error, [&] {
+    RunProcedure(kDialogModule, "Form_Unload", error, [&] {
         if (moDiagMap && moDiagMap->AllTraceSettings())
             for (const std::shared_ptr<CTraceSetting>& setting : *moDiagMap->AllTraceSettings())
                 setting->RemoveLinkedOutputs();

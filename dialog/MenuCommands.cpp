@@ -8,47 +8,45 @@
 namespace diags {
 
 namespace {
-constexpr std::string_view kModule = "frmDiags";
 constexpr std::int16_t kTab = 9, kEscape = 27, kF1 = 112, kKeyC = 67, kKeyL = 76;
-constexpr std::string_view kErrorLog = "ZEL Errors";
 }  // namespace
 
 void frmDiagsConfig::abMenuBar_Click(forms::Tool& tool) {
     ErrorRef handlerError;
-    const ResultCode outcome = RunProcedure(kModule, "abMenuBar_Click", handlerError, [&] {
+    const ResultCode outcome = RunProcedure(kDialogModule, "abMenuBar_Click", handlerError, [&] {
         const std::string key = tool.Name();
         CMousePointer busy;
         busy.SetCursor(platform::pointer::kHourglass);
         ErrorRef commandError;
 
-        if (EqualsNoCase(key, "mnuSave")) {
+        if (EqualsNoCase(key, toolkey::kSave)) {
             if (SaveGUIValues(commandError) == ResultCode::Failure) ReportError(commandError);
-        } else if (EqualsNoCase(key, "mnuSaveClose")) {
+        } else if (EqualsNoCase(key, toolkey::kSaveClose)) {
             const ResultCode saved = SaveGUIValues(commandError);
             if (saved == ResultCode::Success) {
-                mnResult = static_cast<std::int32_t>(ResultCode::Success);
+                mnResult = ResultCode::Success;
                 Unload();
             } else if (saved == ResultCode::Failure) {
-                mnResult = static_cast<std::int32_t>(ResultCode::Failure);
+                mnResult = ResultCode::Failure;
                 ReportError(commandError);
             }
-        } else if (EqualsNoCase(key, "mnuClearAll")) {
+        } else if (EqualsNoCase(key, toolkey::kClearAll)) {
             if (ClearALLOutputObjects(commandError) == ResultCode::Failure) {
                 ReportError(commandError);
             } else if (ClearAllTraceSettings(commandError) == ResultCode::Failure) {
                 ReportError(commandError);
-            } else if (!(mnActiveTab == 1 && EqualsNoCase(msCurrentNode, kErrorLog)) &&
+            } else if (!(mnActiveTab == 1 && EqualsNoCase(msCurrentNode, nodekey::kErrorLog)) &&
                        ToggleFrame(false) == ResultCode::Failure) {
                 ReportError(commandError);  // the panel could not be disabled; tracing stays marked on
             } else {
                 mbTraceLogEnabled = false;
             }
-        } else if (EqualsNoCase(key, "mnuExit")) {
-            mnResult = static_cast<std::int32_t>(ResultCode::Stopped);
+        } else if (EqualsNoCase(key, toolkey::kExit)) {
+            mnResult = ResultCode::Stopped;
             ProcessExit();
-        } else if (EqualsNoCase(key, "TOOL_HELP_F1") || EqualsNoCase(key, "mnuContentsAndIndex") ||
-                   EqualsNoCase(key, "mnuServices") || EqualsNoCase(key, "mnuNewsEvents") ||
-                   EqualsNoCase(key, "mnuOnlineSupport") || EqualsNoCase(key, "mnuQORHome")) {
+        } else if (EqualsNoCase(key, toolkey::kHelpF1) || EqualsNoCase(key, toolkey::kContents) ||
+                   EqualsNoCase(key, toolkey::kServices) || EqualsNoCase(key, toolkey::kNews) ||
+                   EqualsNoCase(key, toolkey::kSupport) || EqualsNoCase(key, toolkey::kHome)) {
             if (ProcessMenuHelp(msHelpFile, *this, mlHelpContextId, key, commandError) == ResultCode::Failure)
                 ReportError(commandError);
         }
@@ -59,7 +57,7 @@ void frmDiagsConfig::abMenuBar_Click(forms::Tool& tool) {
 
 void frmDiagsConfig::Form_KeyDown(std::int16_t& keyCode, std::int16_t& shift) {
     ErrorRef error;  // a failure here is recorded, not shown
-    RunProcedure(kModule, "Form_KeyDown", error, [&] {
+    RunProcedure(kDialogModule, "Form_KeyDown", error, [&] {
         abMenuBar.OnKeyDown(keyCode, shift);
         const auto tabs = static_cast<std::int32_t>(tbsOptions.TabCount());
         if (keyCode == kTab && shift == forms::shift::kCtrl && tabs > 0) {
@@ -75,19 +73,19 @@ void frmDiagsConfig::Form_KeyDown(std::int16_t& keyCode, std::int16_t& shift) {
         if (keyCode == kEscape) ProcessExit();
         if (keyCode == kF1) {
             ErrorRef helpError;
-            (void)ProcessMenuHelp(msHelpFile, *this, mlHelpContextId, "TOOL_HELP_F1", helpError);
+            (void)ProcessMenuHelp(msHelpFile, *this, mlHelpContextId, toolkey::kHelpF1, helpError);
         }
         if (shift == forms::shift::kAlt && keyCode == kKeyC)
-            abMenuBar_Click(abMenuBar.BandByKey("mnuToolBar").ToolByKey("mnuSaveClose"));
+            abMenuBar_Click(abMenuBar.BandByKey(toolkey::kToolBar).ToolByKey(toolkey::kSaveClose));
         if (shift == forms::shift::kAlt && keyCode == kKeyL)
-            abMenuBar_Click(abMenuBar.BandByKey("mnuToolBar").ToolByKey("mnuClearAll"));
+            abMenuBar_Click(abMenuBar.BandByKey(toolkey::kToolBar).ToolByKey(toolkey::kClearAll));
         return ResultCode::Success;
     });
 }
 
 void frmDiagsConfig::Form_KeyUp(std::int16_t& keyCode, std::int16_t& shift) {
     ErrorRef error;
-    RunProcedure(kModule, "Form_KeyUp", error, [&] {
+    RunProcedure(kDialogModule, "Form_KeyUp", error, [&] {
         abMenuBar.OnKeyUp(keyCode, shift);
         return ResultCode::Success;
     });
@@ -95,7 +93,7 @@ void frmDiagsConfig::Form_KeyUp(std::int16_t& keyCode, std::int16_t& shift) {
 
 void frmDiagsConfig::abMenuBar_BandResize(forms::Band&) {
     ErrorRef error;
-    RunProcedure(kModule, "abMenuBar_BandResize", error, [&] {
+    RunProcedure(kDialogModule, "abMenuBar_BandResize", error, [&] {
         float split = static_cast<float>(picSplitter.Left());
         SizeControls(split);
         return ResultCode::Success;
@@ -104,7 +102,7 @@ void frmDiagsConfig::abMenuBar_BandResize(forms::Band&) {
 
 void frmDiagsConfig::abMenuBar_BandOpenQuery(bool& answer) {
     ErrorRef error;
-    RunProcedure(kModule, "abMenuBar_BandOpenQuery", error, [&] {
+    RunProcedure(kDialogModule, "abMenuBar_BandOpenQuery", error, [&] {
         answer = true;
         return ResultCode::Success;
     });

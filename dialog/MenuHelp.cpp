@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/Text.h"
+#include "dialog/DialogNames.h"
 #include "common/modCommonFunctions.h"
 #include "common/modWebFunctions.h"
 #include "forms/CMousePointer.h"
@@ -26,17 +27,17 @@ ResultCode ProcessMenuHelp(std::string_view helpFile, forms::Form& dialog, std::
             CMousePointer busy;
             busy.SetCursor(platform::pointer::kHourglass);
             const std::string site(kWebSite);
-            if (EqualsNoCase(toolKey, "mnuContentsAndIndex")) {
+            if (EqualsNoCase(toolKey, toolkey::kContents)) {
                 ShowHelp(dialog.hWnd(), helpFile, kHelpFinder, 0);
-            } else if (EqualsNoCase(toolKey, "TOOL_HELP_F1")) {
+            } else if (EqualsNoCase(toolKey, toolkey::kHelpF1)) {
                 ShowHelp(dialog.hWnd(), helpFile, kHelpContext, helpContextId);
-            } else if (EqualsNoCase(toolKey, "mnuQORHome")) {
+            } else if (EqualsNoCase(toolKey, toolkey::kHome)) {
                 OpenDocument(site + "/");
-            } else if (EqualsNoCase(toolKey, "mnuOnlineSupport")) {
+            } else if (EqualsNoCase(toolKey, toolkey::kSupport)) {
                 OpenDocument(site + std::string(kSupportPath));
-            } else if (EqualsNoCase(toolKey, "mnuServices")) {
+            } else if (EqualsNoCase(toolKey, toolkey::kServices)) {
                 OpenDocument(site + std::string(kServicesPath));
-            } else if (EqualsNoCase(toolKey, "mnuNewsEvents")) {
+            } else if (EqualsNoCase(toolKey, toolkey::kNews)) {
                 OpenDocument(site + std::string(kNewsPath));
             }
             return ResultCode::Success;

@@ -1,19 +1,26 @@
 #pragma once
 // The diagnostics configuration dialog: its controls (form models), its state and its
-// procedures. The procedures live in one unit per area:
-//   DialogDesign.cpp      design-time controls and the wiring of their notifications
-//   Lifecycle.cpp         FormLoad, ProcessExit, Form_QueryUnload, Form_Unload, Form_Activate
-//   Captions.cpp          PopulateCaptions, InitImageList
-//   Layout.cpp            SizeControls, Form_Resize, the splitter drag, the status panel
-//   MenuCommands.cpp      abMenuBar_Click, Form_KeyDown, Form_KeyUp, the bar's notifications
-//   modToolMenu.cpp       SetMenuButtons, SetMenuTool (building the bar)
-//   MenuHelp.cpp          ProcessMenuHelp
-//   PendingProcedures.cpp the tree, panel, propagation and saving procedures (placeholders)
+// procedures. The procedures live in one unit per area, and each unit connects the
+// notifications of its own controls to its handlers:
+//   DialogDesign.cpp   design-time controls; calls each unit's Wire... procedure
+//   Lifecycle.cpp      FormLoad, ProcessExit, Form_QueryUnload, Form_Unload, Form_Activate
+//   Captions.cpp       PopulateCaptions, InitImageList
+//   Layout.cpp         SizeControls, Form_Resize, the splitter drag, the status panel
+//   MenuCommands.cpp   abMenuBar_Click, Form_KeyDown, Form_KeyUp, the bar's notifications
+//   modToolMenu.cpp    SetMenuButtons, SetMenuTool (building the bar)
+//   MenuHelp.cpp       ProcessMenuHelp
+//   ModuleTree.cpp     the module tree: fill, selection, edits of the record shown
+//   TraceTree.cpp      the trace tree: fill, consolidation, merge into the panel
+//   Propagation.cpp    check marks in the trace tree and their push into the outputs
+//   Panel.cpp          the output panel: record <-> panel, host node -> record, enabled states
+//   PanelEvents.cpp    the panel's notifications, the tab switch, defaults, focus, browsing
+//   Saving.cpp         SaveGUIValues, ClearALLOutputObjects
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "dialog/DialogNames.h"
 #include "forms/BarControls.h"
 #include "forms/BasicControls.h"
 #include "forms/Form.h"
@@ -22,6 +29,7 @@
 #include "forms/OptionButton.h"
 #include "forms/TextBox.h"
 #include "forms/TreeView.h"
+#include "hostconfig/LogConfiguration.h"
 #include "model/CDiagMap.h"
 #include "model/KeyedCollection.h"
 #include "model/Records.h"
@@ -29,24 +37,6 @@
 #include "services/ResultCode.h"
 
 namespace diags {
-
-class LogConfigNode;   // the host's log configuration (hostconfig/)
-class LogConfigNodes;
-
-// Resource ids of the dialog's own texts and pictures.
-namespace dlgres {
-inline constexpr std::int32_t kErrorTitle = 13503;     // failure reports
-inline constexpr std::int32_t kExitQuestion = 13564;
-inline constexpr std::int32_t kExitTitle = 13508;
-inline constexpr std::int32_t kStatusTitle = 15732;
-inline constexpr std::int32_t kDialogIcon = 2006;
-inline constexpr std::int32_t kClockPicture = 171;
-}  // namespace dlgres
-
-// Help context ids: after load, trace tab, module tab.
-namespace helpctx {
-inline constexpr std::int32_t kAfterLoad = 819, kTraceTab = 820, kModuleTab = 821;
-}
 
 class frmDiagsConfig : public forms::Form {
 public:
@@ -82,8 +72,8 @@ public:
 
     // ---------------------------------------------------------------- dialog state
     CollectionRef<COutput> mcolOutputs;
-    std::shared_ptr<LogConfigNode> moLogConfig;
-    std::shared_ptr<LogConfigNodes> mcolComponents;
+    hostconfig::LogConfigNodePtr moLogConfig;                  // the configuration's root
+    std::shared_ptr<hostconfig::LogConfigNodes> mcolComponents;  // its children (shares the root)
     std::shared_ptr<CDiagMap> moDiagMap;
     forms::Node* moCurrentTraceNode = nullptr;  // non-owning; a node of tvTrace
     std::string msCurrentNode;
@@ -103,8 +93,10 @@ public:
     bool mbTraceLogEnabled = false;
     std::string msHelpFile;
     std::int32_t mlHelpContextId = 0;
-    std::int32_t mnResult = 0;  // the dialog's result (outcome code for the host)
+    ResultCode mnResult = ResultCode::None;  // the dialog's result (outcome code for the host)
     bool mbSplitterMoving = false;
+    bool mbActivated = false;        // the window has been activated once
+    bool mbPanelShowsRecord = false;  // the panel shows the record msCurrentNode (module tab)
 
     // ---------------------------------------------------------------- lifecycle
     // Runs the whole dialog: start-up, modal show, and the dialog's result once it closed;
@@ -137,23 +129,62 @@ public:
     void Form_KeyDown(std::int16_t& keyCode, std::int16_t& shift);
     void Form_KeyUp(std::int16_t& keyCode, std::int16_t& shift);
 
-    // ---------------------------------------------------------------- trees, panel, saving
-    // (see PendingProcedures.cpp)
+    // ---------------------------------------------------------------- module tree
     ResultCode FillModulesTree(ErrorRef& oError);
+    void tvModules_NodeClick(forms::Node& node);
+    ResultCode SetFolderGUIValues(ErrorRef& oError);
+    ResultCode SetDirtyNode();
+    void tvModules_Click();
+    void tvModules_LostFocus();
+    void tvModules_KeyDown(std::int16_t& keyCode, std::int16_t shift);
+
+    // ---------------------------------------------------------------- trace tree
     ResultCode PopulateTraceTree(ErrorRef& oError);
     ResultCode ConsolidateTraceSettings(ErrorRef& oError);
     ResultCode ApplyAllTraceSettings2Interface(ErrorRef& oError);
-    ResultCode CheckRootTraceNode(ErrorRef& oError);
-    ResultCode ClearALLOutputObjects(ErrorRef& oError);
-    ResultCode ClearAllTraceSettings(ErrorRef& oError);
-    ResultCode ToggleFrame(bool enabled);
-    // Writes every edited output back to the host's configuration: 1 saved, 2 stopped
-    // (the user cancelled or was told), 3 failed. Virtual so that a test can script the
-    // outcome of a save where it exercises the paths that start one.
-    virtual ResultCode SaveGUIValues(ErrorRef& oError);
-    void tbsOptions_Click();
+    ResultCode ApplyTraceSetting2Interface(const std::shared_ptr<CTraceSetting>& oTraceSetting, ErrorRef& oError);
+    void tvTrace_KeyPress(std::int16_t& keyAscii);
+    void tvTrace_MouseDown(std::int16_t button, std::int16_t shift, float x, float y);
+
+    // ---------------------------------------------------------------- check propagation
     void tvTrace_Click(forms::Node* node);
-    void tvModules_NodeClick(forms::Node& node);
+    ResultCode CheckAllNodeChildren(forms::Node& root, ErrorRef& oError);
+    ResultCode ApplyNodesParent(forms::Node& root, ErrorRef& oError);
+    ResultCode CheckRootTraceNode(ErrorRef& oError);
+    ResultCode TraceGUIChanges(bool force, ErrorRef& oError);
+    ResultCode SetCheckedTraceSettings(bool force, ErrorRef& oError);
+    ResultCode SetUncheckedTraceSettings(ErrorRef& oError);
+    ResultCode ApplyTraceSetting2Modules(ErrorRef& oError);
+    ResultCode ClearAllTraceSettings(ErrorRef& oError);
+    ResultCode CheckOutputEmpty(ErrorRef& oError);
+    ResultCode DisableOutputIfAllTracesUnchecked(ErrorRef& oError);
+
+    // ---------------------------------------------------------------- output panel
+    ResultCode FillOutputObject(COutput& oOutput, const hostconfig::LogConfigNode& oNode, std::string_view sParent,
+                                ErrorRef& oError);
+    ResultCode ApplyValuesToInterface(std::string_view sKey, ErrorRef& oError);
+    ResultCode UpdateCurrentNode(ErrorRef& oError);
+    ResultCode ToggleLogFile(bool enabled);
+    ResultCode ToggleFrame(bool enabled);
+
+    // ---------------------------------------------------------------- panel events, tab switch
+    void tbsOptions_Click();
+    void chkLogfile_Click();
+    void chkDbgMntr_Click();
+    void optFileOptions_Click(int index);
+    void txtDirectory_Change();
+    void txtFileName_Change();
+    void txtFileSize_Change();
+    void txtDirectory_GotFocus();
+    void txtFileName_GotFocus();
+    void txtFileSize_GotFocus();
+    void cmdBrowse_Click();
+
+    // ---------------------------------------------------------------- applying and saving
+    // Writes every edited output back to the host's configuration: 1 saved, 2 stopped
+    // (the user cancelled or was told), 3 failed.
+    ResultCode SaveGUIValues(ErrorRef& oError);
+    ResultCode ClearALLOutputObjects(ErrorRef& oError);
 
     // Shows a failed step's error: resource text 13503 through ShowError, style 16.
     static void ReportError(const ErrorRef& error);
@@ -163,6 +194,20 @@ public:
 private:
     void DesignControls();
     void WireNotifications();
+    void WireModuleTree();
+    void WireTraceTree();
+    void WirePanelEvents();
+    // The trace tab's remembered values back into the panel, with the trace tab's enabled
+    // states; nothing is propagated meanwhile.
+    void RestoreTraceTabValues();
+    // The module-tree folder of `output` shows whether that output is switched on.
+    void SetFolderImage(const COutput& output);
+    // The trace setting behind a module node of the trace tree, or null (a root, no map).
+    std::shared_ptr<CTraceSetting> TraceSettingOf(const forms::Node& node) const;
+    // A propagation of the trace tab's panel (TraceGUIChanges with force), its failure
+    // reported; with `checkEmpty` the empty-output warning follows a successful one while the
+    // debug monitor is off. False when it failed.
+    bool PropagateTraceTab(bool checkEmpty);
     // The exit guard, shared by every ProcessExit call: set while one runs.
     static inline bool exitGuard_ = false;
 };

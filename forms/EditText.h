@@ -16,10 +16,11 @@ public:
     std::int32_t SelLength() const noexcept { return selLength_; }
     std::int32_t Size() const noexcept { return static_cast<std::int32_t>(text_.size()); }
 
-    // Replaces the whole text; the selection collapses to the start. True when the text changed.
+    // Replaces the whole text; the selection collapses to the start. Assigning the text the
+    // field already holds changes nothing, the caret included. True when the text changed.
     bool Assign(std::string_view text) {
-        selStart_ = selLength_ = 0;
         if (text_ == text) return false;
+        selStart_ = selLength_ = 0;
         text_ = std::string(text);
         return true;
     }

@@ -39,6 +39,12 @@ void MaskedBox::SetValueRange(std::int32_t minValue, std::int32_t maxValue) {
     maxValue_ = maxValue;
 }
 
+void MaskedBox::SetSelStart(std::int32_t start) {
+    if (start < 0) throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
+    edit_.Select(start, 0);
+    Touch("Selection");
+}
+
 void MaskedBox::SelectCell() {
     if (edit_.SelStart() == 0 && edit_.SelLength() == edit_.Size()) return;
     edit_.Select(0, edit_.Size());

@@ -32,6 +32,8 @@ public:
 
     std::int32_t SelStart() const noexcept { return edit_.SelStart(); }
     std::int32_t SelLength() const noexcept { return edit_.SelLength(); }
+    // Moves the caret (the selection collapses); negative is run-time error 380.
+    void SetSelStart(std::int32_t start);
 
     // The argument-less method the focus handler calls first: puts the caret into the cell
     // and selects the cell's whole text, so typing replaces the value.

@@ -1,17 +1,28 @@
 #pragma once
-// Headless dialog runs: the person at the screen is scripted (message-box answers, the mouse
-// pointer they see), help and browser windows are recorded instead of opened, and a save's
-// outcome can be scripted where a test exercises the paths that start one.
+// Headless dialog runs over a real log configuration: every test gets a configuration of its
+// own (the shipped default, installed under a fresh root key) whose log directories lie in a
+// temporary folder; the person at the screen is scripted (message-box answers, the folder they
+// choose, the mouse pointer they see); help and browser windows are recorded instead of
+// opened; every trace line is recorded, so a test can count saves and logger refreshes.
 #include <gtest/gtest.h>
 
-#include <deque>
+#include <algorithm>
+#include <random>
+#include <filesystem>
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "dialog/frmDiagsConfig.h"
+#include "hostconfig/LogConfiguration.h"
+#include "hostconfig/Properties.h"
+#include "platform/registry/FileStore.h"
 #include "platform/Platform.h"
+#include "platform/registry/Store.h"
 #include "services/ResourceStrings.h"
+#include "tests/support/RecordingSink.h"
 #include "tests/support/TestSupport.h"
 
 namespace diags::testing {
@@ -38,40 +49,108 @@ public:
     std::vector<HelpCall> help;
 };
 
-// The dialog with a scripted save outcome: each save takes the next scripted result
-// (1 when none is left) and is counted.
-class TestDialog : public frmDiagsConfig {
-public:
-    ResultCode SaveGUIValues(ErrorRef& oError) override {
-        ++saves;
-        ResultCode result = ResultCode::Success;
-        if (!saveResults.empty()) {
-            result = saveResults.front();
-            saveResults.pop_front();
-        }
-        if (result == ResultCode::Failure) {
-            oError = std::make_shared<ErrorObject>();
-            oError->number = 75;
-            oError->description = "scripted save failure";
-        }
-        return result;
-    }
-    std::deque<ResultCode> saveResults;
-    int saves = 0;
-};
+using TestDialog = frmDiagsConfig;
 
-// Installs the scripted user and shell, and a help file the lookup finds.
-class DialogTest : public ::testing::Test {
+class DialogTest : public FreshServices {
 protected:
     DialogTest()
-        : userPart_(&platform::Platform::interaction, user), shellPart_(&platform::Platform::shell, shell) {
+        : root_("DIAGS_LOG_CONFIG_ROOT", rootKey_),
+          userPart_(&platform::Platform::interaction, user),
+          shellPart_(&platform::Platform::shell, shell) {
         user.otherwise.reset();  // every message box the dialog shows is expected by the test
         WriteBytes(HelpFilePath(), "<html></html>");
         SetHelpFile(HelpFilePath());
+        std::filesystem::create_directories(LogDir());
+        SetCommonFilesPath(dir_.Path().string());
+#ifndef _WIN32
+        // Commits stay in the order they were made (no compaction), so a test can read it.
+        static_cast<platform::registry::FileStore&>(platform::registry::NativeStore())
+            .SetCompaction(1e9, UINT64_MAX);
+#endif
     }
+    ~DialogTest() override {
+        using platform::registry::KeyChange;
+        (void)platform::registry::NativeStore().Apply({KeyChange{rootKey_, true, {}}});
+    }
+    void SetUp() override {
+        FreshServices::SetUp();
+        sink_ = &RecordTraces();
+    }
+
     void SetHelpFile(const std::string& path) { helpEnv_.emplace("DIAGS_HELP_FILE", path); }
     std::string HelpFilePath() const { return dir_.File("help.htm"); }
     static std::string Text(std::int32_t id) { return ResourceStrings::Instance().GetString(id); }
+
+    // The folder the product's default log directory lies in, and that directory.
+    std::string LogDir() const { return dir_.File("Log"); }
+    std::string TempPath(const std::string& name) const { return dir_.File(name); }
+    static void SetCommonFilesPath(const std::string& path) {
+        using platform::registry::KeyChange;
+        using platform::registry::RegValue;
+        (void)platform::registry::NativeStore().Apply(
+            {KeyChange{"HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltrane\\Common Files", false, {{"Path", RegValue::Text(path)}}}});
+    }
+
+    // This test's configuration as a fresh reader sees it now.
+    hostconfig::LogConfigNodePtr Stored() const { return hostconfig::LogConfiguration::Create(); }
+    // One property of an output ("ZEL Errors" with an empty output name: the error log).
+    hostconfig::PropertyValue StoredValue(const std::string& component, const std::string& output,
+                                          std::int32_t index) const {
+        const hostconfig::LogConfigNodePtr root = Stored();
+        const hostconfig::LogConfigNodePtr node = root->Children().Item(component);
+        return output.empty() ? node->Property(index) : node->Children().Item(output)->Property(index);
+    }
+
+    // A configuration of the test's own instead of the shipped default: components in the
+    // order added, each with the outputs (and settings) given. A component without outputs
+    // is a key of its own; "ZEL Errors" carries its settings itself.
+    using Settings = std::vector<std::pair<std::int32_t, hostconfig::PropertyValue>>;
+    void AddComponent(const std::string& component, const Settings& settings = {}) {
+        Apply(rootKey_ + "\\" + component, settings);
+    }
+    void AddOutput(const std::string& component, const std::string& output, const Settings& settings = {}) {
+        AddComponent(component);
+        Apply(rootKey_ + "\\" + component + "\\" + output, settings);
+    }
+    void CreateEmptyConfiguration() { Apply(rootKey_, {}); }
+
+    // Every output's settings as a fresh reader sees them: "component\\output" (the error
+    // log under its own name) to the nine properties.
+    using Snapshot = std::map<std::string, std::vector<hostconfig::PropertyValue>>;
+    Snapshot StoredSnapshot() const {
+        Snapshot out;
+        const auto take = [&](const std::string& name, const hostconfig::LogConfigNode& node) {
+            std::vector<hostconfig::PropertyValue>& values = out[name];
+            for (std::int32_t index = 0; index <= 8; ++index) values.push_back(node.Property(index));
+        };
+        const hostconfig::LogConfigNodePtr root = Stored();
+        for (const hostconfig::LogConfigNodePtr& component : root->Children()) {
+            if (component->Name() == "ZEL Errors") take(component->Name(), *component);
+            for (const hostconfig::LogConfigNodePtr& output : component->Children())
+                take(component->Name() + "\\" + output->Name(), *output);
+        }
+        return out;
+    }
+
+    // Changes one stored property before the dialog reads the configuration.
+    void Store(const std::string& component, const std::string& output, std::int32_t index,
+               const hostconfig::PropertyValue& value) const {
+        const hostconfig::LogConfigNodePtr root = Stored();
+        const hostconfig::LogConfigNodePtr componentNode = root->Children().Item(component);
+        const hostconfig::LogConfigNodePtr node =
+            output.empty() ? componentNode : componentNode->Children().Item(output);
+        node->SetProperty(index, value);
+        node->Save();
+    }
+
+    // How often a procedure was entered, and how often the logger re-read its configuration.
+    int Calls(std::string_view procedure) const {
+        const std::string enter = "[frmDiags][" + std::string(procedure) + "] Function Enter";
+        return static_cast<int>(std::count_if(lines.begin(), lines.end(),
+                                              [&](const TraceLine& line) { return line.text == enter; }));
+    }
+    int Saves() const { return Calls("SaveGUIValues"); }
+    int Refreshes() const { return static_cast<int>(sink_->bound.size()); }
 
     // Runs FormLoad with `user` acting while the dialog is shown.
     ResultCode Run(TestDialog& dialog, std::function<void(TestDialog&)> script) {
@@ -82,16 +161,48 @@ protected:
         return dialog.FormLoad(error);
     }
 
+    // Makes the next save of the error log fail (its directory cannot be created: a file is
+    // in the way) or stop (it has no file name).
+    void BreakErrorLogDirectory(TestDialog& dialog) {
+        WriteBytes(TempPath("in-the-way"), "x");
+        const std::shared_ptr<COutput>& errorLog = dialog.mcolOutputs->Item("ZEL Errors");
+        errorLog->Directory = TempPath("in-the-way") + "/Log";
+        errorLog->DirtyFlag = true;
+    }
+    static void ClearErrorLogName(TestDialog& dialog) {
+        const std::shared_ptr<COutput>& errorLog = dialog.mcolOutputs->Item("ZEL Errors");
+        errorLog->FileName.clear();
+        errorLog->DirtyFlag = true;
+    }
+
     ScriptedInteraction user;
     RecordingShell shell;
     ErrorRef error;
     int shownCount = 0;
 
 private:
+    static void Apply(const std::string& path, const Settings& settings) {
+        platform::registry::KeyChange change{path, false, {}};
+        for (const auto& [index, value] : settings)
+            change.values.push_back({std::string(hostconfig::PropertyValueName(index)),
+                                     hostconfig::ToRegistry(index, value)});
+        ASSERT_TRUE(platform::registry::NativeStore().Apply({change}).ok());
+    }
+
+    static std::string NewRootKey() {
+        static int counter = 0;
+        static const std::string base =
+            "HKEY_CURRENT_USER\\Software\\Veltrane\\Tests\\" + std::to_string(std::random_device{}());
+        return base + "\\" + std::to_string(++counter);
+    }
+
+    std::string rootKey_ = NewRootKey();
+    TempDir dir_;
+    ScopedEnv root_;
     platform::ScopedPart<platform::Interaction> userPart_;
     platform::ScopedPart<platform::Shell> shellPart_;
-    TempDir dir_;
     std::optional<ScopedEnv> helpEnv_;
+    RecordingSink* sink_ = nullptr;  // owned by the logger
 };
 
 }  // namespace diags::testing

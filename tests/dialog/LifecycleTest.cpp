@@ -16,6 +16,7 @@ using platform::mb::kYes;
 class Lifecycle : public DialogTest {};
 
 TEST_F(Lifecycle, ClosingRightAfterTheShowAsksNothingAndReturnsZero) {
+    Store("ZEL Errors", "", hostconfig::prop::kLogToFile, false);
     TestDialog dialog;
     bool savedWhileShown = false;
     std::shared_ptr<COutput> errorLog;
@@ -30,7 +31,7 @@ TEST_F(Lifecycle, ClosingRightAfterTheShowAsksNothingAndReturnsZero) {
     EXPECT_EQ(shownCount, 1);
     EXPECT_TRUE(savedWhileShown);
     EXPECT_TRUE(user.boxes.empty());
-    EXPECT_EQ(dialog.saves, 0);  // not even the error log that the start switched on
+    EXPECT_EQ(Saves(), 0);  // not even the error log that the start switched on
     ASSERT_TRUE(errorLog);
     EXPECT_TRUE(errorLog->LogToFile);
     EXPECT_TRUE(errorLog->DirtyFlag);
@@ -45,7 +46,7 @@ TEST_F(Lifecycle, CancelKeepsTheDialogOpenAndALaterNoClosesWithTwo) {
         user.answers = {kCancel};
         EXPECT_FALSE(d.UserClose());
         EXPECT_TRUE(d.Loaded());
-        EXPECT_EQ(d.mnResult, 0);
+        EXPECT_EQ(d.mnResult, ResultCode::None);
         EXPECT_EQ(user.boxes.size(), 1u);
 
         user.answers = {kNo};
@@ -56,7 +57,7 @@ TEST_F(Lifecycle, CancelKeepsTheDialogOpenAndALaterNoClosesWithTwo) {
     EXPECT_EQ(user.boxes[0].text, Text(dlgres::kExitQuestion));
     EXPECT_EQ(user.boxes[0].title, Text(dlgres::kExitTitle));
     EXPECT_EQ(user.boxes[0].style, platform::mb::kQuestionYesNoCancel);
-    EXPECT_EQ(dialog.saves, 0);
+    EXPECT_EQ(Saves(), 0);
     EXPECT_FALSE(frmDiagsConfig::ExitGuardSet());
 }
 
@@ -68,27 +69,27 @@ TEST_F(Lifecycle, YesSavesAndClosesWithOne) {
         d.UserClose();
     });
     EXPECT_EQ(result, ResultCode::Success);
-    EXPECT_EQ(dialog.saves, 1);
+    EXPECT_EQ(Saves(), 1);
     EXPECT_EQ(user.boxes.size(), 1u);
 }
 
 TEST_F(Lifecycle, AFailedSaveIsShownKeepsTheDialogOpenAndResultThree) {
     TestDialog dialog;
-    dialog.saveResults = {ResultCode::Failure};
     const ResultCode result = Run(dialog, [&](TestDialog& d) {
         d.mbSaved = false;
-        user.answers = {kYes, platform::mb::kOk};
+        BreakErrorLogDirectory(d);
+        user.answers = {kYes, kYes, platform::mb::kOk};  // save, create the directory, the report
         EXPECT_FALSE(d.UserClose());
         EXPECT_TRUE(d.Loaded());
-        EXPECT_EQ(d.mnResult, 3);
-        ASSERT_EQ(user.boxes.size(), 2u);
-        EXPECT_EQ(user.boxes[1].style, platform::mb::kCritical);
-        EXPECT_NE(user.boxes[1].text.find(Text(dlgres::kErrorTitle)), std::string::npos);
-        EXPECT_NE(user.boxes[1].text.find("scripted save failure"), std::string::npos);
+        EXPECT_EQ(d.mnResult, ResultCode::Failure);
+        ASSERT_EQ(user.boxes.size(), 3u);
+        EXPECT_EQ(user.boxes[2].style, platform::mb::kCritical);
+        EXPECT_NE(user.boxes[2].text.find(Text(dlgres::kErrorTitle)), std::string::npos);
+        EXPECT_NE(user.boxes[2].text.find("in-the-way"), std::string::npos);
 
         user.answers = {kCancel};  // a later close asks again
         EXPECT_FALSE(d.UserClose());
-        EXPECT_EQ(user.boxes.size(), 3u);
+        EXPECT_EQ(user.boxes.size(), 4u);
         d.mbSaved = true;  // e.g. a later save succeeded: the close keeps the result
         EXPECT_TRUE(d.UserClose());
     });
@@ -97,23 +98,23 @@ TEST_F(Lifecycle, AFailedSaveIsShownKeepsTheDialogOpenAndResultThree) {
 
 TEST_F(Lifecycle, ASaveThatStopsKeepsTheDialogOpenSoNoEditIsLost) {
     TestDialog dialog;
-    dialog.saveResults = {ResultCode::Stopped, ResultCode::Stopped};
     std::int32_t answer = -1;
     Run(dialog, [&](TestDialog& d) {
         d.mbSaved = false;
-        user.answers = {kYes};
+        ClearErrorLogName(d);
+        user.answers = {kYes, platform::mb::kOk};  // save; told the name is missing
         answer = d.ProcessExit();
         EXPECT_TRUE(d.Loaded());
-        user.answers = {kYes};  // the window's close command stays open as well
+        user.answers = {kYes, platform::mb::kOk};  // the window's close command stays open as well
         EXPECT_FALSE(d.UserClose());
         EXPECT_TRUE(d.Loaded());
-        EXPECT_EQ(d.mnResult, 0);
+        EXPECT_EQ(d.mnResult, ResultCode::None);
         user.answers = {kNo};
         d.UserClose();
     });
     EXPECT_EQ(answer, kCancel);
-    EXPECT_EQ(dialog.saves, 2);
-    EXPECT_EQ(user.boxes.size(), 3u);  // no error report for a stopped save
+    EXPECT_EQ(Saves(), 2);
+    EXPECT_EQ(user.boxes.size(), 5u);  // no error report for a stopped save
 }
 
 TEST_F(Lifecycle, AHelpFileThatCannotBeFoundEndsTheStartWithThreeUnshown) {
@@ -155,13 +156,9 @@ TEST_F(Lifecycle, UnloadBreaksTheLinksAndReleasesTheModel) {
     std::shared_ptr<CTraceSetting> setting;
     std::weak_ptr<COutput> output;
     Run(dialog, [&](TestDialog& d) {
-        d.moDiagMap = std::make_shared<CDiagMap>();
-        d.moDiagMap->AddTraceSetting("Report Editor");
         setting = d.moDiagMap->GetTraceSetting("Report Editor");
-        auto record = d.mcolOutputs->Item("ZEL Errors");
-        setting->AddOutput(record);
-        record->AddTraceSetting(setting);
-        output = record;
+        ASSERT_GT(setting->LinkedOutputs()->Count(), 0);
+        output = setting->LinkedOutputs()->Item(1);
         d.UserClose();
     });
     EXPECT_FALSE(dialog.mcolOutputs);
@@ -176,7 +173,7 @@ TEST_F(Lifecycle, EscapeLeavesTheResultAloneTheMenuExitSetsTwo) {
     {
         TestDialog dialog;
         const ResultCode result = Run(dialog, [&](TestDialog& d) {
-            d.mnResult = 7;  // as an earlier command might have left it
+            d.mnResult = static_cast<ResultCode>(7);  // as an earlier command might have left it
             d.UserKeyDown(27, 0);
         });
         EXPECT_EQ(result, static_cast<ResultCode>(7));
@@ -191,17 +188,39 @@ TEST_F(Lifecycle, EscapeLeavesTheResultAloneTheMenuExitSetsTwo) {
     }
 }
 
-class RaisingDialog : public TestDialog {
+// The person at the screen whose first message box fails with a run-time error.
+class FailingFirstBox final : public platform::Interaction {
 public:
-    ResultCode SaveGUIValues(ErrorRef&) override { throw RuntimeError(err::kPathFileAccess, "disk gone"); }
+    explicit FailingFirstBox(platform::Interaction& next) : next_(next) {}
+    std::int32_t ShowMessage(std::string_view text, std::int32_t style, std::string_view title) override {
+        if (!failed_) {
+            failed_ = true;
+            throw RuntimeError(err::kPathFileAccess, "disk gone");
+        }
+        return next_.ShowMessage(text, style, title);
+    }
+    std::optional<std::string> BrowseForFolder(platform::WindowHandle owner, std::string_view title,
+                                               std::uint32_t flags) override {
+        return next_.BrowseForFolder(owner, title, flags);
+    }
+    void SendKeys(std::string_view keys) override { next_.SendKeys(keys); }
+    std::int16_t AsyncKeyState(std::int32_t key) override { return next_.AsyncKeyState(key); }
+    std::int16_t MousePointer() override { return next_.MousePointer(); }
+    void SetMousePointer(std::int16_t pointer) override { next_.SetMousePointer(pointer); }
+
+private:
+    platform::Interaction& next_;
+    bool failed_ = false;
 };
 
 TEST_F(Lifecycle, ARunTimeFailureInsideTheExitQuestionIsShownAndKeepsTheDialogOpen) {
-    RaisingDialog dialog;
+    TestDialog dialog;
     std::int32_t answer = -1;
     const ResultCode result = Run(dialog, [&](TestDialog& d) {
         d.mbSaved = false;
-        user.answers = {kYes, platform::mb::kOk};
+        FailingFirstBox failing(user);
+        platform::ScopedPart<platform::Interaction> part(&platform::Platform::interaction, failing);
+        user.answers = {platform::mb::kOk};
         answer = d.ProcessExit();
         EXPECT_TRUE(d.Loaded());
         d.mbSaved = true;
@@ -209,9 +228,9 @@ TEST_F(Lifecycle, ARunTimeFailureInsideTheExitQuestionIsShownAndKeepsTheDialogOp
     });
     EXPECT_EQ(answer, kCancel);
     EXPECT_EQ(result, ResultCode::None);  // the dialog's result is not changed by the failure
-    ASSERT_EQ(user.boxes.size(), 2u);
-    EXPECT_NE(user.boxes[1].text.find("disk gone"), std::string::npos);
-    EXPECT_NE(user.boxes[1].text.find("ProcessExit"), std::string::npos);
+    ASSERT_EQ(user.boxes.size(), 1u);
+    EXPECT_NE(user.boxes[0].text.find("disk gone"), std::string::npos);
+    EXPECT_NE(user.boxes[0].text.find("ProcessExit"), std::string::npos);
     EXPECT_FALSE(frmDiagsConfig::ExitGuardSet());
 }
 

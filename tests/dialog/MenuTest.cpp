@@ -110,18 +110,21 @@ TEST_F(Menu, CommandsAreDispatchedWithoutRegardToCaseUnderABusyPointer) {
         user.pointerHistory.clear();
         Tool odd(4, "MNUSAVE");
         d.abMenuBar_Click(odd);
-        EXPECT_EQ(d.saves, 1);
-        EXPECT_EQ(user.pointerHistory, (std::vector<std::int16_t>{platform::pointer::kHourglass, 0}));
+        EXPECT_EQ(Saves(), 1);
+        // The command's busy pointer, then the save's own, each put back.
+        EXPECT_EQ(user.pointerHistory, (std::vector<std::int16_t>{platform::pointer::kHourglass,
+                                                                  platform::pointer::kHourglass, 0, 0}));
 
         d.abMenuBar.UserClickTool("mnuBandMain", "mnuFile");  // a menu title: opens, runs nothing
         d.abMenuBar.UserClickTool("mnuBandHelp", "mnuOnTheWeb");
-        EXPECT_EQ(d.saves, 1);
+        EXPECT_EQ(Saves(), 1);
         EXPECT_TRUE(d.abMenuBar.BandByKey("mnuBandWeb").Open());
 
         d.mbTraceLogEnabled = true;
         d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
         EXPECT_FALSE(d.mbTraceLogEnabled);
         EXPECT_TRUE(shell.opened.empty());
+        user.answers = {platform::mb::kNo};  // Clear all left unsaved changes
         d.UserClose();
     });
 }
@@ -131,22 +134,26 @@ TEST_F(Menu, SaveAndCloseFromTheBarOrAltCClosesWithOneOrReportsAFailureWithThree
         TestDialog dialog;
         const ResultCode result = Run(dialog, [&](TestDialog& d) { d.UserKeyDown('C', forms::shift::kAlt); });
         EXPECT_EQ(result, ResultCode::Success);
-        EXPECT_EQ(dialog.saves, 1);
+        EXPECT_EQ(Saves(), 1);
     }
     {
+        lines.clear();
         TestDialog dialog;
-        dialog.saveResults = {ResultCode::Failure, ResultCode::Stopped};
         const ResultCode result = Run(dialog, [&](TestDialog& d) {
-            user.answers = {platform::mb::kOk};
+            BreakErrorLogDirectory(d);
+            user.answers = {platform::mb::kYes, platform::mb::kOk};  // create the directory; the report
             d.abMenuBar.UserClickTool("mnuToolBar", "mnuSaveClose");
             EXPECT_TRUE(d.Loaded());
-            EXPECT_EQ(d.mnResult, 3);
-            EXPECT_EQ(user.boxes.size(), 1u);
+            EXPECT_EQ(d.mnResult, ResultCode::Failure);
+            EXPECT_EQ(user.boxes.size(), 2u);
             d.UserKeyDown('C', forms::shift::kAlt | forms::shift::kShift);  // not Alt+C
-            EXPECT_EQ(d.saves, 1);
-            d.UserKeyDown('C', forms::shift::kAlt);  // stopped: stays open, nothing shown
+            EXPECT_EQ(Saves(), 1);
+            ClearErrorLogName(d);
+            d.mcolOutputs->Item("ZEL Errors")->Directory = LogDir();
+            user.answers = {platform::mb::kOk};  // told the name is missing
+            d.UserKeyDown('C', forms::shift::kAlt);  // stopped: stays open, no error report
             EXPECT_TRUE(d.Loaded());
-            EXPECT_EQ(user.boxes.size(), 1u);
+            EXPECT_EQ(user.boxes.size(), 3u);
             d.mbSaved = true;
             d.UserClose();
         });
@@ -193,7 +200,7 @@ TEST_F(Menu, F1AndCtrlSRunTheirCommandOnce) {
         EXPECT_EQ(shell.help.back().data, 821u);
 
         d.UserKeyDown('S', forms::shift::kCtrl);  // the Save tool's shortcut
-        EXPECT_EQ(d.saves, 1);
+        EXPECT_EQ(Saves(), 1);
         std::int16_t key = 'S', shift = forms::shift::kCtrl;
         d.Form_KeyDown(key, shift);
         EXPECT_EQ(key, 0);  // the bar consumed the key it acted on

@@ -129,15 +129,20 @@ public:
         return answer;
     }
     std::optional<std::string> BrowseForFolder(platform::WindowHandle, std::string_view, std::uint32_t) override {
-        return std::nullopt;
+        return folder;
     }
     void SendKeys(std::string_view keys) override { sentKeys.emplace_back(keys); }
-    std::int16_t AsyncKeyState(std::int32_t) override { return 0; }
+    // The Shift key (0x10) is down while shiftDown is set; no other key is.
+    std::int16_t AsyncKeyState(std::int32_t key) override {
+        return key == 0x10 && shiftDown ? static_cast<std::int16_t>(0x8000) : 0;
+    }
     std::int16_t MousePointer() override { return pointer; }
     void SetMousePointer(std::int16_t value) override { pointerHistory.push_back(pointer = value); }
 
     std::deque<std::int32_t> answers;
     std::optional<std::int32_t> otherwise = platform::mb::kOk;
+    std::optional<std::string> folder;  // what the folder browser returns (nothing: cancelled)
+    bool shiftDown = false;
     std::vector<Box> boxes;
     std::vector<std::string> sentKeys;
     std::int16_t pointer = 0;

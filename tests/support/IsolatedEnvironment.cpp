@@ -1,5 +1,5 @@
-// Every test of this program sees an empty registry of its own, so the logger's outputs come
-// from the environment the tests set and never from the developer's own configuration.
+// Every test of the program that links this file sees an empty registry of its own (a file on
+// Linux), so nothing comes from or goes to the developer's own configuration.
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -1,0 +1,160 @@
+// The module tree: the host's log configuration as folders of outputs plus the error log,
+// one output record per node, and the selection that loads a record into the panel.
+#include "base/RuntimeError.h"
+#include "base/Text.h"
+#include "common/General.h"
+#include "dialog/RunHandler.h"
+#include "dialog/frmDiagsConfig.h"
+#include "services/Procedure.h"
+
+namespace diags {
+
+namespace {
+constexpr std::uint32_t kErrorLogColour = 0xFF0000;  // pure blue as a Windows BGR value
+constexpr std::int16_t kSpace = 32;
+}  // namespace
+
+void frmDiagsConfig::WireModuleTree() {
+    tvModules.NodeClick.Connect([this](forms::Node& node) { tvModules_NodeClick(node); });
+    tvModules.Click.Connect([this] { tvModules_Click(); });
+    tvModules.LostFocus.Connect([this] { tvModules_LostFocus(); });
+    tvModules.KeyDown.Connect([this](std::int16_t& keyCode, std::int16_t shift) { tvModules_KeyDown(keyCode, shift); });
+}
+
+ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
+    return RunProcedure(kDialogModule, "FillModulesTree", oError, [&] {
+        if (!moLogConfig) {
+            moLogConfig = hostconfig::LogConfiguration::Create();
+            mcolComponents = std::shared_ptr<hostconfig::LogConfigNodes>(moLogConfig, &moLogConfig->Children());
+        }
+        tvModules.Clear();
+        mcolOutputs = NewCollection<COutput>();
+
+        for (const hostconfig::LogConfigNodePtr& component : *mcolComponents) {
+            const std::string& name = component->Name();
+            if (EqualsNoCase(name, nodekey::kErrorLog)) {
+                // The error log carries its settings itself; nodes below it are not shown.
+                auto output = std::make_shared<COutput>();
+                forms::Node& node = tvModules.AddRoot(name, name, imagekey::kCheckedFolder);
+                node.SetBold(true);
+                node.SetForeColor(kErrorLogColour);
+                if (FillOutputObject(*output, *component, name, oError) == ResultCode::Failure)
+                    return ResultCode::Failure;
+                output->Key = name;
+                mcolOutputs->Add(output, name);
+                continue;
+            }
+            if (component->Children().Count() == 0) continue;
+            forms::Node& folder = tvModules.AddRoot(name, name, imagekey::kClosedFolder);
+            for (const hostconfig::LogConfigNodePtr& trace : component->Children()) {
+                auto output = std::make_shared<COutput>();
+                const std::string key = name + trace->Name();
+                tvModules.AddChild(folder, key, trace->Name(), imagekey::kOutput);
+                const ResultCode filled = FillOutputObject(*output, *trace, name, oError);
+                if (filled != ResultCode::Success) return filled;
+                if (output->LogToFile || output->DebugMonitor) folder.SetImage(imagekey::kCheckedFolder);
+                output->Key = key;
+                mcolOutputs->Add(output, key);
+            }
+        }
+        tvModules.SetSorted(true);
+
+        // The top-level node of the node added last is selected and shown. A configuration
+        // without any node has nothing to select: Item(0) fails and so does the fill.
+        forms::Node* first = tvModules.Item(tvModules.Count()).Root();
+        tvModules.SetSelectedItem(first);
+        tvModules_NodeClick(*first);
+        return ResultCode::Success;
+    });
+}
+
+void frmDiagsConfig::tvModules_NodeClick(forms::Node& node) {
+    RunHandler("tvModules_NodeClick", [&] {
+        const std::string key = node.Key();
+        const bool errorLog = EqualsNoCase(key, nodekey::kErrorLog);
+        ErrorRef stepError;
+        if (!errorLog && node.Parent() == nullptr) {
+            (void)ToggleFrame(false);
+            if (SetFolderGUIValues(stepError) == ResultCode::Failure) ReportError(stepError);
+            return ResultCode::Success;
+        }
+        (void)ToggleFrame(true);
+        // The error log always logs to its file: that choice is not the user's.
+        if (errorLog) chkLogfile.SetEnabled(false);
+        mbInNodeClick = true;
+        const ResultCode shown = ApplyValuesToInterface(key, stepError);
+        mbInNodeClick = false;
+        if (shown == ResultCode::Failure) {
+            ReportError(stepError);
+            return ResultCode::Success;
+        }
+        // The file controls follow the record just shown, not the one shown before.
+        (void)ToggleLogFile(IntToBool(chkLogfile.Value()));
+        return ResultCode::Success;
+    });
+    mbInNodeClick = false;
+}
+
+ResultCode frmDiagsConfig::SetFolderGUIValues(ErrorRef& oError) {
+    mbFillingPanel = true;
+    const ResultCode result = RunProcedure(kDialogModule, "SetFolderGUIValues", oError, [&] {
+        mbPanelShowsRecord = false;
+        optFileOptions(0).SetValue(false);
+        txtDirectory.SetText("");
+        txtFileName.SetText("");
+        chkLogfile.SetValue(0);
+        chkDbgMntr.SetValue(0);
+        return ResultCode::Success;
+    });
+    mbFillingPanel = false;
+    return result;
+}
+
+ResultCode frmDiagsConfig::SetDirtyNode() {
+    ErrorRef error;
+    const ResultCode result = RunProcedure(kDialogModule, "SetDirtyNode", error, [&] {
+        if (mbFillingPanel) return ResultCode::Success;
+        mbNodeDirty = true;
+        mbSaved = false;
+        if (msCurrentNode.empty()) return ResultCode::Success;
+        const bool recordShown = mnActiveTab == 1 && mbPanelShowsRecord;
+        ErrorRef stepError;
+        if (UpdateCurrentNode(stepError) == ResultCode::Failure) {
+            ReportError(stepError);
+            return ResultCode::Failure;
+        }
+        if (recordShown && !EqualsNoCase(msCurrentNode, nodekey::kErrorLog))
+            SetFolderImage(*mcolOutputs->Item(msCurrentNode));
+        return ResultCode::Success;
+    });
+    return result;
+}
+
+void frmDiagsConfig::SetFolderImage(const COutput& output) {
+    tvModules.Item(output.Parent)
+        .SetImage(output.LogToFile || output.DebugMonitor ? imagekey::kCheckedFolder : imagekey::kClosedFolder);
+}
+
+void frmDiagsConfig::tvModules_Click() {
+    RunHandler("tvModules_Click", [&] {
+        if (forms::Node* selected = tvModules.SelectedItem()) tvModules_NodeClick(*selected);
+        return ResultCode::Success;
+    });
+}
+
+void frmDiagsConfig::tvModules_LostFocus() {
+    RunHandler("tvModules_LostFocus", [&] {
+        if (forms::Node* selected = tvModules.SelectedItem()) selected->EnsureVisible();
+        return ResultCode::Success;
+    });
+}
+
+void frmDiagsConfig::tvModules_KeyDown(std::int16_t& keyCode, std::int16_t /*shift*/) {
+    RunHandler("tvModules_KeyDown", [&] {
+        forms::Node* selected = tvModules.SelectedItem();
+        if (keyCode == kSpace && selected) selected->SetExpanded(!selected->Expanded());
+        return ResultCode::Success;
+    });
+}
+
+}  // namespace diags

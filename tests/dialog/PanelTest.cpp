@@ -1,0 +1,195 @@
+// The output panel as the user works it: what each tab remembers and restores, the defaults
+// when logging is switched on, the size box, focus, and the folder browser.
+#include "tests/dialog/DialogHarness.h"
+
+namespace diags::testing {
+namespace {
+
+namespace prop = hostconfig::prop;
+using platform::mb::kNo;
+constexpr const char* kTracing = "Function Level Tracing";
+
+class Panel : public DialogTest {
+protected:
+    Panel() {
+        AddOutput("ZEL AttributeEditor", kTracing, {{prop::kFileName, std::string("attr.log")}, {prop::kFileSize, 24.0}});
+        AddOutput("ZEL DateLib", kTracing);
+        AddComponent("ZEL Errors", {{prop::kLogToFile, true}, {prop::kFileName, std::string("Errors.log")},
+                                    {prop::kDirectory, LogDir()}});
+    }
+    static void Check(TestDialog& d, std::string_view module) { d.tvTrace.UserToggleCheck(d.tvTrace.Item(module)); }
+    static void Type(forms::TextBox& box, std::string_view text) {
+        box.UserFocus();
+        box.SetSelStart(0);
+        box.SetSelLength(static_cast<std::int32_t>(box.Text().size()));
+        box.UserType(text.empty() ? std::string_view("\b") : text);  // nothing: delete the selection
+    }
+    static void TypeSize(TestDialog& d, std::string_view text) {
+        d.txtFileSize.UserFocus();
+        d.txtFileSize.UserType(text);
+    }
+    static const COutput& Output(TestDialog& d, const std::string& component) {
+        return *d.mcolOutputs->Item(component + kTracing);
+    }
+};
+
+TEST_F(Panel, SwitchingTabsRestoresWhatEachTabShowed) {
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        Check(d, "Attribute Editor");
+        d.chkLogfile.UserClick();
+        d.optFileOptions(1).UserClick();
+        Type(d.txtFileName, "mine.log");
+        EXPECT_EQ(d.mlHelpContextId, helpctx::kAfterLoad);
+
+        d.tbsOptions.UserSelectTab(2);
+        EXPECT_EQ(d.mlHelpContextId, helpctx::kModuleTab);
+        EXPECT_TRUE(d.tvModules.Visible());
+        EXPECT_FALSE(d.tvTrace.Visible());
+        d.tvModules.UserClickNode(d.tvModules.Item("ZEL DateLib" + std::string(kTracing)));
+        EXPECT_EQ(d.txtFileName.Text(), "");  // the record shown
+
+        d.tbsOptions.UserSelectTab(1);
+        EXPECT_EQ(d.mlHelpContextId, helpctx::kTraceTab);
+        EXPECT_EQ(d.txtFileName.Text(), "mine.log");
+        EXPECT_EQ(d.chkLogfile.Value(), 1);
+        EXPECT_TRUE(d.optFileOptions(1).Value());
+        EXPECT_TRUE(d.chkLogfile.Enabled());
+        EXPECT_TRUE(d.txtFileSize.Enable());
+
+        // Overwrite comes back selected when neither append nor circular was chosen, and a
+        // log-file box the trace tab had disabled is disabled again.
+        d.optFileOptions(2).UserClick();
+        d.tvTrace.UserToggleCheck(d.tvTrace.Item("Attribute Editor"));  // nothing checked: disabled
+        d.tbsOptions.UserSelectTab(2);
+        EXPECT_TRUE(d.chkLogfile.Enabled());
+        d.tbsOptions.UserSelectTab(1);
+        EXPECT_TRUE(d.optFileOptions(2).Value());
+        EXPECT_FALSE(d.chkLogfile.Enabled());
+        user.answers = {kNo};
+        d.UserClose();
+    });
+}
+
+TEST_F(Panel, SwitchingLoggingOnFillsInWhatALogFileNeeds) {
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        Check(d, "Report Editor");
+        d.chkLogfile.UserClick();
+        const char separator = platform::Current().fileSystem->Separator();
+        EXPECT_EQ(d.txtDirectory.Text(), TempPath("") + "Log");
+        EXPECT_EQ(d.txtFileName.Text(), "Trace.log");
+        EXPECT_EQ(d.txtFileSize.Text(), " 24");
+        EXPECT_EQ(Output(d, "ZEL DateLib").FileName, "Trace.log");
+        EXPECT_TRUE(Output(d, "ZEL DateLib").LogToFile);
+
+        // A directory that is there already is left alone; a path ending in the separator
+        // takes "Log" directly.
+        d.chkLogfile.UserClick();
+        Type(d.txtDirectory, "kept");
+        d.chkLogfile.UserClick();
+        EXPECT_EQ(d.txtDirectory.Text(), "kept");
+        SetCommonFilesPath(std::string("base") + separator);
+        Type(d.txtDirectory, "");
+        d.chkLogfile.UserClick();
+        d.chkLogfile.UserClick();
+        EXPECT_EQ(d.txtDirectory.Text(), std::string("base") + separator + "Log");
+
+        // Showing a record that logs to file without a name fills in nothing.
+        d.tbsOptions.UserSelectTab(2);
+        Store("ZEL DateLib", kTracing, prop::kFileName, std::string());
+        d.mcolOutputs->Item("ZEL DateLib" + std::string(kTracing))->FileName.clear();
+        d.tvModules.UserClickNode(d.tvModules.Item("ZEL DateLib" + std::string(kTracing)));
+        EXPECT_EQ(d.chkLogfile.Value(), 1);
+        EXPECT_EQ(d.txtFileName.Text(), "");
+        user.answers = {kNo};
+        d.UserClose();
+    });
+}
+
+TEST_F(Panel, TheSizeBoxKeepsToItsFloorAndOpensOnlyForACircularLog) {
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        Check(d, "Report Editor");
+        d.chkLogfile.UserClick();
+        EXPECT_FALSE(d.txtFileSize.Enable());  // Overwrite: no size
+        EXPECT_FALSE(d.lblFileSize.Enabled());
+        d.optFileOptions(1).UserClick();
+        EXPECT_TRUE(d.txtFileSize.Enable());
+        EXPECT_TRUE(d.lblFileSize.Enabled());
+
+        d.txtFileSize.UserFocus();  // selects the cell: typing replaces it
+        TypeSize(d, "5");
+        EXPECT_EQ(d.txtFileSize.Text(), "5");     // shown as typed ...
+        EXPECT_EQ(d.msTraceFileSize, " 24");      // ... remembered and given at the floor
+        EXPECT_EQ(Output(d, "ZEL DateLib").FileSize, 24.0);
+        TypeSize(d, "00");
+        EXPECT_EQ(d.txtFileSize.Text(), "500");
+        EXPECT_EQ(Output(d, "ZEL DateLib").FileSize, 500.0);
+
+        d.optFileOptions(0).UserClick();
+        EXPECT_FALSE(d.txtFileSize.Enable());
+        d.optFileOptions(1).UserClick();
+        d.chkLogfile.UserClick();
+        EXPECT_FALSE(d.txtFileSize.Enable());
+        user.answers = {kNo};
+        d.UserClose();
+    });
+}
+
+TEST_F(Panel, FocusSelectsTheTextAndPassesOverALockedSizeBox) {
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        Check(d, "Report Editor");
+        d.chkLogfile.UserClick();
+        d.txtFileName.UserFocus();
+        EXPECT_EQ(d.txtFileName.SelLength(), static_cast<std::int32_t>(d.txtFileName.Text().size()));
+
+        d.txtFileSize.UserFocus();  // Overwrite: the size box takes no input
+        user.shiftDown = true;
+        d.txtFileName.UserFocus();
+        d.txtFileSize.UserFocus();
+        EXPECT_EQ(user.sentKeys, (std::vector<std::string>{"{TAB}", "+{TAB}"}));
+        user.answers = {kNo};
+        d.UserClose();
+    });
+}
+
+TEST_F(Panel, TheFolderBrowserFillsTheDirectoryUnlessCancelled) {
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        Check(d, "Report Editor");
+        d.chkLogfile.UserClick();
+        const std::string before = d.txtDirectory.Text();
+        d.cmdBrowse.UserClick();  // cancelled
+        EXPECT_EQ(d.txtDirectory.Text(), before);
+        user.folder = LogDir();
+        d.cmdBrowse.UserClick();
+        EXPECT_EQ(d.txtDirectory.Text(), LogDir());
+        EXPECT_EQ(Output(d, "ZEL DateLib").Directory, LogDir());
+        user.answers = {kNo};
+        d.UserClose();
+    });
+}
+
+TEST_F(Panel, AnOverwriteRecordIsWrittenBackWithBothModesOff) {
+    Store("ZEL DateLib", kTracing, prop::kAppendToFile, true);
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        d.tbsOptions.UserSelectTab(2);
+        d.tvModules.UserClickNode(d.tvModules.Item("ZEL DateLib" + std::string(kTracing)));
+        EXPECT_TRUE(d.optFileOptions(0).Value());
+        d.chkLogfile.UserClick();
+        d.optFileOptions(2).UserClick();
+        const COutput& output = Output(d, "ZEL DateLib");
+        EXPECT_FALSE(output.AppendToFile);
+        EXPECT_FALSE(output.CircularLogFile);
+        EXPECT_TRUE(output.LogToFile);
+        EXPECT_EQ(output.FileName, "Trace.log");  // the user's own tick gets the defaults
+        user.answers = {kNo};
+        d.UserClose();
+    });
+}
+
+}  // namespace
+}  // namespace diags::testing

@@ -1,0 +1,200 @@
+// A check in the Tracing tab reaches the outputs: roots and modules stay consistent, checked
+// modules take the panel's values, unchecked ones switch their outputs off without taking
+// from modules that stay checked, and a save writes exactly the outputs that changed.
+#include <set>
+
+#include "tests/dialog/DialogHarness.h"
+
+namespace diags::testing {
+namespace {
+
+namespace prop = hostconfig::prop;
+using platform::mb::kNo;
+constexpr const char* kTracing = "Function Level Tracing";
+
+class Propagation : public DialogTest {
+protected:
+    static forms::Node& Module(TestDialog& d, std::string_view key) { return d.tvTrace.Item(key); }
+    static const COutput& Output(TestDialog& d, const std::string& component) {
+        return *d.mcolOutputs->Item(component + kTracing);
+    }
+    // "Attribute Editor" alone uses ZEL AttributeEditor, "Report Editor" alone ZEL DateLib;
+    // both use ZEL CommonDialogsLib.
+    void TwoEditorsSharingAnOutput() {
+        for (const char* component : {"ZEL AttributeEditor", "ZEL CommonDialogsLib", "ZEL DateLib"})
+            AddOutput(component, kTracing,
+                      {{prop::kFileName, std::string("Trace.log")}, {prop::kDirectory, LogDir()}, {prop::kFileSize, 24.0}});
+        AddComponent("ZEL Errors", {{prop::kLogToFile, true}, {prop::kFileName, std::string("Errors.log")},
+                                    {prop::kDirectory, LogDir()}});
+    }
+};
+
+TEST_F(Propagation, CheckingReportEditorAndSavingWritesItsOutputsAndNothingElse) {
+    const Snapshot before = StoredSnapshot();
+#ifndef _WIN32
+    const std::string file = std::getenv("DIAGS_REGISTRY_FILE");
+    const std::size_t sizeBefore = ReadBytes(file).size();
+#endif
+    std::vector<std::string> linked;  // "component\output" in the order the dialog keeps them
+    TestDialog dialog;
+    const ResultCode result = Run(dialog, [&](TestDialog& d) {
+        d.tvTrace.UserToggleCheck(Module(d, "Report Editor"));
+        EXPECT_TRUE(Module(d, "Report Editor").Checked());
+        EXPECT_FALSE(Module(d, "Desktop Editors").Checked());
+        EXPECT_EQ(d.chkDbgMntr.Value(), 1);  // switched on: a checked module writes somewhere
+        EXPECT_TRUE(d.chkLogfile.Enabled());
+        EXPECT_FALSE(d.mbSaved);
+
+        const std::shared_ptr<CTraceSetting> report = d.moDiagMap->GetTraceSetting("Report Editor");
+        std::set<const COutput*> mine;
+        for (const auto& output : *report->LinkedOutputs()) mine.insert(output.get());
+        for (const auto& output : *d.mcolOutputs)
+            if (mine.contains(output.get())) linked.push_back(output->Parent + "\\" + output->Name);
+        ASSERT_GT(linked.size(), 20u);
+
+        d.UserKeyDown('S', forms::shift::kCtrl);
+        EXPECT_TRUE(d.mbSaved);
+        d.UserClose();  // nothing pending: no question
+    });
+    EXPECT_EQ(result, ResultCode::None);
+    EXPECT_TRUE(user.boxes.empty());
+    EXPECT_EQ(Refreshes(), 1);
+
+    const Snapshot after = StoredSnapshot();
+    ASSERT_EQ(after.size(), before.size());
+    const std::set<std::string> changed(linked.begin(), linked.end());
+    for (const auto& [name, values] : after) {
+        std::vector<hostconfig::PropertyValue> expected = before.at(name);
+        if (changed.contains(name)) expected[prop::kDebugMonitor] = true;  // only the monitor goes on
+        EXPECT_EQ(values, expected) << name;
+    }
+#ifndef _WIN32
+    // The outputs were stored one after another, in the order the dialog keeps them. (The
+    // file is UTF-16LE; the key names here are ASCII.)
+    const std::string bytes = ReadBytes(file).substr(sizeBefore);
+    std::string appended;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) appended += bytes[i + 1] == 0 ? bytes[i] : '?';
+    std::size_t at = 0;
+    for (const std::string& name : linked) {
+        const std::string header = "\\" + name + "]";
+        const std::size_t found = appended.find(header, at);
+        ASSERT_NE(found, std::string::npos) << name;
+        at = found + header.size();
+    }
+#endif
+}
+
+TEST_F(Propagation, RootsAndModulesStayConsistent) {
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        forms::Node& editors = Module(d, "Desktop Editors");
+        d.tvTrace.UserToggleCheck(editors);
+        for (forms::Node* editor = editors.Child(); editor; editor = editor->Next()) {
+            EXPECT_TRUE(editor->Checked()) << editor->Key();
+            EXPECT_TRUE(d.moDiagMap->GetTraceSetting(editor->Key())->Checked) << editor->Key();
+        }
+        EXPECT_FALSE(Module(d, "Common Tasks").Checked());
+
+        d.tvTrace.UserToggleCheck(Module(d, "Report Editor"));
+        EXPECT_FALSE(editors.Checked());
+        EXPECT_FALSE(d.moDiagMap->GetTraceSetting("Report Editor")->Checked);
+        d.tvTrace.UserToggleCheck(Module(d, "Report Editor"));
+        EXPECT_TRUE(editors.Checked());
+
+        d.tvTrace.UserToggleCheck(editors);
+        for (const auto& output : *d.mcolOutputs)
+            if (output->Key != "ZEL Errors") EXPECT_FALSE(output->DebugMonitor) << output->Key;
+        EXPECT_FALSE(d.chkDbgMntr.Enabled());  // nothing checked: the panel is disabled
+        EXPECT_FALSE(d.chkLogfile.Enabled());
+        user.answers = {kNo};
+        d.UserClose();
+    });
+}
+
+TEST_F(Propagation, AnOutputSharedWithAModuleThatStaysCheckedKeepsFollowingIt) {
+    TwoEditorsSharingAnOutput();
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        d.tvTrace.UserToggleCheck(Module(d, "Attribute Editor"));
+        d.tvTrace.UserToggleCheck(Module(d, "Report Editor"));
+        EXPECT_TRUE(Output(d, "ZEL CommonDialogsLib").DebugMonitor);
+
+        // An edit of Report Editor's own output on the Advanced tab ...
+        d.tbsOptions.UserSelectTab(2);
+        d.tvModules.UserClickNode(d.tvModules.Item("ZEL DateLibFunction Level Tracing"));
+        d.txtFileName.SetSelStart(0);
+        d.txtFileName.UserType("date-");
+        d.tbsOptions.UserSelectTab(1);
+
+        d.tvTrace.UserToggleCheck(Module(d, "Attribute Editor"));
+        EXPECT_FALSE(Output(d, "ZEL AttributeEditor").DebugMonitor);
+        EXPECT_TRUE(Output(d, "ZEL CommonDialogsLib").DebugMonitor);  // Report Editor still uses it
+        EXPECT_EQ(Output(d, "ZEL CommonDialogsLib").FileName, "Trace.log");
+        EXPECT_EQ(Output(d, "ZEL DateLib").FileName, "date-Trace.log");  // ... survives
+        EXPECT_TRUE(Module(d, "Report Editor").Checked());
+        user.answers = {kNo};
+        d.UserClose();
+    });
+}
+
+TEST_F(Propagation, AnUntouchedPanelLeavesNamesDirectoriesAndSizesAlone) {
+    TwoEditorsSharingAnOutput();
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        ASSERT_EQ(d.txtFileName.Text(), "");
+        d.tvTrace.UserToggleCheck(Module(d, "Report Editor"));
+        for (const char* component : {"ZEL CommonDialogsLib", "ZEL DateLib"}) {
+            const COutput& output = Output(d, component);
+            EXPECT_TRUE(output.DebugMonitor);
+            EXPECT_EQ(output.FileName, "Trace.log");
+            EXPECT_EQ(output.Directory, LogDir());
+            EXPECT_EQ(output.FileSize, 24.0);
+        }
+        d.tvTrace.UserToggleCheck(Module(d, "Report Editor"));  // off again: values stay
+        EXPECT_FALSE(Output(d, "ZEL DateLib").DebugMonitor);
+        EXPECT_EQ(Output(d, "ZEL DateLib").FileName, "Trace.log");
+        user.answers = {kNo};
+        d.UserClose();
+    });
+}
+
+TEST_F(Propagation, SpaceOnAModuleTogglesItOnceAndPropagatesOnce) {
+    TwoEditorsSharingAnOutput();
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        d.tvTrace.UserClickNode(Module(d, "Report Editor"));
+        lines.clear();
+        d.tvTrace.UserKey(32);
+        EXPECT_TRUE(Module(d, "Report Editor").Checked());
+        EXPECT_EQ(Calls("tvTrace_Click"), 1);
+        EXPECT_TRUE(Output(d, "ZEL DateLib").DebugMonitor);
+        user.answers = {kNo};
+        d.UserClose();
+    });
+}
+
+TEST_F(Propagation, SwitchingTheLastOutputOffWarnsAndUnchecksTheModules) {
+    TwoEditorsSharingAnOutput();
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        d.tvTrace.UserToggleCheck(Module(d, "Attribute Editor"));
+        user.answers = {platform::mb::kOk};
+        d.chkDbgMntr.UserClick();  // the log file is off as well: nothing would be written
+        ASSERT_EQ(user.boxes.size(), 1u);
+        EXPECT_EQ(user.boxes[0].text, Text(9026));
+        EXPECT_EQ(user.boxes[0].title, Text(9031));
+        EXPECT_EQ(user.boxes[0].style, platform::mb::kInformation);
+        EXPECT_FALSE(Module(d, "Attribute Editor").Checked());
+        EXPECT_FALSE(d.moDiagMap->GetTraceSetting("Attribute Editor")->Checked);
+        EXPECT_FALSE(Output(d, "ZEL AttributeEditor").DebugMonitor);
+
+        // Checking it again is a fresh choice: it takes the panel (the monitor back on).
+        d.tvTrace.UserToggleCheck(Module(d, "Attribute Editor"));
+        EXPECT_TRUE(Output(d, "ZEL AttributeEditor").DebugMonitor);
+        user.answers = {kNo};
+        d.UserClose();
+    });
+}
+
+}  // namespace
+}  // namespace diags::testing

@@ -1,0 +1,210 @@
+// Saving and Clear all as the user meets them: what reaches the host's configuration, what the
+// status panel says, when the save stops and how it is resumed, and what Clear all leaves.
+#include <filesystem>
+
+#include "common/General.h"
+#include "tests/dialog/DialogHarness.h"
+
+namespace diags::testing {
+namespace {
+
+namespace prop = hostconfig::prop;
+using platform::mb::kCancel;
+using platform::mb::kNo;
+using platform::mb::kOk;
+using platform::mb::kYes;
+constexpr const char* kTracing = "Function Level Tracing";
+
+class Saving : public DialogTest {
+protected:
+    Saving() {
+        AddOutput("ZEL AttributeEditor", kTracing,
+                  {{prop::kFileName, std::string("attr.log")}, {prop::kDirectory, LogDir()}, {prop::kFileSize, 40.0},
+                   {prop::kErrorThreshold, std::int16_t{3}}});
+        AddOutput("ZEL DateLib", kTracing, {{prop::kDirectory, LogDir()}});
+        AddComponent("ZEL Errors", {{prop::kLogToFile, true}, {prop::kCircularLogFile, true},
+                                    {prop::kAppendToFile, true}, {prop::kFileName, std::string("Errors.log")},
+                                    {prop::kDirectory, LogDir()}});
+    }
+    // Every text the status panel shows, in order.
+    void WatchStatus(TestDialog& d) {
+        d.lblStatusValue.StateChanged.Connect([this, &d](std::string_view property) {
+            if (property == "Caption") status.push_back(d.lblStatusValue.Caption());
+        });
+    }
+    static void Select(TestDialog& d, const std::string& key) {
+        d.tbsOptions.UserSelectTab(2);
+        d.tvModules.UserClickNode(d.tvModules.Item(key));
+    }
+    static void Save(TestDialog& d) { d.UserKeyDown('S', forms::shift::kCtrl); }
+    static void Retype(forms::TextBox& box, std::string_view text) {
+        box.UserFocus();
+        box.SetSelStart(0);
+        box.SetSelLength(static_cast<std::int32_t>(box.Text().size()));
+        box.UserType(text.empty() ? std::string_view("\b") : text);  // nothing: delete the selection
+    }
+    hostconfig::PropertyValue Stored(const char* component, std::int32_t index) const {
+        return StoredValue(component, std::string(component) == "ZEL Errors" ? "" : kTracing, index);
+    }
+    std::vector<std::string> status;
+};
+
+TEST_F(Saving, ASaveWithNothingEditedWritesNothingButCountsAsSaved) {
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        WatchStatus(d);
+        d.mbSaved = false;
+        ErrorRef saveError;
+        EXPECT_EQ(d.SaveGUIValues(saveError), ResultCode::Success);
+        EXPECT_TRUE(d.mbSaved);
+        EXPECT_EQ(status, (std::vector<std::string>{""}));
+        EXPECT_FALSE(d.frmStatus.Visible());
+        d.UserClose();
+    });
+    EXPECT_EQ(Refreshes(), 0);
+}
+
+TEST_F(Saving, EditedRecordsAreWrittenWithProgressAndOneRefresh) {
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        WatchStatus(d);
+        Select(d, std::string("ZEL AttributeEditor") + kTracing);
+        d.chkLogfile.UserClick();
+        d.optFileOptions(1).UserClick();
+        Select(d, "ZEL Errors");
+        d.chkDbgMntr.UserClick();
+        user.pointerHistory.clear();
+        Save(d);
+        EXPECT_TRUE(d.mbSaved);
+        EXPECT_EQ(user.pointer, platform::pointer::kDefault);
+        EXPECT_FALSE(d.frmStatus.Visible());
+        d.UserClose();
+    });
+    EXPECT_EQ(status, (std::vector<std::string>{"", MessageService::FormatMessage(
+                                                    Text(9025), std::vector<std::string>{"ZEL AttributeEditor", kTracing}),
+                                                Text(9027), ""}));  // no status text for the error log
+    EXPECT_EQ(Refreshes(), 1);
+    EXPECT_EQ(Stored("ZEL AttributeEditor", prop::kLogToFile), hostconfig::PropertyValue(true));
+    EXPECT_EQ(Stored("ZEL AttributeEditor", prop::kCircularLogFile), hostconfig::PropertyValue(true));
+    EXPECT_EQ(Stored("ZEL AttributeEditor", prop::kAppendToFile), hostconfig::PropertyValue(true));  // circular appends
+    EXPECT_EQ(Stored("ZEL AttributeEditor", prop::kErrorThreshold), hostconfig::PropertyValue(std::int16_t{1}));
+    EXPECT_EQ(Stored("ZEL AttributeEditor", prop::kFileSize), hostconfig::PropertyValue(40.0));
+    EXPECT_EQ(Stored("ZEL Errors", prop::kDebugMonitor), hostconfig::PropertyValue(true));
+    EXPECT_EQ(Stored("ZEL DateLib", prop::kErrorThreshold), hostconfig::PropertyValue(std::int16_t{0}));  // untouched
+}
+
+TEST_F(Saving, AMissingFileNameOrDirectoryStopsTheSaveUntilItIsGiven) {
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        Select(d, std::string("ZEL AttributeEditor") + kTracing);
+        d.chkDbgMntr.UserClick();
+        Select(d, std::string("ZEL DateLib") + kTracing);
+        d.chkLogfile.UserClick();
+        Retype(d.txtFileName, "");
+        user.answers = {kOk};
+        Save(d);
+        ASSERT_EQ(user.boxes.size(), 1u);
+        EXPECT_EQ(user.boxes[0].style, platform::mb::kCritical);
+        EXPECT_EQ(user.boxes[0].text.rfind("ZEL DateLib\\Function Level Tracing", 0), 0u);  // names the output
+        EXPECT_FALSE(d.mbSaved);
+        EXPECT_FALSE(d.mcolOutputs->Item(std::string("ZEL AttributeEditor") + kTracing)->DirtyFlag);
+        EXPECT_TRUE(d.mcolOutputs->Item(std::string("ZEL DateLib") + kTracing)->DirtyFlag);
+        EXPECT_EQ(Refreshes(), 1);  // the output saved before the stop is logged from now on
+        EXPECT_EQ(Stored("ZEL DateLib", prop::kLogToFile), hostconfig::PropertyValue(false));
+
+        Retype(d.txtFileName, "date.log");
+        Retype(d.txtDirectory, "");
+        user.answers = {kOk};
+        Save(d);  // an empty directory stops it the same way
+        ASSERT_EQ(user.boxes.size(), 2u);
+        EXPECT_EQ(user.boxes[1].text.rfind("ZEL DateLib\\Function Level Tracing", 0), 0u);
+        EXPECT_EQ(Stored("ZEL DateLib", prop::kFileName), hostconfig::PropertyValue(std::string()));
+
+        Retype(d.txtDirectory, LogDir());
+        Save(d);
+        EXPECT_TRUE(d.mbSaved);
+        d.UserClose();
+    });
+    EXPECT_EQ(Stored("ZEL DateLib", prop::kLogToFile), hostconfig::PropertyValue(true));
+    EXPECT_EQ(Stored("ZEL DateLib", prop::kFileName), hostconfig::PropertyValue(std::string("date.log")));
+    EXPECT_EQ(Refreshes(), 2);
+}
+
+TEST_F(Saving, AMissingDirectoryIsCreatedReplacedOrTheSaveCancelled) {
+    const std::string missing = TempPath("new") + "/deeper/Log";
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        Select(d, std::string("ZEL DateLib") + kTracing);
+        d.chkLogfile.UserClick();
+        Retype(d.txtDirectory, missing);
+        user.answers = {kCancel};
+        Save(d);
+        EXPECT_FALSE(d.mbSaved);
+        EXPECT_EQ(Stored("ZEL DateLib", prop::kLogToFile), hostconfig::PropertyValue(false));
+
+        user.answers = {kNo, kOk};  // not created: the Windows directory instead, and told so
+        Save(d);
+        EXPECT_EQ(d.mcolOutputs->Item(std::string("ZEL DateLib") + kTracing)->Directory, GetWindowsDir());
+        EXPECT_EQ(Stored("ZEL DateLib", prop::kDirectory), hostconfig::PropertyValue(GetWindowsDir()));
+
+        Retype(d.txtDirectory, missing);
+        user.answers = {kYes};  // created, every level of it
+        Save(d);
+        EXPECT_TRUE(std::filesystem::is_directory(missing));
+        EXPECT_TRUE(d.mbSaved);
+        d.UserClose();
+    });
+    EXPECT_EQ(Stored("ZEL DateLib", prop::kDirectory), hostconfig::PropertyValue(missing));
+}
+
+TEST_F(Saving, ClearAllSwitchesEveryOutputOffButTheErrorLogKeepsWriting) {
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        d.tvTrace.UserToggleCheck(d.tvTrace.Item("Report Editor"));
+        d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
+        EXPECT_FALSE(d.tvTrace.Item("Report Editor").Checked());
+        for (const auto& output : *d.mcolOutputs) EXPECT_TRUE(output->DirtyFlag) << output->Key;
+        Save(d);
+        d.UserClose();
+    });
+    EXPECT_EQ(Stored("ZEL DateLib", prop::kDebugMonitor), hostconfig::PropertyValue(false));
+    EXPECT_EQ(Stored("ZEL AttributeEditor", prop::kFileName), hostconfig::PropertyValue(std::string("attr.log")));
+    EXPECT_EQ(Stored("ZEL AttributeEditor", prop::kFileSize), hostconfig::PropertyValue(40.0));
+    EXPECT_EQ(Stored("ZEL Errors", prop::kLogToFile), hostconfig::PropertyValue(true));
+    EXPECT_EQ(Stored("ZEL Errors", prop::kCircularLogFile), hostconfig::PropertyValue(true));  // its mode kept
+    EXPECT_EQ(Stored("ZEL Errors", prop::kAppendToFile), hostconfig::PropertyValue(true));
+}
+
+TEST_F(Saving, ClearAllWritesThePanelOnlyIntoTheRecordItShows) {
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        Select(d, std::string("ZEL AttributeEditor") + kTracing);  // shown, then a folder
+        d.tvModules.UserClickNode(d.tvModules.Item("ZEL DateLib"));
+        ASSERT_EQ(d.msCurrentNode, std::string("ZEL AttributeEditor") + kTracing);
+        d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
+        EXPECT_EQ(d.mcolOutputs->Item(std::string("ZEL AttributeEditor") + kTracing)->FileName, "attr.log");
+
+        d.tbsOptions.UserSelectTab(1);  // the trace tab's panel is no record at all
+        d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
+        EXPECT_EQ(d.mcolOutputs->Item(std::string("ZEL AttributeEditor") + kTracing)->FileName, "attr.log");
+        EXPECT_EQ(d.mcolOutputs->Item("ZEL Errors")->FileName, "Errors.log");
+        user.answers = {kNo};
+        d.UserClose();
+    });
+}
+
+TEST_F(Saving, EditsBeforeAMessageBoxAreStillAskedAboutOnClosing) {
+    TestDialog dialog;
+    const ResultCode result = Run(dialog, [&](TestDialog& d) {
+        d.tvTrace.UserToggleCheck(d.tvTrace.Item("Report Editor"));
+        d.Activate();  // the window comes back after a message box
+        EXPECT_FALSE(d.mbSaved);
+        user.answers = {kNo};
+        d.UserClose();
+    });
+    EXPECT_EQ(result, ResultCode::Stopped);
+    EXPECT_EQ(user.boxes.size(), 1u);
+}
+
+}  // namespace
+}  // namespace diags::testing
