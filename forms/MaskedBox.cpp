@@ -41,8 +41,9 @@ void MaskedBox::SetValueRange(std::int32_t minValue, std::int32_t maxValue) {
 
 void MaskedBox::SetSelStart(std::int32_t start) {
     if (start < 0) throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
+    const std::int32_t oldStart = edit_.SelStart(), oldLength = edit_.SelLength();
     edit_.Select(start, 0);
-    Touch("Selection");
+    if (edit_.SelStart() != oldStart || edit_.SelLength() != oldLength) Touch(Prop::Selection);
 }
 
 void MaskedBox::SelectCell() {

@@ -204,7 +204,7 @@ TEST_F(Menu, F1AndCtrlSRunTheirCommandOnce) {
         std::int16_t key = 'S', shift = forms::shift::kCtrl;
         d.Form_KeyDown(key, shift);
         EXPECT_EQ(key, 0);  // the bar consumed the key it acted on
-        EXPECT_EQ(d.saves, 2);
+        EXPECT_EQ(Saves(), 2);
         d.UserClose();
     });
 }
