@@ -307,7 +307,12 @@ void FormWindow::RunModal() {
     const int width = self.right - self.left, height = self.bottom - self.top;
     const int x = std::max(0L, area.left + (area.right - area.left - width) / 2);
     const int y = std::max(0L, area.top + (area.bottom - area.top - height) / 2);
-    Pushing([&] { ::SetWindowPos(root, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); });
+    Pushing([&] {
+        ::SetWindowPos(root, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // Trees filled while hidden show the rows the models say are on top.
+        for (Control* c : form_->Controls())
+            if (c->Kind() == ControlKind::TreeView) PushTree(static_cast<forms::TreeView&>(*c), forms::Prop::TopRow);
+    });
     ::ShowWindow(root, SW_SHOW);
     ::SetForegroundWindow(root);
     ::UpdateWindow(root);

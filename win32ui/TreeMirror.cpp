@@ -185,6 +185,19 @@ void FormWindow::PushTree(TreeView& tree, Prop property) {
         for (Node* n = tree.FirstRoot(); n != nullptr; n = n->Next()) all(*n);
     } else if (property == Prop::ImageList) {
         RefreshTreeImages(tree);
+    } else if (property == Prop::TopRow) {
+        // The node shown in the model's first row becomes the first visible item.
+        Node* node = tree.FirstRoot();
+        for (std::int32_t row = 0; node != nullptr && row < tree.TopRow(); ++row) {
+            if (node->Expanded() && node->Child() != nullptr) {
+                node = node->Child();
+                continue;
+            }
+            while (node != nullptr && node->Next() == nullptr) node = node->Parent();
+            if (node != nullptr) node = node->Next();
+        }
+        HTREEITEM item = node != nullptr ? ItemOf(*node) : nullptr;
+        if (item != nullptr && TreeView_GetFirstVisible(window) != item) TreeView_Select(window, item, TVGN_FIRSTVISIBLE);
     }
 }
 
