@@ -1,6 +1,6 @@
 // diagsprobe: the dialog seen from outside its process, through the windowing system only.
 //   diagsprobe rect [SECONDS]     waits for the dialog; prints "left top width height" (screen)
-//   diagsprobe texts              one line per window of the dialog: class, state, text
+//   diagsprobe texts              one line per window of the dialog: class|state|text|screen rect
 //   diagsprobe question [SECONDS] waits for a message box over the dialog; prints its text
 //   diagsprobe answer yes|no|cancel|ok   presses that button of the message box
 //   diagsprobe closebox           prints the screen point "x y" of the dialog's close box
@@ -68,7 +68,10 @@ BOOL CALLBACK PrintChild(HWND w, LPARAM) {
     if (std::strcmp(name, WC_TABCONTROLA) == 0)
         state += ",tab=" + std::to_string(::SendMessageA(w, TCM_GETCURSEL, 0, 0) + 1);
     if (std::strcmp(name, "Edit") == 0 && (::GetWindowLongA(w, GWL_STYLE) & ES_READONLY)) state += ",readonly";
-    std::printf("%s|%s|%s\n", name, state.c_str(), Text(w).c_str());
+    RECT r;
+    ::GetWindowRect(w, &r);
+    std::printf("%s|%s|%s|%ld %ld %ld %ld\n", name, state.c_str(), Text(w).c_str(), r.left, r.top, r.right - r.left,
+                r.bottom - r.top);
     return TRUE;
 }
 
