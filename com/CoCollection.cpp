@@ -65,8 +65,7 @@ public:
         owned->items.reserve(static_cast<std::size_t>(collection_->Count()));
         for (const auto& object : *collection_) {
             owned->items.emplace_back();
-            ::VariantInit(&owned->items.back());
-            SetObject(wrap_(object), &owned->items.back());
+            SetObject(wrap_(object), owned->items.back().get());
         }
         return owned;
     }
@@ -87,13 +86,9 @@ private:
     Unwrap unwrap_;
 };
 
-// Owns one variant (what a script added).
+// One variant a script added, owned by the collection.
 struct VariantSlot {
-    VARIANT value;
-    VariantSlot() noexcept { ::VariantInit(&value); }
-    ~VariantSlot() { ::VariantClear(&value); }
-    VariantSlot(const VariantSlot&) = delete;
-    VariantSlot& operator=(const VariantSlot&) = delete;
+    platform::win32::OwnedVariant value;
 };
 
 // Anything a script adds: objects of any class, texts, numbers.
@@ -102,7 +97,7 @@ public:
     std::int32_t Count() const override { return items_.Count(); }
     void Add(const VARIANT& item, const std::optional<std::string>& key) override {
         auto slot = std::make_shared<VariantSlot>();
-        if (FAILED(::VariantCopyInd(&slot->value, const_cast<VARIANT*>(&Deref(item)))))
+        if (FAILED(::VariantCopyInd(slot->value.get(), const_cast<VARIANT*>(&Deref(item)))))
             throw RuntimeError(err::kTypeMismatch, "Type mismatch");
         if (key) items_.Add(std::move(slot), *key);
         else items_.Add(std::move(slot));
@@ -111,7 +106,7 @@ public:
         const Index at = ReadIndex(index);
         const auto& slot = at.key ? items_.Item(*at.key) : items_.Item(at.position);
         ::VariantInit(out);
-        if (FAILED(::VariantCopy(out, &slot->value))) throw std::bad_alloc();
+        if (FAILED(::VariantCopy(out, slot->value.get()))) throw std::bad_alloc();
     }
     void Remove(const VARIANT& index) override {
         const Index at = ReadIndex(index);
@@ -123,15 +118,14 @@ public:
         owned->items.reserve(static_cast<std::size_t>(items_.Count()));
         for (const auto& slot : items_) {
             owned->items.emplace_back();
-            ::VariantInit(&owned->items.back());
-            if (FAILED(::VariantCopy(&owned->items.back(), &slot->value))) throw std::bad_alloc();
+            if (FAILED(::VariantCopy(owned->items.back().get(), slot->value.get()))) throw std::bad_alloc();
         }
         return owned;
     }
     CollectionRef<COutput> Outputs() const override {
         auto outputs = NewCollection<COutput>();
         for (const auto& slot : items_) {
-            std::shared_ptr<COutput> output = OutputOf(slot->value);
+            std::shared_ptr<COutput> output = OutputOf(*slot->value.get());
             if (!output) throw RuntimeError(err::kTypeMismatch, "Type mismatch");
             outputs->Add(std::move(output));
         }
@@ -163,7 +157,7 @@ public:
         ULONG done = 0;
         for (; done < count && next_ < items_->items.size(); ++done, ++next_) {
             ::VariantInit(&out[done]);
-            ::VariantCopy(&out[done], &items_->items[next_]);
+            ::VariantCopy(&out[done], items_->items[next_].get());
         }
         if (fetched) *fetched = done;
         return done == count ? S_OK : S_FALSE;

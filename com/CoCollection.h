@@ -15,15 +15,9 @@
 
 namespace diags::com {
 
-// Variants owned together (cleared when the owner goes).
+// Variants owned together (cleared when the owner goes): an enumerator's snapshot.
 struct OwnedVariants {
-    std::vector<VARIANT> items;
-    OwnedVariants() = default;
-    ~OwnedVariants() {
-        for (VARIANT& item : items) ::VariantClear(&item);
-    }
-    OwnedVariants(const OwnedVariants&) = delete;
-    OwnedVariants& operator=(const OwnedVariants&) = delete;
+    std::vector<platform::win32::OwnedVariant> items;
 };
 
 class CollectionBackend {

@@ -145,45 +145,30 @@ ComPtr<IUnknown> ObjectOf(const VARIANT& value) {
 std::string TextOf(const VARIANT& value) {
     const VARIANT& v = Deref(value);
     if (V_VT(&v) == VT_BSTR) return FromBstr(V_BSTR(&v));
-    VARIANT text;
-    ::VariantInit(&text);
-    if (FAILED(::VariantChangeType(&text, const_cast<VARIANT*>(&v), 0, VT_BSTR)))
+    platform::win32::OwnedVariant text;
+    if (FAILED(::VariantChangeType(text.get(), const_cast<VARIANT*>(&v), 0, VT_BSTR)))
         throw RuntimeError(err::kTypeMismatch, "Type mismatch");
-    std::string result;
-    try {
-        result = FromBstr(V_BSTR(&text));
-    } catch (...) {
-        ::VariantClear(&text);
-        throw;
-    }
-    ::VariantClear(&text);
-    return result;
+    return FromBstr(V_BSTR(text.get()));
 }
 
 HRESULT TextArray(const std::vector<std::string>& texts, VARIANT* result) noexcept {
     if (!result) return E_POINTER;
     ::VariantInit(result);
-    SAFEARRAY* array = ::SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(texts.size()));
+    platform::win32::OwnedSafeArray array(::SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(texts.size())));
     if (!array) return E_OUTOFMEMORY;
     for (LONG i = 0; i < static_cast<LONG>(texts.size()); ++i) {
-        VARIANT item;
-        ::VariantInit(&item);
+        platform::win32::OwnedVariant item;
         try {
-            V_BSTR(&item) = ToBstr(texts[static_cast<std::size_t>(i)]);
+            V_BSTR(item.get()) = ToBstr(texts[static_cast<std::size_t>(i)]);
         } catch (...) {
-            ::SafeArrayDestroy(array);
             return E_OUTOFMEMORY;
         }
-        V_VT(&item) = VT_BSTR;
-        const HRESULT hr = ::SafeArrayPutElement(array, &i, &item);  // copies the text
-        ::VariantClear(&item);
-        if (FAILED(hr)) {
-            ::SafeArrayDestroy(array);
-            return hr;
-        }
+        V_VT(item.get()) = VT_BSTR;
+        const HRESULT hr = ::SafeArrayPutElement(array.get(), &i, item.get());  // copies the text
+        if (FAILED(hr)) return hr;
     }
     V_VT(result) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(result) = array;
+    V_ARRAY(result) = array.release();
     return S_OK;
 }
 

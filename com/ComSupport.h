@@ -1,7 +1,7 @@
 #pragma once
-// Plumbing shared by the COM classes: an owning interface pointer, the component's object
-// and lock counts (DllCanUnloadNow), the type library, conversions between automation types
-// and the model's, and the one boundary that turns a failure inside a member into an
+// Plumbing shared by the COM classes: the component's object and lock counts
+// (DllCanUnloadNow), the type library, conversions between automation types and the model's,
+// and the one boundary that turns a failure inside a member into an
 // HRESULT with error information a script can show.
 #include <windows.h>
 #include <oleauto.h>
@@ -17,57 +17,12 @@
 #include <vector>
 
 #include "base/RuntimeError.h"
+#include "platform/win32/Owned.h"
 
 namespace diags::com {
 
-// ------------------------------------------------------------ owning interface pointer
-template <class T>
-class ComPtr {
-public:
-    ComPtr() noexcept = default;
-    ComPtr(std::nullptr_t) noexcept {}
-    // Takes over a reference the caller already owns.
-    static ComPtr Attach(T* raw) noexcept {
-        ComPtr p;
-        p.ptr_ = raw;
-        return p;
-    }
-    // Adds a reference of its own.
-    static ComPtr Share(T* raw) noexcept {
-        if (raw) raw->AddRef();
-        return Attach(raw);
-    }
-    ComPtr(const ComPtr& other) noexcept : ptr_(other.ptr_) { if (ptr_) ptr_->AddRef(); }
-    ComPtr(ComPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
-    ComPtr& operator=(ComPtr other) noexcept {
-        std::swap(ptr_, other.ptr_);
-        return *this;
-    }
-    ~ComPtr() { Reset(); }
-
-    void Reset() noexcept {
-        if (T* p = std::exchange(ptr_, nullptr)) p->Release();
-    }
-    T* Get() const noexcept { return ptr_; }
-    T* operator->() const noexcept { return ptr_; }
-    explicit operator bool() const noexcept { return ptr_ != nullptr; }
-    // Hands the reference to the caller (an out parameter).
-    T* Detach() noexcept { return std::exchange(ptr_, nullptr); }
-    // For functions that fill an out parameter; releases what was held.
-    T** Put() noexcept {
-        Reset();
-        return &ptr_;
-    }
-    template <class U>
-    ComPtr<U> As(REFIID iid) const noexcept {
-        ComPtr<U> result;
-        if (ptr_) ptr_->QueryInterface(iid, reinterpret_cast<void**>(result.Put()));
-        return result;
-    }
-
-private:
-    T* ptr_ = nullptr;
-};
+// The owning interface pointer lives with the other Win32 owners.
+using platform::win32::ComPtr;
 
 // ------------------------------------------------------------ object and lock counts
 // Every object of the component (classes, collections, enumerators, error objects) counts

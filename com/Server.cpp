@@ -10,7 +10,7 @@
 #include "com/Classes.h"
 #include "com/DispatchObject.h"
 #include "component/CDiagnosticsConfig.h"
-#include "platform/win32/Handles.h"
+#include "platform/win32/Owned.h"
 
 namespace diags::com {
 
@@ -81,11 +81,10 @@ std::string ModulePathAnsi() {
 
 // Writes one string value (name empty = the key's default value), creating the key.
 bool SetText(const std::string& keyPath, const char* name, const std::string& value) {
-    HKEY raw = nullptr;
+    platform::win32::OwnedKey key;
     if (::RegCreateKeyExA(HKEY_CLASSES_ROOT, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                          nullptr, &raw, nullptr) != ERROR_SUCCESS)
+                          nullptr, key.put(), nullptr) != ERROR_SUCCESS)
         return false;
-    const platform::win32::UniqueKey key(raw);
     return ::RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                             static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
 }

@@ -22,33 +22,27 @@ if [ -z "${DIAGS_RUN_VIRTUAL:-}" ]; then
 fi
 
 bin=$root/build/win64/bin
-wine=/usr/lib/wine/wine64
-export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
-if [ -n "${DIAGS_RUN_VIRTUAL:-}" ]; then
-  export WINEPREFIX=$root/build/win64/wineprefix-shots
-else
-  export WINEPREFIX=${WINEPREFIX:-$root/build/win64/wineprefix-run}
-fi
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "run: making the Wine prefix $WINEPREFIX"
-  "$wine" wineboot -i >/dev/null 2>&1
-  /usr/lib/wine/wineserver -w
-fi
-"$wine" regsvr32 /s "Z:${bin//\//\\}\\DiagsConfig.dll"
+source scripts/lib/wine.sh
+wine_available || exit 4
+if [ -n "${DIAGS_RUN_VIRTUAL:-}" ]; then prefix=$root/build/win64/wineprefix-shots
+else prefix=${WINEPREFIX:-$root/build/win64/wineprefix-run}; fi
+[ -f "$prefix/system.reg" ] || echo "run: making the Wine prefix $prefix"
+wine_ensure_prefix "$prefix" || exit 4
+wine_regsvr32 /s "$(winpath "$bin/DiagsConfig.dll")"
 
 if [ -z "${DIAGS_RUN_VIRTUAL:-}" ]; then
   status=0
-  (cd "$bin" && "$wine" diagshost.exe) || status=$?
+  (cd "$bin" && wine_run diagshost.exe) || status=$?
   exit "$status"
 fi
 
 # ---- virtual display: the default configuration, screenshots, the close box
-probe() { (cd "$bin" && "$wine" diagsprobe.exe "$@" | tr -d '\r'); }
-"$wine" reg delete 'HKCU\Software\Veltrane\Log Configuration' /f >/dev/null 2>&1 || true
-"$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d DiagsConfig /f >/dev/null 2>&1
-"$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v DiagsConfig /d 1024x768 /f >/dev/null 2>&1
+probe() { (cd "$bin" && wine_run diagsprobe.exe "$@" | tr -d '\r'); }
+wine_reg delete 'HKCU\Software\Veltrane\Log Configuration' /f >/dev/null 2>&1 || true
+wine_reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d DiagsConfig /f >/dev/null 2>&1
+wine_reg add 'HKCU\Software\Wine\Explorer\Desktops' /v DiagsConfig /d 1024x768 /f >/dev/null 2>&1
 
-(cd "$bin" && exec "$wine" diagshost.exe) &
+(cd "$bin" && exec "$wine64" diagshost.exe) &
 host=$!
 if ! read -r x y w h < <(probe rect 60); then
   echo "run: the dialog did not appear" >&2
@@ -76,5 +70,5 @@ if probe question 2 >/dev/null; then
 fi
 status=0
 wait "$host" || status=$?
-/usr/lib/wine/wineserver -k 2>/dev/null || true
+wine_stop
 exit "$status"

@@ -12,45 +12,43 @@ if [ -z "${DIAGS_UNDER_XVFB:-}" ]; then
   DIAGS_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
 fi
 
+source scripts/lib/check.sh
+source scripts/lib/wine.sh
+
 build=$root/build/win64
 bin=$build/bin
 shots=$root/build/screenshots/e2e
 log=$build/test-e2e-wine.log
 mkdir -p "$shots"
 : >"$log"
-if ! { cmake --preset win64 >/dev/null &&
-       cmake --build --preset win64 --target DiagsConfig diagshost diagsprobe kvuien diags_help_page >>"$log" 2>&1; }; then
-  echo "not ok - the component, the host and the probe build"; tail -20 "$log"; echo "0 passed, 1 failed"; exit 1
-fi
-
-export WINEPREFIX=$build/wineprefix-e2e WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-wine=/usr/lib/wine/wine64
-rm -rf "$WINEPREFIX"
-"$wine" wineboot -i >/dev/null 2>&1
-/usr/lib/wine/wineserver -w
+CHECK_LOG=$log
+build_it() { cmake --preset win64 >/dev/null && cmake --build --preset win64 --target DiagsConfig diagshost diagsprobe kvuien diags_help_page; }
+check "the component, the host and the probe build" -- build_it || true
+[ "$check_rc" -eq 0 ] || { check_summary; exit 1; }
+wine_available || { fail "wine64 is installed"; check_summary; exit 1; }
+wine_fresh_prefix "$build/wineprefix-e2e" || { fail "a fresh Wine prefix is made"; check_summary; exit 1; }
 # One virtual desktop for every program of the prefix: the dialog gets its frame and close
 # box, and the probe sees the same windows.
-"$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d E2E /f >>"$log" 2>&1
-"$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v E2E /d 1024x768 /f >>"$log" 2>&1
-"$wine" regsvr32 /s "Z:${bin//\//\\}\\DiagsConfig.dll" >>"$log" 2>&1
+wine_reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d E2E /f >>"$log" 2>&1
+wine_reg add 'HKCU\Software\Wine\Explorer\Desktops' /v E2E /d 1024x768 /f >>"$log" 2>&1
+check "regsvr32 registers DiagsConfig.dll" -- wine_regsvr32 /s "$(winpath "$bin/DiagsConfig.dll")"
 
-passed=0
-failed=0
-ok() { passed=$((passed + 1)); echo "ok - $1"; }
-not_ok() { failed=$((failed + 1)); echo "not ok - $1"; shift; for detail in "$@"; do echo "    $detail"; done; }
+# A verdict with the facts that explain a failure.
+ok() { pass "$1"; }
+not_ok() { local name=$1; shift; fail "$name" "$(printf '%s\n' "$@")"; }
 
 config='HKCU\Software\Veltrane\Log Configuration'
-probe() { (cd "$bin" && "$wine" diagsprobe.exe "$@" 2>>"$log" | tr -d '\r'); }
-store() { "$wine" reg query "$config" /s 2>/dev/null | tr -d '\r'; }
+probe() { (cd "$bin" && wine_run diagsprobe.exe "$@" 2>>"$log" | tr -d '\r'); }
+store() { wine_reg query "$config" /s 2>/dev/null | tr -d '\r'; }
 value() {  # value COMPONENT TRACE NAME -> the stored value's data
-  "$wine" reg query "$config\\$1${2:+\\$2}" /v "$3" 2>/dev/null | tr -d '\r' | awk -v n="$3" '$1 == n { print $3 }'
+  wine_reg query "$config\\$1${2:+\\$2}" /v "$3" 2>/dev/null | tr -d '\r' | awk -v n="$3" '$1 == n { print $3 }'
 }
 shoot() { import -window root -crop "${w}x${h}+${x}+${y}" +repage "$shots/$1.png" 2>>"$log"; }
 key() { xdotool key --delay 60 "$@"; sleep 0.4; }
 
 # Starts the host on the store as it is and waits for the dialog; x y w h = its place.
 open_dialog() {
-  (cd "$bin" && exec "$wine" diagshost.exe >>"$log" 2>&1) &
+  (cd "$bin" && exec "$wine64" diagshost.exe >>"$log" 2>&1) &
   host=$!
   if ! read -r x y w h < <(probe rect 60); then
     return 1
@@ -79,7 +77,7 @@ agree_to_saves() { while probe question 2 >/dev/null; do probe answer yes >/dev/
 window_line() { probe texts | grep -F "$1" | head -1; }  # class|state|text|rect of a window
 
 # ---- 1. open and close with nothing pending: outcome 0, nothing written
-"$wine" reg delete "$config" /f >/dev/null 2>&1
+wine_reg delete "$config" /f >/dev/null 2>&1
 if open_dialog; then
   before=$(store)
   shoot tracing-tab
@@ -226,7 +224,6 @@ else
   not_ok "the dialog appears (scenario 7)"
 fi
 
-/usr/lib/wine/wineserver -k 2>/dev/null
+wine_stop
 echo "(details in $log; screenshots in $shots)"
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+check_summary

@@ -89,6 +89,8 @@ FormWindow::~FormWindow() {
     for (auto& disconnect : disconnect_) disconnect();
     for (Control* c : form_->Controls()) c->SetHwnd(0);
     form_->SetHwnd(0);
+    // The menu is ours to destroy, not the window's.
+    if (root_) ::SetMenu(root_.get(), nullptr);
     root_.reset();
 }
 

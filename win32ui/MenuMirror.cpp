@@ -59,7 +59,8 @@ HBITMAP FormWindow::MenuPicture(std::uintptr_t icon) {
     HBITMAP bitmap = ::CreateCompatibleBitmap(screen.get(), size, size);
     if (bitmap == nullptr) return nullptr;
     menuPictures_.emplace_back(bitmap);
-    MemoryDc dc(screen.get(), bitmap);
+    OwnedMemoryDc dc(::CreateCompatibleDC(screen.get()));
+    SelectedObject selected(dc.get(), bitmap);
     RECT all{0, 0, size, size};
     ::FillRect(dc.get(), &all, ::GetSysColorBrush(COLOR_MENU));
     ::DrawIconEx(dc.get(), 0, 0, reinterpret_cast<HICON>(icon), size, size, 0, nullptr, DI_NORMAL);
@@ -149,7 +150,7 @@ void FormWindow::PushBands(forms::MenuBar& bar) {
     }
     // The real heights: the menu is outside the client area, the tool bar inside it.
     RECT frame{0, 0, 0, 0};
-    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongA(root_.get(), GWL_STYLE)), menu_ != nullptr, 0);
+    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongA(root_.get(), GWL_STYLE)), static_cast<bool>(menu_), 0);
     form_->SetNonClientExtent(scale_.Twips(frame.right - frame.left), scale_.Twips(frame.bottom - frame.top));
     bar.SetBandHeights(0, scale_.Twips(ToolBarHeight()));
 }

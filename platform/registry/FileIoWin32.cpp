@@ -5,8 +5,11 @@
 #include <chrono>
 #include <filesystem>
 #include <thread>
+#include <utility>
 
 #include "platform/registry/FileIo.h"
+#include "platform/win32/ErrorText.h"
+#include "platform/win32/Owned.h"
 
 namespace diags::platform::registry::io {
 namespace {
@@ -29,36 +32,26 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 
 }  // namespace
 
-std::string ErrorText(int error) {
-    char* text = nullptr;
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string out = n && text ? std::string(text, n) : "error " + std::to_string(error);
-    if (text) LocalFree(text);
-    while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == ' ' || out.back() == '.')) out.pop_back();
-    return out;
-}
+std::string ErrorText(int error) { return win32::Win32ErrorText(static_cast<DWORD>(error)); }
 
-File::~File() {
-    if (handle_ != kNone) CloseHandle(H(handle_));
-}
+// The handles live as integers in the portable header; the one owner of kernel handles takes
+// each over to close it (INVALID_HANDLE_VALUE, the "none" value, owns nothing).
+File::~File() { win32::OwnedHandle closing(H(handle_)); }
 
-File::File(File&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) { other.handle_ = kNone; }
+File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, kNone)), path_(std::move(other.path_)) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
-        if (handle_ != kNone) CloseHandle(H(handle_));
-        handle_ = other.handle_;
+        win32::OwnedHandle closing(H(std::exchange(handle_, std::exchange(other.handle_, kNone))));
         path_ = std::move(other.path_);
-        other.handle_ = kNone;
     }
     return *this;
 }
 
 Status File::OpenRead(const std::string& path, File& out, bool& missing) {
     missing = false;
-    const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    win32::OwnedHandle h(CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
             missing = true;
@@ -67,17 +60,17 @@ Status File::OpenRead(const std::string& path, File& out, bool& missing) {
         return LastError("cannot open", path, error);
     }
     out = File();
-    out.handle_ = I(h);
+    out.handle_ = I(h.release());
     out.path_ = path;
     return Status::Ok();
 }
 
 Status File::OpenWrite(const std::string& path, bool create, File& out) {
-    const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
-                                 create ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return LastError(create ? "cannot create" : "cannot open for writing", path);
+    win32::OwnedHandle h(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+                                     create ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return LastError(create ? "cannot create" : "cannot open for writing", path);
     out = File();
-    out.handle_ = I(h);
+    out.handle_ = I(h.release());
     out.path_ = path;
     return Status::Ok();
 }
@@ -85,7 +78,12 @@ Status File::OpenWrite(const std::string& path, bool create, File& out) {
 Status File::Id(FileId& id) const {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(H(handle_), &info)) return LastError("cannot examine", path_);
-    id.device = info.dwVolumeSerialNumber;
+    // The file index alone names the file: a store's path stays on one volume, and the volume
+    // serial is not a stable part of a file's identity under Wine, which reports 0 while its
+    // mount manager is not answering (as while a session's services start) and the drive's
+    // serial once it is, so two looks at one file in one process could disagree and a save
+    // would fail as if the file had been replaced.
+    id.device = 0;
     id.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     id.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     return Status::Ok();
@@ -134,30 +132,28 @@ Status File::Sync() {
 }
 
 ExclusiveLock::~ExclusiveLock() {
-    if (handle_ != -1) {
+    win32::OwnedHandle file(H(handle_));
+    if (file) {
         OVERLAPPED o{};
-        UnlockFileEx(H(handle_), 0, 1, 0, &o);
-        CloseHandle(H(handle_));
+        UnlockFileEx(file.get(), 0, 1, 0, &o);
     }
 }
 
 Status ExclusiveLock::Acquire(const std::string& lockPath, int timeoutMs) {
-    const HANDLE h = CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return LastError("cannot open the lock file", lockPath);
+    win32::OwnedHandle h(CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return LastError("cannot open the lock file", lockPath);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     auto pause = std::chrono::microseconds(100);
     for (;;) {
         OVERLAPPED o{};
-        if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &o)) break;
-        if (std::chrono::steady_clock::now() > deadline) {
-            CloseHandle(h);
+        if (LockFileEx(h.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &o)) break;
+        if (std::chrono::steady_clock::now() > deadline)
             return Status::Fail("the registry file is locked by another program for too long: " + lockPath);
-        }
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::microseconds(20000));
     }
-    handle_ = I(h);
+    handle_ = I(h.release());
     return Status::Ok();
 }
 

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include <memory>
-
 #include "platform/registry/Encoding.h"
 #include "platform/registry/RegFile.h"
+#include "platform/win32/ErrorText.h"
+#include "platform/win32/Owned.h"
 
 namespace diags::platform::win32 {
 namespace {
@@ -28,22 +28,7 @@ std::string Narrow(std::wstring_view wide) {
     return out;
 }
 
-std::string Reason(LSTATUS code) {
-    char* text = nullptr;
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string out = n && text ? std::string(text, n) : "error " + std::to_string(code);
-    if (text) LocalFree(text);
-    while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == '.')) out.pop_back();
-    return out;
-}
-
-struct KeyCloser {
-    void operator()(HKEY key) const noexcept {
-        if (key) RegCloseKey(key);
-    }
-};
-using Key = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+std::string Reason(LSTATUS code) { return Win32ErrorText(static_cast<DWORD>(code)); }
 
 // "HKEY_CURRENT_USER\\A\\B" -> the hive and "A\\B"; null hive when unknown.
 HKEY Split(std::string_view path, std::wstring& subKey) {
@@ -78,10 +63,9 @@ Status Read(HKEY key, registry::RegKey& out) {
         rc = RegEnumKeyExW(key, i, child.data(), &length, nullptr, nullptr, nullptr, nullptr);
         if (rc == ERROR_NO_MORE_ITEMS) break;
         if (rc != ERROR_SUCCESS) return Status::Fail("cannot list a registry key: " + Reason(rc));
-        HKEY opened = nullptr;
-        rc = RegOpenKeyExW(key, std::wstring(child.data(), length).c_str(), 0, KEY_READ, &opened);
+        OwnedKey sub;
+        rc = RegOpenKeyExW(key, std::wstring(child.data(), length).c_str(), 0, KEY_READ, sub.put());
         if (rc != ERROR_SUCCESS) continue;  // removed meanwhile
-        Key sub(opened);
         if (Status s = Read(sub.get(), out.ChildOrCreate(Narrow(std::wstring_view(child.data(), length)))); !s) return s;
     }
     return Status::Ok();
@@ -97,10 +81,9 @@ Status ApplyOne(const registry::KeyChange& change) {
         if (rc == ERROR_SUCCESS) RegDeleteKeyW(hive, subKey.c_str());
         return Status::Ok();
     }
-    HKEY created = nullptr;
-    LSTATUS rc = RegCreateKeyExW(hive, subKey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &created, nullptr);
+    OwnedKey key;
+    LSTATUS rc = RegCreateKeyExW(hive, subKey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, key.put(), nullptr);
     if (rc != ERROR_SUCCESS) return Status::Fail("cannot save " + change.path + ": " + Reason(rc));
-    Key key(created);
     for (const auto& v : change.values) {
         const std::wstring name = Wide(v.name);
         rc = v.value ? RegSetValueExW(key.get(), name.c_str(), 0, v.value->type,
@@ -122,11 +105,10 @@ Status RegistryStoreWin32::ReadTree(std::string_view path, std::optional<registr
     std::wstring subKey;
     const HKEY hive = Split(path, subKey);
     if (!hive) return Status::Fail("unknown root key in " + std::string(path));
-    HKEY opened = nullptr;
-    const LSTATUS rc = RegOpenKeyExW(hive, subKey.c_str(), 0, KEY_READ, &opened);
+    OwnedKey key;
+    const LSTATUS rc = RegOpenKeyExW(hive, subKey.c_str(), 0, KEY_READ, key.put());
     if (rc == ERROR_FILE_NOT_FOUND) return Status::Ok();
     if (rc != ERROR_SUCCESS) return Status::Fail("cannot open " + std::string(path) + ": " + Reason(rc));
-    Key key(opened);
     const auto parts = registry::SplitPath(path);
     registry::RegKey tree(parts.empty() ? std::string() : std::string(parts.back()));
     if (Status s = Read(key.get(), tree); !s) return s;
@@ -147,11 +129,10 @@ Status RegistryStoreWin32::ApplyIfMissing(std::string_view path, const std::vect
     const HKEY hive = Split(path, subKey);
     if (!hive) return Status::Fail("unknown root key in " + std::string(path));
     // Creating the key decides atomically who installs: only the creator applies the changes.
-    HKEY created = nullptr;
+    OwnedKey key;
     DWORD disposition = 0;
-    const LSTATUS rc = RegCreateKeyExW(hive, subKey.c_str(), 0, nullptr, 0, KEY_READ, nullptr, &created, &disposition);
+    const LSTATUS rc = RegCreateKeyExW(hive, subKey.c_str(), 0, nullptr, 0, KEY_READ, nullptr, key.put(), &disposition);
     if (rc != ERROR_SUCCESS) return Status::Fail("cannot save " + std::string(path) + ": " + Reason(rc));
-    Key key(created);
     if (disposition != REG_CREATED_NEW_KEY) return Status::Ok();
     if (Status s = Apply(changes); !s) return s;
     applied = true;

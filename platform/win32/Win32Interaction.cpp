@@ -114,7 +114,7 @@ std::optional<std::string> Win32Interaction::BrowseForFolder(WindowHandle owner,
     info.pidlRoot = nullptr;
     info.lpszTitle = caption.c_str();
     info.ulFlags = flags;
-    const UniqueTaskMem<ITEMIDLIST> chosen(::SHBrowseForFolderA(&info));
+    const OwnedTaskMem<ITEMIDLIST> chosen(::SHBrowseForFolderA(&info));
     if (!chosen) return std::nullopt;
     std::string path(512, '\0');
     if (!::SHGetPathFromIDListA(chosen.get(), path.data())) return std::nullopt;

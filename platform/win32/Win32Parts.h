@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/win32/Handles.h"
+#include "platform/win32/Owned.h"
 
 namespace diags::platform::win32 {
 
@@ -72,7 +72,7 @@ public:
 
 private:
     std::mutex mutex_;
-    UniqueModule module_;
+    OwnedModule module_;
 };
 
 // ---- pure helpers, tested on their own

@@ -18,7 +18,7 @@ HMODULE OwnModule() noexcept {
 
 class IconPicture final : public Picture {
 public:
-    IconPicture(std::int32_t id, std::int32_t width, std::int32_t height, UniqueIcon icon)
+    IconPicture(std::int32_t id, std::int32_t width, std::int32_t height, OwnedIcon icon)
         : id_(id), width_(width), height_(height), icon_(std::move(icon)) {}
     std::int32_t Id() const noexcept override { return id_; }
     std::int32_t Width() const noexcept override { return width_; }
@@ -27,7 +27,7 @@ public:
 
 private:
     std::int32_t id_, width_, height_;
-    UniqueIcon icon_;
+    OwnedIcon icon_;
 };
 
 bool HasDirectory(std::string_view name) {
@@ -77,7 +77,7 @@ bool Win32Resources::Open(std::string_view moduleName) {
     }
     // Loaded as an image resource only: no code of the DLL runs, and icons and strings load
     // from it as from any module.
-    UniqueModule module(::LoadLibraryExA(path.c_str(), nullptr,
+    OwnedModule module(::LoadLibraryExA(path.c_str(), nullptr,
                                          LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
     if (!module) module.reset(::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     if (!module) return false;
@@ -99,7 +99,7 @@ std::optional<std::string> Win32Resources::String(std::int32_t id) {
 PicturePtr Win32Resources::LoadPicture(std::int32_t id, std::int32_t width, std::int32_t height) {
     const std::lock_guard lock(mutex_);
     if (!module_ || id < 0 || id > 0xFFFF) return nullptr;
-    UniqueIcon icon(static_cast<HICON>(::LoadImageW(module_.get(), MAKEINTRESOURCEW(id), IMAGE_ICON, width, height,
+    OwnedIcon icon(static_cast<HICON>(::LoadImageW(module_.get(), MAKEINTRESOURCEW(id), IMAGE_ICON, width, height,
                                                     LR_DEFAULTCOLOR)));
     if (!icon) return nullptr;
     return std::make_shared<IconPicture>(id, width, height, std::move(icon));

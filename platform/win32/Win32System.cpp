@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/ErrorText.h"
+
 namespace diags::platform::win32 {
 
 namespace {
@@ -20,18 +22,6 @@ HKEY RootHandle(RootKey root) noexcept {
 
 HKEY AsKey(RegKeyHandle key) noexcept { return reinterpret_cast<HKEY>(key); }
 HWND AsWindow(WindowHandle window) noexcept { return reinterpret_cast<HWND>(window); }
-
-std::string SystemMessage(DWORD code) {
-    char* buffer = nullptr;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    std::string text = length ? std::string(buffer, length) : "Windows error " + std::to_string(code);
-    if (buffer) ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.'))
-        text.pop_back();
-    return text;
-}
 
 }  // namespace
 
@@ -71,7 +61,7 @@ bool Win32FileSystem::EntryExists(std::string_view path) {
 std::optional<std::string> Win32FileSystem::MakeDirectory(std::string_view path) {
     const std::string text(path);
     if (::CreateDirectoryA(text.c_str(), nullptr)) return std::nullopt;
-    return SystemMessage(::GetLastError());
+    return LastErrorText();
 }
 
 std::string Win32FileSystem::WindowsDirectoryBuffer(std::size_t capacity) {

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/registry/FileIo.h"
 #include "platform/win32/Win32Parts.h"
 
 namespace diags::platform::win32 {
@@ -20,7 +21,7 @@ TEST(Registry, AStringStoredWithoutDataHasSizeZero) {
     HKEY raw = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                                                &raw, nullptr));
-    ::RegSetValueExA(UniqueKey(raw).get(), "Empty", 0, REG_SZ, nullptr, 0);
+    ::RegSetValueExA(OwnedKey(raw).get(), "Empty", 0, REG_SZ, nullptr, 0);
     Win32Registry registry;
     RegKeyHandle key = 0;
     ASSERT_EQ(reg::kSuccess, registry.OpenKey(RootKey::CurrentUser, path, kAccess, key));
@@ -54,6 +55,41 @@ TEST(FileSystem, WindowsDirectoryBufferIsTheWholeNulPaddedBuffer) {
     EXPECT_EQ(expected, buffer.substr(0, length));
     EXPECT_EQ(std::string(256 - length, '\0'), buffer.substr(length));
     EXPECT_TRUE(fs.EntryExists(buffer.substr(0, length)));
+}
+
+// The file store tells a file appended to from a file replaced by its identity.
+TEST(FileSystem, AFileKeepsItsIdentityUntilAnotherIsRenamedOverIt) {
+    namespace io = registry::io;
+    char folder[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, folder);
+    const std::string path = std::string(folder) + "diags-id-" + std::to_string(::GetCurrentProcessId()) + ".reg";
+    const std::string other = path + ".new";
+    io::RemoveFile(path);
+    io::RemoveFile(other);
+    io::File first, second, replacement;
+    ASSERT_TRUE(io::File::OpenWrite(path, true, first).ok());
+    ASSERT_TRUE(first.WriteAt(0, "one").ok());
+    bool missing = true;
+    ASSERT_TRUE(io::File::OpenRead(path, second, missing).ok());
+    io::FileId a, b;
+    ASSERT_TRUE(first.Id(a).ok());
+    ASSERT_TRUE(second.Id(b).ok());
+    EXPECT_EQ(a.device, b.device);
+    EXPECT_EQ(a.inode, b.inode);
+    EXPECT_EQ(3u, b.size);
+    first = io::File();
+    second = io::File();
+
+    ASSERT_TRUE(io::File::OpenWrite(other, true, replacement).ok());
+    replacement = io::File();
+    ASSERT_TRUE(io::RenameOver(other, path).ok());
+    io::File reopened;
+    ASSERT_TRUE(io::File::OpenRead(path, reopened, missing).ok());
+    io::FileId c;
+    ASSERT_TRUE(reopened.Id(c).ok());
+    EXPECT_NE(a.inode, c.inode);
+    reopened = io::File();
+    io::RemoveFile(path);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/Owned.h"
 #include "platform/win32/Win32Parts.h"
 #include "base/Text.h"
 #include "resources/strings.h"
@@ -65,12 +66,11 @@ TEST(ResourceModule, EveryPictureLoadsAtTheRequestedSize) {
         EXPECT_EQ(wanted.id, picture->Id());
         ICONINFO info{};
         ASSERT_TRUE(::GetIconInfo(reinterpret_cast<HICON>(picture->NativeHandle()), &info));
+        const OwnedBitmap color(info.hbmColor), mask(info.hbmMask);  // GetIconInfo's copies
         BITMAP bitmap{};
-        ::GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+        ::GetObjectA(color.get(), sizeof bitmap, &bitmap);
         EXPECT_EQ(wanted.size, bitmap.bmWidth) << "picture " << wanted.id;
         EXPECT_EQ(wanted.size, bitmap.bmHeight) << "picture " << wanted.id;
-        ::DeleteObject(info.hbmColor);
-        ::DeleteObject(info.hbmMask);
     }
     EXPECT_EQ(nullptr, resources.LoadPicture(9999, 16, 16));
 }

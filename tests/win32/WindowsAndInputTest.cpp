@@ -22,16 +22,15 @@ public:
         windowClass.hInstance = ::GetModuleHandleA(nullptr);
         windowClass.lpszClassName = "DiagsTestWindow";
         ::RegisterClassA(&windowClass);  // a second registration fails harmlessly
-        window_ = ::CreateWindowExA(0, "DiagsTestWindow", "test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
-                                    nullptr, nullptr, windowClass.hInstance, nullptr);
-        ::SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        window_.reset(::CreateWindowExA(0, "DiagsTestWindow", "test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                                        100, nullptr, nullptr, windowClass.hInstance, nullptr));
+        ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
-    ~TestWindow() { ::DestroyWindow(window_); }
     TestWindow(const TestWindow&) = delete;
     TestWindow& operator=(const TestWindow&) = delete;
 
-    WindowHandle Handle() const { return reinterpret_cast<WindowHandle>(window_); }
-    HWND Hwnd() const { return window_; }
+    WindowHandle Handle() const { return reinterpret_cast<WindowHandle>(window_.get()); }
+    HWND Hwnd() const { return window_.get(); }
     std::vector<std::pair<WPARAM, bool>> keys;  // key and whether shift was down
 
 private:
@@ -42,7 +41,7 @@ private:
         }
         return ::DefWindowProcA(window, message, wParam, lParam);
     }
-    HWND window_ = nullptr;
+    OwnedWindow window_;  // declared last: destroyed first, while the members its procedure reads are alive
 };
 
 void PumpMessages(int milliseconds) {
@@ -167,14 +166,12 @@ TEST(MessageBoxes, QuestionsOfferYesNoCancelAndReturnTheAnswerOtherBoxesHaveOneO
 }
 
 TEST(FolderBrowser, CancellingGivesNoPath) {
-    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    {
-        Win32Interaction interaction;
-        const ModalAnswer modal(IDCANCEL);
-        EXPECT_EQ(std::nullopt, interaction.BrowseForFolder(0, "Choose the log directory", 1));
-        EXPECT_FALSE(ModalAnswer::title_.empty());
-    }
-    ::CoUninitialize();
+    const ComApartment apartment;
+    ASSERT_TRUE(apartment);
+    Win32Interaction interaction;
+    const ModalAnswer modal(IDCANCEL);
+    EXPECT_EQ(std::nullopt, interaction.BrowseForFolder(0, "Choose the log directory", 1));
+    EXPECT_FALSE(ModalAnswer::title_.empty());
 }
 
 TEST(Shell, FailuresComeBackAsTheShellsOwnSmallResult) {

@@ -28,17 +28,14 @@ public:
     HRESULT STDMETHODCALLTYPE OnScriptTerminate(const VARIANT*, const EXCEPINFO*) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnStateChange(SCRIPTSTATE) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnScriptError(IActiveScriptError* error) override {
-        EXCEPINFO info{};
+        OwnedExcepInfo info;
         DWORD context = 0;
         ULONG line = 0;
         LONG column = 0;
-        error->GetExceptionInfo(&info);
+        error->GetExceptionInfo(info.put());
         error->GetSourcePosition(&context, &line, &column);
         if (errorText.empty())
-            errorText = "line " + std::to_string(line + 1) + ": " + Narrow(info.bstrDescription);
-        ::SysFreeString(info.bstrSource);
-        ::SysFreeString(info.bstrDescription);
-        ::SysFreeString(info.bstrHelpFile);
+            errorText = "line " + std::to_string(line + 1) + ": " + Narrow(info->bstrDescription);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OnEnterScript() override { return S_OK; }

@@ -15,17 +15,11 @@ namespace diags::com::testing {
 
 class Server {
 public:
-    Server() {
-        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        module_ = ::LoadLibraryA("DiagsConfig.dll");
+    Server() : module_(::LoadLibraryA("DiagsConfig.dll")) {
         getClassObject_ = Entry<GetClassObjectFn>("DllGetClassObject");
         canUnloadNow_ = Entry<Simple>("DllCanUnloadNow");
         register_ = Entry<Simple>("DllRegisterServer");
         unregister_ = Entry<Simple>("DllUnregisterServer");
-    }
-    ~Server() {
-        if (module_) ::FreeLibrary(module_);
-        ::CoUninitialize();
     }
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -50,32 +44,20 @@ public:
 private:
     template <class Fn>
     Fn Entry(const char* name) const {
-        return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module_, name)));
+        return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module_.get(), name)));
     }
     using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
     using Simple = HRESULT(STDAPICALLTYPE*)();
-    HMODULE module_ = nullptr;
+    // Declared first: COM is started before the module loads and stopped after it is freed.
+    platform::win32::ComApartment apartment_;
+    platform::win32::OwnedModule module_;
     GetClassObjectFn getClassObject_ = nullptr;
     Simple canUnloadNow_ = nullptr, register_ = nullptr, unregister_ = nullptr;
 };
 
-// Owns a variant.
-struct Var {
-    VARIANT v;
-    Var() { ::VariantInit(&v); }
-    ~Var() { ::VariantClear(&v); }
-    Var(const Var&) = delete;
-    Var& operator=(const Var&) = delete;
-};
-
-// Owns a BSTR.
-struct Bstr {
-    BSTR b;
-    explicit Bstr(const wchar_t* text) : b(::SysAllocString(text)) {}
-    Bstr() : b(nullptr) {}
-    ~Bstr() { ::SysFreeString(b); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-};
+using platform::win32::OwnedBstr;
+using platform::win32::OwnedExcepInfo;
+using platform::win32::OwnedKey;
+using platform::win32::OwnedVariant;
 
 }  // namespace diags::com::testing

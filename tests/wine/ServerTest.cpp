@@ -94,23 +94,23 @@ TEST_F(ServerTest, TheModuleMayUnloadOnlyWhenNoObjectLives) {
 TEST_F(ServerTest, AWholeMapWithLinksIsReleasedCompletely) {
     {
         auto map = server_.Create<_CDiagMap>(CLSID_CDiagMap, IID__CDiagMap);
-        Var ignored;
-        map->InitializeDiagMapDefs(&ignored.v);
+        OwnedVariant ignored;
+        map->InitializeDiagMapDefs(ignored.get());
         ComPtr<_KeyedCollection> outputs;
         ASSERT_EQ(S_OK, map->get_EditorTraceSettings(outputs.Put()));
         auto output = server_.Create<_COutput>(CLSID_COutput, IID__COutput);
-        Bstr key(L"ZEL GridLibFunction Level Tracing");
-        output->put_Key(key.b);
-        Var item, none;
-        V_VT(&item.v) = VT_DISPATCH;
-        output->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&V_DISPATCH(&item.v)));
-        V_VT(&none.v) = VT_ERROR;
-        V_ERROR(&none.v) = DISP_E_PARAMNOTFOUND;
-        ASSERT_EQ(S_OK, outputs->Add(item.v, none.v, none.v, none.v));
-        Var byRef, result;
-        V_VT(&byRef.v) = VT_DISPATCH;
-        outputs->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&V_DISPATCH(&byRef.v)));
-        ASSERT_EQ(S_OK, map->PopulateCheckedMap(&byRef.v, &result.v));
+        OwnedBstr key(::SysAllocString(L"ZEL GridLibFunction Level Tracing"));
+        output->put_Key(key.get());
+        OwnedVariant item, none;
+        V_VT(item.get()) = VT_DISPATCH;
+        output->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&V_DISPATCH(item.get())));
+        V_VT(none.get()) = VT_ERROR;
+        V_ERROR(none.get()) = DISP_E_PARAMNOTFOUND;
+        ASSERT_EQ(S_OK, outputs->Add(*item.get(), *none.get(), *none.get(), *none.get()));
+        OwnedVariant byRef, result;
+        V_VT(byRef.get()) = VT_DISPATCH;
+        outputs->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&V_DISPATCH(byRef.get())));
+        ASSERT_EQ(S_OK, map->PopulateCheckedMap(byRef.get(), result.get()));
         ComPtr<_KeyedCollection> links;
         ASSERT_EQ(S_OK, output->get_LinkedTraceSettings(links.Put()));
         long count = 0;
@@ -142,23 +142,21 @@ TEST_F(ServerTest, FailuresReachLateBoundCallersAsExceptionsWithText) {
     auto output = server_.Create<IDispatch>(CLSID_COutput, IID_IDispatch);
     auto setting = server_.Create<IDispatch>(CLSID_CTraceSetting, IID_IDispatch);
     const DISPID add = IdOf(output.Get(), L"AddTraceSetting");
-    Var argument;
-    V_VT(&argument.v) = VT_DISPATCH;
-    V_DISPATCH(&argument.v) = setting.Get();
+    OwnedVariant argument;
+    V_VT(argument.get()) = VT_DISPATCH;
+    V_DISPATCH(argument.get()) = setting.Get();
     setting->AddRef();
-    DISPPARAMS params{&argument.v, nullptr, 1, 0};
-    Var result;
-    EXCEPINFO exception{};
-    ASSERT_EQ(S_OK, output->Invoke(add, IID_NULL, 0, DISPATCH_METHOD, &params, &result.v, &exception, nullptr));
-    ::VariantClear(&result.v);
-    ASSERT_EQ(DISP_E_EXCEPTION, output->Invoke(add, IID_NULL, 0, DISPATCH_METHOD, &params, &result.v, &exception, nullptr));
-    EXPECT_EQ(kDuplicateKey, exception.scode);
-    ASSERT_NE(nullptr, exception.bstrDescription);
-    EXPECT_NE(0u, ::SysStringLen(exception.bstrDescription));
-    EXPECT_STREQ(L"DiagsConfig.COutput", exception.bstrSource);
-    ::SysFreeString(exception.bstrSource);
-    ::SysFreeString(exception.bstrDescription);
-    ::SysFreeString(exception.bstrHelpFile);
+    DISPPARAMS params{argument.get(), nullptr, 1, 0};
+    OwnedVariant result;
+    OwnedExcepInfo exception;
+    ASSERT_EQ(S_OK, output->Invoke(add, IID_NULL, 0, DISPATCH_METHOD, &params, result.get(), exception.get(), nullptr));
+    result.reset();
+    ASSERT_EQ(DISP_E_EXCEPTION,
+              output->Invoke(add, IID_NULL, 0, DISPATCH_METHOD, &params, result.put(), exception.put(), nullptr));
+    EXPECT_EQ(kDuplicateKey, exception->scode);
+    ASSERT_NE(nullptr, exception->bstrDescription);
+    EXPECT_NE(0u, ::SysStringLen(exception->bstrDescription));
+    EXPECT_STREQ(L"DiagsConfig.COutput", exception->bstrSource);
     // Break the link cycle.
     auto early = output.As<_COutput>(IID__COutput);
     long removed = 0;
@@ -169,17 +167,17 @@ TEST_F(ServerTest, ForeignObjectsAreRefusedAndReleased) {
     CountingFake fake;
     {
         auto output = server_.Create<_COutput>(CLSID_COutput, IID__COutput);
-        Var argument;
-        V_VT(&argument.v) = VT_DISPATCH;
-        V_DISPATCH(&argument.v) = &fake;
+        OwnedVariant argument;
+        V_VT(argument.get()) = VT_DISPATCH;
+        V_DISPATCH(argument.get()) = &fake;
         fake.AddRef();
         long result = 0;
-        EXPECT_EQ(kTypeMismatch, output->AddTraceSetting(&argument.v, &result));
+        EXPECT_EQ(kTypeMismatch, output->AddTraceSetting(argument.get(), &result));
         ComPtr<IErrorInfo> info;
         ASSERT_EQ(S_OK, ::GetErrorInfo(0, info.Put()));
-        Bstr text;
-        info->GetDescription(&text.b);
-        EXPECT_STREQ(L"Type mismatch", text.b);
+        OwnedBstr text;
+        info->GetDescription(text.put());
+        EXPECT_STREQ(L"Type mismatch", text.get());
     }
     EXPECT_EQ(1u, fake.count);
     EXPECT_EQ(S_OK, server_.CanUnloadNow());
@@ -187,23 +185,23 @@ TEST_F(ServerTest, ForeignObjectsAreRefusedAndReleased) {
 
 TEST_F(ServerTest, ASecondConfigureDiagnosticsFailsWithAnErrorObject) {
     auto entry = server_.Create<_CDiagnosticsConfig>(CLSID_CDiagnosticsConfig, IID__CDiagnosticsConfig);
-    Var error;
+    OwnedVariant error;
     long outcome = -1;
-    ASSERT_EQ(S_OK, entry->ConfigureDiagnostics(&error.v, &outcome));
+    ASSERT_EQ(S_OK, entry->ConfigureDiagnostics(error.get(), &outcome));
     EXPECT_GE(outcome, 0);
     EXPECT_LE(outcome, 3);
-    ASSERT_EQ(S_OK, entry->ConfigureDiagnostics(&error.v, &outcome));
+    ASSERT_EQ(S_OK, entry->ConfigureDiagnostics(error.get(), &outcome));
     EXPECT_EQ(3, outcome);
-    ASSERT_EQ(VT_DISPATCH, V_VT(&error.v));
-    const DISPID procedure = IdOf(V_DISPATCH(&error.v), L"procedure");
+    ASSERT_EQ(VT_DISPATCH, V_VT(error.get()));
+    const DISPID procedure = IdOf(V_DISPATCH(error.get()), L"procedure");
     DISPPARAMS none{};
-    Var text;
-    ASSERT_EQ(S_OK, V_DISPATCH(&error.v)->Invoke(procedure, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &text.v, nullptr,
+    OwnedVariant text;
+    ASSERT_EQ(S_OK, V_DISPATCH(error.get())->Invoke(procedure, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, text.get(), nullptr,
                                                 nullptr));
-    EXPECT_STREQ(L"ConfigureDiagnistics", V_BSTR(&text.v));
+    EXPECT_STREQ(L"ConfigureDiagnistics", V_BSTR(text.get()));
     entry.Reset();
     EXPECT_EQ(S_FALSE, server_.CanUnloadNow());  // the error object is still held
-    ::VariantClear(&error.v);
+    error.reset();
     EXPECT_EQ(S_OK, server_.CanUnloadNow());
 }
 
@@ -211,10 +209,8 @@ TEST_F(ServerTest, ASecondConfigureDiagnosticsFailsWithAnErrorObject) {
 // every key regsvr32 writes and removes); a second unregistration is harmless.
 TEST_F(ServerTest, RegistrationIsUndoneCompletelyAndMayBeUndoneTwice) {
     const auto exists = [](const char* path) {
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-        ::RegCloseKey(key);
-        return true;
+        OwnedKey key;
+        return ::RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
     };
     ASSERT_EQ(S_OK, server_.Register());
     EXPECT_TRUE(exists("DiagsConfig.COutput\\CLSID") && exists("TypeLib\\{37F17646-642E-4C6E-B0B7-6984845D0FD4}\\1.1"));

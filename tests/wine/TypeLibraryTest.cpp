@@ -16,9 +16,9 @@ ComPtr<ITypeLib> LoadLibraryOfDll() {
 }
 
 std::wstring Name(ITypeInfo* info, MEMBERID id) {
-    Bstr name;
-    info->GetDocumentation(id, &name.b, nullptr, nullptr, nullptr);
-    return name.b ? name.b : L"";
+    OwnedBstr name;
+    info->GetDocumentation(id, name.put(), nullptr, nullptr, nullptr);
+    return name.get() ? name.get() : L"";
 }
 
 // "put Name" / "get Name" / "Name" for each vtable slot after IDispatch's.
@@ -68,10 +68,10 @@ TEST_F(TypeLibraryTest, IsDiagsConfigVersionOnePointOneInEnglish) {
     EXPECT_EQ(1, attributes->wMinorVerNum);
     EXPECT_EQ(0x409u, attributes->lcid);
     library_->ReleaseTLibAttr(attributes);
-    Bstr name, help;
-    library_->GetDocumentation(-1, &name.b, &help.b, nullptr, nullptr);
-    EXPECT_STREQ(L"DiagsConfig", name.b);
-    EXPECT_STREQ(L"Veltrane Diagnostics Configuration Component", help.b);
+    OwnedBstr name, help;
+    library_->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr);
+    EXPECT_STREQ(L"DiagsConfig", name.get());
+    EXPECT_STREQ(L"Veltrane Diagnostics Configuration Component", help.get());
 }
 
 TEST_F(TypeLibraryTest, SixCreatableClassesWithHiddenDualDefaultInterfaces) {
@@ -104,9 +104,9 @@ TEST_F(TypeLibraryTest, SixCreatableClassesWithHiddenDualDefaultInterfaces) {
     }
     ComPtr<ITypeInfo> output;
     library_->GetTypeInfoOfGuid(CLSID_COutput, output.Put());
-    Bstr help;
-    output->GetDocumentation(MEMBERID_NIL, nullptr, &help.b, nullptr, nullptr);
-    EXPECT_STREQ(L"This class will help to keep the contents of all the elements that need to be saved", help.b);
+    OwnedBstr help;
+    output->GetDocumentation(MEMBERID_NIL, nullptr, help.put(), nullptr, nullptr);
+    EXPECT_STREQ(L"This class will help to keep the contents of all the elements that need to be saved", help.get());
 }
 
 TEST_F(TypeLibraryTest, TheEarlierEntryInterfaceIsAnAliasOfTheCurrentOne) {

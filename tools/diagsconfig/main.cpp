@@ -6,6 +6,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <shellapi.h>
+
+#include "platform/win32/Owned.h"
 #endif
 
 #include "tools/diagsconfig/Commands.h"
@@ -15,15 +17,16 @@
 static std::vector<std::string> Arguments(int argc, char** argv) {
 #ifdef _WIN32
     int count = 0;
-    if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    const diags::platform::win32::OwnedLocalMem<LPWSTR> wide(CommandLineToArgvW(GetCommandLineW(), &count));
+    if (wide) {
         std::vector<std::string> args;
         for (int i = 1; i < count; ++i) {
-            const int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+            const LPWSTR text = wide.get()[i];
+            const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
             std::string arg(n > 0 ? static_cast<std::size_t>(n - 1) : 0, '\0');
-            if (n > 1) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), n, nullptr, nullptr);
+            if (n > 1) WideCharToMultiByte(CP_UTF8, 0, text, -1, arg.data(), n, nullptr, nullptr);
             args.push_back(std::move(arg));
         }
-        LocalFree(wide);
         return args;
     }
 #endif

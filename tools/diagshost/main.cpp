@@ -10,38 +10,16 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/win32/Owned.h"
+
 namespace {
 
 constexpr int kHostFailure = 4;
 
-// Owns one variant.
-struct Variant {
-    VARIANT value;
-    Variant() noexcept { ::VariantInit(&value); }
-    ~Variant() { ::VariantClear(&value); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-};
-
-// Owns one interface reference.
-template <class T>
-struct Ref {
-    T* p = nullptr;
-    Ref() = default;
-    ~Ref() {
-        if (p) p->Release();
-    }
-    Ref(const Ref&) = delete;
-    Ref& operator=(const Ref&) = delete;
-};
-
-// COM for this thread, in a single-threaded apartment as a desktop client's UI thread.
-struct Apartment {
-    HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    ~Apartment() {
-        if (SUCCEEDED(hr)) ::CoUninitialize();
-    }
-};
+using diags::platform::win32::ComApartment;
+using diags::platform::win32::ComPtr;
+using diags::platform::win32::OwnedExcepInfo;
+using diags::platform::win32::OwnedVariant;
 
 std::string Narrow(const wchar_t* text) {
     if (!text) return {};
@@ -61,13 +39,13 @@ std::string PropertyText(IDispatch* object, const wchar_t* name) {
     DISPID id = 0;
     if (FAILED(GetId(object, name, id))) return {};
     DISPPARAMS none{};
-    Variant result;
-    if (FAILED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result.value, nullptr,
+    OwnedVariant result;
+    if (FAILED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.put(), nullptr,
                               nullptr)))
         return {};
-    Variant text;
-    if (FAILED(::VariantChangeType(&text.value, &result.value, 0, VT_BSTR))) return {};
-    return Narrow(V_BSTR(&text.value));
+    OwnedVariant text;
+    if (FAILED(::VariantChangeType(text.get(), result.get(), 0, VT_BSTR))) return {};
+    return Narrow(V_BSTR(text.get()));
 }
 
 int Fail(const char* what, HRESULT hr) {
@@ -78,44 +56,43 @@ int Fail(const char* what, HRESULT hr) {
 }  // namespace
 
 int main() {
-    const Apartment apartment;
-    if (FAILED(apartment.hr)) return Fail("COM could not be started", apartment.hr);
+    // COM for this thread, in a single-threaded apartment as a desktop client's UI thread.
+    const ComApartment apartment(COINIT_APARTMENTTHREADED);
+    if (!apartment) return Fail("COM could not be started", apartment.Result());
 
     CLSID clsid{};
     HRESULT hr = ::CLSIDFromProgID(L"DiagsConfig.CDiagnosticsConfig", &clsid);
     if (FAILED(hr)) return Fail("DiagsConfig.CDiagnosticsConfig is not registered (run regsvr32 DiagsConfig.dll)", hr);
-    Ref<IDispatch> component;
-    hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(&component.p));
+    ComPtr<IDispatch> component;
+    hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(component.Put()));
     if (FAILED(hr)) return Fail("DiagsConfig.CDiagnosticsConfig could not be created", hr);
 
     DISPID configure = 0;
-    hr = GetId(component.p, L"ConfigureDiagnostics", configure);
+    hr = GetId(component.Get(), L"ConfigureDiagnostics", configure);
     if (FAILED(hr)) return Fail("ConfigureDiagnostics is missing", hr);
 
     // The error variable goes in by reference, as a client passes its own variable.
-    Variant error;
-    Variant argument;
-    V_VT(&argument.value) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&argument.value) = &error.value;
-    DISPPARAMS params{&argument.value, nullptr, 1, 0};
-    Variant result;
-    EXCEPINFO exception{};
-    hr = component.p->Invoke(configure, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result.value,
-                             &exception, nullptr);
+    OwnedVariant error;
+    VARIANT argument;  // a reference to `error`: owns nothing
+    ::VariantInit(&argument);
+    V_VT(&argument) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&argument) = error.get();
+    DISPPARAMS params{&argument, nullptr, 1, 0};
+    OwnedVariant result;
+    OwnedExcepInfo exception;
+    hr = component->Invoke(configure, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.put(),
+                           exception.get(), nullptr);
     if (FAILED(hr)) {
-        std::fprintf(stderr, "diagshost: ConfigureDiagnostics failed: %s\n", Narrow(exception.bstrDescription).c_str());
-        ::SysFreeString(exception.bstrSource);
-        ::SysFreeString(exception.bstrDescription);
-        ::SysFreeString(exception.bstrHelpFile);
+        std::fprintf(stderr, "diagshost: ConfigureDiagnostics failed: %s\n", Narrow(exception->bstrDescription).c_str());
         return Fail("ConfigureDiagnostics could not be called", hr);
     }
-    Variant outcome;
-    if (FAILED(::VariantChangeType(&outcome.value, &result.value, 0, VT_I4)))
+    OwnedVariant outcome;
+    if (FAILED(::VariantChangeType(outcome.get(), result.get(), 0, VT_I4)))
         return Fail("ConfigureDiagnostics answered no number", DISP_E_TYPEMISMATCH);
-    const int code = static_cast<int>(V_I4(&outcome.value));
+    const int code = static_cast<int>(V_I4(outcome.get()));
     std::printf("ConfigureDiagnostics: %d\n", code);
-    if (code == 3 && V_VT(&error.value) == VT_DISPATCH && V_DISPATCH(&error.value))
-        std::printf("Error: %s\n", PropertyText(V_DISPATCH(&error.value), L"Description").c_str());
+    if (code == 3 && V_VT(error.get()) == VT_DISPATCH && V_DISPATCH(error.get()))
+        std::printf("Error: %s\n", PropertyText(V_DISPATCH(error.get()), L"Description").c_str());
     std::fflush(stdout);
     return code;
 }

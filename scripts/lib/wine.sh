@@ -1,0 +1,70 @@
+# The Wine programs the scripts use, named once (sourced). Call wine_use_prefix before any other.
+#
+#   wine_use_prefix DIR     selects (and exports) the prefix
+#   wine_fresh_prefix DIR   removes DIR and makes a new prefix there
+#   wine_ensure_prefix DIR  makes the prefix when it is missing or unfinished
+#   wine_run PROGRAM ARGS   a Windows program (wine_reg, wine_regsvr32, wine_cscript: those three)
+#   wine_settle             waits until every process of the prefix has ended and the
+#                           server has written the registry files
+#   wine_stop               ends every process of the prefix
+#   winpath PATH            the Windows name of a Linux path (Z: maps the Linux root)
+#
+# Debian's wineserver runs without persistence (-p0): it exits, writing system.reg and user.reg,
+# as soon as its last program ends, and each later command starts a new one.
+
+wine_dir=/usr/lib/wine
+wine64=$wine_dir/wine64
+wineserver=$wine_dir/wineserver
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko installer on a new prefix: neither is needed, and their installers would
+# keep running in the background after the first boot.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export WINEARCH=win64
+
+wine_available() {
+  if [ ! -x "$wine64" ]; then
+    echo "wine64 is not installed at $wine64 (scripts/setup.sh installs it)"
+    return 1
+  fi
+}
+
+wine_use_prefix() { export WINEPREFIX=$1; }
+
+wine_run() { "$wine64" "$@"; }
+wine_reg() { "$wine64" reg "$@"; }
+wine_regsvr32() { "$wine64" regsvr32 "$@"; }
+wine_cscript() { "$wine64" cscript "$@"; }
+
+wine_settle() { "$wineserver" -w; }
+wine_stop() { "$wineserver" -k 2>/dev/null || true; }
+
+# The first boot of a prefix goes on in the background after wineboot returns (services, device
+# setup, the desktop, the registry written by the server as it exits): wait for all of it, so
+# the first command of a script does not race it. system.reg marks a finished first boot.
+_wine_boot() {
+  local out rc
+  out=$("$wine64" wineboot -i 2>&1) && rc=0 || rc=$?
+  wine_settle
+  if [ "$rc" -ne 0 ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "wineboot could not make the prefix $WINEPREFIX (exit $rc):"
+    printf '%s\n' "$out" | tail -20
+    return 1
+  fi
+}
+
+wine_fresh_prefix() {
+  wine_use_prefix "$1"
+  wine_stop
+  rm -rf "$WINEPREFIX"
+  _wine_boot
+}
+
+wine_ensure_prefix() {
+  wine_use_prefix "$1"
+  if [ -f "$WINEPREFIX/system.reg" ]; then return 0; fi
+  wine_stop
+  rm -rf "$WINEPREFIX"  # an unfinished first boot is started again
+  _wine_boot
+}
+
+winpath() { echo "Z:${1//\//\\}"; }
