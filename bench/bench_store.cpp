@@ -1,6 +1,7 @@
 // The log configuration store at size: loading configurations of 100, 10,000 and 100,000
 // outputs, saving all of them (as one commit, and node by node as the dialog does after
-// "Clear all"), and saving one node in the largest configuration.
+// "Clear all", each save flushed or all in one SaveBatch), and saving one node in the largest
+// configuration.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "hostconfig/LogConfiguration.h"
+#include "hostconfig/SaveBatch.h"
 #include "platform/registry/FileStore.h"
 
 namespace {
@@ -98,6 +100,27 @@ void BM_SaveEveryNode(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// The same inside one SaveBatch: each node still its own commit, one flush at the end.
+void BM_SaveEveryNodeInBatch(benchmark::State& state) {
+    const std::string source = Prepared(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::string file = BenchDir() + "/batch.reg";
+        std::filesystem::copy_file(source, file, std::filesystem::copy_options::overwrite_existing);
+        registry::FileStore store(file);
+        auto root = LogConfiguration::Open(store, kRoot, false);
+        state.ResumeTiming();
+        diags::hostconfig::SaveBatch batch(*root);
+        for (const auto& component : root->Children())
+            for (const auto& output : component->Children()) {
+                output->SetProperty(prop::kLogToFile, false);
+                output->Save();
+            }
+        batch.Commit();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 void BM_SaveOneNodeIn100000(benchmark::State& state) {
     const std::string file = BenchDir() + "/one.reg";
     std::filesystem::copy_file(Prepared(100000), file, std::filesystem::copy_options::overwrite_existing);
@@ -114,6 +137,7 @@ void BM_SaveOneNodeIn100000(benchmark::State& state) {
 BENCHMARK(BM_Load)->Arg(100)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveAllAsOneCommit)->Arg(100)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveEveryNode)->Arg(100)->Arg(10000)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveEveryNodeInBatch)->Arg(100)->Arg(10000)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveOneNodeIn100000)->Unit(benchmark::kMillisecond);
 
 struct Cleanup {

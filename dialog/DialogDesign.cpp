@@ -22,7 +22,9 @@ frmDiagsConfig::frmDiagsConfig() : forms::Form("frmDiagsConfig") {
     WireNotifications();
 }
 
-frmDiagsConfig::~frmDiagsConfig() = default;
+// A dialog whose start failed after the model was built is never unloaded: its records are
+// released here.
+frmDiagsConfig::~frmDiagsConfig() { ReleaseModel(); }
 
 void frmDiagsConfig::DesignControls() {
     SetClientSize(8445, 7050);

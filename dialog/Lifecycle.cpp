@@ -175,17 +175,22 @@ void frmDiagsConfig::Form_QueryUnload(std::int16_t& cancel, std::int16_t /*unloa
 void frmDiagsConfig::Form_Unload(std::int16_t& /*cancel*/) {
     ErrorRef error;
     RunProcedure(kDialogModule, "Form_Unload", error, [&] {
-        if (moDiagMap && moDiagMap->AllTraceSettings())
-            for (const std::shared_ptr<CTraceSetting>& setting : *moDiagMap->AllTraceSettings())
-                setting->RemoveLinkedOutputs();
-        mcolOutputs.reset();
-        mcolComponents.reset();
-        moLogConfig.reset();
-        moDiagMap.reset();
-        moCurrentTraceNode = nullptr;
+        ReleaseModel();
         tvModules.SetImageList(nullptr);
         return ResultCode::Success;
     });
+}
+
+void frmDiagsConfig::ReleaseModel() noexcept {
+    // Breaking the links first lets every record go: outputs and trace settings hold each other.
+    if (moDiagMap && moDiagMap->AllTraceSettings())
+        for (const std::shared_ptr<CTraceSetting>& setting : *moDiagMap->AllTraceSettings())
+            setting->RemoveLinkedOutputs();
+    mcolOutputs.reset();
+    mcolComponents.reset();
+    moLogConfig.reset();
+    moDiagMap.reset();
+    moCurrentTraceNode = nullptr;
 }
 
 }  // namespace diags

@@ -194,6 +194,8 @@ public:
 private:
     void DesignControls();
     void WireNotifications();
+    // Breaks the links between outputs and trace settings and releases the model.
+    void ReleaseModel() noexcept;
     void WireModuleTree();
     void WireTraceTree();
     void WirePanelEvents();

@@ -1,6 +1,7 @@
 // The menu bar (File, Tools, Help with its On-the-web sub-menu) and the tool bar.
 #include "dialog/modToolMenu.h"
 
+#include "dialog/DialogNames.h"
 #include "services/Procedure.h"
 #include "services/ResourceStrings.h"
 
@@ -50,26 +51,26 @@ ResultCode SetMenuButtons(forms::MenuBar& bar, ErrorRef& oError) {
                                       {3, "mnuHelps", 34012, 0, 0, false, 0}});
 
         AddPopup(bar, "mnuBandFile", "mnuBandMain", "mnuFile");
-        AddTools(bar, "mnuBandFile", {{4, "mnuSave", 2563, 5023, 19, false, 0},
-                                      {5, "mnuExit", 2556, 0, 0, true, 0}});
+        AddTools(bar, "mnuBandFile", {{4, toolkey::kSave, 2563, 5023, 19, false, 0},
+                                      {5, toolkey::kExit, 2556, 0, 0, true, 0}});
 
         AddPopup(bar, "mnuBandTool", "mnuBandMain", "mnuTools");
-        AddTools(bar, "mnuBandTool", {{6, "mnuClearAll", 9002, 6703, 0, false, 0}});
+        AddTools(bar, "mnuBandTool", {{6, toolkey::kClearAll, 9002, 6703, 0, false, 0}});
 
         AddPopup(bar, "mnuBandHelp", "mnuBandMain", "mnuHelps");
-        AddTools(bar, "mnuBandHelp", {{10, "TOOL_HELP_F1", 2528, 5025, 27, false, 0},
-                                      {9, "mnuContentsAndIndex", 33529, 5022, 0, true, 0},
+        AddTools(bar, "mnuBandHelp", {{10, toolkey::kHelpF1, 2528, 5025, 27, false, 0},
+                                      {9, toolkey::kContents, 33529, 5022, 0, true, 0},
                                       {12, "mnuOnTheWeb", 33535, 0, 0, true, 0}});
 
         AddPopup(bar, "mnuBandWeb", "mnuBandHelp", "mnuOnTheWeb");
-        AddTools(bar, "mnuBandWeb", {{14, "mnuServices", 34125, 5024, 0, false, 0},
-                                     {15, "mnuNewsEvents", 34127, 5024, 0, false, 0},
-                                     {16, "mnuOnlineSupport", 34129, 5024, 0, true, 0},
-                                     {17, "mnuQORHome", 34131, 5024, 0, true, 0}});
+        AddTools(bar, "mnuBandWeb", {{14, toolkey::kServices, 34125, 5024, 0, false, 0},
+                                     {15, toolkey::kNews, 34127, 5024, 0, false, 0},
+                                     {16, toolkey::kSupport, 34129, 5024, 0, true, 0},
+                                     {17, toolkey::kHome, 34131, 5024, 0, true, 0}});
 
-        bar.AddBand("mnuToolBar").SetKind(forms::band_kind::kToolBar);
-        AddTools(bar, "mnuToolBar", {{18, "mnuSaveClose", 13565, 5023, 0, false, 13563},
-                                     {6, "mnuClearAll", 9002, 6703, 0, true, 9029}},
+        bar.AddBand(toolkey::kToolBar).SetKind(forms::band_kind::kToolBar);
+        AddTools(bar, toolkey::kToolBar, {{18, toolkey::kSaveClose, 13565, 5023, 0, false, 13563},
+                                     {6, toolkey::kClearAll, 9002, 6703, 0, true, 9029}},
                  3);
 
         bar.RecalcLayout();

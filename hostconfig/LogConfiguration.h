@@ -9,7 +9,8 @@
 // A new LogConfiguration reads the whole tree fresh from the store (installing the default
 // configuration when the store has none). Children keep the order in which the host created
 // them; names are compared without regard to case. Property puts stay in the node until its
-// Save, which stores exactly the properties put on that node, durably, and nothing else.
+// Save, which stores exactly the properties put on that node, durably, and nothing else
+// (hostconfig/SaveBatch.h defers the flush to disk of many saves to the batch's end).
 //
 // Texts cross this interface in the ANSI code page, like every other text of the component.
 // Failures are run-time errors (RuntimeError), which the calling procedure turns into its
@@ -74,7 +75,8 @@ public:
     PropertyValue Property(std::int32_t index) const;
     void SetProperty(std::int32_t index, const PropertyValue& value);
 
-    // Stores the properties put on this node since its last save, durably. On failure (run-time
+    // Stores the properties put on this node since its last save, durably (inside a SaveBatch:
+    // stored now, on disk when the batch commits). On failure (run-time
     // error 75 naming the store and the reason) nothing is stored and the puts are kept, so a
     // later Save can retry.
     void Save();
@@ -89,6 +91,7 @@ public:
 
 private:
     friend class LogConfiguration;
+    friend class SaveBatch;
     std::string keyPath_;
     std::string name_;                                       // ANSI
     platform::registry::Store* store_;                       // not owned; outlives the node

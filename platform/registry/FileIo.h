@@ -43,21 +43,28 @@ private:
     std::string path_;
 };
 
-// An exclusive lock on a lock file, held until destruction. Fails (does not wait forever)
-// after `timeoutMs`.
+// An exclusive lock on a lock file, held until Release or destruction. Acquire fails (does
+// not wait forever) after `timeoutMs`. The lock file stays open from the first Acquire to
+// destruction, so taking the lock again after Release costs no new open.
 class ExclusiveLock {
 public:
     ExclusiveLock() = default;
     ~ExclusiveLock();
     ExclusiveLock(const ExclusiveLock&) = delete;
     ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+    // Locks `lockPath` (the same path on every call).
     Status Acquire(const std::string& lockPath, int timeoutMs);
-    bool Held() const noexcept { return handle_ != -1; }
+    void Release() noexcept;
+    bool Held() const noexcept { return held_; }
 
 private:
     std::intptr_t handle_ = -1;
+    bool held_ = false;
 };
 
+// The identity and size of the file at `path`; `missing` is set (and Ok returned) when there
+// is none.
+Status IdOfPath(const std::string& path, FileId& id, bool& missing);
 // Renames over an existing file atomically.
 Status RenameOver(const std::string& from, const std::string& to);
 // Makes a completed rename in `dir` durable (no-op where the system does that itself).

@@ -124,31 +124,49 @@ Status File::Sync() {
 }
 
 ExclusiveLock::~ExclusiveLock() {
-    if (handle_ != -1) {
-        ::flock(Fd(handle_), LOCK_UN);
-        ::close(Fd(handle_));
-    }
+    Release();
+    if (handle_ != -1) ::close(Fd(handle_));
+}
+
+void ExclusiveLock::Release() noexcept {
+    if (held_) ::flock(Fd(handle_), LOCK_UN);
+    held_ = false;
 }
 
 Status ExclusiveLock::Acquire(const std::string& lockPath, int timeoutMs) {
-    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return Errno("cannot open the lock file", lockPath);
+    if (held_) return Status::Ok();
+    if (handle_ == -1) {
+        const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0) return Errno("cannot open the lock file", lockPath);
+        handle_ = fd;
+    }
+    const int fd = Fd(handle_);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     auto pause = std::chrono::microseconds(100);
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK && errno != EINTR) {
-            const int error = errno;
-            ::close(fd);
-            return Errno("cannot lock", lockPath, error);
-        }
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::close(fd);
+        if (errno != EWOULDBLOCK && errno != EINTR) return Errno("cannot lock", lockPath);
+        if (std::chrono::steady_clock::now() > deadline)
             return Status::Fail("the registry file is locked by another program for too long: " + lockPath);
-        }
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::microseconds(20000));
     }
-    handle_ = fd;
+    held_ = true;
+    return Status::Ok();
+}
+
+Status IdOfPath(const std::string& path, FileId& id, bool& missing) {
+    missing = false;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) {
+            missing = true;
+            return Status::Ok();
+        }
+        return Errno("cannot examine", path);
+    }
+    id.device = static_cast<std::uint64_t>(st.st_dev);
+    id.inode = static_cast<std::uint64_t>(st.st_ino);
+    id.size = static_cast<std::uint64_t>(st.st_size);
     return Status::Ok();
 }
 

@@ -132,29 +132,44 @@ Status File::Sync() {
 }
 
 ExclusiveLock::~ExclusiveLock() {
-    win32::OwnedHandle file(H(handle_));
-    if (file) {
+    Release();
+    win32::OwnedHandle file(H(handle_));  // closes the lock file
+}
+
+void ExclusiveLock::Release() noexcept {
+    if (held_) {
         OVERLAPPED o{};
-        UnlockFileEx(file.get(), 0, 1, 0, &o);
+        UnlockFileEx(H(handle_), 0, 1, 0, &o);
     }
+    held_ = false;
 }
 
 Status ExclusiveLock::Acquire(const std::string& lockPath, int timeoutMs) {
-    win32::OwnedHandle h(CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h) return LastError("cannot open the lock file", lockPath);
+    if (held_) return Status::Ok();
+    if (handle_ == -1) {
+        win32::OwnedHandle h(CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h) return LastError("cannot open the lock file", lockPath);
+        handle_ = I(h.release());
+    }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     auto pause = std::chrono::microseconds(100);
     for (;;) {
         OVERLAPPED o{};
-        if (LockFileEx(h.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &o)) break;
+        if (LockFileEx(H(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &o)) break;
         if (std::chrono::steady_clock::now() > deadline)
             return Status::Fail("the registry file is locked by another program for too long: " + lockPath);
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::microseconds(20000));
     }
-    handle_ = I(h.release());
+    held_ = true;
     return Status::Ok();
+}
+
+Status IdOfPath(const std::string& path, FileId& id, bool& missing) {
+    File file;
+    if (Status s = File::OpenRead(path, file, missing); !s || missing) return s;
+    return file.Id(id);
 }
 
 Status RenameOver(const std::string& from, const std::string& to) {

@@ -68,7 +68,10 @@ void FileStore::NoteTail(std::string_view bytesEndingAtIntactEnd) {
 }
 
 FileStore::FileStore(std::string path) : path_(std::move(path)) {}
-FileStore::~FileStore() = default;
+FileStore::~FileStore() {
+    // A batch left open (its owner never ended it): flush what it appended, best effort.
+    if (unflushed_) (void)FlushBatch();
+}
 
 bool FileStore::WantsCompaction() const noexcept {
     if (!exists_) return false;
@@ -84,10 +87,27 @@ Status FileStore::Refresh() {
     return Load(locked.ok(), locked.ok() ? &lock : nullptr);
 }
 
-Status FileStore::Load(bool mayCompact, Lock* lock) {
-    io::File file;
+// The file a batch keeps open, when it is still the one at the path (another process's
+// compaction may have replaced it); null otherwise.
+const io::File* FileStore::BatchFileIfCurrent() {
+    if (!batchFile_.IsOpen() || !InBatch()) return nullptr;
+    io::FileId now;
     bool missing = false;
-    if (Status s = io::File::OpenRead(path_, file, missing); !s) return s;
+    if (io::IdOfPath(path_, now, missing).ok() && !missing && now.device == batchFileId_.device &&
+        now.inode == batchFileId_.inode)
+        return &batchFile_;
+    batchFile_ = io::File();
+    return nullptr;
+}
+
+Status FileStore::Load(bool mayCompact, Lock* lock) {
+    io::File opened;
+    const io::File* kept = BatchFileIfCurrent();
+    const io::File& file = kept ? *kept : opened;
+    bool missing = false;
+    if (!kept) {
+        if (Status s = io::File::OpenRead(path_, opened, missing); !s) return s;
+    }
     if (missing) {
         tree_ = RegKey();
         tailCheck_.clear();
@@ -202,10 +222,19 @@ Status FileStore::VisitTree(std::string_view path, const std::function<void(cons
 
 Status FileStore::Apply(const std::vector<KeyChange>& changes) {
     std::lock_guard guard(mutex_);
-    if (Status s = io::EnsureDirectoryFor(path_); !s) return Status::Fail("cannot save to " + path_ + ": " + s.message());
-    Lock lock;
+    const bool batch = InBatch();
+    // In a batch the previous save left the file in place; the directory needs no check.
+    if (Status s = batch && loaded_ && exists_ ? Status::Ok() : io::EnsureDirectoryFor(path_); !s)
+        return Status::Fail("cannot save to " + path_ + ": " + s.message());
+    Lock own;
+    if (batch && !batchLock_) batchLock_ = std::make_unique<Lock>();
+    Lock& lock = batch ? *batchLock_ : own;
     if (Status s = lock.Acquire(path_ + ".lock", kLockTimeoutMs); !s)
         return Status::Fail("cannot save to " + path_ + ": " + s.message());
+    struct Release {
+        Lock& lock;
+        ~Release() { lock.Release(); }
+    } release{lock};
     if (Status s = Load(false, &lock); !s) return s;
     return ApplyLocked(changes);
 }
@@ -241,9 +270,21 @@ Status FileStore::ApplyLocked(const std::vector<KeyChange>& changes) {
     const std::string text = FormatCommit(sections);
     const std::string bytes = EncodeText(text, encoding_);
 
-    io::File file;
-    if (Status s = io::File::OpenWrite(path_, false, file); !s)
-        return Status::Fail("cannot save to " + path_ + ": " + s.message());
+    io::File opened;
+    const bool batch = InBatch();
+    if (batch && !(batchFile_.IsOpen() && batchFileId_.device == device_ && batchFileId_.inode == inode_)) {
+        batchFile_ = io::File();
+        if (Status s = io::File::OpenWrite(path_, false, batchFile_); !s)
+            return Status::Fail("cannot save to " + path_ + ": " + s.message());
+        if (Status s = batchFile_.Id(batchFileId_); !s) {
+            batchFile_ = io::File();
+            return s;
+        }
+    } else if (!batch) {
+        if (Status s = io::File::OpenWrite(path_, false, opened); !s)
+            return Status::Fail("cannot save to " + path_ + ": " + s.message());
+    }
+    io::File& file = batch ? batchFile_ : opened;
     io::FileId id;
     if (Status s = file.Id(id); !s) return s;
     if (id.device != device_ || id.inode != inode_)
@@ -257,13 +298,57 @@ Status FileStore::ApplyLocked(const std::vector<KeyChange>& changes) {
         if (Status s = file.Truncate(intactEnd_); !s) return undo(s);
     }
     if (Status s = file.WriteAt(intactEnd_, bytes); !s) return undo(s);
-    if (Status s = file.Sync(); !s) return undo(s);
+    if (!batch) {
+        if (Status s = file.Sync(); !s) return undo(s);
+    }
 
     ApplyAll(tree_, changes);
     intactEnd_ += bytes.size();
     NoteTail(tailCheck_ + bytes);
     intactLines_ += CountLines(text);
-    if (WantsCompaction()) (void)Compact();  // the commit is already durable
+    if (batch) {
+        unflushed_ = true;  // flushed (and compacted when due) by EndBatch
+    } else if (WantsCompaction()) {
+        (void)Compact();  // the commit is already durable
+    }
+    return Status::Ok();
+}
+
+bool FileStore::InBatch() const { return batchDepth_.count(std::this_thread::get_id()) != 0; }
+
+void FileStore::BeginBatch() {
+    std::lock_guard guard(mutex_);
+    ++batchDepth_[std::this_thread::get_id()];
+}
+
+Status FileStore::EndBatch() {
+    std::lock_guard guard(mutex_);
+    const auto it = batchDepth_.find(std::this_thread::get_id());
+    if (it == batchDepth_.end()) return Status::Ok();
+    if (--it->second > 0) return Status::Ok();
+    batchDepth_.erase(it);
+    if (batchDepth_.empty()) {
+        batchFile_ = io::File();
+        batchLock_.reset();
+    }
+    return unflushed_ ? FlushBatch() : Status::Ok();
+}
+
+// One flush of the file covers every commit appended to it. Commits that went into a file
+// another process has since compacted are in the new file, which that process flushed before
+// renaming it into place.
+Status FileStore::FlushBatch() {
+    {
+        io::File file;
+        if (Status s = io::File::OpenWrite(path_, false, file); !s)
+            return Status::Fail("cannot save to " + path_ + ": " + s.message());
+        if (Status s = file.Sync(); !s) return Status::Fail("cannot save to " + path_ + ": " + s.message());
+    }
+    unflushed_ = false;
+    // The compactions the batch's saves skipped; best effort, the saves are durable already.
+    Lock lock;
+    if (lock.Acquire(path_ + ".lock", kLockTimeoutMs).ok() && Load(false, &lock).ok() && WantsCompaction())
+        (void)Compact();
     return Status::Ok();
 }
 

@@ -11,11 +11,22 @@
 //   the file is compacted: the whole registry is written to a temporary file in the same
 //   directory, flushed, and renamed over the old one. A reader always sees either file whole.
 // - A file that cannot be parsed is reported (file, line, what is wrong) and left alone.
+// - In a batch (BeginBatch/EndBatch) each Apply still takes the lock, reads what others
+//   appended and appends its own checksummed commit, exactly as above, but skips the flush
+//   and the compaction (and keeps the lock file and the file open between saves); EndBatch
+//   flushes the file once and compacts when due. The lock is not
+//   held across the batch: other processes (and other stores in this one) save and read
+//   between the batch's commits without waiting for the batch, and cannot be starved or
+//   time out behind it. Their flushes cover the batch's earlier commits too (a flush is per
+//   file), and a compaction by another process writes them into the new file, flushed.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
+#include "platform/registry/FileIo.h"
 #include "platform/registry/RegFile.h"
 #include "platform/registry/Store.h"
 
@@ -35,6 +46,8 @@ public:
     Status Apply(const std::vector<KeyChange>& changes) override;
     Status ApplyIfMissing(std::string_view path, const std::vector<KeyChange>& changes,
                           bool& applied) override;
+    void BeginBatch() override;
+    Status EndBatch() override;
 
     // Brings the in-memory registry up to date with the file (reading only what was appended
     // since the last look); Tree() stays valid until the next call on this store.
@@ -59,6 +72,9 @@ private:
     Status Load(bool mayCompact, Lock* lock);
     bool WantsCompaction() const noexcept;
     Status ApplyLocked(const std::vector<KeyChange>& changes);
+    bool InBatch() const;
+    const io::File* BatchFileIfCurrent();
+    Status FlushBatch();
     void NoteTail(std::string_view bytesEndingAtIntactEnd);
 
     mutable std::recursive_mutex mutex_;  // one process may use the store from several threads
@@ -75,6 +91,13 @@ private:
     bool regedit4_ = false;
     double compactRatio_ = 1.0;
     std::uint64_t minCompactBytes_ = 256 * 1024;
+    std::map<std::thread::id, int> batchDepth_;  // open batches per thread
+    bool unflushed_ = false;                     // a batch appended commits not yet flushed
+    // Kept open while a batch lasts, so its saves skip opening the lock file and the file
+    // (the lock itself is still taken and given up per save).
+    std::unique_ptr<Lock> batchLock_;
+    io::File batchFile_;                         // read and write; checked against the path
+    io::FileId batchFileId_;
 };
 
 // Writes `bytes` to `file` atomically and durably (temporary file, flush, rename, flush of

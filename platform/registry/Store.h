@@ -40,6 +40,18 @@ public:
     // saves). `applied` tells which happened.
     virtual Status ApplyIfMissing(std::string_view path, const std::vector<KeyChange>& changes,
                                   bool& applied) = 0;
+
+    // A batch of saves with one flush to disk at its end (hostconfig::SaveBatch wraps these).
+    // Between BeginBatch and the matching EndBatch, each Apply made by the calling thread is
+    // still one unit that is stored whole or not at all (a killed process leaves it whole or
+    // absent, other processes see it and keep it), and still merges with what other processes
+    // saved meanwhile; but it may reach the disk only when the batch ends. EndBatch flushes
+    // everything saved so far and reports whether that worked: a failure means those saves
+    // may not survive a power cut. Batches nest per thread; the outermost EndBatch flushes.
+    // Other threads' saves stay durable each. A store whose saves cost no flush of their own
+    // keeps these defaults.
+    virtual void BeginBatch() {}
+    virtual Status EndBatch() { return Status::Ok(); }
 };
 
 // The process-wide store of this system: the file store over the registry file on Linux

@@ -71,7 +71,9 @@ Status Read(HKEY key, registry::RegKey& out) {
     return Status::Ok();
 }
 
-Status ApplyOne(const registry::KeyChange& change) {
+// Writes one key's change; flushes the key unless `flush` is false (then the caller flushes
+// the hive later).
+Status ApplyOne(const registry::KeyChange& change, bool flush) {
     std::wstring subKey;
     const HKEY hive = Split(change.path, subKey);
     if (!hive) return Status::Fail("unknown root key in " + change.path);
@@ -93,6 +95,7 @@ Status ApplyOne(const registry::KeyChange& change) {
         if (rc != ERROR_SUCCESS && !(rc == ERROR_FILE_NOT_FOUND && !v.value))
             return Status::Fail("cannot save " + change.path + "\\" + v.name + ": " + Reason(rc));
     }
+    if (!flush) return Status::Ok();
     rc = RegFlushKey(key.get());
     if (rc != ERROR_SUCCESS) return Status::Fail("cannot flush " + change.path + ": " + Reason(rc));
     return Status::Ok();
@@ -117,8 +120,44 @@ Status RegistryStoreWin32::ReadTree(std::string_view path, std::optional<registr
 }
 
 Status RegistryStoreWin32::Apply(const std::vector<registry::KeyChange>& changes) {
-    for (const auto& change : changes)
-        if (Status s = ApplyOne(change); !s) return s;
+    const bool batch = InBatch();
+    for (const auto& change : changes) {
+        if (batch) {
+            std::lock_guard guard(mutex_);
+            unflushedHives_.insert(std::string(registry::CanonicalHive(change.path.substr(0, change.path.find('\\')))));
+        }
+        if (Status s = ApplyOne(change, !batch); !s) return s;
+    }
+    return Status::Ok();
+}
+
+bool RegistryStoreWin32::InBatch() {
+    std::lock_guard guard(mutex_);
+    return batchDepth_.count(std::this_thread::get_id()) != 0;
+}
+
+void RegistryStoreWin32::BeginBatch() {
+    std::lock_guard guard(mutex_);
+    ++batchDepth_[std::this_thread::get_id()];
+}
+
+Status RegistryStoreWin32::EndBatch() {
+    std::set<std::string> hives;
+    {
+        std::lock_guard guard(mutex_);
+        const auto it = batchDepth_.find(std::this_thread::get_id());
+        if (it == batchDepth_.end() || --it->second > 0) return Status::Ok();
+        batchDepth_.erase(it);
+        hives.swap(unflushedHives_);
+    }
+    // Flushing a hive's root key writes every change to that hive to disk.
+    for (const auto& name : hives) {
+        std::wstring subKey;
+        const HKEY hive = Split(name, subKey);
+        if (!hive) continue;
+        if (const LSTATUS rc = RegFlushKey(hive); rc != ERROR_SUCCESS)
+            return Status::Fail("cannot flush " + name + ": " + Reason(rc));
+    }
     return Status::Ok();
 }
 

@@ -6,6 +6,14 @@
 // - The registry enumerates subkeys in its own (alphabetical) order, not in creation order.
 // - Apply writes each key's values and flushes the key (RegFlushKey) before returning; the
 //   registry makes each value write atomic, a set of several keys is not one unit.
+// - In a batch the calling thread's saves skip RegFlushKey (written values are in the registry
+//   at once and survive the program; only the flush to disk waits); EndBatch flushes each hive
+//   the batch wrote to.
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
 #include "platform/registry/Store.h"
 
 namespace diags::platform::win32 {
@@ -17,6 +25,14 @@ public:
     registry::Status Apply(const std::vector<registry::KeyChange>& changes) override;
     registry::Status ApplyIfMissing(std::string_view path, const std::vector<registry::KeyChange>& changes,
                                     bool& applied) override;
+    void BeginBatch() override;
+    registry::Status EndBatch() override;
+
+private:
+    bool InBatch();
+    std::mutex mutex_;
+    std::map<std::thread::id, int> batchDepth_;  // open batches per thread
+    std::set<std::string> unflushedHives_;       // hives a batch wrote to without a flush
 };
 
 }  // namespace diags::platform::win32

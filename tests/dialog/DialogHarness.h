@@ -152,11 +152,13 @@ protected:
     int Saves() const { return Calls("SaveGUIValues"); }
     int Refreshes() const { return static_cast<int>(sink_->bound.size()); }
 
-    // Runs FormLoad with `user` acting while the dialog is shown.
+    // Runs FormLoad with `user` acting while the dialog is shown. A run-time error the script
+    // raises fails the test (it would otherwise end the dialog as a failed start).
     ResultCode Run(TestDialog& dialog, std::function<void(TestDialog&)> script) {
         dialog.SetModalLoop([&, script](forms::Form&) {
             shownCount++;
-            script(dialog);
+            if (const auto raised = RaisedError([&] { script(dialog); }))
+                ADD_FAILURE() << "the script raised " << raised->Number() << ": " << raised->Description();
         });
         return dialog.FormLoad(error);
     }

@@ -85,8 +85,9 @@ TEST_F(Panel, SwitchingLoggingOnFillsInWhatALogFileNeeds) {
 
         // A directory that is there already is left alone; a path ending in the separator
         // takes "Log" directly.
-        d.chkLogfile.UserClick();
         Type(d.txtDirectory, "kept");
+        d.chkLogfile.UserClick();
+        EXPECT_FALSE(d.txtDirectory.Enabled());
         d.chkLogfile.UserClick();
         EXPECT_EQ(d.txtDirectory.Text(), "kept");
         SetCommonFilesPath(std::string("base") + separator);
@@ -99,9 +100,15 @@ TEST_F(Panel, SwitchingLoggingOnFillsInWhatALogFileNeeds) {
         d.tbsOptions.UserSelectTab(2);
         Store("ZEL DateLib", kTracing, prop::kFileName, std::string());
         d.mcolOutputs->Item("ZEL DateLib" + std::string(kTracing))->FileName.clear();
-        d.tvModules.UserClickNode(d.tvModules.Item("ZEL DateLib" + std::string(kTracing)));
+        forms::Node& folder = d.tvModules.Item("ZEL DateLib");
+        d.tvModules.UserClickNode(folder);  // a folder: the box is cleared
+        folder.SetExpanded(true);
+        d.tvModules.UserKey(40);  // down to the output: shown once
+        EXPECT_EQ(d.msCurrentNode, "ZEL DateLib" + std::string(kTracing));
         EXPECT_EQ(d.chkLogfile.Value(), 1);
         EXPECT_EQ(d.txtFileName.Text(), "");
+        d.chkDbgMntr.UserClick();  // an edit copies the panel into the record
+        EXPECT_EQ(d.mcolOutputs->Item("ZEL DateLib" + std::string(kTracing))->FileName, "");
         user.answers = {kNo};
         d.UserClose();
     });

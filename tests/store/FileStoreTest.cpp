@@ -116,6 +116,48 @@ TEST_F(FileStoreSaving, SavingManyKeysDoesNotRewriteTheFileEachTime) {
     EXPECT_LT(after.size() - before, 400u);  // one small commit appended
 }
 
+TEST_F(FileStoreSaving, ABatchAppendsACommitPerSaveAndCompactsOnlyAtItsEnd) {
+    FileStore store(file);
+    ASSERT_TRUE(store.Apply({Set(kKey, "base", "x")}).ok());
+    store.SetCompaction(0.5, 1);
+    store.BeginBatch();
+    for (int i = 0; i < 30; ++i)
+        ASSERT_TRUE(store.Apply({Set(kKey + "\\N" + std::to_string(i), "v", std::to_string(i))}).ok());
+    ParsedFile parsed;
+    ASSERT_TRUE(ParseRegFile(ReadBytes(file), "f", parsed).ok());
+    EXPECT_EQ(parsed.commits, 30u);  // each save its own commit, none compacted away yet
+    ASSERT_TRUE(store.EndBatch().ok());
+    ParsedFile after;
+    ASSERT_TRUE(ParseRegFile(ReadBytes(file), "f", after).ok());
+    EXPECT_EQ(after.commits, 0u);  // the compaction the saves skipped
+    FileStore fresh(file);
+    for (int i = 0; i < 30; ++i) EXPECT_EQ(Get(fresh, kKey + "\\N" + std::to_string(i), "v"), std::to_string(i));
+}
+
+TEST_F(FileStoreSaving, ABatchFollowsTheFileWhenAnotherStoreReplacesItOrAnEditorRewritesIt) {
+    FileStore batch(file), other(file);
+    ASSERT_TRUE(batch.Apply({Set(kKey, "v", "0")}).ok());
+    batch.BeginBatch();
+    ASSERT_TRUE(batch.Apply({Set(kKey + "\\A", "v", "1")}).ok());
+    ASSERT_TRUE(other.Apply({Set(kKey + "\\B", "v", "2")}).ok());
+    ASSERT_TRUE(other.Compact().ok());  // a new file renamed over the one the batch writes to
+    ASSERT_TRUE(batch.Apply({Set(kKey + "\\C", "v", "3")}).ok());
+    {
+        FileStore fresh(file);
+        EXPECT_EQ(Get(fresh, kKey + "\\A", "v"), "1");
+        EXPECT_EQ(Get(fresh, kKey + "\\B", "v"), "2");
+        EXPECT_EQ(Get(fresh, kKey + "\\C", "v"), "3");
+    }
+    // Rewritten in place (same file, other content): the batch's next save builds on the edit.
+    WriteBytes(file, "Windows Registry Editor Version 5.00\n[" + kKey + "]\n\"v\"=\"edited\"\n");
+    ASSERT_TRUE(batch.Apply({Set(kKey + "\\D", "v", "4")}).ok());
+    ASSERT_TRUE(batch.EndBatch().ok());
+    FileStore fresh(file);
+    EXPECT_EQ(Get(fresh, kKey, "v"), "edited");
+    EXPECT_EQ(Get(fresh, kKey + "\\D", "v"), "4");
+    EXPECT_EQ(Get(fresh, kKey + "\\A", "v"), std::nullopt);  // the editor removed it
+}
+
 // A file with an old commit and a new commit of the same key; cut at every byte of the new one.
 TEST_F(FileStoreCrashSafety, AWriteCutOffAtAnyByteLeavesTheOldOrTheNewValues) {
     {

@@ -111,6 +111,28 @@ TEST_P(StoreContract, InstallingIntoAMissingKeyHappensOnceOnly) {
     EXPECT_EQ(Read(first.path)->FindValue("v")->AsText(), "first");
 }
 
+TEST_P(StoreContract, SavesInANestedBatchAreReadableAtOnceAndAfterTheBatchEnds) {
+    store_->BeginBatch();
+    store_->BeginBatch();
+    for (int i = 0; i < 20; ++i) {
+        KeyChange c;
+        c.path = root_ + "\\Node" + std::to_string(i);
+        c.values = {{"v", RegValue::Dword(static_cast<std::uint32_t>(i))}, {"w", RegValue::Text("x")}};
+        ASSERT_TRUE(store_->Apply({c}).ok());
+        const auto key = Read(c.path);  // seen before any flush
+        ASSERT_TRUE(key && key->FindValue("v"));
+        EXPECT_EQ(*key->FindValue("v"), RegValue::Dword(static_cast<std::uint32_t>(i)));
+    }
+    const Status inner = store_->EndBatch();
+    EXPECT_TRUE(inner.ok()) << inner.message();
+    const Status outer = store_->EndBatch();
+    EXPECT_TRUE(outer.ok()) << outer.message();
+    EXPECT_TRUE(store_->EndBatch().ok());  // an end without a batch does nothing
+    const auto root = Read(root_);
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->Children().size(), 20u);
+}
+
 std::vector<Backend> Backends() {
     std::vector<Backend> all = {{"FileStore", [](const std::string& file) -> std::unique_ptr<Store> {
                                      return std::make_unique<FileStore>(file);
