@@ -111,15 +111,21 @@ private:
     template <class Fn>
     void UserCall(Fn&& fn) {
         if (pushing_ > 0) return;  // the window's echo of our own write
-        auto call = queue_.EnterUserCall();
-        ++inUserCall_;
-        try {
-            fn();
-        } catch (...) {
-            // A model refusing the input (a run-time error) leaves it as it was.
+        {
+            auto call = queue_.EnterUserCall();
+            ++inUserCall_;
+            try {
+                fn();
+            } catch (...) {
+                // A model refusing the input (a run-time error) leaves it as it was.
+            }
+            --inUserCall_;
         }
-        --inUserCall_;
+        if (inUserCall_ == 0) Thaw();
     }
+    // Trees whose nodes change during a user call repaint once, when the call returns.
+    void Freeze(HWND tree);
+    void Thaw();
 
     // ---- trees (TreeMirror.cpp)
     void WatchTree(forms::TreeView& tree);
@@ -152,6 +158,7 @@ private:
     std::map<std::string, UniqueFont> fonts_;
     std::map<COLORREF, UniqueBrush> brushes_;
     std::unordered_map<const forms::TreeView*, UniqueImageList> treeImages_;
+    std::vector<HWND> frozen_;
 
     // menu and tool bar
     forms::MenuBar* bar_ = nullptr;  // non-owning; one of the form's controls

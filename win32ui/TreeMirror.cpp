@@ -6,6 +6,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "forms/BarControls.h"
 #include "forms/TreeView.h"
 
@@ -73,7 +75,12 @@ void FormWindow::WatchTree(TreeView& tree) {
             InsertSubtree(tree, n);
         });
     });
-    const auto changed = tree.NodeChanged.Connect([this, &tree](Node& n, Prop p) { Pushing([&] { PushNode(tree, n, p); }); });
+    const auto changed = tree.NodeChanged.Connect([this, &tree, window](Node& n, Prop p) {
+        Pushing([&] {
+            Freeze(window);
+            PushNode(tree, n, p);
+        });
+    });
     const auto updating = tree.UpdatingChanged.Connect([window](bool on) {
         ::SendMessageA(window, WM_SETREDRAW, !on, 0);
         if (!on) ::InvalidateRect(window, nullptr, TRUE);
@@ -91,6 +98,21 @@ void FormWindow::WatchTree(TreeView& tree) {
     // Nodes the tree holds already.
     RefreshTreeImages(tree);
     for (Node* n = tree.FirstRoot(); n != nullptr; n = n->Next()) InsertSubtree(tree, *n);
+}
+
+void FormWindow::Freeze(HWND tree) {
+    if (inUserCall_ == 0 || !::IsWindowVisible(tree)) return;
+    if (std::find(frozen_.begin(), frozen_.end(), tree) != frozen_.end()) return;
+    ::SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
+    frozen_.push_back(tree);
+}
+
+void FormWindow::Thaw() {
+    for (HWND tree : frozen_) {
+        ::SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(tree, nullptr, TRUE);
+    }
+    frozen_.clear();
 }
 
 void FormWindow::InsertSubtree(TreeView& tree, Node& node) {
