@@ -72,8 +72,20 @@ close_box() {
   read -r cx cy < <(probe closebox) && xdotool mousemove "$cx" "$cy" click 1
   sleep 0.5
 }
-# A save asks before it creates a missing log directory: the person agrees.
-agree_to_saves() { while probe question 2 >/dev/null; do probe answer yes >/dev/null; sleep 0.5; done; }
+# A save asks before it creates a missing log directory: the person agrees. A box that only
+# tells something is acknowledged; its text is kept in $told.
+agree_to_saves() {
+  local text
+  told=""
+  for _ in 1 2 3 4 5 6 7 8 9 10; do
+    text=$(probe question 2) || return 0
+    if ! probe answer yes >/dev/null; then
+      told=$text
+      probe answer ok >/dev/null
+    fi
+    sleep 0.5
+  done
+}
 window_line() { probe texts | grep -F "$1" | head -1; }  # class|state|text|rect of a window
 
 # ---- 1. open and close with nothing pending: outcome 0, nothing written
@@ -189,7 +201,35 @@ else
   not_ok "the dialog appears (scenario 6)"
 fi
 
-# ---- 7. the splitter dragged with the mouse; the form made smaller than its minimum
+# ---- 7. a save stopped by an empty file name, completed after typing one
+if open_dialog; then
+  key ctrl+Tab Tab              # the Advanced tab's module tree
+  key End Right Down            # the last folder's first output
+  key Tab Tab space             # the debug monitor, then "Log to file" switched on
+  key Tab Tab Tab               # the directory, its browse button, the file name
+  key Home shift+End Delete     # the file name emptied
+  key ctrl+s
+  agree_to_saves
+  stopped=$told
+  xdotool type --delay 60 "e2e.log"
+  sleep 0.3
+  key ctrl+s
+  agree_to_saves
+  close_box
+  outcome_of_host
+  name=$(value "ZEL WHCatalog" "Function Level Tracing" FileName)
+  tofile=$(value "ZEL WHCatalog" "Function Level Tracing" LogToFile)
+  if [ -n "$stopped" ] && [ "$outcome" -eq 0 ] && [ "$name" = e2e.log ] && [ "$tofile" = 0x1 ]; then
+    ok "a save stopped by an empty file name is completed after one is typed"
+  else
+    not_ok "a save stopped by an empty file name is completed after one is typed" "the stop said: ${stopped:-nothing}" \
+      "outcome $outcome, stored FileName=$name LogToFile=$tofile"
+  fi
+else
+  not_ok "the dialog appears (scenario 7)"
+fi
+
+# ---- 8. the splitter dragged with the mouse; the form made smaller than its minimum
 if open_dialog; then
   tree_before=$(probe texts | grep SysTreeView32 | grep '|visible' | awk -F'|' '{print $4}')
   split=$(probe texts | awk -F'|' '$1 == "DiagsContainer" && $2 ~ /^visible/ && $3 == "" {print $4}' | while read -r sx sy sw sh; do
@@ -221,7 +261,7 @@ if open_dialog; then
   if [ "${mw:-0}" -ge 200 ] && [ "${mh:-0}" -ge 400 ]; then ok "the form resized below its minimum keeps its minimum size (${mw}x${mh} px)"
   else not_ok "the form resized below its minimum keeps its minimum size" "now ${mw:-?}x${mh:-?} px"; fi
 else
-  not_ok "the dialog appears (scenario 7)"
+  not_ok "the dialog appears (scenario 8)"
 fi
 
 wine_stop

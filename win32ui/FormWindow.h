@@ -169,6 +169,7 @@ private:
     std::size_t builtTools_ = 0;
 
     platform::PicturePtr bigIcon_;  // the form's icon at the large size
+    HWND lastFocus_ = nullptr;      // the focused control when the window was last deactivated
 };
 
 }  // namespace diags::win32ui

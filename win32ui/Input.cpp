@@ -57,6 +57,22 @@ LRESULT FormWindow::OnRootMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (OnSetCursor(reinterpret_cast<HWND>(wParam))) return TRUE;
             break;
         case WM_SIZE: OnSize(wParam); return 0;
+        case WM_ACTIVATE:
+            // As a dialog does: the control that had the focus gets it back when the window is
+            // activated again (after a message box, or from another window).
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = ::GetFocus();
+                if (focus != nullptr && ::IsChild(root, focus)) lastFocus_ = focus;
+            } else {
+                HWND target = lastFocus_;
+                if (target == nullptr || !::IsWindow(target) || !::IsWindowVisible(target) || !::IsWindowEnabled(target))
+                    target = form_->ActiveControl() != nullptr ? WindowOf(*form_->ActiveControl()) : nullptr;
+                if (target != nullptr && ::IsWindowVisible(target) && ::IsWindowEnabled(target)) {
+                    ::SetFocus(target);
+                    return 0;
+                }
+            }
+            break;
         case WM_CLOSE:
             // The close box goes through the form's QueryUnload (mode 0).
             UserCall([&] { form_->UserClose(); });
