@@ -31,6 +31,10 @@ Control::Control(ControlKind kind, std::string name, int index)
     : kind_(kind), name_(std::move(name)), index_(index) {}
 
 Control::~Control() {
+    try {
+        Destroying();
+    } catch (...) {
+    }
     if (form_ != nullptr && form_ != this) {
         if (form_->activeControl_ == this) form_->activeControl_ = nullptr;
         form_->controls_.Remove(*this);

@@ -153,6 +153,9 @@ public:
 
     // Renderer hook: raised with the property after any change of state the control shows.
     Signal<Prop> StateChanged;
+    // Renderer hook: raised first thing when the control is destroyed (a form's controls may
+    // go before the form does), so a renderer stops reaching for it.
+    Signal<> Destroying;
 
 protected:
     void Touch(Prop property) { StateChanged(property); }

@@ -185,8 +185,19 @@ HWND FormWindow::CreateFor(Control& control) {
 
 void FormWindow::Watch(Control& control) {
     const auto id = control.StateChanged.Connect([this, &control](Prop p) { queue_.Mark(control, p); });
-    disconnect_.push_back([this, &control, id] {
+    const auto gone = control.Destroying.Connect([this, &control] {
+        // The control goes before its form: its window stays until the form's windows go,
+        // but nothing reaches for the control any more.
+        gone_.insert(&control);
+        queue_.Forget(control);
+        if (HWND window = WindowOf(control)) controls_.erase(window);
+        windows_.erase(&control);
+        if (bar_ == &control) bar_ = nullptr;
+    });
+    disconnect_.push_back([this, &control, id, gone] {
+        if (gone_.contains(&control)) return;
         control.StateChanged.Disconnect(id);
+        control.Destroying.Disconnect(gone);
         queue_.Forget(control);
     });
 }

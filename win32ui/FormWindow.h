@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -152,6 +153,7 @@ private:
     std::unordered_map<const forms::Control*, HWND> windows_;
     std::unordered_map<HWND, forms::Control*> controls_;
     std::vector<std::function<void()>> disconnect_;
+    std::unordered_set<const forms::Control*> gone_;  // destroyed before the windows were
     forms::ChangeQueue queue_;
     int pushing_ = 0;
     int inUserCall_ = 0;

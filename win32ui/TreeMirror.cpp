@@ -85,7 +85,8 @@ void FormWindow::WatchTree(TreeView& tree) {
         ::SendMessageA(window, WM_SETREDRAW, !on, 0);
         if (!on) ::InvalidateRect(window, nullptr, TRUE);
     });
-    disconnect_.push_back([&tree, added, removing, clearing, moved, changed, updating] {
+    disconnect_.push_back([this, &tree, added, removing, clearing, moved, changed, updating] {
+        if (gone_.contains(&tree)) return;
         tree.NodeAdded.Disconnect(added);
         tree.NodeRemoving.Disconnect(removing);
         tree.Clearing.Disconnect(clearing);
