@@ -3,6 +3,7 @@
 #include "com/DispatchObject.h"
 #include "com/Wrapping.h"
 #include "component/CDiagnosticsConfig.h"
+#include "win32ui/Win32FormHost.h"
 
 #include <array>
 #include <string_view>
@@ -136,7 +137,12 @@ private:
 
 HRESULT CreateDiagnosticsConfig(REFIID iid, void** out) noexcept {
     return Guard("DiagsConfig.CDiagnosticsConfig", [&] {
-        ComPtr<CoDiagnosticsConfig> object = MakeObject<CoDiagnosticsConfig>(std::make_unique<CDiagnosticsConfig>());
+        auto model = std::make_unique<CDiagnosticsConfig>();
+        // The dialog's windows come from the Win32 renderer, made now so that they exist
+        // before the dialog's start-up reads a window handle (unless a host of the process
+        // installed its own form host before).
+        if (forms::CurrentFormHost() == nullptr) model->SetFormHost(&win32ui::Win32FormHost::Instance());
+        ComPtr<CoDiagnosticsConfig> object = MakeObject<CoDiagnosticsConfig>(std::move(model));
         return Hand(ComPtr<IDispatch>::Attach(static_cast<_CDiagnosticsConfig*>(object.Detach())), iid, out);
     });
 }

@@ -21,12 +21,17 @@ CDiagnosticsConfig::CDiagnosticsConfig() : dialog_(std::make_unique<frmDiagsConf
     std::string traceName = "Function Level Tracing";
     std::int32_t traceLevel = 64;
     (void)InitSharedServices(moduleName, resourceDll, traceName, traceLevel);
+    if (forms::FormHost* host = forms::CurrentFormHost()) SetFormHost(host);
 }
 
 CDiagnosticsConfig::~CDiagnosticsConfig() = default;
 
 void CDiagnosticsConfig::SetModalLoop(forms::ModalLoop loop) {
     if (dialog_) dialog_->SetModalLoop(std::move(loop));
+}
+
+void CDiagnosticsConfig::SetFormHost(forms::FormHost* host) {
+    if (dialog_) dialog_->SetFormHost(host);
 }
 
 ResultCode CDiagnosticsConfig::ConfigureDiagnostics(ErrorRef& oError) noexcept {

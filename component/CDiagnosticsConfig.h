@@ -4,7 +4,10 @@
 //
 // "The user": while the dialog is shown modally, control passes to a modal loop. A host sets
 // it with SetModalLoop (or installs a process-wide one with forms::ScopedModalLoop); headless
-// tests script the user there, the Win32 renderer runs its message loop there.
+// tests script the user there. The Win32 renderer is a form host instead: the COM server
+// hands it over with SetFormHost when it creates the entry object (or a process-wide one is
+// installed with forms::ScopedFormHost before), so the dialog's windows exist before its
+// start-up first reads a window handle.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,6 +34,8 @@ public:
 
     // The modal loop for this object's dialog (see above); empty = the process-wide one.
     void SetModalLoop(forms::ModalLoop loop);
+    // The renderer that creates, runs and destroys the dialog's windows (non-owning).
+    void SetFormHost(forms::FormHost* host);
     // The dialog while it exists (before and during ConfigureDiagnostics), else null.
     frmDiagsConfig* Dialog() const noexcept { return dialog_.get(); }
 

@@ -63,15 +63,17 @@ public:
     std::int32_t Add(std::string_view key, platform::PicturePtr picture);
     std::size_t Count() const noexcept { return images_.size(); }
     bool Contains(std::string_view key) const;
+    // The 1-based index of the picture with that key, 0 when there is none.
+    std::int32_t IndexOf(std::string_view key) const;
     // 1-based; a missing key or index is error 35601 / 35600.
     const platform::PicturePtr& Item(std::string_view key) const;
     const platform::PicturePtr& Item(std::int32_t index) const;
     const std::string& KeyAt(std::int32_t index) const;
-    void Clear() noexcept;
+    void Clear();
 
-    std::int32_t ImageWidth = 16;
-    std::int32_t ImageHeight = 16;
-    std::uint32_t MaskColor = 0xC0C0C0;
+    Notified<std::int32_t> ImageWidth{*this, Prop::ImageSize, 16};
+    Notified<std::int32_t> ImageHeight{*this, Prop::ImageSize, 16};
+    Notified<std::uint32_t> MaskColor{*this, Prop::ImageSize, 0xC0C0C0};
 
 private:
     struct Entry {

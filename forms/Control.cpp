@@ -31,6 +31,10 @@ Control::Control(ControlKind kind, std::string name, int index)
     : kind_(kind), name_(std::move(name)), index_(index) {}
 
 Control::~Control() {
+    try {
+        Destroying();
+    } catch (...) {
+    }
     if (form_ != nullptr && form_ != this) {
         if (form_->activeControl_ == this) form_->activeControl_ = nullptr;
         form_->controls_.Remove(*this);
@@ -40,27 +44,27 @@ Control::~Control() {
 void Control::SetEnabled(bool enabled) {
     if (enabled_ == enabled) return;
     enabled_ = enabled;
-    Touch("Enabled");
+    Touch(Prop::Enabled);
 }
 
 void Control::SetVisible(bool visible) {
     if (visible_ == visible) return;
     visible_ = visible;
-    Touch("Visible");
+    Touch(Prop::Visible);
 }
 
 void Control::SetLeft(std::int32_t value) {
     CheckMovable();
     if (left_ == value) return;
     left_ = value;
-    Touch("Left");
+    Touch(Prop::Left);
 }
 
 void Control::SetTop(std::int32_t value) {
     CheckMovable();
     if (top_ == value) return;
     top_ = value;
-    Touch("Top");
+    Touch(Prop::Top);
 }
 
 void Control::SetWidth(std::int32_t value) {
@@ -68,7 +72,7 @@ void Control::SetWidth(std::int32_t value) {
     if (value < 0) throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
     if (width_ == value) return;
     width_ = value;
-    Touch("Width");
+    Touch(Prop::Width);
 }
 
 void Control::SetHeight(std::int32_t value) {
@@ -76,7 +80,7 @@ void Control::SetHeight(std::int32_t value) {
     if (value < 0) throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
     if (height_ == value) return;
     height_ = value;
-    Touch("Height");
+    Touch(Prop::Height);
 }
 
 void Control::Move(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
@@ -89,10 +93,16 @@ void Control::Move(std::int32_t left, std::int32_t top, std::int32_t width, std:
 
 void Control::SetTabIndex(std::int32_t value) {
     if (value < 0) throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
+    if (tabIndex_ == value) return;
     tabIndex_ = value;
+    Touch(Prop::TabIndex);
 }
 
-void Control::SetTabStop(bool value) { tabStop_ = value; }
+void Control::SetTabStop(bool value) {
+    if (tabStop_ == value) return;
+    tabStop_ = value;
+    Touch(Prop::TabStop);
+}
 
 bool Control::EffectivelyEnabled() const noexcept {
     for (const Control* c = this; c != nullptr; c = c->container_)
@@ -107,33 +117,35 @@ bool Control::EffectivelyVisible() const noexcept {
 }
 
 void Control::SetFont(std::string_view faceName, double points) {
+    if (fontName_ == faceName && fontSize_ == points) return;
     fontName_ = std::string(faceName);
     fontSize_ = points;
-    Touch("Font");
+    Touch(Prop::Font);
 }
 
 void Control::SetFontBold(bool value) {
     if (fontBold_ == value) return;
     fontBold_ = value;
-    Touch("FontBold");
+    Touch(Prop::FontBold);
 }
 
 void Control::SetBackColor(std::uint32_t colour) {
     if (backColor_ == colour) return;
     backColor_ = colour;
-    Touch("BackColor");
+    Touch(Prop::BackColor);
 }
 
 void Control::SetForeColor(std::uint32_t colour) {
     if (foreColor_ == colour) return;
     foreColor_ = colour;
-    Touch("ForeColor");
+    Touch(Prop::ForeColor);
 }
 
 void Control::SetMousePointer(std::int16_t value) {
     if (value < 0 || value > 99) throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
+    if (mousePointer_ == value) return;
     mousePointer_ = value;
-    Touch("MousePointer");
+    Touch(Prop::MousePointer);
 }
 
 void Control::ZOrder(std::int16_t position) {
@@ -141,12 +153,12 @@ void Control::ZOrder(std::int16_t position) {
     if (position == 0) zOrderRank_ = ++front;
     else if (position == 1) zOrderRank_ = --back;
     else throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
-    Touch("ZOrder");
+    Touch(Prop::ZOrder);
 }
 
 void Control::Refresh() {
     ++refreshCount_;
-    Touch("Refresh");
+    Touch(Prop::Refresh);
 }
 
 bool Control::HasFocus() const noexcept { return form_ != nullptr && form_->activeControl_ == this; }

@@ -3,20 +3,42 @@
 // geometry in twips, tab order, font, container, focus, and the window handle "hWnd" that a
 // renderer sets (0 while the control has no window, e.g. headless).
 //
-// Enabled, visible, position and size changes raise no notification. Every state change
-// raises `StateChanged` with the property name, which only a renderer listens to (to mirror
-// the model onto a real window); dialog procedures use the control's own notifications.
+// Enabled, visible, position and size changes raise no notification of the control's own.
+// Every change of state the control shows raises `StateChanged` with the property, once and
+// only on a real change; only a renderer listens to it (to mirror the model onto a real
+// window). Dialog procedures use the control's own notifications.
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "forms/Property.h"
 #include "forms/Signal.h"
 #include "platform/Platform.h"
 #include "services/ResourceStrings.h"
 
 namespace diags::forms {
 
+class Control;
 class Form;
+
+// A property that reads and assigns like a plain member and raises its control's
+// StateChanged when it is assigned a different value (tool tip, tag, image sizes).
+template <class T>
+class Notified {
+public:
+    Notified(Control& owner, Prop property, T value = T()) : owner_(&owner), property_(property), value_(std::move(value)) {}
+    Notified(const Notified&) = delete;
+    Notified& operator=(const Notified&) = delete;
+    Notified& operator=(const T& value);
+    operator const T&() const noexcept { return value_; }
+    const T& get() const noexcept { return value_; }
+    friend bool operator==(const Notified& a, const T& b) { return a.value_ == b; }
+
+private:
+    Control* owner_;  // non-owning; the property is a member of its owner
+    Prop property_;
+    T value_;
+};
 
 enum class ControlKind {
     Form,
@@ -113,8 +135,8 @@ public:
     void Refresh();
     std::int32_t RefreshCount() const noexcept { return refreshCount_; }
 
-    std::string ToolTipText;
-    std::string Tag;
+    Notified<std::string> ToolTipText{*this, Prop::ToolTipText};
+    Notified<std::string> Tag{*this, Prop::Tag};
 
     // Focus. SetFocus on a control that is disabled or hidden (itself or its container) is
     // the run-time error 5, as for classic controls. Moving focus raises LostFocus on the
@@ -129,17 +151,22 @@ public:
     virtual void RaiseKeyDown(std::int16_t& keyCode, std::int16_t shiftState);
     virtual void RaiseKeyUp(std::int16_t& keyCode, std::int16_t shiftState);
 
-    // Renderer hook: raised with the property name after any state change.
-    Signal<std::string_view> StateChanged;
+    // Renderer hook: raised with the property after any change of state the control shows.
+    Signal<Prop> StateChanged;
+    // Renderer hook: raised first thing when the control is destroyed (a form's controls may
+    // go before the form does), so a renderer stops reaching for it.
+    Signal<> Destroying;
 
 protected:
-    void Touch(std::string_view property) { StateChanged(property); }
+    void Touch(Prop property) { StateChanged(property); }
     // Position and size changes call this first; a form refuses them while minimised or
     // maximised (run-time error 384).
     virtual void CheckMovable() const {}
 
 private:
     friend class Form;
+    template <class T>
+    friend class Notified;
     ControlKind kind_;
     std::string name_;
     int index_;
@@ -160,5 +187,13 @@ private:
     std::int64_t zOrderRank_ = 0;
     std::int32_t refreshCount_ = 0;
 };
+
+template <class T>
+Notified<T>& Notified<T>::operator=(const T& value) {
+    if (value_ == value) return *this;
+    value_ = value;
+    owner_->Touch(property_);
+    return *this;
+}
 
 }  // namespace diags::forms

@@ -3,8 +3,10 @@
 // form; geometry distinguishes the outer size (Width/Height, border included), the client
 // area, and the inner area (ScaleWidth/ScaleHeight) that docked bars leave free.
 //
-// Modal show hands control to "the user": a ModalLoop callback that a scripted test supplies
-// (or, later, the renderer's message loop). ShowModal returns once the form has unloaded.
+// Modal show hands control to "the user": a ModalLoop callback that a scripted test supplies,
+// or the form host of a renderer, which creates the form's windows before the dialog first
+// reads a window handle, runs its message loop, and destroys the windows after unload.
+// ShowModal returns once the form has unloaded.
 // Code-driven size changes raise nothing; the user's resize raises Resize. Positions of the
 // form's controls are relative to the inner area (below the docked bars). While minimised
 // the inner area is 0 x 0 and the form refuses to be moved or sized (error 384).
@@ -33,6 +35,32 @@ inline constexpr std::int16_t kShift = 1, kCtrl = 2, kAlt = 4;
 class Form;
 // "The user" while a form is shown modally: runs until the form has unloaded.
 using ModalLoop = std::function<void(Form&)>;
+
+// A renderer's windows for a form. Create makes every control's window (and sets the
+// controls' hWnd) once; the windows are never recreated while the form lives. RunModal
+// shows the form over the host's active window and returns once the form has unloaded (or
+// the loop gave up). Destroy runs after unload, or when the form goes away unshown.
+class FormHost {
+public:
+    virtual ~FormHost() = default;
+    virtual void Create(Form& form) = 0;
+    virtual void RunModal(Form& form) = 0;
+    virtual void Destroy(Form& form) noexcept = 0;
+};
+
+// Installs a process-wide form host for the life of the guard; an owner of a form asks for
+// it with CurrentFormHost and hands it to Form::SetFormHost.
+class ScopedFormHost {
+public:
+    explicit ScopedFormHost(FormHost& host) noexcept;
+    ~ScopedFormHost();
+    ScopedFormHost(const ScopedFormHost&) = delete;
+    ScopedFormHost& operator=(const ScopedFormHost&) = delete;
+
+private:
+    FormHost* saved_;  // non-owning
+};
+FormHost* CurrentFormHost() noexcept;
 
 // Installs the process-wide modal loop for the life of the guard (tests, renderer).
 class ScopedModalLoop {
@@ -67,6 +95,10 @@ public:
     std::int32_t NonClientHeight() const noexcept { return nonClientHeight_; }
     // A renderer sets the real border extent; headless defaults are 120 x 450 twips.
     void SetNonClientExtent(std::int32_t width, std::int32_t height);
+    // Twips per pixel from the window's DPI (1440 / DPI): 15 at 96 DPI, 10 at 144 DPI.
+    double TwipsPerPixelX() const noexcept { return twipsPerPixelX_; }
+    double TwipsPerPixelY() const noexcept { return twipsPerPixelY_; }
+    void SetTwipsPerPixel(double x, double y);
     // Inner area: the client area below the bars docked at the top.
     std::int32_t ScaleWidth() const noexcept;
     std::int32_t ScaleHeight() const noexcept;
@@ -86,8 +118,13 @@ public:
     // --- lifecycle
     bool Loaded() const noexcept { return loaded_; }
     bool Modal() const noexcept { return modal_; }
-    // Per-form modal loop; when unset the process-wide one (ScopedModalLoop) runs.
+    // Per-form modal loop; when unset the form host's loop runs, else the process-wide one
+    // (ScopedModalLoop).
     void SetModalLoop(ModalLoop loop) { modalLoop_ = std::move(loop); }
+    // Hands the form to a renderer, which creates its windows at once (non-owning; the host
+    // outlives the form). Null takes it away again, destroying the windows.
+    void SetFormHost(FormHost* host);
+    FormHost* Host() const noexcept { return host_; }
     // Shows the form modally: visible, Activate, then the modal loop; returns after unload.
     // When the loop returns while the form is still loaded (or there is no loop), the form
     // is asked to close once (QueryUnload mode 2) and then unloaded regardless. Showing a
@@ -105,9 +142,11 @@ public:
     // The user minimises, maximises or restores the window (0, 1, 2), then Resize.
     void UserSetWindowState(std::int16_t state);
     // A key goes down: with KeyPreview the form's KeyDown runs first; a key code it leaves
-    // non-zero then reaches the active control's own KeyDown (if it has one).
-    void UserKeyDown(std::int16_t keyCode, std::int16_t shiftState);
-    void UserKeyUp(std::int16_t keyCode, std::int16_t shiftState);
+    // non-zero then reaches the active control's own KeyDown (if it has one). Returns the key
+    // code as the handlers left it: 0 when one of them took the key, so a renderer does not
+    // pass a cancelled key on to the native control.
+    std::int16_t UserKeyDown(std::int16_t keyCode, std::int16_t shiftState);
+    std::int16_t UserKeyUp(std::int16_t keyCode, std::int16_t shiftState);
 
     // --- notifications
     Signal<> Activate;
@@ -129,6 +168,9 @@ private:
     std::string caption_;
     std::int32_t nonClientWidth_ = 120;
     std::int32_t nonClientHeight_ = 450;
+    double twipsPerPixelX_ = 15;
+    double twipsPerPixelY_ = 15;
+    FormHost* host_ = nullptr;  // non-owning; see SetFormHost
     std::int32_t reservedTop_ = 0;
     bool keyPreview_ = false;
     platform::PicturePtr icon_;

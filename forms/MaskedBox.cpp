@@ -12,7 +12,7 @@ namespace diags::forms {
 MaskedBox::MaskedBox(std::string name, int index) : Control(ControlKind::MaskedBox, std::move(name), index) {}
 
 void MaskedBox::TextChanged() {
-    Touch("Text");
+    Touch(Prop::Text);
     Change();
 }
 
@@ -23,12 +23,14 @@ void MaskedBox::SetText(std::string_view text) {
 void MaskedBox::SetEnable(bool value) {
     if (enable_ == value) return;
     enable_ = value;
-    Touch("enable");
+    Touch(Prop::MaskEnable);
 }
 
 void MaskedBox::SetMaxCharPerCell(std::int32_t value) {
     if (value < 0) throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
+    if (maxChars_ == value) return;
     maxChars_ = value;
+    Touch(Prop::MaxLength);
 }
 
 void MaskedBox::SetValueRange(std::int32_t minValue, std::int32_t maxValue) {
@@ -39,13 +41,15 @@ void MaskedBox::SetValueRange(std::int32_t minValue, std::int32_t maxValue) {
 
 void MaskedBox::SetSelStart(std::int32_t start) {
     if (start < 0) throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
+    const std::int32_t oldStart = edit_.SelStart(), oldLength = edit_.SelLength();
     edit_.Select(start, 0);
-    Touch("Selection");
+    if (edit_.SelStart() != oldStart || edit_.SelLength() != oldLength) Touch(Prop::Selection);
 }
 
 void MaskedBox::SelectCell() {
+    if (edit_.SelStart() == 0 && edit_.SelLength() == edit_.Size()) return;
     edit_.Select(0, edit_.Size());
-    Touch("Selection");
+    Touch(Prop::Selection);
 }
 
 bool MaskedBox::InRange() const {
@@ -67,5 +71,19 @@ void MaskedBox::UserType(std::string_view text) {
 }
 
 void MaskedBox::UserFocus() { SetFocus(); }
+
+void MaskedBox::UserEdited(std::string_view text, std::int32_t selStart, std::int32_t selLength) {
+    // The native field filters typing already; a paste is filtered here the same way, and a
+    // refused edit is put back by the renderer from the unchanged model.
+    std::string accepted;
+    for (const char ch : text)
+        if (ch >= '0' && ch <= '9') accepted.push_back(ch);
+    if (maxChars_ > 0 && static_cast<std::int32_t>(accepted.size()) > maxChars_) accepted.resize(maxChars_);
+    if (!enable_ || !EffectivelyEnabled()) accepted = edit_.Text();
+    const bool changed = edit_.Assign(accepted);
+    edit_.Select(std::max(0, selStart), std::max(0, selLength));
+    if (changed) TextChanged();
+    else if (accepted != text) Touch(Prop::Text);  // the screen shows what was refused
+}
 
 }  // namespace diags::forms

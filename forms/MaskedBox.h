@@ -49,6 +49,9 @@ public:
     void UserType(std::string_view text);
     // The user tabs or clicks into the box.
     void UserFocus();
+    // The native field's text and selection after the user edited it: only digits, at most
+    // MaxCharPerCell of them, and nothing while "enable" is off. Change once on a real change.
+    void UserEdited(std::string_view text, std::int32_t selStart, std::int32_t selLength);
 
 private:
     void TextChanged();

@@ -72,19 +72,27 @@ Band& MenuBar::BandByKey(std::string_view key) const {
     return *band;
 }
 
+void MenuBar::SetBandHeights(std::int32_t menuBand, std::int32_t toolBand) {
+    if (menuBand < 0 || toolBand < 0) InvalidValue();
+    if (menuBand == menuBandHeight_ && toolBand == toolBandHeight_) return;
+    menuBandHeight_ = menuBand;
+    toolBandHeight_ = toolBand;
+    if (!bands_.empty()) RecalcLayout();
+}
+
 void MenuBar::RecalcLayout() {
     std::int32_t height = 0;
     Band* lastDocked = nullptr;
     for (const auto& b : bands_) {
-        if (b->Kind() == band_kind::kMenuBar) height += kMenuBandHeight;
-        else if (b->Kind() == band_kind::kToolBar && b->ToolCount() > 0) height += kToolBandHeight;
+        if (b->Kind() == band_kind::kMenuBar) height += menuBandHeight_;
+        else if (b->Kind() == band_kind::kToolBar && b->ToolCount() > 0) height += toolBandHeight_;
         else continue;
         lastDocked = b.get();
     }
     const bool changed = height != dockedHeight_;
     dockedHeight_ = height;
     if (Form* form = Parent()) form->SetReservedTop(height);
-    Touch("Layout");
+    Touch(Prop::Bands);
     if (changed && lastDocked != nullptr) BandResize(*lastDocked);
 }
 
@@ -100,6 +108,7 @@ void MenuBar::OnKeyDown(std::int16_t& keyCode, std::int16_t& shiftState) {
     for (const auto& b : bands_)
         for (const auto& t : *b)
             if (t->Shortcut() == index && t->Enabled && t->Visible) {
+                keyCode = 0;
                 Click(*t);
                 return;
             }

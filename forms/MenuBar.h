@@ -97,18 +97,22 @@ public:
     auto begin() const noexcept { return bands_.begin(); }
     auto end() const noexcept { return bands_.end(); }
 
-    // Heights of the docked bands, in twips.
+    // Heights of the docked bands, in twips: these defaults until a renderer reports the
+    // real heights of its menu bar and tool bar.
     static constexpr std::int32_t kMenuBandHeight = 300;
     static constexpr std::int32_t kToolBandHeight = 390;
+    void SetBandHeights(std::int32_t menuBand, std::int32_t toolBand);
     // Recomputes the space the docked bands (menu bars and tool bars with tools) take at the
-    // top of the form, tells the form, and raises BandResize when it changed.
+    // top of the form, tells the form, and raises BandResize when it changed. It also
+    // publishes the bands and tools as they are now to a renderer (Prop::Bands): tools are
+    // plain records, so changes to them show after the next recalculation.
     void RecalcLayout();
     std::int32_t DockedHeight() const noexcept { return dockedHeight_; }
 
     // The tool whose shortcut matches the key (shift state 2 with A..Z, none with F1..F12).
     static std::int32_t ShortcutIndex(std::int16_t keyCode, std::int16_t shiftState) noexcept;
-    // Key handlers of the bar: a key that is a tool's shortcut chooses that tool (Click).
-    // The key code is left as it is, so the form still sees the key.
+    // Key handlers of the bar: a key that is a tool's shortcut chooses that tool (Click) and
+    // is consumed (the key code becomes 0), so the command runs once for one key press.
     void OnKeyDown(std::int16_t& keyCode, std::int16_t& shiftState);
     void OnKeyUp(std::int16_t& keyCode, std::int16_t& shiftState);
 
@@ -125,6 +129,8 @@ public:
 private:
     std::vector<std::unique_ptr<Band>> bands_;
     std::int32_t dockedHeight_ = 0;
+    std::int32_t menuBandHeight_ = kMenuBandHeight;
+    std::int32_t toolBandHeight_ = kToolBandHeight;
 };
 
 }  // namespace diags::forms

@@ -17,12 +17,13 @@ void OptionButton::SetValue(bool value) {
     }
     if (!value_) return;
     value_ = false;
-    Touch("Value");
+    Touch(Prop::Value);
 }
 
 void OptionButton::SetCaption(std::string_view caption) {
+    if (caption_ == caption) return;
     caption_ = std::string(caption);
-    Touch("Caption");
+    Touch(Prop::Caption);
 }
 
 void OptionButton::UserClick() {
@@ -66,11 +67,11 @@ void OptionButtonArray::Select(OptionButton& chosen) {
     for (const auto& e : elements_) {
         if (e.get() != &chosen && e->value_) {
             e->value_ = false;
-            e->Touch("Value");
+            e->Touch(Prop::Value);
         }
     }
     chosen.value_ = true;
-    chosen.Touch("Value");
+    chosen.Touch(Prop::Value);
     Click(chosen.Index());
 }
 

@@ -26,6 +26,8 @@ public:
 
     // The user clicks the button: it becomes selected (Click when it was not).
     void UserClick();
+    // The control array the button belongs to.
+    OptionButtonArray& Group() const noexcept { return *owner_; }
 
 private:
     friend class OptionButtonArray;

@@ -10,7 +10,7 @@ namespace diags::forms {
 TextBox::TextBox(std::string name, int index) : Control(ControlKind::TextBox, std::move(name), index) {}
 
 void TextBox::TextChanged() {
-    Touch("Text");
+    Touch(Prop::Text);
     Change();
 }
 
@@ -20,14 +20,16 @@ void TextBox::SetText(std::string_view text) {
 
 void TextBox::SetSelStart(std::int32_t start) {
     if (start < 0) throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
+    const std::int32_t oldStart = edit_.SelStart(), oldLength = edit_.SelLength();
     edit_.Select(start, 0);
-    Touch("SelStart");
+    if (edit_.SelStart() != oldStart || edit_.SelLength() != oldLength) Touch(Prop::Selection);
 }
 
 void TextBox::SetSelLength(std::int32_t length) {
     if (length < 0) throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
+    const std::int32_t oldLength = edit_.SelLength();
     edit_.Select(edit_.SelStart(), length);
-    Touch("SelLength");
+    if (edit_.SelLength() != oldLength) Touch(Prop::Selection);
 }
 
 std::string TextBox::SelText() const { return edit_.Text().substr(edit_.SelStart(), edit_.SelLength()); }
@@ -38,12 +40,15 @@ void TextBox::SetSelText(std::string_view text) {
 
 void TextBox::SetMaxLength(std::int32_t value) {
     if (value < 0) throw RuntimeError(err::kInvalidPropertyValue, "Invalid property value");
+    if (maxLength_ == value) return;
     maxLength_ = value;
+    Touch(Prop::MaxLength);
 }
 
 void TextBox::SetLocked(bool value) {
+    if (locked_ == value) return;
     locked_ = value;
-    Touch("Locked");
+    Touch(Prop::Locked);
 }
 
 void TextBox::UserType(std::string_view text) {
@@ -56,5 +61,11 @@ void TextBox::UserType(std::string_view text) {
 }
 
 void TextBox::UserFocus() { SetFocus(); }
+
+void TextBox::UserEdited(std::string_view text, std::int32_t selStart, std::int32_t selLength) {
+    const bool changed = edit_.Assign(text);
+    edit_.Select(std::max(0, selStart), std::max(0, selLength));
+    if (changed) TextChanged();
+}
 
 }  // namespace diags::forms

@@ -47,6 +47,9 @@ public:
     void UserType(std::string_view text);
     // The user clicks into the box (focus moves to it).
     void UserFocus();
+    // The native edit box's text and selection after the user edited it (typing, pasting,
+    // deleting, undo): Change once when the text differs from the model's.
+    void UserEdited(std::string_view text, std::int32_t selStart, std::int32_t selLength);
 
 private:
     void TextChanged();

@@ -8,6 +8,7 @@
 #include "forms/BarControls.h"
 #include "forms/BasicControls.h"
 #include "forms/Errors.h"
+#include "forms/Form.h"
 
 namespace diags::forms {
 
@@ -24,22 +25,25 @@ bool TextBefore(const Node& a, const Node& b) {
 Node::Node(Token, TreeView& tree, std::string key, std::string text, std::string image)
     : tree_(&tree), key_(std::move(key)), text_(std::move(text)), image_(std::move(image)) {}
 
-void Node::Changed(std::string_view property) { tree_->NodeChanged(this, property); }
+void Node::Changed(Prop property) { tree_->NodeChanged(*this, property); }
 
 void Node::SetText(std::string_view text) {
     if (text_ == text) return;
     text_ = std::string(text);
-    Changed("Text");
+    Changed(Prop::NodeText);
     if (parent_ == nullptr && tree_->sorted_) {
+        Node* oldPrevious = previous_;
+        Node* oldNext = next_;
         tree_->Unlink(*this);
         tree_->InsertSortedRoot(*this);
+        tree_->Moved(*this, oldPrevious, oldNext);
     }
 }
 
 void Node::SetImage(std::string_view imageKey) {
     if (image_ == imageKey) return;
     image_ = std::string(imageKey);
-    Changed("Image");
+    Changed(Prop::NodeImage);
 }
 
 Node* Node::Root() noexcept {
@@ -54,25 +58,25 @@ Node* Node::LastSibling() const noexcept { return parent_ ? parent_->lastChild_ 
 void Node::SetChecked(bool value) {
     if (checked_ == value) return;
     checked_ = value;
-    Changed("Checked");
+    Changed(Prop::NodeChecked);
 }
 
 void Node::SetExpanded(bool value) {
     if (expanded_ == value) return;
     expanded_ = value;
-    Changed("Expanded");
+    Changed(Prop::NodeExpanded);
 }
 
 void Node::SetBold(bool value) {
     if (bold_ == value) return;
     bold_ = value;
-    Changed("Bold");
+    Changed(Prop::NodeBold);
 }
 
 void Node::SetForeColor(std::uint32_t colour) {
     if (foreColor_ == colour) return;
     foreColor_ = colour;
-    Changed("ForeColor");
+    Changed(Prop::NodeForeColor);
 }
 
 bool Node::Selected() const noexcept { return tree_->selected_ == this; }
@@ -126,7 +130,7 @@ Node& TreeView::Add(Node* relative, Relationship relationship, std::string_view 
             InsertSortedRoot(node);
         }
     }
-    NodeChanged(&node, "");
+    NodeAdded(node);
     return node;
 }
 
@@ -172,16 +176,33 @@ void TreeView::InsertSortedRoot(Node& node) {
 void TreeView::SortRoots() {
     std::vector<Node*> roots;
     for (Node* n = firstRoot_; n != nullptr; n = n->next_) roots.push_back(n);
+    if (std::is_sorted(roots.begin(), roots.end(), [](Node* a, Node* b) { return TextBefore(*a, *b); })) return;
     std::stable_sort(roots.begin(), roots.end(), [](Node* a, Node* b) { return TextBefore(*a, *b); });
     firstRoot_ = lastRoot_ = nullptr;
     for (Node* n : roots) {
         n->next_ = n->previous_ = nullptr;
         Link(*n, nullptr, nullptr);
     }
+    // Each root, front to back, is announced at its new place after its new predecessor.
+    for (Node* n : roots) NodeMoved(*n);
+}
+
+void TreeView::Moved(Node& node, Node* oldPrevious, Node* oldNext) {
+    if (node.previous_ != oldPrevious || node.next_ != oldNext) NodeMoved(node);
+}
+
+void TreeView::BeginUpdate() {
+    if (updateDepth_++ == 0) UpdatingChanged(true);
+}
+
+void TreeView::EndUpdate() {
+    if (updateDepth_ == 0) return;
+    if (--updateDepth_ == 0) UpdatingChanged(false);
 }
 
 void TreeView::Remove(Node& node) {
     if (&node.Tree() != this) throw RuntimeError(err::kElementNotFound, "Element not found");
+    NodeRemoving(node);
     std::vector<Node*> removed;
     RemoveRecursive(node, removed);
     Unlink(node);
@@ -192,7 +213,6 @@ void TreeView::Remove(Node& node) {
     const std::unordered_set<const Node*> gone(removed.begin(), removed.end());
     std::erase_if(nodes_, [&](const std::unique_ptr<Node>& p) { return gone.contains(p.get()); });
     Renumber();
-    NodeChanged(nullptr, "");
 }
 
 void TreeView::RemoveRecursive(Node& node, std::vector<Node*>& removed) {
@@ -205,12 +225,13 @@ void TreeView::Renumber() {
 }
 
 void TreeView::Clear() {
+    if (nodes_.empty()) return;
+    Clearing();
     selected_ = nullptr;
     firstRoot_ = lastRoot_ = nullptr;
     byKey_.clear();
     nodes_.clear();
     topRow_ = 0;
-    NodeChanged(nullptr, "");
 }
 
 Node& TreeView::Item(std::string_view key) const {
@@ -231,20 +252,22 @@ Node* TreeView::Find(std::string_view key) const noexcept {
 }
 
 void TreeView::SetSorted(bool value) {
+    if (sorted_ == value) return;
     sorted_ = value;
+    Touch(Prop::Sorted);
     if (value) SortRoots();
-    Touch("Sorted");
-    NodeChanged(nullptr, "");
 }
 
 void TreeView::SetCheckboxes(bool value) {
+    if (checkboxes_ == value) return;
     checkboxes_ = value;
-    Touch("Checkboxes");
+    Touch(Prop::Checkboxes);
 }
 
 void TreeView::SetImageList(ImageList* images) {
+    if (imageList_ == images) return;
     imageList_ = images;
-    Touch("ImageList");
+    Touch(Prop::ImageList);
 }
 
 void TreeView::SetSelectedItem(Node* node) {
@@ -252,8 +275,8 @@ void TreeView::SetSelectedItem(Node* node) {
     if (selected_ == node) return;
     Node* previous = selected_;
     selected_ = node;
-    if (previous) previous->Changed("Selected");
-    if (node) node->Changed("Selected");
+    if (previous) previous->Changed(Prop::NodeSelected);
+    if (node) node->Changed(Prop::NodeSelected);
 }
 
 std::int32_t TreeView::VisibleRowCount() const noexcept { return std::max(1, Height() / kRowHeight); }
@@ -267,6 +290,7 @@ std::int32_t TreeView::RowOf(const Node& node) const {
 }
 
 Node* TreeView::HitTest(float x, float y) const {
+    if (hitTester_) return hitTester_(x, y);
     if (x < 0 || y < 0 || x >= static_cast<float>(std::max(Width(), 1))) return nullptr;
     const std::int32_t row = topRow_ + static_cast<std::int32_t>(y) / kRowHeight;
     std::int32_t r = 0;
@@ -293,9 +317,10 @@ void TreeView::ScrollTo(const Node& node) {
     const std::int32_t row = RowOf(node);
     if (row < 0) return;
     const std::int32_t rows = VisibleRowCount();
+    const std::int32_t before = topRow_;
     if (row < topRow_) topRow_ = row;
     else if (row >= topRow_ + rows) topRow_ = row - rows + 1;
-    Touch("TopRow");
+    if (topRow_ != before) Touch(Prop::TopRow);
 }
 
 void TreeView::RaiseKeyDown(std::int16_t& keyCode, std::int16_t shiftState) { KeyDown(keyCode, shiftState); }
@@ -307,12 +332,7 @@ void TreeView::UserClickNode(Node& node) {
     float x = 0;
     for (const Node* p = node.parent_; p != nullptr; p = p->parent_) x += kIndent;
     x += kIndent + (checkboxes_ ? kCheckWidth : 0) + 60;
-    if (Parent() != nullptr) SetFocus();
-    MouseDown(button::kLeft, 0, x, y);
-    SetSelectedItem(&node);
-    NodeClick(node);
-    MouseUp(button::kLeft, 0, x, y);
-    Click();
+    UserClickAt(x, y, &node, TreeHit::Label);
 }
 
 void TreeView::UserToggleCheck(Node& node) {
@@ -322,10 +342,41 @@ void TreeView::UserToggleCheck(Node& node) {
     float x = 0;
     for (const Node* p = node.parent_; p != nullptr; p = p->parent_) x += kIndent;
     x += kIndent + kCheckWidth / 2;
-    if (Parent() != nullptr) SetFocus();
+    UserClickAt(x, y, &node, TreeHit::CheckBox);
+}
+
+void TreeView::UserClickAt(float x, float y, Node* node, TreeHit part) {
+    if (!EffectivelyEnabled() || !EffectivelyVisible()) return;
+    if (node != nullptr && &node->Tree() != this) return;
+    if (node == nullptr) part = TreeHit::Nowhere;
+    if (Parent() != nullptr && !HasFocus()) SetFocus();
     MouseDown(button::kLeft, 0, x, y);
-    UserToggle(node);
+    switch (part) {
+        case TreeHit::CheckBox:
+            if (checkboxes_) UserToggle(*node);
+            break;
+        case TreeHit::Label:
+            SetSelectedItem(node);
+            NodeClick(*node);
+            break;
+        case TreeHit::Button: UserToggleExpanded(*node); break;
+        case TreeHit::Nowhere: break;
+    }
     MouseUp(button::kLeft, 0, x, y);
+    if (part == TreeHit::Label) Click();
+}
+
+void TreeView::UserSelected(Node& node) {
+    if (&node.Tree() != this || selected_ == &node) return;
+    SetSelectedItem(&node);
+    NodeClick(node);
+}
+
+void TreeView::UserScrolled(std::int32_t topRow) {
+    topRow = std::max(0, topRow);
+    if (topRow_ == topRow) return;
+    topRow_ = topRow;
+    Touch(Prop::TopRow);
 }
 
 void TreeView::UserToggle(Node& node) {
@@ -335,8 +386,15 @@ void TreeView::UserToggle(Node& node) {
 
 void TreeView::UserKey(std::int16_t keyCode, std::int16_t shiftState) {
     if (!EffectivelyEnabled() || !EffectivelyVisible()) return;
-    KeyDown(keyCode, shiftState);
-    if (keyCode == 0) return;
+    // Through the form when the tree is its active control: the form's preview, then this
+    // tree's KeyDown, each once.
+    if (Parent() != nullptr && HasFocus()) keyCode = Parent()->UserKeyDown(keyCode, shiftState);
+    else KeyDown(keyCode, shiftState);
+    if (keyCode != 0) UserKeyAction(keyCode);
+}
+
+void TreeView::UserKeyAction(std::int16_t keyCode) {
+    if (!EffectivelyEnabled() || !EffectivelyVisible()) return;
     if (keyCode == kSpace || (keyCode >= 'A' && keyCode <= 'Z') || (keyCode >= '0' && keyCode <= '9')) {
         std::int16_t keyAscii = keyCode;
         KeyPress(keyAscii);

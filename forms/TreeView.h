@@ -8,9 +8,17 @@
 // NodeCheck. A user's click on a node raises MouseDown, NodeClick, MouseUp and Click.
 // Selecting a node from code raises nothing. Mouse coordinates in notifications follow the
 // model's own row geometry (RowHeight, Indent), so HitTest on them finds the node the user
-// entry point acted on, whatever a renderer draws.
+// entry point acted on; a renderer installs its native hit test instead, and its entry
+// points pass the positions the native control reported.
+//
+// A renderer mirrors the tree incrementally: NodeAdded (after the node took its place),
+// NodeRemoving (before the node and its subtree are destroyed), Clearing (before every node
+// goes), NodeMoved (a top-level node took a new place among its siblings, by sorting or by
+// renaming a sorted node; its subtree moves with it), NodeChanged (one node's state) and
+// Updating (true at the outermost BeginUpdate, false at the matching EndUpdate).
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,6 +31,9 @@ namespace diags::forms {
 
 class ImageList;
 class TreeView;
+
+// The part of a row a mouse click hit.
+enum class TreeHit : std::int8_t { Nowhere, Label, CheckBox, Button };
 
 // Relationship of a new node to its relative node.
 enum class Relationship : std::int16_t { First = 0, Last = 1, Next = 2, Previous = 3, Child = 4 };
@@ -74,9 +85,14 @@ public:
 
     std::string Tag;
 
+    // A renderer's slot for the node's native item (0 = none); the model never reads it.
+    std::uintptr_t NativeHandle() const noexcept { return native_; }
+    void SetNativeHandle(std::uintptr_t handle) noexcept { native_ = handle; }
+
 private:
     friend class TreeView;
-    void Changed(std::string_view property);
+    void Changed(Prop property);
+    std::uintptr_t native_ = 0;
 
     TreeView* tree_;  // non-owning; the tree owns the node
     std::string key_, text_, image_;
@@ -107,6 +123,10 @@ public:
     // Removes the node with its descendants.
     void Remove(Node& node);
     void Clear();
+    // Brackets a bulk fill so a renderer can hold its repaints; calls nest.
+    void BeginUpdate();
+    void EndUpdate();
+    bool Updating() const noexcept { return updateDepth_ > 0; }
     std::int32_t Count() const noexcept { return static_cast<std::int32_t>(nodes_.size()); }
     // Item by key (error 35601 when missing) or by 1-based index (error 35600).
     Node& Item(std::string_view key) const;
@@ -134,8 +154,11 @@ public:
     static constexpr std::int32_t kCheckWidth = 255;  // check box left of the text
     std::int32_t TopRow() const noexcept { return topRow_; }
     std::int32_t VisibleRowCount() const noexcept;
-    // The node at the point (twips, relative to the control), or null.
+    // The node at the point (twips, relative to the control), or null: the renderer's hit
+    // test when one is installed, else the model's own rows.
     Node* HitTest(float x, float y) const;
+    using HitTester = std::function<Node*(float x, float y)>;
+    void SetHitTester(HitTester tester) { hitTester_ = std::move(tester); }
     // The row of a reachable node (0-based), or -1.
     std::int32_t RowOf(const Node& node) const;
 
@@ -149,8 +172,13 @@ public:
     Signal<std::int16_t& /*keyAscii*/> KeyPress;
     Signal<std::int16_t /*button*/, std::int16_t /*shift*/, float /*x*/, float /*y*/> MouseDown;
     Signal<std::int16_t, std::int16_t, float, float> MouseUp;
-    // Renderer hook: a node's state changed (property name), or nodes were added/removed ("").
-    Signal<Node*, std::string_view> NodeChanged;
+    // Renderer hooks (see the top of this file).
+    Signal<Node&, Prop> NodeChanged;
+    Signal<Node&> NodeAdded;
+    Signal<Node&> NodeRemoving;
+    Signal<> Clearing;
+    Signal<Node&> NodeMoved;
+    Signal<bool> UpdatingChanged;
 
     void RaiseKeyDown(std::int16_t& keyCode, std::int16_t shiftState) override;
 
@@ -159,12 +187,23 @@ public:
     void UserClickNode(Node& node);
     // Clicks the node's check box: MouseDown, toggle, NodeCheck, MouseUp.
     void UserToggleCheck(Node& node);
-    // A key while the tree has the focus: KeyDown; for a character KeyPress; then the
-    // tree's own action: space toggles the selected node's check box (NodeCheck), Up and
-    // Down move the selection (NodeClick), Left/Right collapse/expand.
+    // A key while the tree has the focus: KeyDown once (through the form's key preview when
+    // the tree is its active control); a key code left non-zero then goes to UserKeyAction.
     void UserKey(std::int16_t keyCode, std::int16_t shiftState = 0);
+    // The tree's own action on a key that the key notifications left: for a character
+    // KeyPress first; space toggles the selected node's check box (NodeCheck), Up and Down
+    // move the selection (NodeClick), Left/Right collapse/expand.
+    void UserKeyAction(std::int16_t keyCode);
     // Expands or collapses the node with its plus/minus sign (Expand/Collapse).
     void UserToggleExpanded(Node& node);
+    // A mouse click the renderer saw at (x, y) twips on `node`'s `part` (native hit test):
+    // MouseDown; the check box toggles (NodeCheck), the label selects (NodeClick), the
+    // button expands or collapses; MouseUp; a label click ends with Click.
+    void UserClickAt(float x, float y, Node* node, TreeHit part);
+    // The native control moved the selection (keyboard, type-ahead): NodeClick on a change.
+    void UserSelected(Node& node);
+    // The user scrolled the rows; `topRow` is the first row shown.
+    void UserScrolled(std::int32_t topRow);
 
 private:
     friend class Node;
@@ -178,6 +217,7 @@ private:
     Node* NextReachable(Node& node) const;
     Node* PreviousReachable(Node& node) const;
     void ScrollTo(const Node& node);
+    void Moved(Node& node, Node* oldPrevious, Node* oldNext);
 
     std::vector<std::unique_ptr<Node>> nodes_;           // by index - 1
     std::unordered_map<std::string, Node*> byKey_;       // folded key -> node
@@ -188,6 +228,8 @@ private:
     bool sorted_ = false;
     bool checkboxes_ = false;
     std::int32_t topRow_ = 0;
+    std::int32_t updateDepth_ = 0;
+    HitTester hitTester_;
 };
 
 }  // namespace diags::forms

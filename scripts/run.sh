@@ -2,29 +2,73 @@
 # Starts the component the way the desktop client does: sets the machine up, builds the
 # win64 preset, registers DiagsConfig.dll in a Wine prefix under the build tree and runs
 # diagshost.exe, which creates DiagsConfig.CDiagnosticsConfig by its ProgID and calls
-# ConfigureDiagnostics. Uses the display in $DISPLAY when there is one, else a virtual one.
+# ConfigureDiagnostics; the dialog stays open until the user closes it.
+#
+# With a display ($DISPLAY) the dialog is the user's to work with. Without one it runs on a
+# virtual display inside a Wine virtual desktop (so the window has its frame) on the shipped
+# default configuration: it saves screenshots of both tabs under build/, prints their paths,
+# closes the dialog with its close box and ends.
 # The exit code is the outcome (0-3), or 4 when the component could not be started.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target DiagsConfig diagshost kvuien diags_help_page
-
-bin=$(pwd)/build/win64/bin
-export WINEPREFIX=${WINEPREFIX:-$(pwd)/build/win64/wineprefix-run} WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml="
-wine=/usr/lib/wine/wine64
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "run: making the Wine prefix $WINEPREFIX"
-  "$wine" wineboot -i >/dev/null 2>&1
-  /usr/lib/wine/wineserver -w
+root=$(pwd)
+if [ -z "${DIAGS_RUN_VIRTUAL:-}" ]; then
+  bash scripts/setup.sh
+  cmake --preset win64 >/dev/null
+  cmake --build --preset win64 --target DiagsConfig diagshost diagsprobe kvuien diags_help_page
+  if [ -z "${DISPLAY:-}" ]; then
+    DIAGS_RUN_VIRTUAL=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+  fi
 fi
-"$wine" regsvr32 /s "Z:${bin//\//\\}\\DiagsConfig.dll"
 
+bin=$root/build/win64/bin
+source scripts/lib/wine.sh
+wine_available || exit 4
+if [ -n "${DIAGS_RUN_VIRTUAL:-}" ]; then prefix=$root/build/win64/wineprefix-shots
+else prefix=${WINEPREFIX:-$root/build/win64/wineprefix-run}; fi
+[ -f "$prefix/system.reg" ] || echo "run: making the Wine prefix $prefix"
+wine_ensure_prefix "$prefix" || exit 4
+wine_regsvr32 /s "$(winpath "$bin/DiagsConfig.dll")"
+
+if [ -z "${DIAGS_RUN_VIRTUAL:-}" ]; then
+  status=0
+  (cd "$bin" && wine_run diagshost.exe) || status=$?
+  exit "$status"
+fi
+
+# ---- virtual display: the default configuration, screenshots, the close box
+probe() { (cd "$bin" && wine_run diagsprobe.exe "$@" | tr -d '\r'); }
+wine_reg delete 'HKCU\Software\Veltrane\Log Configuration' /f >/dev/null 2>&1 || true
+wine_reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d DiagsConfig /f >/dev/null 2>&1
+wine_reg add 'HKCU\Software\Wine\Explorer\Desktops' /v DiagsConfig /d 1024x768 /f >/dev/null 2>&1
+
+(cd "$bin" && exec "$wine64" diagshost.exe) &
+host=$!
+if ! read -r x y w h < <(probe rect 60); then
+  echo "run: the dialog did not appear" >&2
+  kill "$host" 2>/dev/null || true
+  exit 4
+fi
+shots=$root/build/screenshots
+mkdir -p "$shots"
+shoot() { sleep 0.5; import -window root -crop "${w}x${h}+${x}+${y}" +repage "$shots/$1.png"; echo "run: screenshot $shots/$1.png"; }
+
+# Give the Wine desktop the keyboard: a click on the dialog's caption.
+xdotool mousemove $((x + w / 3)) $((y + 8)) click 1
+shoot dialog-tracing
+xdotool key ctrl+Tab
+shoot dialog-advanced
+xdotool key ctrl+Tab
+
+read -r cx cy < <(probe closebox)
+xdotool mousemove "$cx" "$cy" click 1
+if probe question 2 >/dev/null; then
+  # Something was pending: show the question, then leave without saving.
+  read -r x y w h < <(probe rect 1 || echo "$x $y $w $h")
+  shoot exit-question
+  probe answer no >/dev/null
+fi
 status=0
-if [ -n "${DISPLAY:-}" ]; then
-  (cd "$bin" && "$wine" diagshost.exe) || status=$?
-else
-  (cd "$bin" && xvfb-run -a -s "-screen 0 1280x1024x24" "$wine" diagshost.exe) || status=$?
-fi
+wait "$host" || status=$?
+wine_stop
 exit "$status"

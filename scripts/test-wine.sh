@@ -35,6 +35,10 @@ fi
 wine_available || { fail "wine64 is installed"; check_summary; exit 1; }
 wine_fresh_prefix "$build/wineprefix" || { fail "a fresh Wine prefix is made"; check_summary; exit 1; }
 
+# ConfigureDiagnostics shows the real dialog: in the suites that only call it, a person closes
+# it again (the probe presses the close box and answers the exit question with No).
+(cd "$bin" && exec "$wine64" diagsprobe.exe closer 1800 "Diagnostics Configuration") >/dev/null 2>&1 &
+
 # A GoogleTest executable (all of them sit in bin/, beside the resource DLL): every case counts; a crash without a verdict counts as one failure.
 run_gtest() {
   local exe=$1 name out rc ok_cases failed_cases

@@ -35,6 +35,35 @@ TEST_F(Entry, TheOutcomeOfTheDialogReachesTheHostUnchanged) {
     EXPECT_EQ(closedUnsaved.ConfigureDiagnostics(error), ResultCode::Stopped);
 }
 
+// A renderer installed before the entry object is made: the dialog's window exists before
+// the start-up reads its handle, the loop is the host's, and the window goes after unload.
+struct HostThatCloses : forms::FormHost {
+    std::vector<std::string> calls;
+    platform::WindowHandle seenAtShow = 0;
+    void Create(forms::Form& form) override {
+        calls.push_back("create");
+        form.SetHwnd(7);
+    }
+    void RunModal(forms::Form& form) override {
+        calls.push_back("run");
+        seenAtShow = form.hWnd();
+        form.UserClose();
+    }
+    void Destroy(forms::Form&) noexcept override { calls.push_back("destroy"); }
+};
+
+TEST_F(Entry, AnInstalledFormHostMakesTheWindowsBeforeTheStartAndRunsTheDialog) {
+    HostThatCloses host;
+    {
+        forms::ScopedFormHost installed(host);
+        CDiagnosticsConfig entry;
+        EXPECT_EQ(host.calls, std::vector<std::string>{"create"});
+        EXPECT_EQ(entry.ConfigureDiagnostics(error), ResultCode::None);
+    }
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"create", "run", "destroy"}));
+    EXPECT_EQ(host.seenAtShow, 7u);
+}
+
 TEST_F(Entry, AFailedStartComesBackAsThreeWithTheErrorFilled) {
     SetHelpFile(HelpFilePath() + ".gone");
     CDiagnosticsConfig entry;

@@ -28,8 +28,8 @@ protected:
     }
     // Every text the status panel shows, in order.
     void WatchStatus(TestDialog& d) {
-        d.lblStatusValue.StateChanged.Connect([this, &d](std::string_view property) {
-            if (property == "Caption") status.push_back(d.lblStatusValue.Caption());
+        d.lblStatusValue.StateChanged.Connect([this, &d](forms::Prop property) {
+            if (property == forms::Prop::Caption) status.push_back(d.lblStatusValue.Caption());
         });
     }
     static void Select(TestDialog& d, const std::string& key) {

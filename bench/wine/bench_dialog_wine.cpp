@@ -1,0 +1,162 @@
+// Times the shipped dialog as a host sees it, through the registered component:
+//   open   from the host's ConfigureDiagnostics call to the dialog shown and fully painted;
+//   check  from a user's space on "Desktop Editors" in the trace tree to the last repaint.
+// A thread timer of the host thread watches: WM_PAINT is handed out before WM_TIMER, so when
+// the timer runs and no window of the dialog has an update region left, everything is painted.
+// Each round closes the dialog (and answers its exit question with No). The first round is
+// cold; the figures are the median and the best of the warm rounds, in milliseconds.
+#include <windows.h>
+#include <commctrl.h>
+#include <oleauto.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/win32/ComPtr.h"
+#include "platform/win32/Owned.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using diags::platform::win32::ComApartment;
+using diags::platform::win32::ComPtr;
+using diags::platform::win32::OwnedVariant;
+
+enum class Phase { WaitShown, WaitChecked, Closing };
+
+struct Round {
+    Phase phase = Phase::WaitShown;
+    Clock::time_point called, toggled;
+    double openMs = -1, checkMs = -1;
+} round;
+
+double Since(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
+
+BOOL CALLBACK FindDialog(HWND w, LPARAM out) {
+    char name[32] = {};
+    ::GetClassNameA(w, name, sizeof(name));
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(w, &process);
+    if (process == ::GetCurrentProcessId() && ::lstrcmpA(name, "DiagsForm") == 0 && ::IsWindowVisible(w)) {
+        *reinterpret_cast<HWND*>(out) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK AnyUnpainted(HWND w, LPARAM out) {
+    if (::IsWindowVisible(w) && ::GetUpdateRect(w, nullptr, FALSE)) {
+        *reinterpret_cast<bool*>(out) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindTree(HWND w, LPARAM out) {
+    char name[32] = {};
+    ::GetClassNameA(w, name, sizeof(name));
+    if (::lstrcmpA(name, WC_TREEVIEWA) == 0 && ::IsWindowVisible(w)) {
+        *reinterpret_cast<HWND*>(out) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK AnswerNo(HWND w, LPARAM) {
+    char name[32] = {};
+    ::GetClassNameA(w, name, sizeof(name));
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(w, &process);
+    if (process == ::GetCurrentProcessId() && ::lstrcmpA(name, "#32770") == 0 && ::IsWindowVisible(w))
+        ::PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(w, IDNO)));
+    return TRUE;
+}
+
+bool Painted(HWND dialog) {
+    bool unpainted = ::GetUpdateRect(dialog, nullptr, FALSE) != FALSE;
+    if (!unpainted) ::EnumChildWindows(dialog, AnyUnpainted, reinterpret_cast<LPARAM>(&unpainted));
+    return !unpainted;
+}
+
+void CALLBACK Watch(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = nullptr;
+    ::EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (round.phase == Phase::Closing) {
+        ::EnumWindows(AnswerNo, 0);
+        return;
+    }
+    if (dialog == nullptr || !Painted(dialog)) return;
+    HWND tree = nullptr;
+    ::EnumChildWindows(dialog, FindTree, reinterpret_cast<LPARAM>(&tree));
+    HTREEITEM root = tree ? TreeView_GetRoot(tree) : nullptr;
+    if (round.phase == Phase::WaitShown) {
+        round.openMs = Since(round.called);
+        if (root == nullptr) {
+            round.phase = Phase::Closing;
+            ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+            return;
+        }
+        // The user selects "Desktop Editors" and presses space on it.
+        ::SetFocus(tree);
+        TreeView_SelectItem(tree, root);
+        round.phase = Phase::WaitChecked;
+        round.toggled = Clock::now();
+        ::PostMessageA(tree, WM_KEYDOWN, VK_SPACE, 0);
+        return;
+    }
+    if (round.phase == Phase::WaitChecked &&
+        (TreeView_GetItemState(tree, root, TVIS_STATEIMAGEMASK) & TVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2)) {
+        round.checkMs = Since(round.toggled);
+        round.phase = Phase::Closing;
+        ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+    }
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? -1 : v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(2, std::atoi(argv[1])) : 6;
+    const ComApartment apartment(COINIT_APARTMENTTHREADED);
+    CLSID clsid{};
+    if (FAILED(::CLSIDFromProgID(L"DiagsConfig.CDiagnosticsConfig", &clsid))) {
+        std::fprintf(stderr, "bench: DiagsConfig.CDiagnosticsConfig is not registered\n");
+        return 1;
+    }
+    std::vector<double> open, check;
+    for (int i = 0; i < rounds; ++i) {
+        ComPtr<IDispatch> component;
+        if (FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                      reinterpret_cast<void**>(component.Put()))))
+            return 1;
+        LPOLESTR name = const_cast<LPOLESTR>(L"ConfigureDiagnostics");
+        DISPID id = 0;
+        if (FAILED(component->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id))) return 1;
+        OwnedVariant error, result;
+        VARIANT argument;
+        ::VariantInit(&argument);
+        V_VT(&argument) = VT_BYREF | VT_VARIANT;
+        V_VARIANTREF(&argument) = error.get();
+        DISPPARAMS params{&argument, nullptr, 1, 0};
+        round = Round{};
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, Watch);
+        round.called = Clock::now();
+        component->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.put(), nullptr, nullptr);
+        ::KillTimer(nullptr, timer);
+        std::printf("round %d: open %.1f ms, check %.1f ms%s\n", i + 1, round.openMs, round.checkMs, i == 0 ? " (cold)" : "");
+        if (i > 0) {
+            open.push_back(round.openMs);
+            check.push_back(round.checkMs);
+        }
+    }
+    std::printf("warm median: open %.1f ms (best %.1f), check Desktop Editors %.1f ms (best %.1f)\n", Median(open),
+                *std::min_element(open.begin(), open.end()), Median(check), *std::min_element(check.begin(), check.end()));
+    return 0;
+}

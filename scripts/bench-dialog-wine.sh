@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Times the shipped dialog under Wine on a virtual display (not a test; see
+# bench/wine/bench_dialog_wine.cpp): the host's call to the first painted dialog, and a check
+# of "Desktop Editors" to its last repaint, on the default configuration.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+if [ -z "${DIAGS_UNDER_XVFB:-}" ]; then
+  cmake --preset win64 >/dev/null
+  cmake --build --preset win64 --target DiagsConfig bench_dialog_wine kvuien diags_help_page >/dev/null
+  DIAGS_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+source scripts/lib/wine.sh
+bin=$root/build/win64/bin
+wine_ensure_prefix "$root/build/win64/wineprefix-bench"
+wine_reg delete 'HKCU\Software\Veltrane\Log Configuration' /f >/dev/null 2>&1 || true
+wine_regsvr32 /s "$(winpath "$bin/DiagsConfig.dll")"
+(cd "$bin" && wine_run bench_dialog_wine.exe "${1:-6}" | tr -d '\r')
+wine_stop

@@ -1,0 +1,279 @@
+// The renderer against real common controls: what the models hold is what the windows show
+// (texts, checks, enabled state, geometry in pixels at 96 and 144 DPI, tree contents after a
+// fill, a sort and a removal, the bar's menus), and real input reaches the models once.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "forms/BarControls.h"
+#include "forms/BasicControls.h"
+#include "forms/MaskedBox.h"
+#include "forms/MenuBar.h"
+#include "forms/TextBox.h"
+#include "forms/TreeView.h"
+#include "win32ui/FormWindow.h"
+#include "win32ui/Win32FormHost.h"
+
+namespace diags::win32ui {
+namespace {
+
+struct SampleForm : forms::Form {
+    forms::TreeView tree{"tvTrace"};
+    forms::Frame frame{"fraOutput"};
+    forms::CheckBox check{"chkLogfile"};
+    forms::TextBox text{"txtFileName"};
+    forms::MaskedBox size{"txtFileSize"};
+    forms::Label label{"lblFileName"};
+    forms::MenuBar bar{"abMenuBar"};
+
+    SampleForm() : Form("frmSample") {
+        SetCaption("Renderer sample");
+        SetClientSize(6000, 4500);
+        SetKeyPreview(true);
+        std::int32_t tab = 0;
+        for (forms::Control* c : std::initializer_list<forms::Control*>{&tree, &frame, &check, &text, &size, &label, &bar}) {
+            AddControl(*c);
+            c->SetTabIndex(tab++);
+        }
+        tree.Move(150, 300, 2400, 3000);
+        tree.SetCheckboxes(true);
+        frame.Move(2700, 300, 3000, 3000);
+        frame.SetCaption("Output");
+        for (forms::Control* c : std::initializer_list<forms::Control*>{&check, &text, &size, &label}) c->SetContainer(&frame);
+        check.Move(120, 240, 2700, 315);
+        check.SetCaption("Log to file");
+        label.Move(120, 600, 2700, 315);
+        label.SetCaption("File name:");
+        text.Move(120, 960, 2700, 315);
+        size.Move(120, 1440, 1500, 315);
+        size.SetMaxCharPerCell(5);
+    }
+};
+
+std::string Text(HWND window) {
+    char text[256] = {};
+    ::GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+RECT InParent(HWND window) {
+    RECT r;
+    ::GetWindowRect(window, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::string ItemText(HWND tree, HTREEITEM item) {
+    char text[128] = {};
+    TVITEMA data{};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = sizeof(text);
+    ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    return text;
+}
+
+std::vector<std::string> NativeRoots(HWND tree) {
+    std::vector<std::string> texts;
+    for (HTREEITEM i = TreeView_GetRoot(tree); i != nullptr; i = TreeView_GetNextSibling(tree, i))
+        texts.push_back(ItemText(tree, i));
+    return texts;
+}
+
+class Renderer : public ::testing::Test {
+protected:
+    FormWindow& Show(forms::Form& form, Win32FormHost& host) {
+        form.SetFormHost(&host);
+        return *host.WindowsOf(form);
+    }
+};
+
+TEST_F(Renderer, GeometryIsTwipsAtTheWindowsResolution) {
+    for (const int dpi : {96, 144}) {
+        Win32FormHost host(dpi);
+        SampleForm form;
+        FormWindow& window = Show(form, host);
+        const double perPixel = 1440.0 / dpi;
+        EXPECT_DOUBLE_EQ(form.TwipsPerPixelX(), perPixel);
+        const RECT tree = InParent(window.WindowOf(form.tree));
+        EXPECT_EQ(tree.left, static_cast<LONG>(150 / perPixel + 0.5)) << dpi;
+        EXPECT_EQ(tree.right - tree.left, static_cast<LONG>(2400 / perPixel + 0.5)) << dpi;
+        const RECT check = InParent(window.WindowOf(form.check));  // relative to its frame
+        EXPECT_EQ(check.left, static_cast<LONG>(120 / perPixel + 0.5)) << dpi;
+        EXPECT_EQ(check.top, static_cast<LONG>(240 / perPixel + 0.5)) << dpi;
+        RECT outer;
+        ::GetWindowRect(window.Root(), &outer);
+        EXPECT_EQ(outer.right - outer.left, static_cast<LONG>(form.Width() / perPixel + 0.5)) << dpi;
+
+        form.frame.SetLeft(3000);  // a change from code moves the window
+        EXPECT_EQ(InParent(window.WindowOf(form.frame)).left, static_cast<LONG>(3000 / perPixel + 0.5)) << dpi;
+    }
+}
+
+TEST_F(Renderer, WindowsShowTheModelsStateAndFollowCodeChanges) {
+    Win32FormHost host(96);
+    SampleForm form;
+    FormWindow& window = Show(form, host);
+    EXPECT_EQ(Text(window.Root()), "Renderer sample");
+    EXPECT_EQ(Text(window.WindowOf(form.check)), "Log to file");
+    EXPECT_EQ(Text(window.WindowOf(form.label)), "File name:");
+    EXPECT_NE(form.tree.hWnd(), 0u);  // every control has its window before the first use
+
+    form.check.SetValue(1);
+    form.text.SetText("trace.log");
+    form.size.SetEnable(false);
+    form.label.SetEnabled(false);
+    EXPECT_EQ(::SendMessageA(window.WindowOf(form.check), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(Text(window.WindowOf(form.text)), "trace.log");
+    EXPECT_NE(::GetWindowLongA(window.WindowOf(form.size), GWL_STYLE) & ES_READONLY, 0);
+    EXPECT_TRUE(::IsWindowEnabled(window.WindowOf(form.size)));  // its own switch, not Enabled
+    EXPECT_FALSE(::IsWindowEnabled(window.WindowOf(form.label)));
+}
+
+TEST_F(Renderer, RealInputReachesTheModelsOnceAndAHandlersCorrectionReachesTheScreen) {
+    Win32FormHost host(96);
+    SampleForm form;
+    FormWindow& window = Show(form, host);
+    int clicks = 0, changes = 0;
+    form.check.Click.Connect([&] { ++clicks; });
+    form.text.Change.Connect([&] {
+        ++changes;
+        if (!form.text.Text().empty() && form.text.Text().back() == ' ')
+            form.text.SetText(form.text.Text().substr(0, form.text.Text().size() - 1));
+    });
+
+    ::SendMessageA(window.WindowOf(form.check), BM_CLICK, 0, 0);
+    EXPECT_EQ(form.check.Value(), 1);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(::SendMessageA(window.WindowOf(form.check), BM_GETCHECK, 0, 0), BST_CHECKED);
+
+    ::SetWindowTextA(window.WindowOf(form.text), "errors.log");  // the edit box reports a change
+    EXPECT_EQ(form.text.Text(), "errors.log");
+    EXPECT_EQ(changes, 1);
+    ::SetWindowTextA(window.WindowOf(form.text), "errors.log ");
+    EXPECT_EQ(form.text.Text(), "errors.log");
+    EXPECT_EQ(Text(window.WindowOf(form.text)), "errors.log");  // the trimmed text is shown
+
+    ::SetWindowTextA(window.WindowOf(form.size), "12a345678");  // a paste: digits, five at most
+    EXPECT_EQ(form.size.Text(), "12345");
+    EXPECT_EQ(Text(window.WindowOf(form.size)), "12345");
+}
+
+TEST_F(Renderer, TreesAreMirroredNodeByNodeThroughFillSortAndRemoval) {
+    Win32FormHost host(96);
+    SampleForm form;
+    FormWindow& window = Show(form, host);
+    HWND tree = window.WindowOf(form.tree);
+
+    form.tree.BeginUpdate();
+    forms::Node& editors = form.tree.AddRoot("Desktop Editors", "Desktop Editors");
+    form.tree.AddChild(editors, "Report Editor", "Report Editor");
+    form.tree.AddRoot("Common Tasks", "Common Tasks");
+    forms::Node& zed = form.tree.AddRoot("Zed", "Zed");
+    form.tree.EndUpdate();
+    EXPECT_EQ(TreeView_GetCount(tree), static_cast<UINT>(form.tree.Count()));
+    EXPECT_EQ(NativeRoots(tree), (std::vector<std::string>{"Desktop Editors", "Common Tasks", "Zed"}));
+
+    form.tree.SetSorted(true);
+    EXPECT_EQ(NativeRoots(tree), (std::vector<std::string>{"Common Tasks", "Desktop Editors", "Zed"}));
+    EXPECT_EQ(TreeView_GetCount(tree), 4u);  // the moved root kept its child
+    zed.SetText("Alpha");
+    EXPECT_EQ(NativeRoots(tree), (std::vector<std::string>{"Alpha", "Common Tasks", "Desktop Editors"}));
+
+    editors.SetChecked(true);
+    editors.SetBold(true);
+    const UINT state = TreeView_GetItemState(tree, FormWindow::ItemOf(editors), TVIS_STATEIMAGEMASK | TVIS_BOLD);
+    EXPECT_EQ(state & TVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(2));
+    EXPECT_NE(state & TVIS_BOLD, 0u);
+
+    form.tree.Remove(editors);
+    EXPECT_EQ(NativeRoots(tree), (std::vector<std::string>{"Alpha", "Common Tasks"}));
+    EXPECT_EQ(TreeView_GetCount(tree), 2u);
+}
+
+TEST_F(Renderer, TheBarBecomesAMenuWithShortcutsAndAToolBarAndAChoiceClicksOnce) {
+    Win32FormHost host(96);
+    SampleForm form;
+    FormWindow& window = Show(form, host);
+    forms::Band& main = form.bar.AddBand("mnuBandMain");
+    main.SetKind(forms::band_kind::kMenuBar);
+    main.AddTool(1, "mnuFile").Caption = "&File";
+    main.ToolByKey("mnuFile").SubBand = "mnuBandFile";
+    forms::Band& file = form.bar.AddBand("mnuBandFile");
+    file.SetKind(forms::band_kind::kPopup);
+    forms::Tool& save = file.AddTool(4, "mnuSave");
+    save.Caption = "&Save";
+    save.SetShortcut(19);
+    forms::Tool& exit = file.AddTool(5, "mnuExit");
+    exit.Caption = "E&xit";
+    exit.BeginGroup = true;
+    forms::Band& tools = form.bar.AddBand("mnuToolBar");
+    tools.AddTool(18, "mnuSaveClose").Caption = "Save and close";
+    tools.AddTool(6, "mnuClearAll").Caption = "Clear all";
+    tools.ToolByKey("mnuClearAll").BeginGroup = true;
+    std::vector<std::string> clicked;
+    form.bar.Click.Connect([&](forms::Tool& t) { clicked.push_back(t.Name()); });
+    form.bar.RecalcLayout();
+
+    HMENU menu = ::GetMenu(window.Root());
+    ASSERT_NE(menu, nullptr);
+    HMENU popup = ::GetSubMenu(menu, 0);
+    ASSERT_NE(popup, nullptr);
+    char text[64] = {};
+    ::GetMenuStringA(popup, 0, text, sizeof(text), MF_BYPOSITION);
+    EXPECT_STREQ(text, "&Save\tCtrl+S");
+    EXPECT_EQ(::GetMenuState(popup, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    HWND bar = window.WindowOf(form.bar);
+    EXPECT_EQ(::SendMessageA(bar, TB_BUTTONCOUNT, 0, 0), 3);  // two buttons and the group's separator
+    EXPECT_TRUE(::IsWindowVisible(bar) || !::IsWindowVisible(window.Root()));
+    // The tool bar takes its real height at the top of the inner area.
+    RECT barRect;
+    ::GetWindowRect(bar, &barRect);
+    EXPECT_EQ(form.ReservedTop(), window.Scaling().Twips(barRect.bottom - barRect.top));
+
+    ::SendMessageA(window.Root(), WM_COMMAND, MAKEWPARAM(::GetMenuItemID(popup, 0), 0), 0);
+    EXPECT_EQ(clicked, std::vector<std::string>{"mnuSave"});
+}
+
+TEST_F(Renderer, TheModalLoopDisablesItsOwnerRoutesKeysOnceAndClosesThroughQueryUnload) {
+    Win32FormHost host(96);
+    HWND owner = ::CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                   nullptr, nullptr, nullptr);
+    ::SetActiveWindow(owner);
+    SampleForm form;
+    FormWindow& window = Show(form, host);
+    forms::Node& node = form.tree.AddRoot("Common Tasks", "Common Tasks");
+    form.tree.SetSelectedItem(&node);
+    int previewed = 0, treeKeys = 0, checks = 0;
+    std::vector<std::int16_t> modes;
+    bool ownerDisabledMeanwhile = false;
+    form.KeyDown.Connect([&](std::int16_t&, std::int16_t) { ++previewed; });
+    form.tree.KeyDown.Connect([&](std::int16_t&, std::int16_t) { ++treeKeys; });
+    form.tree.NodeCheck.Connect([&](forms::Node&) { ++checks; });
+    form.QueryUnload.Connect([&](std::int16_t&, std::int16_t mode) {
+        modes.push_back(mode);
+        ownerDisabledMeanwhile = !::IsWindowEnabled(owner);
+    });
+
+    ::PostMessageA(window.WindowOf(form.tree), WM_KEYDOWN, VK_SPACE, 0);
+    ::PostMessageA(window.Root(), WM_CLOSE, 0, 0);
+    form.ShowModal();
+
+    EXPECT_EQ(previewed, 1);
+    EXPECT_EQ(treeKeys, 1);
+    EXPECT_EQ(checks, 1);  // space toggled the check once
+    EXPECT_TRUE(node.Checked());
+    EXPECT_EQ(modes, std::vector<std::int16_t>{forms::unload_mode::kFormControlMenu});
+    EXPECT_TRUE(ownerDisabledMeanwhile);
+    EXPECT_TRUE(::IsWindowEnabled(owner));
+    EXPECT_EQ(form.hWnd(), 0u);  // the windows went with the unload
+    ::DestroyWindow(owner);
+}
+
+}  // namespace
+}  // namespace diags::win32ui
