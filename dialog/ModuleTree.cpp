@@ -27,6 +27,7 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
             moLogConfig = hostconfig::LogConfiguration::Create();
             mcolComponents = std::shared_ptr<hostconfig::LogConfigNodes>(moLogConfig, &moLogConfig->Children());
         }
+        forms::ScopedTreeUpdate bulk(tvModules);
         tvModules.Clear();
         mFolderOf.clear();
         mcolOutputs = NewCollection<COutput>();

@@ -195,6 +195,7 @@ ResultCode frmDiagsConfig::ApplyTraceSetting2Modules(ErrorRef& oError) {
             return best ? *best : setting;
         };
 
+        forms::ScopedTreeUpdate bulk(tvModules);  // many folder images, one repaint
         for (const std::shared_ptr<CTraceSetting>& setting : all) {
             if (!setting->DirtyFlag) continue;
             if (const CollectionRef<COutput>& outputs = setting->LinkedOutputs()) {

@@ -67,6 +67,7 @@ void frmDiagsConfig::WireTraceTree() {
 
 ResultCode frmDiagsConfig::PopulateTraceTree(ErrorRef& oError) {
     return RunProcedure(kDialogModule, "PopulateTraceTree", oError, [&] {
+        forms::ScopedTreeUpdate bulk(tvTrace);
         tvTrace.Clear();
         if (!moDiagMap) {
             if (!mcolOutputs) ThrowObjectRequired();

@@ -232,4 +232,16 @@ private:
     HitTester hitTester_;
 };
 
+// Brackets a bulk change of a tree: BeginUpdate now, EndUpdate however the scope is left.
+class ScopedTreeUpdate {
+public:
+    explicit ScopedTreeUpdate(TreeView& tree) : tree_(tree) { tree_.BeginUpdate(); }
+    ~ScopedTreeUpdate() { tree_.EndUpdate(); }
+    ScopedTreeUpdate(const ScopedTreeUpdate&) = delete;
+    ScopedTreeUpdate& operator=(const ScopedTreeUpdate&) = delete;
+
+private:
+    TreeView& tree_;
+};
+
 }  // namespace diags::forms

@@ -102,8 +102,9 @@ TEST_F(Propagation, RootsAndModulesStayConsistent) {
         EXPECT_TRUE(editors.Checked());
 
         d.tvTrace.UserToggleCheck(editors);
-        for (const auto& output : *d.mcolOutputs)
+        for (const auto& output : *d.mcolOutputs) {
             if (output->Key != "ZEL Errors") EXPECT_FALSE(output->DebugMonitor) << output->Key;
+        }
         EXPECT_FALSE(d.chkDbgMntr.Enabled());  // nothing checked: the panel is disabled
         EXPECT_FALSE(d.chkLogfile.Enabled());
         user.answers = {kNo};
