@@ -1,5 +1,6 @@
 // Start, exit question, unload and the dialog's result.
 #include "base/RuntimeError.h"
+#include "base/ScopedValue.h"
 #include "base/Text.h"
 #include "common/General.h"
 #include "common/modCommonFunctions.h"
@@ -26,18 +27,6 @@ void SetScreenPointer(std::int16_t pointer) noexcept {
 // Puts the default pointer back however the start ends.
 struct DefaultPointerOnExit {
     ~DefaultPointerOnExit() { SetScreenPointer(platform::pointer::kDefault); }
-};
-
-// Sets a flag for the life of the guard.
-class ScopedFlag {
-public:
-    explicit ScopedFlag(bool& flag) noexcept : flag_(flag) { flag_ = true; }
-    ~ScopedFlag() { flag_ = false; }
-    ScopedFlag(const ScopedFlag&) = delete;
-    ScopedFlag& operator=(const ScopedFlag&) = delete;
-
-private:
-    bool& flag_;
 };
 
 }  // namespace
@@ -119,7 +108,7 @@ std::int32_t frmDiagsConfig::ProcessExit() {
     ErrorRef localError;
     TraceIfLogger(level::kFunction, kFunctionEnter, kDialogModule, "ProcessExit");
     if (!exitGuard_) {
-        ScopedFlag guard(exitGuard_);
+        ScopedValue<bool> guard(exitGuard_, true);
         const ResultCode outcome = CatchRuntimeErrors(
             [&]() -> ResultCode {
                 if (mbSaved) {

@@ -126,28 +126,26 @@ bool frmDiagsConfig::PropagateTraceTab(bool checkEmpty) {
     return true;
 }
 
+void frmDiagsConfig::PanelTextChanged(forms::TextBox& box, std::string& remembered) {
+    if (mnActiveTab == 1) {
+        StripLeadingBlanks(box);
+        (void)SetDirtyNode();
+    } else if (!mbFillingPanel) {
+        remembered = box.Text();
+        PropagateTraceTab(false);
+    }
+}
+
 void frmDiagsConfig::txtDirectory_Change() {
     RunHandler("txtDirectory_Change", [&] {
-        if (mnActiveTab == 1) {
-            StripLeadingBlanks(txtDirectory);
-            (void)SetDirtyNode();
-        } else if (!mbFillingPanel) {
-            msTraceDirectory = txtDirectory.Text();
-            PropagateTraceTab(false);
-        }
+        PanelTextChanged(txtDirectory, msTraceDirectory);
         return ResultCode::Success;
     });
 }
 
 void frmDiagsConfig::txtFileName_Change() {
     RunHandler("txtFileName_Change", [&] {
-        if (mnActiveTab == 1) {
-            StripLeadingBlanks(txtFileName);
-            (void)SetDirtyNode();
-        } else if (!mbFillingPanel) {
-            msTraceFileName = txtFileName.Text();
-            PropagateTraceTab(false);
-        }
+        PanelTextChanged(txtFileName, msTraceFileName);
         return ResultCode::Success;
     });
 }

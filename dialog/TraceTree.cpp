@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/RuntimeError.h"
+#include "base/ScopedValue.h"
 #include "base/Text.h"
 #include "dialog/RunHandler.h"
 #include "dialog/frmDiagsConfig.h"
@@ -43,18 +44,6 @@ std::int32_t ModuleTextId(std::string_view name) {
         if (EqualsNoCase(entry.name, name)) return entry.textId;
     throw RuntimeError(err::kInvalidCall, "No text for the module " + std::string(name));
 }
-
-// Clears a flag for the life of the guard and sets it again afterwards.
-class EventsOff {
-public:
-    explicit EventsOff(bool& flag) noexcept : flag_(flag) { flag_ = false; }
-    ~EventsOff() { flag_ = true; }
-    EventsOff(const EventsOff&) = delete;
-    EventsOff& operator=(const EventsOff&) = delete;
-
-private:
-    bool& flag_;
-};
 
 }  // namespace
 
@@ -147,7 +136,7 @@ ResultCode frmDiagsConfig::ApplyTraceSetting2Interface(const std::shared_ptr<CTr
         if (!setting.Checked) return ResultCode::Success;
 
         // Merge: switch on what the setting has on, fill only empty fields.
-        EventsOff quiet(mbEventsEnabled);
+        ScopedValue<bool> quiet(mbEventsEnabled, false);
         if (setting.LogToFile) chkLogfile.SetValue(1);
         if (setting.AppendToFile) optFileOptions(0).SetValue(true);
         if (setting.DebugMonitor) chkDbgMntr.SetValue(1);

@@ -216,6 +216,9 @@ private:
     // reported; with `checkEmpty` the empty-output warning follows a successful one while the
     // debug monitor is off. False when it failed.
     bool PropagateTraceTab(bool checkEmpty);
+    // A text of the panel changed: on the module tab the record shown is edited (leading
+    // blanks dropped), on the trace tab the text is remembered and propagated.
+    void PanelTextChanged(forms::TextBox& box, std::string& remembered);
     // The exit guard, shared by every ProcessExit call: set while one runs.
     static inline bool exitGuard_ = false;
 };
