@@ -103,7 +103,8 @@ TEST_F(Propagation, RootsAndModulesStayConsistent) {
 
         d.tvTrace.UserToggleCheck(editors);
         for (const auto& output : *d.mcolOutputs) {
-            if (output->Key != "ZEL Errors") EXPECT_FALSE(output->DebugMonitor) << output->Key;
+            if (output->Key == "ZEL Errors") continue;
+            EXPECT_FALSE(output->DebugMonitor) << output->Key;
         }
         EXPECT_FALSE(d.chkDbgMntr.Enabled());  // nothing checked: the panel is disabled
         EXPECT_FALSE(d.chkLogfile.Enabled());
