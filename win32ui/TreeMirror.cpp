@@ -4,6 +4,8 @@
 // user calls.
 #include "win32ui/FormWindow.h"
 
+#include <memory>
+
 #include <windowsx.h>
 
 #include <algorithm>
@@ -81,9 +83,17 @@ void FormWindow::WatchTree(TreeView& tree) {
             PushNode(tree, n, p);
         });
     });
-    const auto updating = tree.UpdatingChanged.Connect([window](bool on) {
-        ::SendMessageA(window, WM_SETREDRAW, !on, 0);
-        if (!on) ::InvalidateRect(window, nullptr, TRUE);
+    // Redrawing is switched off only for a tree on screen: switching it on again makes a
+    // window visible, which would show a hidden tree over the one the tab shows.
+    const auto updating = tree.UpdatingChanged.Connect([window, frozen = std::make_shared<bool>(false)](bool on) {
+        if (on && ::IsWindowVisible(window)) {
+            ::SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+            *frozen = true;
+        } else if (!on && *frozen) {
+            ::SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+            ::InvalidateRect(window, nullptr, TRUE);
+            *frozen = false;
+        }
     });
     disconnect_.push_back([this, &tree, added, removing, clearing, moved, changed, updating] {
         if (gone_.contains(&tree)) return;
