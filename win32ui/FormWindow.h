@@ -11,6 +11,7 @@
 //   TreeMirror.cpp   tree views, node by node
 //   MenuMirror.cpp   the menu bar and the tool bar of the bar control
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 #include <functional>
@@ -145,6 +146,10 @@ private:
     HMENU BuildMenu(forms::MenuBar& bar, const std::string& bandKey, bool isBar);
     HBITMAP MenuPicture(std::uintptr_t icon);
     void OnMenuCommand(UINT id);
+    // A pop-up band about to open asks the bar's open query; a refused one is closed again.
+    void OnMenuOpening(HMENU popup);
+    // The tool bar's tooltip asks for a button's text: the tool's ToolTipText.
+    LRESULT OnToolTip(NMHDR& header);
     int ToolBarHeight() const noexcept;
 
     forms::Form* form_;  // non-owning; the form outlives its windows
@@ -168,6 +173,9 @@ private:
     UniqueImageList toolImages_;
     std::vector<UniqueBitmap> menuPictures_;
     std::vector<std::pair<std::string, std::string>> commands_;  // id - kFirstCommand -> band, tool
+    std::unordered_map<HMENU, std::string> popupBands_;          // pop-up menu -> its band's key
+    std::string tipText_;                                        // the text a tooltip was last given
+    std::wstring tipWideText_;
     std::size_t builtTools_ = 0;
 
     platform::PicturePtr bigIcon_;  // the form's icon at the large size

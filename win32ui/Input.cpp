@@ -51,6 +51,9 @@ LRESULT FormWindow::OnRootMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND: return OnCommand(wParam, lParam);
         case WM_NOTIFY: return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+        case WM_INITMENUPOPUP:
+            if (!HIWORD(lParam)) OnMenuOpening(reinterpret_cast<HMENU>(wParam));  // not the window menu
+            break;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN: return OnColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_SETCURSOR:
@@ -203,6 +206,7 @@ LRESULT FormWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT FormWindow::OnNotify(NMHDR& header) {
+    if (header.code == TTN_GETDISPINFOA || header.code == TTN_GETDISPINFOW) return OnToolTip(header);
     Control* control = ControlOf(header.hwndFrom);
     if (control == nullptr) return 0;
     if (control->Kind() == ControlKind::TreeView) return OnTreeNotify(static_cast<forms::TreeView&>(*control), header);

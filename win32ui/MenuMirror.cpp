@@ -80,6 +80,7 @@ HMENU FormWindow::BuildMenu(forms::MenuBar& bar, const std::string& bandKey, boo
         const UINT enabled = tool->Enabled ? MF_ENABLED : MF_GRAYED;
         if (!tool->SubBand.empty() && bar.FindBand(tool->SubBand) != nullptr) {
             HMENU sub = BuildMenu(bar, tool->SubBand, false);
+            popupBands_[sub] = tool->SubBand;
             ::AppendMenuA(menu, MF_POPUP | MF_STRING | enabled, reinterpret_cast<UINT_PTR>(sub), text.c_str());
         } else {
             const UINT id = kFirstCommand + static_cast<UINT>(commands_.size());
@@ -104,6 +105,7 @@ void FormWindow::PushBands(forms::MenuBar& bar) {
     if (count != builtTools_) {
         builtTools_ = count;
         commands_.clear();
+        popupBands_.clear();
         for (const auto& band : bar) {
             if (band->Kind() == forms::band_kind::kMenuBar) {
                 UniqueMenu menu(BuildMenu(bar, band->Name(), true));
@@ -153,6 +155,36 @@ void FormWindow::PushBands(forms::MenuBar& bar) {
     ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongA(root_.get(), GWL_STYLE)), static_cast<bool>(menu_), 0);
     form_->SetNonClientExtent(scale_.Twips(frame.right - frame.left), scale_.Twips(frame.bottom - frame.top));
     bar.SetBandHeights(0, scale_.Twips(ToolBarHeight()));
+}
+
+void FormWindow::OnMenuOpening(HMENU popup) {
+    const auto band = popupBands_.find(popup);
+    if (bar_ == nullptr || band == popupBands_.end()) return;
+    bool opened = true;
+    UserCall([&] { opened = bar_->UserOpenBand(band->second); });
+    if (!opened) ::EndMenu();
+}
+
+LRESULT FormWindow::OnToolTip(NMHDR& header) {
+    const auto id = static_cast<UINT>(header.idFrom);
+    if (bar_ == nullptr || id < kFirstCommand || id - kFirstCommand >= commands_.size()) return 0;
+    const auto& [bandKey, toolKey] = commands_[id - kFirstCommand];
+    const forms::Band* band = bar_->FindBand(bandKey);
+    const forms::Tool* tool = band ? band->FindTool(toolKey) : nullptr;
+    tipText_ = tool ? std::string(tool->ToolTipText) : std::string();
+    if (header.code == TTN_GETDISPINFOA) {
+        auto& info = reinterpret_cast<NMTTDISPINFOA&>(header);
+        info.hinst = nullptr;
+        info.lpszText = tipText_.data();
+    } else {
+        const int length = ::MultiByteToWideChar(CP_ACP, 0, tipText_.c_str(), -1, nullptr, 0);
+        tipWideText_.assign(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+        if (length > 0) ::MultiByteToWideChar(CP_ACP, 0, tipText_.c_str(), -1, tipWideText_.data(), length);
+        auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
+        info.hinst = nullptr;
+        info.lpszText = tipWideText_.data();
+    }
+    return 0;
 }
 
 void FormWindow::OnMenuCommand(UINT id) {

@@ -238,6 +238,28 @@ TEST_F(Renderer, TheBarBecomesAMenuWithShortcutsAndAToolBarAndAChoiceClicksOnce)
 
     ::SendMessageA(window.Root(), WM_COMMAND, MAKEWPARAM(::GetMenuItemID(popup, 0), 0), 0);
     EXPECT_EQ(clicked, std::vector<std::string>{"mnuSave"});
+
+    // Opening the pop-up asks the bar first.
+    int asked = 0;
+    form.bar.BandOpenQuery.Connect([&](bool& answer) {
+        ++asked;
+        answer = true;
+    });
+    ::SendMessageA(window.Root(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(0, FALSE));
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(file.Open());
+
+    // A tool-bar button's tooltip is its tool's tip text.
+    tools.ToolByKey("mnuSaveClose").ToolTipText = "Saves and closes";
+    TBBUTTON first{};
+    ASSERT_TRUE(::SendMessageA(bar, TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&first)));
+    NMTTDISPINFOA tip{};
+    tip.hdr.hwndFrom = reinterpret_cast<HWND>(::SendMessageA(bar, TB_GETTOOLTIPS, 0, 0));
+    tip.hdr.idFrom = static_cast<UINT_PTR>(first.idCommand);
+    tip.hdr.code = TTN_GETDISPINFOA;
+    ::SendMessageA(window.Root(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&tip));
+    ASSERT_NE(tip.lpszText, nullptr);
+    EXPECT_STREQ(tip.lpszText, "Saves and closes");
 }
 
 TEST_F(Renderer, TheModalLoopDisablesItsOwnerRoutesKeysOnceAndClosesThroughQueryUnload) {
