@@ -190,6 +190,7 @@ void FormWindow::Watch(Control& control) {
         // but nothing reaches for the control any more.
         gone_.insert(&control);
         queue_.Forget(control);
+        if (control.Kind() == ControlKind::TreeView) staleNodes_.erase(static_cast<const forms::TreeView*>(&control));
         if (HWND window = WindowOf(control)) controls_.erase(window);
         windows_.erase(&control);
         if (bar_ == &control) bar_ = nullptr;
@@ -238,6 +239,8 @@ void FormWindow::Push(Control& control, Prop property) {
                 break;
             case Prop::Visible:
                 if (control.Kind() == ControlKind::MenuBar) break;  // shown when it has tools
+                if (control.Kind() == ControlKind::TreeView && control.Visible())
+                    CatchUp(static_cast<forms::TreeView&>(control));
                 if (((::GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0) != control.Visible())
                     ::ShowWindow(window, control.Visible() ? SW_SHOWNA : SW_HIDE);
                 break;

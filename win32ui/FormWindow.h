@@ -131,6 +131,10 @@ private:
 
     // ---- trees (TreeMirror.cpp)
     void WatchTree(forms::TreeView& tree);
+    // The node (and its subtree) loses its native item.
+    void ForgetItems(forms::TreeView& tree, forms::Node& node);
+    // Pushes what changed on the nodes of a tree while it was not shown.
+    void CatchUp(forms::TreeView& tree);
     void InsertSubtree(forms::TreeView& tree, forms::Node& node);
     void InsertNode(forms::TreeView& tree, forms::Node& node);
     void PushNode(forms::TreeView& tree, forms::Node& node, forms::Prop property);
@@ -166,6 +170,8 @@ private:
     std::map<COLORREF, UniqueBrush> brushes_;
     std::unordered_map<const forms::TreeView*, UniqueImageList> treeImages_;
     std::vector<HWND> frozen_;
+    // Nodes of hidden trees whose items show an old text, image, check or colour.
+    std::unordered_map<const forms::TreeView*, std::unordered_set<forms::Node*>> staleNodes_;
 
     // menu and tool bar
     forms::MenuBar* bar_ = nullptr;  // non-owning; one of the form's controls

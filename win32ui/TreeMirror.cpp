@@ -36,14 +36,43 @@ int ImageOf(const TreeView& tree, const Node& node) {
     return index > 0 ? index - 1 : I_IMAGENONE;
 }
 
-void ForgetItems(Node& node) {
-    node.SetNativeHandle(0);
-    for (Node* c = node.Child(); c != nullptr; c = c->Next()) ForgetItems(*c);
+// What a node shows on its item; a change to one of these on a tree not on screen waits
+// until the tree is shown.
+bool ShownOnItem(Prop property) {
+    return property == Prop::NodeText || property == Prop::NodeImage || property == Prop::NodeChecked ||
+           property == Prop::NodeBold || property == Prop::NodeForeColor;
+}
+
+// Painting of a tree on screen is suspended by clearing its visible bit the way
+// DefWindowProc's WM_SETREDRAW does (the window stays where it is), so the invalidations and
+// scroll-bar updates the control makes for each changed item cost nothing. A tree view that
+// handles WM_SETREDRAW itself without that still repaints its scroll bars for every item
+// (over ten milliseconds an item on some platforms). The
+// control's own switch (`ownSwitch`) also spares it the per-item layout work, at the price of
+// one layout of the whole tree on resuming: worth it for a bulk fill, not for a few items.
+// A tree not on screen is left alone: switching redrawing back on would show it.
+bool SuspendPainting(HWND tree, bool ownSwitch) {
+    if (!::IsWindowVisible(tree)) return false;
+    if (ownSwitch) ::SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
+    ::DefWindowProcA(tree, WM_SETREDRAW, FALSE, 0);
+    return true;
+}
+
+void ResumePainting(HWND tree, bool ownSwitch) {
+    ::DefWindowProcA(tree, WM_SETREDRAW, TRUE, 0);
+    if (ownSwitch) ::SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
+    ::RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 }  // namespace
 
 HTREEITEM FormWindow::ItemOf(const Node& node) noexcept { return reinterpret_cast<HTREEITEM>(node.NativeHandle()); }
+
+void FormWindow::ForgetItems(TreeView& tree, Node& node) {
+    node.SetNativeHandle(0);
+    if (auto it = staleNodes_.find(&tree); it != staleNodes_.end()) it->second.erase(&node);
+    for (Node* c = node.Child(); c != nullptr; c = c->Next()) ForgetItems(tree, *c);
+}
 
 void FormWindow::WatchTree(TreeView& tree) {
     HWND window = WindowOf(tree);
@@ -61,37 +90,42 @@ void FormWindow::WatchTree(TreeView& tree) {
         ::SendMessageA(window, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
         return reinterpret_cast<Node*>(data.lParam);
     });
-    std::vector<std::function<void()>> undo;
     const auto added = tree.NodeAdded.Connect([this, &tree](Node& n) { Pushing([&] { InsertNode(tree, n); }); });
-    const auto removing = tree.NodeRemoving.Connect([this, window](Node& n) {
+    const auto removing = tree.NodeRemoving.Connect([this, &tree, window](Node& n) {
         Pushing([&] {
             if (HTREEITEM item = ItemOf(n)) TreeView_DeleteItem(window, item);
-            ForgetItems(n);
+            ForgetItems(tree, n);
         });
     });
-    const auto clearing = tree.Clearing.Connect([this, window] { Pushing([&] { TreeView_DeleteAllItems(window); }); });
+    const auto clearing = tree.Clearing.Connect([this, &tree, window] {
+        staleNodes_.erase(&tree);
+        Pushing([&] { TreeView_DeleteAllItems(window); });
+    });
     const auto moved = tree.NodeMoved.Connect([this, &tree, window](Node& n) {
         Pushing([&] {
             if (HTREEITEM item = ItemOf(n)) TreeView_DeleteItem(window, item);
-            ForgetItems(n);
+            ForgetItems(tree, n);
             InsertSubtree(tree, n);
         });
     });
     const auto changed = tree.NodeChanged.Connect([this, &tree, window](Node& n, Prop p) {
+        // A tree the user cannot see is brought up to date when it is shown: each item set
+        // costs the native control its layout and scroll-bar work, and a check on one tree
+        // can change the images of hundreds of nodes on the other.
+        if (!tree.Visible() && ShownOnItem(p)) {
+            staleNodes_[&tree].insert(&n);
+            return;
+        }
         Pushing([&] {
             Freeze(window);
             PushNode(tree, n, p);
         });
     });
-    // Redrawing is switched off only for a tree on screen: switching it on again makes a
-    // window visible, which would show a hidden tree over the one the tab shows.
     const auto updating = tree.UpdatingChanged.Connect([window, frozen = std::make_shared<bool>(false)](bool on) {
-        if (on && ::IsWindowVisible(window)) {
-            ::SendMessageA(window, WM_SETREDRAW, FALSE, 0);
-            *frozen = true;
+        if (on && !*frozen) {
+            *frozen = SuspendPainting(window, true);
         } else if (!on && *frozen) {
-            ::SendMessageA(window, WM_SETREDRAW, TRUE, 0);
-            ::InvalidateRect(window, nullptr, TRUE);
+            ResumePainting(window, true);
             *frozen = false;
         }
     });
@@ -104,25 +138,31 @@ void FormWindow::WatchTree(TreeView& tree) {
         tree.NodeChanged.Disconnect(changed);
         tree.UpdatingChanged.Disconnect(updating);
         tree.SetHitTester({});
-        for (Node* n = tree.FirstRoot(); n != nullptr; n = n->Next()) ForgetItems(*n);
+        for (Node* n = tree.FirstRoot(); n != nullptr; n = n->Next()) ForgetItems(tree, *n);
+        staleNodes_.erase(&tree);
     });
     // Nodes the tree holds already.
     RefreshTreeImages(tree);
     for (Node* n = tree.FirstRoot(); n != nullptr; n = n->Next()) InsertSubtree(tree, *n);
 }
 
+void FormWindow::CatchUp(TreeView& tree) {
+    auto it = staleNodes_.find(&tree);
+    if (it == staleNodes_.end()) return;
+    const std::unordered_set<Node*> stale = std::move(it->second);
+    staleNodes_.erase(it);
+    // A colour needs no push: the item is drawn with the node's colour when the tree shows.
+    for (Node* node : stale)
+        for (Prop p : {Prop::NodeText, Prop::NodeImage, Prop::NodeChecked}) PushNode(tree, *node, p);
+}
+
 void FormWindow::Freeze(HWND tree) {
-    if (inUserCall_ == 0 || !::IsWindowVisible(tree)) return;
-    if (std::find(frozen_.begin(), frozen_.end(), tree) != frozen_.end()) return;
-    ::SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
-    frozen_.push_back(tree);
+    if (inUserCall_ == 0 || std::find(frozen_.begin(), frozen_.end(), tree) != frozen_.end()) return;
+    if (SuspendPainting(tree, false)) frozen_.push_back(tree);
 }
 
 void FormWindow::Thaw() {
-    for (HWND tree : frozen_) {
-        ::SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(tree, nullptr, TRUE);
-    }
+    for (HWND tree : frozen_) ResumePainting(tree, false);
     frozen_.clear();
 }
 

@@ -3,6 +3,9 @@
 //   check  from a user's space on "Desktop Editors" in the trace tree to the last repaint.
 // A thread timer of the host thread watches: WM_PAINT is handed out before WM_TIMER, so when
 // the timer runs and no window of the dialog has an update region left, everything is painted.
+// The timer ticks every 10 ms at best, so the end of the last repaint is taken from a message
+// hook instead: each WM_PAINT taken from the queue posts a marker message, which the thread
+// takes as soon as that paint has been dispatched (posted messages come before paints).
 // Each round closes the dialog (and answers its exit question with No). The first round is
 // cold; the figures are the median and the best of the warm rounds, in milliseconds.
 #include <windows.h>
@@ -29,11 +32,29 @@ enum class Phase { WaitShown, WaitChecked, Closing };
 
 struct Round {
     Phase phase = Phase::WaitShown;
-    Clock::time_point called, toggled;
+    Clock::time_point called, toggled, lastPaint;
     double openMs = -1, checkMs = -1;
 } round;
 
 double Since(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
+double Between(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+
+constexpr UINT kPaintDone = WM_APP + 0x3A1;
+bool markerPending = false;
+
+LRESULT CALLBACK WatchPaints(int code, WPARAM removal, LPARAM data) {
+    const MSG& msg = *reinterpret_cast<const MSG*>(data);
+    if (code == HC_ACTION && removal == PM_REMOVE) {
+        if (msg.message == WM_PAINT && !markerPending) {
+            markerPending = true;
+            ::PostThreadMessageA(::GetCurrentThreadId(), kPaintDone, 0, 0);
+        } else if (msg.message == kPaintDone && msg.hwnd == nullptr) {
+            markerPending = false;
+            round.lastPaint = Clock::now();
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, removal, data);
+}
 
 BOOL CALLBACK FindDialog(HWND w, LPARAM out) {
     char name[32] = {};
@@ -109,7 +130,7 @@ void CALLBACK Watch(HWND, UINT, UINT_PTR, DWORD) {
     }
     if (round.phase == Phase::WaitChecked &&
         (TreeView_GetItemState(tree, root, TVIS_STATEIMAGEMASK) & TVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2)) {
-        round.checkMs = Since(round.toggled);
+        round.checkMs = round.lastPaint > round.toggled ? Between(round.toggled, round.lastPaint) : Since(round.toggled);
         round.phase = Phase::Closing;
         ::PostMessageA(dialog, WM_CLOSE, 0, 0);
     }
@@ -147,9 +168,11 @@ int main(int argc, char** argv) {
         DISPPARAMS params{&argument, nullptr, 1, 0};
         round = Round{};
         const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, Watch);
+        HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, WatchPaints, nullptr, ::GetCurrentThreadId());
         round.called = Clock::now();
         component->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.put(), nullptr, nullptr);
         ::KillTimer(nullptr, timer);
+        if (hook != nullptr) ::UnhookWindowsHookEx(hook);
         std::printf("round %d: open %.1f ms, check %.1f ms%s\n", i + 1, round.openMs, round.checkMs, i == 0 ? " (cold)" : "");
         if (i > 0) {
             open.push_back(round.openMs);

@@ -196,6 +196,77 @@ TEST_F(Renderer, TreesAreMirroredNodeByNodeThroughFillSortAndRemoval) {
     EXPECT_EQ(TreeView_GetCount(tree), 2u);
 }
 
+// The sample with a second tree behind the first, as the two tabs have.
+struct TwoTreeForm : SampleForm {
+    forms::TreeView hidden{"tvModules"};
+    TwoTreeForm() {
+        AddControl(hidden);
+        hidden.Move(150, 300, 2400, 3000);
+        hidden.SetVisible(false);
+    }
+};
+
+// Clicks a node's check box with the mouse, as a person does.
+void ClickCheckBox(HWND tree, HTREEITEM item) {
+    RECT text{};
+    TreeView_GetItemRect(tree, item, &text, TRUE);
+    TVHITTESTINFO hit{};
+    hit.pt = POINT{text.left - 1, (text.top + text.bottom) / 2};
+    while (hit.pt.x > 0 && (TreeView_HitTest(tree, &hit), (hit.flags & TVHT_ONITEMSTATEICON) == 0)) --hit.pt.x;
+    ASSERT_NE(hit.flags & TVHT_ONITEMSTATEICON, 0u) << "no check box left of the text";
+    ::SendMessageA(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(hit.pt.x, hit.pt.y));
+    ::SendMessageA(tree, WM_LBUTTONUP, 0, MAKELPARAM(hit.pt.x, hit.pt.y));
+}
+
+bool NativeChecked(HWND tree, const forms::Node& node) {
+    return (TreeView_GetItemState(tree, FormWindow::ItemOf(node), TVIS_STATEIMAGEMASK) & TVIS_STATEIMAGEMASK) ==
+           INDEXTOSTATEIMAGEMASK(2);
+}
+
+TEST_F(Renderer, ACheckThatChangesBothTreesShowsOnTheShownTreeAndReachesTheOtherWhenItIsShown) {
+    Win32FormHost host(96);
+    TwoTreeForm form;
+    form.SetVisible(true);
+    FormWindow& window = Show(form, host);
+    ::ShowWindow(window.Root(), SW_SHOWNA);
+    HWND shown = window.WindowOf(form.tree), hidden = window.WindowOf(form.hidden);
+    forms::Node& editors = form.tree.AddRoot("Desktop Editors", "Desktop Editors");
+    std::vector<forms::Node*> editorNodes;
+    for (const char* name : {"Report Editor", "Form Editor", "Chart Editor"})
+        editorNodes.push_back(&form.tree.AddChild(editors, name, name));
+    forms::Node& folder = form.hidden.AddRoot("Report Editor", "Report Editor");
+    forms::Node& output = form.hidden.AddChild(folder, "Report Editor\\Trace", "Trace");
+    forms::Node& dropped = form.hidden.AddChild(folder, "Report Editor\\Old", "Old");
+    // What a propagating handler does: the children follow their root, the other tree's
+    // nodes show what changed, and a node of the other tree goes away after changing.
+    form.tree.NodeCheck.Connect([&](forms::Node& root) {
+        for (forms::Node* n : editorNodes) n->SetChecked(root.Checked());
+        folder.SetBold(true);
+        output.SetText("Trace (on)");
+        dropped.SetText("Old (on)");
+        form.hidden.Remove(dropped);
+    });
+
+    ClickCheckBox(shown, FormWindow::ItemOf(editors));
+    ASSERT_TRUE(editors.Checked());
+    EXPECT_TRUE(NativeChecked(shown, editors));
+    for (forms::Node* n : editorNodes) EXPECT_TRUE(NativeChecked(shown, *n)) << n->Text();
+    EXPECT_TRUE(::IsWindowVisible(shown)) << "the shown tree stays on screen after the change";
+    EXPECT_FALSE(::IsWindowVisible(hidden)) << "the other tree stays hidden";
+    EXPECT_EQ(TreeView_GetCount(hidden), 2u);
+
+    // The tab switch: the other tree shows every change made while it was hidden.
+    form.tree.SetVisible(false);
+    form.hidden.SetVisible(true);
+    EXPECT_TRUE(::IsWindowVisible(hidden));
+    EXPECT_FALSE(::IsWindowVisible(shown));
+    EXPECT_EQ(ItemText(hidden, FormWindow::ItemOf(output)), "Trace (on)");
+    EXPECT_NE(TreeView_GetItemState(hidden, FormWindow::ItemOf(folder), TVIS_BOLD) & TVIS_BOLD, 0u);
+    // Changes on the tree now shown go straight to its items.
+    output.SetText("Trace");
+    EXPECT_EQ(ItemText(hidden, FormWindow::ItemOf(output)), "Trace");
+}
+
 TEST_F(Renderer, TheBarBecomesAMenuWithShortcutsAndAToolBarAndAChoiceClicksOnce) {
     Win32FormHost host(96);
     SampleForm form;
