@@ -5,6 +5,7 @@
 #include "common/General.h"
 #include "common/modCommonFunctions.h"
 #include "dialog/frmDiagsConfig.h"
+#include "forms/CMousePointer.h"
 #include "dialog/modToolMenu.h"
 #include "platform/Platform.h"
 #include "services/Procedure.h"
@@ -17,16 +18,9 @@ namespace {
 
 constexpr std::int32_t kThisProduct = 6;
 
-void SetScreenPointer(std::int16_t pointer) noexcept {
-    try {
-        platform::Current().interaction->SetMousePointer(pointer);
-    } catch (...) {
-    }
-}
-
 // Puts the default pointer back however the start ends.
 struct DefaultPointerOnExit {
-    ~DefaultPointerOnExit() { SetScreenPointer(platform::pointer::kDefault); }
+    ~DefaultPointerOnExit() { CMousePointer::SetScreenPointer(platform::pointer::kDefault); }
 };
 
 }  // namespace
@@ -43,7 +37,7 @@ void frmDiagsConfig::ReportError(const ErrorRef& error) {
 ResultCode frmDiagsConfig::FormLoad(ErrorRef& oError) {
     return RunProcedure(kDialogModule, "FormLoad", oError, [&]() -> ResultCode {
         DefaultPointerOnExit restorePointer;
-        SetScreenPointer(platform::pointer::kHourglass);
+        CMousePointer::SetScreenPointer(platform::pointer::kHourglass);
 
         if (SharedGlobals::Instance().GetHelpFile(kThisProduct, msHelpFile, oError) != ResultCode::Success)
             return ResultCode::Failure;
@@ -86,7 +80,7 @@ ResultCode frmDiagsConfig::FormLoad(ErrorRef& oError) {
         SetTreeNoToolTips(traceWindow, false);
         tvModules.SetVisible(false);
 
-        SetScreenPointer(platform::pointer::kDefault);
+        CMousePointer::SetScreenPointer(platform::pointer::kDefault);
         ShowModal();
         return mnResult;
     });

@@ -6,6 +6,7 @@
 #include "base/Text.h"
 #include "common/General.h"
 #include "dialog/frmDiagsConfig.h"
+#include "forms/CMousePointer.h"
 #include "hostconfig/SaveBatch.h"
 #include "platform/Platform.h"
 #include "services/Logger.h"
@@ -23,13 +24,6 @@ bool IsErrorLog(const COutput& output) noexcept { return EqualsNoCase(output.Key
 
 // How messages name an output: every module output has the same name, so its component too.
 std::string OutputLabel(const COutput& output) { return output.Parent + "\\" + output.Name; }
-
-void SetScreenPointer(std::int16_t pointer) noexcept {
-    try {
-        platform::Current().interaction->SetMousePointer(pointer);
-    } catch (...) {
-    }
-}
 
 // Re-reads the configuration into the Logger once, when the save stored at least one output,
 // however the save ends.
@@ -97,7 +91,7 @@ ResultCode frmDiagsConfig::SaveDirtyRecords(std::int32_t& saved, ErrorRef& oErro
 }
 
 ResultCode frmDiagsConfig::SaveGUIValues(ErrorRef& oError) {
-    SetScreenPointer(platform::pointer::kHourglass);
+    CMousePointer::SetScreenPointer(platform::pointer::kHourglass);
     ShowStatusPanel();
     std::int32_t saved = 0;
     const ResultCode result = [&] {
@@ -116,7 +110,7 @@ ResultCode frmDiagsConfig::SaveGUIValues(ErrorRef& oError) {
             return ResultCode::Success;
         });
     }();
-    SetScreenPointer(platform::pointer::kDefault);
+    CMousePointer::SetScreenPointer(platform::pointer::kDefault);
     SetStatusValue("");
     frmStatus.SetVisible(false);
     return result;

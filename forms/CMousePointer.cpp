@@ -15,9 +15,12 @@ void CMousePointer::SetCursor(const std::int32_t& pointer) noexcept {
 }
 
 CMousePointer::~CMousePointer() {
-    if (!remembered_) return;
+    if (remembered_) SetScreenPointer(*remembered_);
+}
+
+void CMousePointer::SetScreenPointer(std::int16_t pointer) noexcept {
     try {
-        platform::Current().interaction->SetMousePointer(*remembered_);
+        platform::Current().interaction->SetMousePointer(pointer);
     } catch (...) {
     }
 }

@@ -16,6 +16,8 @@ public:
 
     // 11 = hourglass, 0 = default; narrowed to 16 bits.
     void SetCursor(const std::int32_t& pointer) noexcept;
+    // Sets the screen's pointer without remembering the one it replaces.
+    static void SetScreenPointer(std::int16_t pointer) noexcept;
 
 private:
     std::optional<std::int16_t> remembered_;
