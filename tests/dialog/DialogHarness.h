@@ -51,6 +51,9 @@ public:
 
 using TestDialog = frmDiagsConfig;
 
+// The output name every module output has.
+inline constexpr const char* kTracing = "Function Level Tracing";
+
 class DialogTest : public FreshServices {
 protected:
     DialogTest()
@@ -107,6 +110,24 @@ protected:
     using Settings = std::vector<std::pair<std::int32_t, hostconfig::PropertyValue>>;
     void AddComponent(const std::string& component, const Settings& settings = {}) {
         Apply(rootKey_ + "\\" + component, settings);
+    }
+    // The error log writing "Errors.log" into the log directory, with further settings.
+    void AddErrorLog(Settings extra = {}) {
+        extra.insert(extra.begin(), {{hostconfig::prop::kLogToFile, true},
+                                     {hostconfig::prop::kFileName, std::string("Errors.log")},
+                                     {hostconfig::prop::kDirectory, LogDir()}});
+        AddComponent("ZEL Errors", extra);
+    }
+    // A component's tracing output, as the dialog holds it.
+    static const COutput& TracingOutput(TestDialog& d, const std::string& component) {
+        return *d.mcolOutputs->Item(component + kTracing);
+    }
+    // The user selects everything in a box and types over it (nothing typed: deletes it).
+    static void Retype(forms::TextBox& box, std::string_view text) {
+        box.UserFocus();
+        box.SetSelStart(0);
+        box.SetSelLength(static_cast<std::int32_t>(box.Text().size()));
+        box.UserType(text.empty() ? std::string_view("\b") : text);
     }
     void AddOutput(const std::string& component, const std::string& output, const Settings& settings = {}) {
         AddComponent(component);

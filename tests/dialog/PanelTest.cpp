@@ -7,29 +7,18 @@ namespace {
 
 namespace prop = hostconfig::prop;
 using platform::mb::kNo;
-constexpr const char* kTracing = "Function Level Tracing";
 
 class Panel : public DialogTest {
 protected:
     Panel() {
         AddOutput("ZEL AttributeEditor", kTracing, {{prop::kFileName, std::string("attr.log")}, {prop::kFileSize, 24.0}});
         AddOutput("ZEL DateLib", kTracing);
-        AddComponent("ZEL Errors", {{prop::kLogToFile, true}, {prop::kFileName, std::string("Errors.log")},
-                                    {prop::kDirectory, LogDir()}});
+        AddErrorLog();
     }
     static void Check(TestDialog& d, std::string_view module) { d.tvTrace.UserToggleCheck(d.tvTrace.Item(module)); }
-    static void Type(forms::TextBox& box, std::string_view text) {
-        box.UserFocus();
-        box.SetSelStart(0);
-        box.SetSelLength(static_cast<std::int32_t>(box.Text().size()));
-        box.UserType(text.empty() ? std::string_view("\b") : text);  // nothing: delete the selection
-    }
     static void TypeSize(TestDialog& d, std::string_view text) {
         d.txtFileSize.UserFocus();
         d.txtFileSize.UserType(text);
-    }
-    static const COutput& Output(TestDialog& d, const std::string& component) {
-        return *d.mcolOutputs->Item(component + kTracing);
     }
 };
 
@@ -39,7 +28,7 @@ TEST_F(Panel, SwitchingTabsRestoresWhatEachTabShowed) {
         Check(d, "Attribute Editor");
         d.chkLogfile.UserClick();
         d.optFileOptions(1).UserClick();
-        Type(d.txtFileName, "mine.log");
+        Retype(d.txtFileName, "mine.log");
         EXPECT_EQ(d.mlHelpContextId, helpctx::kAfterLoad);
 
         d.tbsOptions.UserSelectTab(2);
@@ -80,18 +69,18 @@ TEST_F(Panel, SwitchingLoggingOnFillsInWhatALogFileNeeds) {
         EXPECT_EQ(d.txtDirectory.Text(), TempPath("") + "Log");
         EXPECT_EQ(d.txtFileName.Text(), "Trace.log");
         EXPECT_EQ(d.txtFileSize.Text(), " 24");
-        EXPECT_EQ(Output(d, "ZEL DateLib").FileName, "Trace.log");
-        EXPECT_TRUE(Output(d, "ZEL DateLib").LogToFile);
+        EXPECT_EQ(TracingOutput(d, "ZEL DateLib").FileName, "Trace.log");
+        EXPECT_TRUE(TracingOutput(d, "ZEL DateLib").LogToFile);
 
         // A directory that is there already is left alone; a path ending in the separator
         // takes "Log" directly.
-        Type(d.txtDirectory, "kept");
+        Retype(d.txtDirectory, "kept");
         d.chkLogfile.UserClick();
         EXPECT_FALSE(d.txtDirectory.Enabled());
         d.chkLogfile.UserClick();
         EXPECT_EQ(d.txtDirectory.Text(), "kept");
         SetCommonFilesPath(std::string("base") + separator);
-        Type(d.txtDirectory, "");
+        Retype(d.txtDirectory, "");
         d.chkLogfile.UserClick();
         d.chkLogfile.UserClick();
         EXPECT_EQ(d.txtDirectory.Text(), std::string("base") + separator + "Log");
@@ -129,10 +118,10 @@ TEST_F(Panel, TheSizeBoxKeepsToItsFloorAndOpensOnlyForACircularLog) {
         TypeSize(d, "5");
         EXPECT_EQ(d.txtFileSize.Text(), "5");     // shown as typed ...
         EXPECT_EQ(d.msTraceFileSize, " 24");      // ... remembered and given at the floor
-        EXPECT_EQ(Output(d, "ZEL DateLib").FileSize, 24.0);
+        EXPECT_EQ(TracingOutput(d, "ZEL DateLib").FileSize, 24.0);
         TypeSize(d, "00");
         EXPECT_EQ(d.txtFileSize.Text(), "500");
-        EXPECT_EQ(Output(d, "ZEL DateLib").FileSize, 500.0);
+        EXPECT_EQ(TracingOutput(d, "ZEL DateLib").FileSize, 500.0);
 
         d.optFileOptions(0).UserClick();
         EXPECT_FALSE(d.txtFileSize.Enable());
@@ -173,7 +162,7 @@ TEST_F(Panel, TheFolderBrowserFillsTheDirectoryUnlessCancelled) {
         user.folder = LogDir();
         d.cmdBrowse.UserClick();
         EXPECT_EQ(d.txtDirectory.Text(), LogDir());
-        EXPECT_EQ(Output(d, "ZEL DateLib").Directory, LogDir());
+        EXPECT_EQ(TracingOutput(d, "ZEL DateLib").Directory, LogDir());
         user.answers = {kNo};
         d.UserClose();
     });
@@ -188,7 +177,7 @@ TEST_F(Panel, AnOverwriteRecordIsWrittenBackWithBothModesOff) {
         EXPECT_TRUE(d.optFileOptions(0).Value());
         d.chkLogfile.UserClick();
         d.optFileOptions(2).UserClick();
-        const COutput& output = Output(d, "ZEL DateLib");
+        const COutput& output = TracingOutput(d, "ZEL DateLib");
         EXPECT_FALSE(output.AppendToFile);
         EXPECT_FALSE(output.CircularLogFile);
         EXPECT_TRUE(output.LogToFile);

@@ -10,22 +10,17 @@ namespace {
 
 namespace prop = hostconfig::prop;
 using platform::mb::kNo;
-constexpr const char* kTracing = "Function Level Tracing";
 
 class Propagation : public DialogTest {
 protected:
     static forms::Node& Module(TestDialog& d, std::string_view key) { return d.tvTrace.Item(key); }
-    static const COutput& Output(TestDialog& d, const std::string& component) {
-        return *d.mcolOutputs->Item(component + kTracing);
-    }
     // "Attribute Editor" alone uses ZEL AttributeEditor, "Report Editor" alone ZEL DateLib;
     // both use ZEL CommonDialogsLib.
     void TwoEditorsSharingAnOutput() {
         for (const char* component : {"ZEL AttributeEditor", "ZEL CommonDialogsLib", "ZEL DateLib"})
             AddOutput(component, kTracing,
                       {{prop::kFileName, std::string("Trace.log")}, {prop::kDirectory, LogDir()}, {prop::kFileSize, 24.0}});
-        AddComponent("ZEL Errors", {{prop::kLogToFile, true}, {prop::kFileName, std::string("Errors.log")},
-                                    {prop::kDirectory, LogDir()}});
+        AddErrorLog();
     }
 };
 
@@ -119,7 +114,7 @@ TEST_F(Propagation, AnOutputSharedWithAModuleThatStaysCheckedKeepsFollowingIt) {
     Run(dialog, [&](TestDialog& d) {
         d.tvTrace.UserToggleCheck(Module(d, "Attribute Editor"));
         d.tvTrace.UserToggleCheck(Module(d, "Report Editor"));
-        EXPECT_TRUE(Output(d, "ZEL CommonDialogsLib").DebugMonitor);
+        EXPECT_TRUE(TracingOutput(d, "ZEL CommonDialogsLib").DebugMonitor);
 
         // An edit of Report Editor's own output on the Advanced tab ...
         d.tbsOptions.UserSelectTab(2);
@@ -129,10 +124,10 @@ TEST_F(Propagation, AnOutputSharedWithAModuleThatStaysCheckedKeepsFollowingIt) {
         d.tbsOptions.UserSelectTab(1);
 
         d.tvTrace.UserToggleCheck(Module(d, "Attribute Editor"));
-        EXPECT_FALSE(Output(d, "ZEL AttributeEditor").DebugMonitor);
-        EXPECT_TRUE(Output(d, "ZEL CommonDialogsLib").DebugMonitor);  // Report Editor still uses it
-        EXPECT_EQ(Output(d, "ZEL CommonDialogsLib").FileName, "Trace.log");
-        EXPECT_EQ(Output(d, "ZEL DateLib").FileName, "date-Trace.log");  // ... survives
+        EXPECT_FALSE(TracingOutput(d, "ZEL AttributeEditor").DebugMonitor);
+        EXPECT_TRUE(TracingOutput(d, "ZEL CommonDialogsLib").DebugMonitor);  // Report Editor still uses it
+        EXPECT_EQ(TracingOutput(d, "ZEL CommonDialogsLib").FileName, "Trace.log");
+        EXPECT_EQ(TracingOutput(d, "ZEL DateLib").FileName, "date-Trace.log");  // ... survives
         EXPECT_TRUE(Module(d, "Report Editor").Checked());
         user.answers = {kNo};
         d.UserClose();
@@ -146,15 +141,15 @@ TEST_F(Propagation, AnUntouchedPanelLeavesNamesDirectoriesAndSizesAlone) {
         ASSERT_EQ(d.txtFileName.Text(), "");
         d.tvTrace.UserToggleCheck(Module(d, "Report Editor"));
         for (const char* component : {"ZEL CommonDialogsLib", "ZEL DateLib"}) {
-            const COutput& output = Output(d, component);
+            const COutput& output = TracingOutput(d, component);
             EXPECT_TRUE(output.DebugMonitor);
             EXPECT_EQ(output.FileName, "Trace.log");
             EXPECT_EQ(output.Directory, LogDir());
             EXPECT_EQ(output.FileSize, 24.0);
         }
         d.tvTrace.UserToggleCheck(Module(d, "Report Editor"));  // off again: values stay
-        EXPECT_FALSE(Output(d, "ZEL DateLib").DebugMonitor);
-        EXPECT_EQ(Output(d, "ZEL DateLib").FileName, "Trace.log");
+        EXPECT_FALSE(TracingOutput(d, "ZEL DateLib").DebugMonitor);
+        EXPECT_EQ(TracingOutput(d, "ZEL DateLib").FileName, "Trace.log");
         user.answers = {kNo};
         d.UserClose();
     });
@@ -169,7 +164,7 @@ TEST_F(Propagation, SpaceOnAModuleTogglesItOnceAndPropagatesOnce) {
         d.tvTrace.UserKey(32);
         EXPECT_TRUE(Module(d, "Report Editor").Checked());
         EXPECT_EQ(Calls("tvTrace_Click"), 1);
-        EXPECT_TRUE(Output(d, "ZEL DateLib").DebugMonitor);
+        EXPECT_TRUE(TracingOutput(d, "ZEL DateLib").DebugMonitor);
         user.answers = {kNo};
         d.UserClose();
     });
@@ -188,11 +183,11 @@ TEST_F(Propagation, SwitchingTheLastOutputOffWarnsAndUnchecksTheModules) {
         EXPECT_EQ(user.boxes[0].style, platform::mb::kInformation);
         EXPECT_FALSE(Module(d, "Attribute Editor").Checked());
         EXPECT_FALSE(d.moDiagMap->GetTraceSetting("Attribute Editor")->Checked);
-        EXPECT_FALSE(Output(d, "ZEL AttributeEditor").DebugMonitor);
+        EXPECT_FALSE(TracingOutput(d, "ZEL AttributeEditor").DebugMonitor);
 
         // Checking it again is a fresh choice: it takes the panel (the monitor back on).
         d.tvTrace.UserToggleCheck(Module(d, "Attribute Editor"));
-        EXPECT_TRUE(Output(d, "ZEL AttributeEditor").DebugMonitor);
+        EXPECT_TRUE(TracingOutput(d, "ZEL AttributeEditor").DebugMonitor);
         user.answers = {kNo};
         d.UserClose();
     });

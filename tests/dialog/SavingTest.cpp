@@ -13,7 +13,6 @@ using platform::mb::kCancel;
 using platform::mb::kNo;
 using platform::mb::kOk;
 using platform::mb::kYes;
-constexpr const char* kTracing = "Function Level Tracing";
 
 class Saving : public DialogTest {
 protected:
@@ -22,9 +21,7 @@ protected:
                   {{prop::kFileName, std::string("attr.log")}, {prop::kDirectory, LogDir()}, {prop::kFileSize, 40.0},
                    {prop::kErrorThreshold, std::int16_t{3}}});
         AddOutput("ZEL DateLib", kTracing, {{prop::kDirectory, LogDir()}});
-        AddComponent("ZEL Errors", {{prop::kLogToFile, true}, {prop::kCircularLogFile, true},
-                                    {prop::kAppendToFile, true}, {prop::kFileName, std::string("Errors.log")},
-                                    {prop::kDirectory, LogDir()}});
+        AddErrorLog({{prop::kCircularLogFile, true}, {prop::kAppendToFile, true}});
     }
     // Every text the status panel shows, in order.
     void WatchStatus(TestDialog& d) {
@@ -37,12 +34,6 @@ protected:
         d.tvModules.UserClickNode(d.tvModules.Item(key));
     }
     static void Save(TestDialog& d) { d.UserKeyDown('S', forms::shift::kCtrl); }
-    static void Retype(forms::TextBox& box, std::string_view text) {
-        box.UserFocus();
-        box.SetSelStart(0);
-        box.SetSelLength(static_cast<std::int32_t>(box.Text().size()));
-        box.UserType(text.empty() ? std::string_view("\b") : text);  // nothing: delete the selection
-    }
     hostconfig::PropertyValue Stored(const char* component, std::int32_t index) const {
         return StoredValue(component, std::string(component) == "ZEL Errors" ? "" : kTracing, index);
     }

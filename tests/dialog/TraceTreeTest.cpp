@@ -6,7 +6,6 @@ namespace diags::testing {
 namespace {
 
 namespace prop = hostconfig::prop;
-constexpr const char* kTracing = "Function Level Tracing";
 
 class TraceTree : public DialogTest {
 protected:
