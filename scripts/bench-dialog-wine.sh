@@ -5,12 +5,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+source scripts/lib/wine.sh
 if [ -z "${DIAGS_UNDER_XVFB:-}" ]; then
   cmake --preset win64 >/dev/null
   cmake --build --preset win64 --target DiagsConfig bench_dialog_wine kvuien diags_help_page >/dev/null
-  DIAGS_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
 fi
-source scripts/lib/wine.sh
+wine_on_virtual_display "$0" "$@"
 bin=$root/build/win64/bin
 wine_ensure_prefix "$root/build/win64/wineprefix-bench"
 wine_reg delete 'HKCU\Software\Veltrane\Log Configuration' /f >/dev/null 2>&1 || true

@@ -12,25 +12,23 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-if [ -z "${DIAGS_RUN_VIRTUAL:-}" ]; then
+source scripts/lib/wine.sh
+if [ -z "${DIAGS_UNDER_XVFB:-}" ]; then
   bash scripts/setup.sh
   cmake --preset win64 >/dev/null
   cmake --build --preset win64 --target DiagsConfig diagshost diagsprobe kvuien diags_help_page
-  if [ -z "${DISPLAY:-}" ]; then
-    DIAGS_RUN_VIRTUAL=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-  fi
+  [ -n "${DISPLAY:-}" ] || wine_on_virtual_display "$0" "$@"
 fi
 
 bin=$root/build/win64/bin
-source scripts/lib/wine.sh
 wine_available || exit 4
-if [ -n "${DIAGS_RUN_VIRTUAL:-}" ]; then prefix=$root/build/win64/wineprefix-shots
+if [ -n "${DIAGS_UNDER_XVFB:-}" ]; then prefix=$root/build/win64/wineprefix-shots
 else prefix=${WINEPREFIX:-$root/build/win64/wineprefix-run}; fi
 [ -f "$prefix/system.reg" ] || echo "run: making the Wine prefix $prefix"
 wine_ensure_prefix "$prefix" || exit 4
 wine_regsvr32 /s "$(winpath "$bin/DiagsConfig.dll")"
 
-if [ -z "${DIAGS_RUN_VIRTUAL:-}" ]; then
+if [ -z "${DIAGS_UNDER_XVFB:-}" ]; then
   status=0
   (cd "$bin" && wine_run diagshost.exe) || status=$?
   exit "$status"

@@ -8,12 +8,9 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-if [ -z "${DIAGS_UNDER_XVFB:-}" ]; then
-  DIAGS_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
-
 source scripts/lib/check.sh
 source scripts/lib/wine.sh
+wine_on_virtual_display "$0" "$@"
 
 build=$root/build/win64
 bin=$build/bin

@@ -7,13 +7,10 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-# Windows controls need a display: run everything under one virtual X server.
-if [ -z "${DIAGS_UNDER_XVFB:-}" ]; then
-  DIAGS_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
-
 source scripts/lib/check.sh
 source scripts/lib/wine.sh
+# Everything runs under one virtual X server.
+wine_on_virtual_display "$0" "$@"
 
 build=$root/build/win64
 bin=$build/bin

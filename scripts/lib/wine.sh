@@ -30,6 +30,14 @@ wine_available() {
 
 wine_use_prefix() { export WINEPREFIX=$1; }
 
+# Windows controls need a display: `wine_on_virtual_display "$0" "$@"` runs the calling
+# script again on a virtual X server (once; the second run goes on past the call, with
+# DIAGS_UNDER_XVFB set).
+wine_on_virtual_display() {
+  [ -n "${DIAGS_UNDER_XVFB:-}" ] && return 0
+  DIAGS_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$@"
+}
+
 wine_run() { "$wine64" "$@"; }
 wine_reg() { "$wine64" reg "$@"; }
 wine_regsvr32() { "$wine64" regsvr32 "$@"; }
@@ -52,19 +60,33 @@ _wine_boot() {
   fi
 }
 
+# The caption buttons of every window are drawn with the Marlett symbol font. The
+# distribution ships Wine's own copy beside Wine, where this Wine does not look for it, and
+# without it the buttons show the letters "0 1 r": the prefix gets the font in its Fonts
+# folder, which Wine reads at each start.
+wine_fonts_dir=/usr/share/wine/fonts
+_wine_fonts() {
+  local fonts=$WINEPREFIX/drive_c/windows/Fonts
+  if [ -f "$wine_fonts_dir/marlett.ttf" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+    mkdir -p "$fonts" && cp "$wine_fonts_dir/marlett.ttf" "$fonts/"
+  fi
+}
+
 wine_fresh_prefix() {
   wine_use_prefix "$1"
   wine_stop
   rm -rf "$WINEPREFIX"
-  _wine_boot
+  _wine_boot && _wine_fonts
 }
 
 wine_ensure_prefix() {
   wine_use_prefix "$1"
-  if [ -f "$WINEPREFIX/system.reg" ]; then return 0; fi
-  wine_stop
-  rm -rf "$WINEPREFIX"  # an unfinished first boot is started again
-  _wine_boot
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wine_stop
+    rm -rf "$WINEPREFIX"  # an unfinished first boot is started again
+    _wine_boot || return 1
+  fi
+  _wine_fonts
 }
 
 winpath() { echo "Z:${1//\//\\}"; }
