@@ -53,7 +53,9 @@ bool Win32Shell::Help(WindowHandle window, std::string_view helpFile, std::uint3
     if (IsHtmlHelp(helpFile)) {
         if (command == HELP_QUIT) return true;  // a browser page has nothing to close
         const std::string address = HtmlHelpAddress(helpFile, command, data);
-        return Execute(window, "open", address, "", "", SW_SHOWNORMAL) > 32;
+        if (Execute(window, "open", address, "", "", SW_SHOWNORMAL) > 32) return true;
+        // A shell that cannot open a file address with a topic still opens the page itself.
+        return address != helpFile && Execute(window, "open", helpFile, "", "", SW_SHOWNORMAL) > 32;
     }
     const std::string file(helpFile);
     return ::WinHelpA(reinterpret_cast<HWND>(window), file.c_str(), command, data) != FALSE;
