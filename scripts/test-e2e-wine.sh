@@ -2,8 +2,9 @@
 # End to end: the shipped component driven as a person drives it. diagshost.exe opens the
 # dialog inside a Wine virtual desktop on a virtual display; xdotool sends real mouse and
 # keyboard input; results are read only from outside: the registry store (reg query), the
-# host's outcome code and the dialog's window texts (diagsprobe). Screenshots of both tabs and
-# of the exit question are kept under build/screenshots/e2e.
+# host's outcome code, the dialog's window texts (diagsprobe) and the pages a stand-in web
+# browser is asked to open. Screenshots of both tabs and of the exit question are kept under
+# build/screenshots/e2e.
 # Prints "N passed, N failed" last and exits non-zero when anything failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -29,6 +30,14 @@ wine_fresh_prefix "$build/wineprefix-e2e" || { fail "a fresh Wine prefix is made
 wine_reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d E2E /f >>"$log" 2>&1
 wine_reg add 'HKCU\Software\Wine\Explorer\Desktops' /v E2E /d 1024x768 /f >>"$log" 2>&1
 check "regsvr32 registers DiagsConfig.dll" -- wine_regsvr32 /s "$(winpath "$bin/DiagsConfig.dll")"
+# What a Windows desktop has: .htm pages open in the web browser. The browser is a recorder of
+# the addresses it is asked to open, one line each.
+browser=$build/e2e-browser.sh
+opened=$build/e2e-browser.txt
+printf '#!/bin/sh\necho "$*" >>"%s"\n' "$opened" >"$browser"
+chmod +x "$browser"
+wine_reg add 'HKCR\.htm' /ve /d htmlfile /f >>"$log" 2>&1
+wine_reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$browser" /f >>"$log" 2>&1
 
 # A verdict with the facts that explain a failure.
 ok() { pass "$1"; }
@@ -84,6 +93,15 @@ agree_to_saves() {
   done
 }
 window_line() { probe texts | grep -F "$1" | head -1; }  # class|state|text|rect of a window
+directory_box() { probe texts | grep '^Edit|' | head -1 | cut -d'|' -f3; }
+# Waits up to 5 s until the browser has been asked to open N addresses in all.
+browser_opened() {
+  for _ in $(seq 1 25); do
+    [ "$(wc -l <"$opened" 2>/dev/null || echo 0)" -ge "$1" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
 
 # ---- 1. open and close with nothing pending: outcome 0, nothing written
 wine_reg delete "$config" /f >/dev/null 2>&1
@@ -155,7 +173,7 @@ if open_dialog; then
   key Tab                       # the debug monitor box
   key space
   close_box
-  if probe question 5 >/dev/null; then
+  if asked=$(probe question 5); then
     read -r x y w h < <(probe rect 1)
     shoot exit-question
     probe answer no >/dev/null
@@ -165,6 +183,9 @@ if open_dialog; then
   if [ "$outcome" -eq 2 ] && [ "$before" = "$after" ]; then ok "an edited output closed without saving: outcome 2, nothing written"
   else not_ok "an edited output closed without saving: outcome 2, nothing written" "outcome $outcome" \
          "$(diff <(echo "$before") <(echo "$after") | head -5)"; fi
+  if [ "${asked:-}" = "Diagnostics Configuration|The trace settings have been changed. Do you want to save them?" ]
+  then ok "the exit question asks whether to save the changed trace settings"
+  else not_ok "the exit question asks whether to save the changed trace settings" "it said: ${asked:-nothing}"; fi
 else
   not_ok "the dialog appears (scenario 4)"
 fi
@@ -216,7 +237,8 @@ if open_dialog; then
   outcome_of_host
   name=$(value "ZEL WHCatalog" "Function Level Tracing" FileName)
   tofile=$(value "ZEL WHCatalog" "Function Level Tracing" LogToFile)
-  if [ -n "$stopped" ] && [ "$outcome" -eq 0 ] && [ "$name" = e2e.log ] && [ "$tofile" = 0x1 ]; then
+  if [[ "$stopped" == *"ZEL WHCatalog\Function Level Tracing"*"writes to a log file but has no file name."* ]] &&
+     [ "$outcome" -eq 0 ] && [ "$name" = e2e.log ] && [ "$tofile" = 0x1 ]; then
     ok "a save stopped by an empty file name is completed after one is typed"
   else
     not_ok "a save stopped by an empty file name is completed after one is typed" "the stop said: ${stopped:-nothing}" \
@@ -259,6 +281,65 @@ if open_dialog; then
   else not_ok "the form resized below its minimum keeps its minimum size" "now ${mw:-?}x${mh:-?} px"; fi
 else
   not_ok "the dialog appears (scenario 8)"
+fi
+
+# ---- 9. the folder browser: it asks for the log directory; Cancel keeps the directory, OK
+# takes the folder chosen, and the save stores it
+wine_reg delete "$config" /f >/dev/null 2>&1
+if open_dialog; then
+  key ctrl+Tab Tab
+  key End Right Down            # the last folder's first output
+  key Tab Tab space             # "Log to file" switched on
+  key Tab Tab                   # the directory, then its browse button
+  given=$(directory_box)
+  key space
+  prompt=$(probe question 5) && probe answer cancel >/dev/null
+  sleep 0.5
+  kept=$(directory_box)
+  key space
+  probe question 5 >/dev/null && probe answer ok >/dev/null  # the folder it opens on: the desktop
+  sleep 0.5
+  chosen=$(directory_box)
+  key ctrl+s
+  agree_to_saves
+  close_box
+  outcome_of_host
+  stored=$(value "ZEL WHCatalog" "Function Level Tracing" Directory)
+  if [[ "${prompt:-}" == *"|Choose the directory for the log file:"* ]] && [ -n "$given" ] && [ "$kept" = "$given" ] &&
+     [[ "$chosen" == *\\Desktop ]] && [ "$stored" = "$chosen" ] && [ "$outcome" -eq 0 ]; then
+    ok "the folder browser asks for the log directory; Cancel keeps it, OK takes the folder and the save stores it"
+  else
+    not_ok "the folder browser asks for the log directory; Cancel keeps it, OK takes the folder and the save stores it" \
+      "browser: ${prompt:-did not open}" "directory: $given -> after Cancel $kept -> after OK $chosen; stored $stored; outcome $outcome"
+  fi
+else
+  not_ok "the dialog appears (scenario 9)"
+fi
+
+# ---- 10. help: F1 opens the help page once; Help > Contents and Index opens it again;
+# Help > On the Web > Home Page opens the web site
+: >"$opened"
+if open_dialog; then
+  key F1
+  browser_opened 1
+  sleep 1                       # a second page would have come by now
+  after_f1=$(wc -l <"$opened")
+  key alt+h c                   # Contents and Index
+  browser_opened 2
+  key alt+h w Up Return         # On the Web, its last choice: Home Page
+  browser_opened 3
+  close_box
+  outcome_of_host
+  pages=$(cat "$opened")
+  if [ "$after_f1" -eq 1 ] && [ "$(grep -c 'DiagsConfig.htm' <<<"$pages")" -eq 2 ] &&
+     [ "$(sed -n 3p <<<"$pages")" = "https://www.veltrane.com/" ] && [ "$outcome" -eq 0 ]; then
+    ok "F1 opens the help page once, Contents and Index opens it again, Home Page opens the web site"
+  else
+    not_ok "F1 opens the help page once, Contents and Index opens it again, Home Page opens the web site" \
+      "pages after F1: $after_f1; every page asked for:" "$pages" "outcome $outcome"
+  fi
+else
+  not_ok "the dialog appears (scenario 10)"
 fi
 
 wine_stop
