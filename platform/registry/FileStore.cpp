@@ -1,6 +1,7 @@
 #include "platform/registry/FileStore.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/registry/FileIo.h"
 #include "platform/registry/RegFile.h"
@@ -111,6 +112,8 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
     if (missing) {
         tree_ = RegKey();
         tailCheck_.clear();
+        intactHash_ = RunningHash();
+        verify_ = false;
         exists_ = false;
         loaded_ = true;
         intactEnd_ = baseEnd_ = 0;
@@ -124,15 +127,25 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
     // read (same identity, and the bytes just before the appended part are as we left them:
     // an editor may have rewritten the file in place).
     std::string bytes;
-    const std::uint64_t checkFrom = intactEnd_ - std::min<std::uint64_t>(intactEnd_, tailCheck_.size());
+    bool whole = false;  // bytes holds the whole file
     bool appendedOnly = loaded_ && exists_ && id.device == device_ && id.inode == inode_ && id.size >= intactEnd_;
-    if (appendedOnly) {
+    const bool verify = std::exchange(verify_, false);
+    if (appendedOnly && verify) {
+        // A fresh read: every byte read before must still be there, not only the last ones.
+        if (Status s = file.ReadFrom(0, bytes); !s) return s;
+        whole = true;
+        RunningHash before;
+        before.Add(std::string_view(bytes).substr(0, static_cast<std::size_t>(std::min<std::uint64_t>(intactEnd_, bytes.size()))));
+        appendedOnly = bytes.size() >= intactEnd_ && before == intactHash_;
+        if (appendedOnly) bytes.erase(0, static_cast<std::size_t>(intactEnd_));
+    } else if (appendedOnly) {
+        const std::uint64_t checkFrom = intactEnd_ - std::min<std::uint64_t>(intactEnd_, tailCheck_.size());
         if (Status s = file.ReadFrom(checkFrom, bytes); !s) return s;
         appendedOnly = bytes.compare(0, tailCheck_.size(), tailCheck_) == 0 && bytes.size() >= tailCheck_.size();
+        if (appendedOnly) bytes.erase(0, tailCheck_.size());
     }
     if (appendedOnly) {
-        if (id.size == intactEnd_) return Status::Ok();
-        bytes.erase(0, tailCheck_.size());
+        if (bytes.empty()) return Status::Ok();
         ParsedFile parsed;
         ParseOptions options;
         options.expectHeader = false;
@@ -141,12 +154,16 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
         options.byteOffset = intactEnd_;
         if (Status s = ParseRegFile(bytes, path_, parsed, options); !s) return s;
         ApplyAll(tree_, parsed.changes);
-        NoteTail(tailCheck_ + bytes.substr(0, static_cast<std::size_t>(parsed.intactEnd - intactEnd_)));
+        const std::string_view appended = std::string_view(bytes).substr(0, static_cast<std::size_t>(parsed.intactEnd - intactEnd_));
+        NoteTail(tailCheck_ + std::string(appended));
+        intactHash_.Add(appended);
         intactEnd_ = parsed.intactEnd;
         intactLines_ += parsed.intactLines;
         torn = parsed.tornTail;
     } else {
-        if (Status s = file.ReadFrom(0, bytes); !s) return s;
+        if (!whole) {
+            if (Status s = file.ReadFrom(0, bytes); !s) return s;
+        }
         ParsedFile parsed;
         if (Status s = ParseRegFile(bytes, path_, parsed); !s) return s;
         RegKey tree;
@@ -156,6 +173,8 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
         inode_ = id.inode;
         intactEnd_ = parsed.intactEnd;
         NoteTail(std::string_view(bytes).substr(0, static_cast<std::size_t>(intactEnd_)));
+        intactHash_ = RunningHash();
+        intactHash_.Add(std::string_view(bytes).substr(0, static_cast<std::size_t>(intactEnd_)));
         baseEnd_ = parsed.baseEnd;
         intactLines_ = parsed.intactLines;
         encoding_ = parsed.encoding;
@@ -192,6 +211,8 @@ Status FileStore::Compact() {
     inode_ = id.inode;
     intactEnd_ = baseEnd_ = bytes.size();
     NoteTail(bytes);
+    intactHash_ = RunningHash();
+    intactHash_.Add(bytes);
     intactLines_ = CountLines(WholeRegistryText(tree_)) + 2;
     encoding_ = FileEncoding::Utf16Le;
     regedit4_ = false;
@@ -202,7 +223,7 @@ Status FileStore::Compact() {
 
 void FileStore::Invalidate() noexcept {
     std::lock_guard guard(mutex_);
-    loaded_ = false;
+    verify_ = true;
 }
 
 Status FileStore::ReadTree(std::string_view path, std::optional<RegKey>& out) {
@@ -305,6 +326,7 @@ Status FileStore::ApplyLocked(const std::vector<KeyChange>& changes) {
     ApplyAll(tree_, changes);
     intactEnd_ += bytes.size();
     NoteTail(tailCheck_ + bytes);
+    intactHash_.Add(bytes);
     intactLines_ += CountLines(text);
     if (batch) {
         unflushed_ = true;  // flushed (and compacted when due) by EndBatch

@@ -28,6 +28,7 @@
 
 #include "platform/registry/FileIo.h"
 #include "platform/registry/RegFile.h"
+#include "platform/registry/RunningHash.h"
 #include "platform/registry/Store.h"
 
 namespace diags::platform::registry {
@@ -87,6 +88,8 @@ private:
     std::uint64_t baseEnd_ = 0;     // size of the compacted part
     std::size_t intactLines_ = 0;
     std::string tailCheck_;         // the last bytes before intactEnd_, to notice a rewrite in place
+    RunningHash intactHash_;        // of the first intactEnd_ bytes, to notice an edit anywhere in them
+    bool verify_ = false;           // the next load reads the whole file and checks intactHash_
     FileEncoding encoding_ = FileEncoding::Utf16Le;
     bool regedit4_ = false;
     double compactRatio_ = 1.0;

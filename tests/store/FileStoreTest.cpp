@@ -13,6 +13,7 @@
 
 #include "tests/support/TestSupport.h"
 #include "platform/registry/FileStore.h"
+#include "platform/registry/RunningHash.h"
 
 namespace diags::platform::registry {
 namespace {
@@ -86,6 +87,50 @@ TEST_F(FileStoreSaving, AFileRewrittenInPlaceByAnEditorIsReadAfresh) {
     WriteBytes(file, "Windows Registry Editor Version 5.00\n[" + kKey + "]\n\"v\"=\"edited by hand\"\n\"w\"=\"" +
                          std::string(500, 'w') + "\"\n");
     EXPECT_EQ(Get(store, kKey, "v"), "edited by hand");
+}
+
+// What a new configuration asks of the store: it reads the file again and must see an edit
+// made anywhere in it, as well as what others appended meanwhile.
+TEST_F(FileStoreSaving, AFreshReadSeesAnInPlaceEditFarFromTheEndAndWhatWasAppended) {
+    FileStore store(file), other(file);
+    ASSERT_TRUE(store.Apply({Set(kKey, "first", "one"), Set(kKey + "\\Padding", "p", std::string(2000, 'p'))}).ok());
+    ASSERT_TRUE(other.Apply({Set(kKey, "appended", "yes")}).ok());
+    store.Invalidate();
+    EXPECT_EQ(Get(store, kKey, "appended"), "yes");  // unchanged before: only the commit is new
+
+    std::string bytes = ReadBytes(file);
+    const std::string one("o\0n\0e\0", 6);  // UTF-16LE
+    const auto at = bytes.find(one);
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 4] = 'f';  // same length, same ending, thousands of bytes before it
+    WriteBytes(file, bytes);
+    store.Invalidate();
+    EXPECT_EQ(Get(store, kKey, "first"), "onf");
+    EXPECT_EQ(Get(store, kKey, "appended"), "yes");
+}
+
+TEST(RunningHash, TheSameBytesHashAlikeHoweverSplitAndAnyChangedByteChangesTheHash) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += static_cast<char>('a' + i % 26);
+    RunningHash whole;
+    whole.Add(text);
+    for (std::size_t split : {0, 1, 7, 8, 9, 63, 99, 100}) {
+        RunningHash pieces;
+        pieces.Add(std::string_view(text).substr(0, split));
+        pieces.Add(std::string_view(text).substr(split, 3));
+        pieces.Add(std::string_view(text).substr(std::min<std::size_t>(split + 3, text.size())));
+        EXPECT_TRUE(pieces == whole) << "split at " << split;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::string changed = text;
+        changed[i] = static_cast<char>(changed[i] ^ 0x01);
+        RunningHash other;
+        other.Add(changed);
+        EXPECT_FALSE(other == whole) << "byte " << i;
+    }
+    RunningHash longer;
+    longer.Add(text + std::string(1, '\0'));
+    EXPECT_FALSE(longer == whole);  // a trailing zero byte still counts
 }
 
 TEST_F(FileStoreSaving, CompactionKeepsEveryKeyAndTheirOrder) {
