@@ -64,40 +64,72 @@ char32_t FoldCodePoint(char32_t cp) noexcept {
 
 bool Utf16LeToUtf8(std::string_view bytes, std::string& out) {
     if (bytes.size() % 2 != 0) return false;
-    out.reserve(out.size() + bytes.size() / 2);
     const std::size_t units = bytes.size() / 2;
+    // Written in place: a unit gives at most three bytes (a surrogate pair four for two).
+    const std::size_t start = out.size();
+    out.resize(start + 3 * units);
+    char* p = out.data() + start;
+    const auto done = [&](bool ok) {
+        out.resize(static_cast<std::size_t>(p - out.data()));
+        return ok;
+    };
     auto unit = [&](std::size_t k) {
         return static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * k]) |
                                      (static_cast<unsigned char>(bytes[2 * k + 1]) << 8));
     };
     for (std::size_t k = 0; k < units; ++k) {
         const char16_t u = unit(k);
+        char32_t cp = u;
         if (u < 0x80) {
-            out += static_cast<char>(u);
-        } else if (u >= 0xD800 && u <= 0xDBFF) {
-            if (k + 1 >= units) return false;
+            *p++ = static_cast<char>(u);
+            continue;
+        }
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            if (k + 1 >= units) return done(false);
             const char16_t low = unit(k + 1);
-            if (low < 0xDC00 || low > 0xDFFF) return false;
-            AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (low - 0xDC00));
+            if (low < 0xDC00 || low > 0xDFFF) return done(false);
+            cp = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (low - 0xDC00);
             ++k;
         } else if (u >= 0xDC00 && u <= 0xDFFF) {
-            return false;
-        } else {
-            AppendUtf8(out, u);
+            return done(false);
         }
+        if (cp < 0x800) {
+            *p++ = static_cast<char>(0xC0 | (cp >> 6));
+        } else if (cp < 0x10000) {
+            *p++ = static_cast<char>(0xE0 | (cp >> 12));
+            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        } else {
+            *p++ = static_cast<char>(0xF0 | (cp >> 18));
+            *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        }
+        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
-    return true;
+    return done(true);
 }
 
 bool Utf8ToUtf16Le(std::string_view text, std::string& out) {
-    out.reserve(out.size() + text.size() * 2);
-    auto put = [&](char16_t u) {
-        out += static_cast<char>(u & 0xFF);
-        out += static_cast<char>(u >> 8);
+    // Written in place: every byte of UTF-8 gives at most two bytes of UTF-16.
+    const std::size_t start = out.size();
+    out.resize(start + 2 * text.size());
+    char* p = out.data() + start;
+    const auto put = [&](char16_t u) {
+        *p++ = static_cast<char>(u & 0xFF);
+        *p++ = static_cast<char>(u >> 8);
     };
     for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {
+            *p++ = static_cast<char>(b);
+            *p++ = '\0';
+            ++i;
+            continue;
+        }
         char32_t cp = 0;
-        if (!NextCodePoint(text, i, cp)) return false;
+        if (!NextCodePoint(text, i, cp)) {
+            out.resize(static_cast<std::size_t>(p - out.data()));
+            return false;
+        }
         if (cp >= 0x10000) {
             cp -= 0x10000;
             put(static_cast<char16_t>(0xD800 + (cp >> 10)));
@@ -106,6 +138,7 @@ bool Utf8ToUtf16Le(std::string_view text, std::string& out) {
             put(static_cast<char16_t>(cp));
         }
     }
+    out.resize(static_cast<std::size_t>(p - out.data()));
     return true;
 }
 
@@ -186,18 +219,16 @@ std::string FoldName(std::string_view utf8) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() == b.size()) {
-        bool plain = true;
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-            if (x >= 0x80 || y >= 0x80) { plain = false; break; }
-            const auto fx = (x >= 'a' && x <= 'z') ? x - 32 : x;
-            const auto fy = (y >= 'a' && y <= 'z') ? y - 32 : y;
-            if (fx != fy) return false;
-        }
-        if (plain) return true;
+    // Folding keeps every name's length (ASCII and Latin-1 letters keep their UTF-8 size).
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80) return FoldName(a) == FoldName(b);
+        const auto fx = (x >= 'a' && x <= 'z') ? x - 32 : x;
+        const auto fy = (y >= 'a' && y <= 'z') ? y - 32 : y;
+        if (fx != fy) return false;
     }
-    return FoldName(a) == FoldName(b);
+    return true;
 }
 
 }  // namespace diags::platform::registry

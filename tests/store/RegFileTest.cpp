@@ -112,6 +112,22 @@ TEST(RegistryFileWriting, EveryValueTypeSurvivesARoundTripInBothEncodings) {
     }
 }
 
+TEST(TextEncoding, Utf8AndUtf16ConvertBothWaysAppendingToWhatIsThere) {
+    const std::string utf8 = "A \xC3\xA4 \xE2\x82\xAC \xF0\x9F\x98\x80 z";  // 1-, 2-, 3- and 4-byte characters
+    std::string wide = "xx";
+    ASSERT_TRUE(Utf8ToUtf16Le(utf8, wide));
+    EXPECT_EQ(wide.substr(0, 2), "xx");
+    EXPECT_EQ(wide.size(), 2u + 2u * 10u);  // ten units: the last but two characters take two
+    EXPECT_EQ(wide.substr(2 + 2 * 6, 4), std::string("\x3D\xD8\x00\xDE", 4));  // U+1F600 as D83D DE00
+    std::string back = "yy";
+    ASSERT_TRUE(Utf16LeToUtf8(std::string_view(wide).substr(2), back));
+    EXPECT_EQ(back, "yy" + utf8);
+    std::string cut;
+    EXPECT_FALSE(Utf8ToUtf16Le("ok\xC3", cut));  // a sequence cut off at the end
+    std::string odd;
+    EXPECT_FALSE(Utf16LeToUtf8(std::string("a\0b", 3), odd));
+}
+
 TEST(RegistryFileWriting, WritesTheEditorsHeaderAndUtf16WithAByteOrderMark) {
     const std::string header = EncodedHeader(FileEncoding::Utf16Le);
     ASSERT_GE(header.size(), 4u);
