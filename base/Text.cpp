@@ -30,6 +30,15 @@ bool EqualsNoCase(std::string_view a, std::string_view b) noexcept {
     return true;
 }
 
+bool LessNoCase(std::string_view a, std::string_view b) noexcept {
+    const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < common; ++i) {
+        const auto x = static_cast<unsigned char>(FoldChar(a[i])), y = static_cast<unsigned char>(FoldChar(b[i]));
+        if (x != y) return x < y;
+    }
+    return a.size() < b.size();
+}
+
 bool ContainsNoCase(std::string_view haystack, std::string_view needle) noexcept {
     if (needle.empty()) return true;
     if (needle.size() > haystack.size()) return false;

@@ -12,6 +12,8 @@ namespace diags {
 char FoldChar(char c) noexcept;
 std::string FoldCase(std::string_view text);
 bool EqualsNoCase(std::string_view a, std::string_view b) noexcept;
+// The order of the folded texts (FoldCase(a) < FoldCase(b)) without making folded copies.
+bool LessNoCase(std::string_view a, std::string_view b) noexcept;
 // True when `needle` occurs anywhere in `haystack`, compared without regard to case.
 bool ContainsNoCase(std::string_view haystack, std::string_view needle) noexcept;
 

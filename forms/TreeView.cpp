@@ -15,9 +15,7 @@ namespace diags::forms {
 namespace {
 constexpr std::int16_t kSpace = 32, kLeft = 37, kUp = 38, kRight = 39, kDown = 40;
 
-bool TextBefore(const Node& a, const Node& b) {
-    return FoldCase(a.Text()) < FoldCase(b.Text());
-}
+bool TextBefore(const Node& a, const Node& b) { return LessNoCase(a.Text(), b.Text()); }
 }  // namespace
 
 // ------------------------------------------------------------------ Node

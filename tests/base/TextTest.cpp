@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "base/RuntimeError.h"
 #include "base/Text.h"
 #include "tests/support/TestSupport.h"
@@ -45,6 +47,13 @@ TEST(ComparingWithoutCase, AsciiAndLatin1LettersFoldOtherCharactersDoNot) {
     EXPECT_TRUE(EqualsNoCase("caf\xE9 \xE0\xFE", "CAF\xC9 \xC0\xDE"));  // é à þ
     EXPECT_FALSE(EqualsNoCase("\xF7", "\xD7"));                         // ÷ and × are not letters
     EXPECT_EQ(FoldCase("stra\xDF" "e \xFF"), "STRA\xDF" "E \xFF");      // ß and ÿ stay
+    // The order of folded texts, byte by byte as unsigned characters, a prefix first.
+    for (auto [a, b] : {std::pair<const char*, const char*>{"report", "Report Editor"}, {"ZEL a", "zel B"},
+                        {"[x", "a"}, {"Zeta", "\xE0lpha"}, {"_", "a"}, {"abc", "ABD"}}) {
+        EXPECT_EQ(LessNoCase(a, b), FoldCase(a) < FoldCase(b)) << a << " / " << b;
+        EXPECT_EQ(LessNoCase(b, a), FoldCase(b) < FoldCase(a)) << b << " / " << a;
+    }
+    EXPECT_FALSE(LessNoCase("Report", "rEPORT"));
     EXPECT_TRUE(ContainsNoCase("ZEL ReportServer - Report Source Tracing", "report source"));
     EXPECT_TRUE(ContainsNoCase("abc", ""));
     EXPECT_FALSE(ContainsNoCase("ab", "abc"));
