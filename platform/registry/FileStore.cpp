@@ -123,9 +123,10 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
     io::FileId id;
     if (Status s = file.Id(id); !s) return s;
     bool torn = false;
-    // Only what other processes appended since we last looked, when the file is the one we
-    // read (same identity, and the bytes just before the appended part are as we left them:
-    // an editor may have rewritten the file in place).
+    // Only what other processes appended since we last looked is parsed, when the file is the
+    // one we read: same identity, and the bytes just before the appended part as we left them
+    // (an editor may have rewritten the file in place). After Invalidate every byte we read
+    // before is checked against its running hash instead.
     std::string bytes;
     bool whole = false;  // bytes holds the whole file
     bool appendedOnly = loaded_ && exists_ && id.device == device_ && id.inode == inode_ && id.size >= intactEnd_;
