@@ -36,12 +36,14 @@ wine_fresh_prefix "$build/wineprefix" || { fail "a fresh Wine prefix is made"; c
 # it again (the probe presses the close box and answers the exit question with No).
 (cd "$bin" && exec "$wine64" diagsprobe.exe closer 1800 "Diagnostics Configuration") >/dev/null 2>&1 &
 
+in_dir() { local dir=$1; shift; (cd "$dir" && "$@"); }
+
 # A GoogleTest executable (all of them sit in bin/, beside the resource DLL): every case counts; a crash without a verdict counts as one failure.
 run_gtest() {
   local exe=$1 name out rc ok_cases failed_cases
   name=$(basename "$exe")
-  out=$(cd "$(dirname "$exe")" && timeout 120 "$wine64" "./$name" 2>&1)
-  rc=$?
+  capture in_dir "$(dirname "$exe")" timeout 120 "$wine64" "./$name"
+  out=$capture_output rc=$capture_rc
   printf '%s\n' "$out" >>"$log"
   ok_cases=$(grep -c '^\[       OK \]' <<<"$out")
   failed_cases=$(grep -cE '^\[  FAILED  \] [^ ]+\.[^ ]+ \(' <<<"$out")
@@ -122,9 +124,9 @@ if [ -f "$dll" ]; then
 
   for script in tests/wine/*.vbs; do
     [ -e "$script" ] || continue
-    out=$(cd "$bin" && timeout 300 "$wine64" cscript //nologo "$(winpath "$root/$script")" 2>&1)
-    rc=$?
-    out=${out//$'\r'/}
+    capture in_dir "$bin" timeout 300 "$wine64" cscript //nologo "$(winpath "$root/$script")"
+    rc=$capture_rc
+    out=${capture_output//$'\r'/}
     printf '%s\n' "$out" >>"$log"
     grep -E '^not ok' <<<"$out"
     p=$(grep -c '^ok' <<<"$out"); f=$(grep -c '^not ok' <<<"$out")

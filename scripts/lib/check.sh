@@ -8,6 +8,7 @@
 #   check_status NAME CODE -- CMD...   passes when CMD exits with CODE
 #   pass NAME / fail NAME [DETAILS]    counts a verdict reached some other way
 #   add_counts PASSED FAILED           adds counts reported by a test program
+#   capture CMD...                     runs CMD: capture_output, capture_rc (no check counted)
 #   check_summary                      prints the totals; returns 1 when anything failed
 #
 # CMD may be a shell function. Set CHECK_LOG to a file to keep every check's output there too;
@@ -33,11 +34,24 @@ add_counts() {
   check_failed=$((check_failed + $2))
 }
 
+# Runs "$@" with its output (stdout and stderr) in capture_output and its exit code in
+# capture_rc. The output goes through a file, not a pipe: Wine's server and the services a
+# Windows program starts outlive the program and keep its output open, so reading a pipe would
+# wait for them as long as any other program of the prefix runs.
+capture() {
+  local file
+  file=$(mktemp "${TMPDIR:-/tmp}/capture.XXXXXX") || { capture_rc=1; capture_output="mktemp failed"; return 0; }
+  # (the && || form keeps a failing command from ending a script that runs under set -e)
+  "$@" >"$file" 2>&1 && capture_rc=0 || capture_rc=$?
+  capture_output=$(<"$file")
+  rm -f "$file"
+}
+
 # Runs "$@" with its output in check_output (carriage returns dropped) and its exit code in check_rc.
 _check_run() {
-  # (the && || form keeps a failing command from ending a script that runs under set -e)
-  check_output=$("$@" 2>&1) && check_rc=0 || check_rc=$?
-  check_output=${check_output//$'\r'/}
+  capture "$@"
+  check_rc=$capture_rc
+  check_output=${capture_output//$'\r'/}
   if [ -n "${CHECK_LOG:-}" ]; then
     printf '== %s\n$ %s\n%s\n(exit %s)\n' "$check_name" "$*" "$check_output" "$check_rc" >>"$CHECK_LOG"
   fi
