@@ -92,6 +92,13 @@ agree_to_saves() {
     sleep 0.5
   done
 }
+# Ctrl+S (agreeing to what the save asks), then the close box; waits for the host's outcome.
+save_and_close() {
+  key ctrl+s
+  agree_to_saves
+  close_box
+  outcome_of_host
+}
 window_line() { probe texts | grep -F "$1" | head -1; }  # class|state|text|rect of a window
 directory_box() { probe texts | grep '^Edit|' | head -1 | cut -d'|' -f3; }
 # Waits up to 5 s until the browser has been asked to open N addresses in all.
@@ -128,10 +135,7 @@ if open_dialog; then
   sleep 0.3
   key space                     # the check box of the selected node
   monitor=$(window_line "|Debug monitor|")
-  key ctrl+s
-  agree_to_saves
-  close_box
-  outcome_of_host
+  save_and_close
   datelib=$(value "ZEL DateLib" "Function Level Tracing" DebugMonitor)
   errors=$(value "ZEL Errors" "" LogToFile)
   if [ "$outcome" -eq 0 ] && [ "$datelib" = 0x1 ] && [ "$errors" = 0x1 ] && [[ "$monitor" == *checked* ]]; then
@@ -208,10 +212,7 @@ fi
 # ---- 6. Clear all, then save: every output switched off again
 if open_dialog; then
   key alt+l
-  key ctrl+s
-  agree_to_saves
-  close_box
-  outcome_of_host
+  save_and_close
   datelib=$(value "ZEL DateLib" "Function Level Tracing" DebugMonitor)
   if [ "$outcome" -eq 0 ] && [ "$datelib" = 0x0 ]; then ok "Clear all, then Ctrl+S: the outputs switched on before are off in the store"
   else not_ok "Clear all, then Ctrl+S" "outcome $outcome, ZEL DateLib DebugMonitor=$datelib"; fi
@@ -231,10 +232,7 @@ if open_dialog; then
   stopped=$told
   xdotool type --delay 60 "e2e.log"
   sleep 0.3
-  key ctrl+s
-  agree_to_saves
-  close_box
-  outcome_of_host
+  save_and_close
   name=$(value "ZEL WHCatalog" "Function Level Tracing" FileName)
   tofile=$(value "ZEL WHCatalog" "Function Level Tracing" LogToFile)
   if [[ "$stopped" == *"ZEL WHCatalog\Function Level Tracing"*"writes to a log file but has no file name."* ]] &&
@@ -300,10 +298,7 @@ if open_dialog; then
   probe question 5 >/dev/null && probe answer ok >/dev/null  # the folder it opens on: the desktop
   sleep 0.5
   chosen=$(directory_box)
-  key ctrl+s
-  agree_to_saves
-  close_box
-  outcome_of_host
+  save_and_close
   stored=$(value "ZEL WHCatalog" "Function Level Tracing" Directory)
   if [[ "${prompt:-}" == *"|Choose the directory for the log file:"* ]] && [ -n "$given" ] && [ "$kept" = "$given" ] &&
      [[ "$chosen" == *\\Desktop ]] && [ "$stored" = "$chosen" ] && [ "$outcome" -eq 0 ]; then
