@@ -48,7 +48,7 @@ ResultCode frmDiagsConfig::FormLoad(ErrorRef& oError) {
         SetIcon(ResourceStrings::Instance().LoadPictureRes(dlgres::kDialogIcon, 16, 16));
         SetFormIcon(hWnd(), Icon()->NativeHandle());
 
-        mnActiveTab = 0;
+        mnActiveTab = kTraceTabActive;
         mbEventsEnabled = true;
         if (PopulateCaptions(oError) == ResultCode::Failure) return ResultCode::Failure;
         if (SetMenuButtons(abMenuBar, oError) == ResultCode::Failure) return ResultCode::Failure;

@@ -120,7 +120,7 @@ ResultCode frmDiagsConfig::SetDirtyNode() {
         mbNodeDirty = true;
         mbSaved = false;
         if (msCurrentNode.empty()) return ResultCode::Success;
-        const bool recordShown = mnActiveTab == 1 && mbPanelShowsRecord;
+        const bool recordShown = mnActiveTab == kModuleTabActive && mbPanelShowsRecord;
         ErrorRef stepError;
         if (UpdateCurrentNode(stepError) == ResultCode::Failure) {
             ReportError(stepError);

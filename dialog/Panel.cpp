@@ -69,7 +69,7 @@ ResultCode frmDiagsConfig::UpdateCurrentNode(ErrorRef& oError) {
         // Only the record the panel shows takes the panel's values: after a folder was
         // selected, or on the trace tab, msCurrentNode still names an output the panel no
         // longer shows.
-        if (msCurrentNode.empty() || !mbNodeDirty || mnActiveTab != 1 || !mbPanelShowsRecord)
+        if (msCurrentNode.empty() || !mbNodeDirty || mnActiveTab != kModuleTabActive || !mbPanelShowsRecord)
             return ResultCode::Success;
         if (!mcolOutputs) ThrowObjectRequired();
         const std::shared_ptr<COutput> output = mcolOutputs->Item(msCurrentNode);

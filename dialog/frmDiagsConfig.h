@@ -83,15 +83,22 @@ public:
     bool mbFillingPanel = false;
     bool mbNodeDirty = false;
     bool mbInNodeClick = false;
-    std::int32_t mnActiveTab = 0;
-    bool mbTraceLogToFile = false;
-    bool mbTraceDebugMonitor = false;
-    bool mbTraceAppend = false;
-    bool mbTraceCircular = false;
-    std::string msTraceDirectory;
-    std::string msTraceFileName;
-    std::string msTraceFileSize;
-    bool mbTraceLogEnabled = false;
+    // The tab the panel belongs to: kTraceTabActive or kModuleTabActive.
+    static constexpr std::int32_t kTraceTabActive = 0, kModuleTabActive = 1;
+    std::int32_t mnActiveTab = kTraceTabActive;
+    // The trace tab's panel: what the user set there, kept while the module tab shows a
+    // record's values, and given back to the panel when the trace tab returns.
+    struct TraceTabValues {
+        bool LogToFile = false;     // mbTraceLogToFile
+        bool DebugMonitor = false;  // mbTraceDebugMonitor
+        bool Append = false;        // mbTraceAppend
+        bool Circular = false;      // mbTraceCircular
+        std::string Directory;      // msTraceDirectory
+        std::string FileName;       // msTraceFileName
+        std::string FileSize;       // msTraceFileSize (at least the smallest size)
+        bool LogEnabled = false;    // mbTraceLogEnabled: the log-file box was enabled
+    };
+    TraceTabValues mTraceTab;
     std::string msHelpFile;
     std::int32_t mlHelpContextId = 0;
     ResultCode mnResult = ResultCode::None;  // the dialog's result (outcome code for the host)
@@ -205,6 +212,9 @@ private:
     void WireModuleTree();
     void WireTraceTree();
     void WirePanelEvents();
+    // Leaving the trace tab: what the panel's values alone do not keep (the log-file box's
+    // enabled state).
+    void RememberTraceTabValues();
     // The trace tab's remembered values back into the panel, with the trace tab's enabled
     // states; nothing is propagated meanwhile.
     void RestoreTraceTabValues();
@@ -217,8 +227,10 @@ private:
     // debug monitor is off. False when it failed.
     bool PropagateTraceTab(bool checkEmpty);
     // A text of the panel changed: on the module tab the record shown is edited (leading
-    // blanks dropped), on the trace tab the text is remembered and propagated.
-    void PanelTextChanged(forms::TextBox& box, std::string& remembered);
+    // blanks dropped), on the trace tab the text is remembered (as `remember` gives it, or
+    // as it is) and propagated.
+    template <class Box>
+    void PanelTextChanged(Box& box, std::string& remembered, std::string (*remember)(const std::string&) = nullptr);
     // The exit guard, shared by every ProcessExit call: set while one runs.
     static inline bool exitGuard_ = false;
 };

@@ -77,7 +77,7 @@ TEST_F(ModuleTree, WithTheErrorLogListedLastTheDialogOpensOnItAndTheTraceTabKeep
         EXPECT_EQ(d.txtFileName.Text(), "");
         EXPECT_EQ(d.txtDirectory.Text(), "");
         EXPECT_EQ(d.chkLogfile.Value(), 0);
-        EXPECT_EQ(d.msTraceFileName, "");
+        EXPECT_EQ(d.mTraceTab.FileName, "");
         for (const auto& output : *d.mcolOutputs) {
             if (output->Key == "ZEL Errors") continue;
             EXPECT_FALSE(output->LogToFile);
