@@ -324,6 +324,8 @@ std::uint32_t Crc32(std::string_view data, std::uint32_t crc) noexcept {
 
 Status ParseRegFile(std::string_view bytes, std::string_view fileName, ParsedFile& out,
                     const ParseOptions& options) {
+    if (options.expectHeader && options.flushMarks)
+        if (std::optional<Status> split = ParseAtLastFlush(bytes, fileName, out, options)) return *split;
     const std::uint64_t base = options.byteOffset;
     std::size_t skip = 0;
     FileEncoding enc = options.encoding;
