@@ -114,10 +114,15 @@ void frmDiagsConfig::ReportUnreadableValues() {
     }
     if (list.empty()) return;
     list.pop_back();
-    ResourceStrings& strings = ResourceStrings::Instance();
-    const std::array<std::string, 1> args{list};
-    platform::Current().interaction->ShowMessage(MessageService::FormatMessage(strings.GetString(dlgres::kUnreadableValues), args),
-                                                 platform::mb::kInformation, strings.GetString(dlgres::kDialogTitle));
+    try {
+        ResourceStrings& strings = ResourceStrings::Instance();
+        const std::array<std::string, 1> args{list};
+        platform::Current().interaction->ShowMessage(
+            MessageService::FormatMessage(strings.GetString(dlgres::kUnreadableValues), args),
+            platform::mb::kInformation, strings.GetString(dlgres::kDialogTitle));
+    } catch (...) {
+        // The dialog still opens: the values are shown empty either way.
+    }
 }
 
 void frmDiagsConfig::Form_Activate() {
