@@ -24,11 +24,11 @@ using platform::registry::RegValue;
 
 enum class Kind {
     TraceCheck, TraceClick, TraceKey, ModuleClick, ModuleKey, Tab, LogFile, DebugMonitor, FileMode,
-    TypeDirectory, TypeFileName, TypeSize, Browse, Menu, FormKey, Close, Resize, Splitter, Count
+    TypeDirectory, TypeFileName, TypeSize, Browse, Menu, FormKey, Save, Close, Resize, Splitter, Count
 };
 constexpr const char* kKindNames[] = {"TraceCheck", "TraceClick", "TraceKey", "ModuleClick", "ModuleKey", "Tab",
                                       "LogFile", "DebugMonitor", "FileMode", "TypeDirectory", "TypeFileName",
-                                      "TypeSize", "Browse", "Menu", "FormKey", "Close", "Resize", "Splitter"};
+                                      "TypeSize", "Browse", "Menu", "FormKey", "Save", "Close", "Resize", "Splitter"};
 
 // One step: what the person does, and the random numbers that pick its target, its text and
 // the answers to any message box it brings up. Replayed from these alone.
@@ -59,6 +59,7 @@ public:
     explicit RandomPerson(platform::Interaction& next) : next_(next) {}
     std::int32_t ShowMessage(std::string_view text, std::int32_t style, std::string_view title) override {
         boxes.push_back({std::string(text), style, std::string(title)});
+        ++seen[std::to_string(style) + " " + std::string(text.substr(0, 40))];
         if (style == platform::mb::kQuestionYesNoCancel) {
             constexpr std::int32_t choices[] = {platform::mb::kYes, platform::mb::kNo, platform::mb::kCancel};
             return choices[rng() % 3];
@@ -77,6 +78,7 @@ public:
     std::mt19937 rng;
     std::vector<std::string> folders;
     std::vector<ScriptedInteraction::Box> boxes;
+    std::map<std::string, int> seen;  // every kind of box shown: style and the text's start
 
 private:
     platform::Interaction& next_;
@@ -167,6 +169,7 @@ protected:
 
     std::size_t actionsRun_ = 0;
     std::set<std::string> procedures_;
+    RandomPerson person_{user};
 
 private:
     using Snapshot = std::map<std::string, RegValue>;
@@ -215,6 +218,7 @@ private:
 
     std::string TextFor(std::uint32_t pick) const {
         std::mt19937 rng(pick);
+        if (rng() % 6 == 0) return {};  // deleted
         if (rng() % 2 == 0) return HostileTexts()[rng() % HostileTexts().size()];
         std::string text;
         const std::size_t length = rng() % 12;
@@ -298,6 +302,7 @@ private:
                 if (d.Loaded()) d.UserKeyUp(key, shift);
                 break;
             }
+            case Kind::Save: d.UserKeyDown('S', forms::shift::kCtrl); break;
             case Kind::Close: d.UserClose(); break;
             case Kind::Resize: d.UserResize(static_cast<std::int32_t>(1500 + p % 12000), static_cast<std::int32_t>(1500 + (p / 7) % 9000)); break;
             case Kind::Splitter: {
@@ -361,7 +366,6 @@ private:
         return {};
     }
 
-    RandomPerson person_{user};
     platform::ScopedPart<platform::Interaction> randomPart_;
     std::size_t saves_ = 0;
 };
@@ -395,6 +399,8 @@ TEST_F(Monkey, RandomUseKeepsEveryInvariant) {
               << " distinct procedures reached\n";
     if (std::getenv("DIAGS_MONKEY_LIST"))
         for (const std::string& p : procedures_) std::cout << "  " << p << "\n";
+    if (std::getenv("DIAGS_MONKEY_LIST"))
+        for (const auto& [box, count] : person_.seen) std::cout << "  box " << count << "x: " << box << "\n";
 }
 
 }  // namespace
