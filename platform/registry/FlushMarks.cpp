@@ -117,7 +117,9 @@ std::size_t IntactCommits(std::string_view tail, FileEncoding enc) {
         std::string_view sum(line.text);
         sum.remove_prefix(kCommitEnd.size());
         while (!sum.empty() && (sum.back() == ' ' || sum.back() == '\t')) sum.remove_suffix(1);
-        if (!line.ended || !ReadHex8(sum, expected) || expected != crc) return good;
+        // As for any commit, the end line counts once its text is whole (the line break may
+        // still be missing).
+        if (!ReadHex8(sum, expected) || expected != crc) return good;
         good = at = line.end;
     }
     return good;

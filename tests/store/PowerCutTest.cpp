@@ -55,10 +55,15 @@ protected:
         ASSERT_TRUE(store.EndBatch().ok());
         flushed = ReadBytes(file_);
     }
-    // How many whole commits of the batch lie in the first `size` bytes.
-    int WholeCommits(std::size_t size) const {
+    // How many whole commits of the batch lie in the first `size` bytes; after a cut, a commit
+    // whose end line lost only its line break (UTF-16: 2 or 4 bytes) is whole too.
+    int WholeCommits(std::size_t size, bool cut = false) const {
         int k = 0;
-        while (k < kBatch && bytesAt[static_cast<std::size_t>(k + 1)].size() <= size) ++k;
+        while (k < kBatch) {
+            const std::size_t end = bytesAt[static_cast<std::size_t>(k + 1)].size();
+            if (!(end <= size || (cut && (end - size == 2 || end - size == 4)))) break;
+            ++k;
+        }
         return k;
     }
     static constexpr int kBatch = 4;
@@ -76,7 +81,7 @@ TEST_F(PowerCut, EveryFileAFlushedBatchCanLeaveLoadsTheFlushedSavesAndTheWholeCo
     states.push_back(flushed);
     for (const std::string& full : states) {
         for (std::size_t cut = start; cut <= full.size(); ++cut)
-            ASSERT_EQ(SavesIn(std::string_view(full).substr(0, cut)), 1 + WholeCommits(cut)) << "cut at " << cut;
+            ASSERT_EQ(SavesIn(std::string_view(full).substr(0, cut)), 1 + WholeCommits(cut, true)) << "cut at " << cut;
         for (const std::size_t block : {64u, 512u}) {
             for (std::size_t from = start - start % block; from < full.size(); from += block) {
                 std::string zeroTail = full;  // zero-filled blocks from here to the end
