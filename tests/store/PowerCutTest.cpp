@@ -80,8 +80,20 @@ TEST_F(PowerCut, EveryFileAFlushedBatchCanLeaveLoadsTheFlushedSavesAndTheWholeCo
     std::vector<std::string> states(bytesAt.begin() + 1, bytesAt.end());
     states.push_back(flushed);
     for (const std::string& full : states) {
-        for (std::size_t cut = start; cut <= full.size(); ++cut)
-            ASSERT_EQ(SavesIn(std::string_view(full).substr(0, cut)), 1 + WholeCommits(cut, true)) << "cut at " << cut;
+        for (std::size_t cut = start; cut <= full.size(); ++cut) {
+            const std::string_view bytes = std::string_view(full).substr(0, cut);
+            ASSERT_EQ(SavesIn(bytes), 1 + WholeCommits(cut, true)) << "cut at " << cut;
+            // A store that read the intact part before reads the rest as a continuation (a
+            // program still running when the file was cut): it finds nothing more to keep.
+            ParsedFile whole, rest;
+            ASSERT_TRUE(ParseRegFile(bytes, "f.reg", whole).ok());
+            ParseOptions more;
+            more.expectHeader = false;
+            more.byteOffset = whole.intactEnd;
+            ASSERT_TRUE(ParseRegFile(bytes.substr(static_cast<std::size_t>(whole.intactEnd)), "f.reg", rest, more).ok())
+                << "cut at " << cut;
+            EXPECT_TRUE(rest.changes.empty()) << "cut at " << cut;
+        }
         for (const std::size_t block : {64u, 512u}) {
             for (std::size_t from = start - start % block; from < full.size(); from += block) {
                 std::string zeroTail = full;  // zero-filled blocks from here to the end
