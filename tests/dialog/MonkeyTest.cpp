@@ -107,12 +107,13 @@ protected:
         ResetStore(configSeed);
         std::size_t next = 0;
         std::string failure;
-        while (next < actions.size() && failure.empty()) {
+        while (next < actions.size() && failure.empty() && !(deadline_ && std::chrono::steady_clock::now() > *deadline_)) {
             TestDialog dialog;
             ResultCode outcome = ResultCode::None;
             dialog.SetModalLoop([&](forms::Form&) {
                 Snapshot lastSaved = Flat();
-                while (next < actions.size() && failure.empty() && dialog.Loaded()) {
+                while (next < actions.size() && failure.empty() && dialog.Loaded() &&
+                       !(deadline_ && std::chrono::steady_clock::now() > *deadline_)) {
                     const Action& action = actions[next++];
                     const Snapshot before = Flat();
                     const std::size_t savesBefore = saves_;
@@ -167,6 +168,8 @@ protected:
         return actions;
     }
 
+    // The time the run must end by: a run in progress stops there (not while shrinking).
+    std::optional<std::chrono::steady_clock::time_point> deadline_;
     std::size_t actionsRun_ = 0;
     std::set<std::string> procedures_;
     RandomPerson person_{user};
@@ -380,11 +383,13 @@ TEST_F(Monkey, RandomUseKeepsEveryInvariant) {
     std::filesystem::create_directories(TempPath("cwd"));
     std::filesystem::current_path(TempPath("cwd"));
     const auto start = std::chrono::steady_clock::now();
+    if (!seedText) deadline_ = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
     int runs = 0;
     do {
         const std::vector<Action> actions = Generate(seed, 150);
         const std::string failure = Play(actions, seed);
         if (!failure.empty()) {
+            deadline_.reset();
             const std::vector<Action> shortest = Shrink(actions, seed);
             std::filesystem::current_path(cwd);
             FAIL() << "seed " << seed << " (DIAGS_MONKEY_SEED=" << seed << "): " << failure << "\nshortest sequence ("
