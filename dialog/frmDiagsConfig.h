@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "dialog/DialogNames.h"
 #include "forms/BarControls.h"
@@ -107,6 +108,13 @@ public:
     bool mbPanelShowsRecord = false;  // the panel shows the record msCurrentNode (module tab)
     // The module-tree folder of each output record, found once when the tree is filled.
     std::unordered_map<const COutput*, forms::Node*> mFolderOf;  // non-owning; nodes of tvModules
+    // The host node each record was read from. Names are shown in the ANSI code page, where
+    // two stored names may read alike; the record still saves into its own node.
+    std::unordered_map<const COutput*, hostconfig::LogConfigNodePtr> mNodeOf;
+    // The properties (indices) of each record whose stored value could not be read: the
+    // record holds the empty value instead, and a save leaves the stored value as it is
+    // unless the record's value was changed.
+    std::unordered_map<const COutput*, std::vector<std::int32_t>> mUnreadable;
 
     // ---------------------------------------------------------------- lifecycle
     // Runs the whole dialog: start-up, modal show, and the dialog's result once it closed;
@@ -207,6 +215,13 @@ private:
     // The body of SaveGUIValues: every dirty record into its host node, counting those saved;
     // 2 or 3 at the record that stops the save.
     ResultCode SaveDirtyRecords(std::int32_t& saved, ErrorRef& oError);
+    // Tells the user once, in one message, which stored values could not be read.
+    void ReportUnreadableValues();
+    // A key for a new module-tree node: `key`, or, when an earlier node or record holds it
+    // already (names that differ only where the ANSI code page cannot tell them apart, or a
+    // component and output name that join to another's or the error log's), `key` with a
+    // number appended.
+    std::string UniqueNodeKey(const std::string& key) const;
     // Breaks the links between outputs and trace settings and releases the model.
     void ReleaseModel() noexcept;
     void WireModuleTree();

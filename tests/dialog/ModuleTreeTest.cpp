@@ -197,21 +197,5 @@ TEST_F(ModuleTree, AConfigurationWithoutTheErrorLogEndsTheStartWithThree) {
     // build reports them otherwise).
 }
 
-TEST_F(ModuleTree, AnOutputThatCannotBeReadEndsTheStartWithThree) {
-    AddOutput("ZEL Beta", "Broken Tracing");
-    Store("ZEL Beta", "Broken Tracing", prop::kFileSize, 24.0);
-    {
-        // A size that is no number.
-        platform::registry::KeyChange change{std::string(getenv("DIAGS_LOG_CONFIG_ROOT")) + "\\ZEL Beta\\Broken Tracing",
-                                             false, {{"FileSize", platform::registry::RegValue::Text("lots")}}};
-        ASSERT_TRUE(platform::registry::NativeStore().Apply({change}).ok());
-    }
-    TestDialog dialog;
-    EXPECT_EQ(Run(dialog, [](TestDialog&) {}), ResultCode::Failure);
-    EXPECT_EQ(shownCount, 0);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->procedure, "FillOutputObject");
-}
-
 }  // namespace
 }  // namespace diags::testing
