@@ -5,16 +5,16 @@
 # again. Checks: the host never crashes (its outcome is always 0 to 3), never hangs (it ends
 # after the close box and a No within 20 s), and the store still loads afterwards (reg query,
 # and the dialog opens on it once more).
+# Usage: test-monkey-wine.sh [win32|win64]   (default: the shipped win32 build)
 # Prints "N passed, N failed" last and exits non-zero when anything failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 source scripts/lib/check.sh
 source scripts/lib/wine.sh
+wine_build "${1:-win32}" || exit 1
 wine_on_virtual_display "$0" "$@"
 
-build=$root/build/win64
-bin=$build/bin
 log=$build/test-monkey-wine.log
 : >"$log"
 CHECK_LOG=$log
@@ -23,7 +23,7 @@ seed=${MONKEY_SEED:-$RANDOM}
 RANDOM=$seed
 echo "monkey seed $seed (MONKEY_SEED=$seed repeats it)"
 
-build_it() { cmake --preset win64 >/dev/null && cmake --build --preset win64 --target DiagsConfig diagshost diagsprobe kvuien diags_help_page; }
+build_it() { cmake --preset "$wine_build_name" >/dev/null && cmake --build --preset "$wine_build_name" --target DiagsConfig diagshost diagsprobe kvuien diags_help_page; }
 check "the component, the host and the probe build" -- build_it || true
 [ "$check_rc" -eq 0 ] || { check_summary; exit 1; }
 wine_available || { fail "wine64 is installed"; check_summary; exit 1; }
