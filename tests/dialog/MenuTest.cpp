@@ -134,7 +134,7 @@ TEST_F(Menu, CommandsAreDispatchedWithoutRegardToCaseUnderABusyPointer) {
 }
 
 TEST_F(Menu, OpenLogFolderOpensThePanelsFolderAndOnlySaysSoWhenItIsMissing) {
-    AddOutput("ZEL DateLib", kTracing, {{hostconfig::prop::kDirectory, LogDir()}});
+    AddOutput("ZEL DateLib", kTracing, {{hostconfig::prop::kLogToFile, true}, {hostconfig::prop::kDirectory, LogDir()}});
     AddErrorLog();
     TestDialog dialog;
     Run(dialog, [&](TestDialog& d) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "base/RuntimeError.h"
 #include "base/Text.h"
 #include "component/CDiagnosticsConfig.h"
 #include "dialog/DialogNames.h"
@@ -268,6 +269,7 @@ forms::Node* FindNode(frmDiagsConfig& d, std::string_view utf8Name) {
 // The user replaces what a box holds, as a paste over its whole text does.
 template <class Box>
 void Retype(Box& box, const std::string& text) {
+    if (!box.Enabled()) return;  // a person cannot type there either
     box.UserFocus();
     const std::string ansi = registry::Utf8ToCp1252(text);
     box.UserEdited(ansi, static_cast<std::int32_t>(ansi.size()), 0);
@@ -281,6 +283,7 @@ struct Outcome {
     bool saved = false;
     bool stoppedBeforeSave = false;
     bool sizeRefused = false;
+    std::optional<std::string> raised;  // a run-time error the script met
 };
 
 void Script(frmDiagsConfig& d, const TraceRequest& request, ConsoleUser& user, Outcome& outcome) {
@@ -347,9 +350,19 @@ Outcome RunDialog(const TraceRequest& request, ConsoleUser& user) {
     Outcome outcome;
     platform::ScopedPart<platform::Interaction> person(&platform::Platform::interaction, user);
     CDiagnosticsConfig entry;
-    entry.SetModalLoop([&](forms::Form& form) { Script(static_cast<frmDiagsConfig&>(form), request, user, outcome); });
+    entry.SetModalLoop([&](forms::Form& form) {
+        auto& dialog = static_cast<frmDiagsConfig&>(form);
+        try {
+            Script(dialog, request, user, outcome);
+        } catch (const RuntimeError& e) {
+            // Nothing is saved after it: the dialog closes answering No to any question.
+            outcome.raised = e.Description();
+            if (dialog.Loaded()) dialog.UserClose();
+        }
+    });
     ErrorRef error;
     const ResultCode result = entry.ConfigureDiagnostics(error);
+    if (outcome.raised) throw Failure{exitcode::kStoreFailure, "the dialog failed: " + *outcome.raised};
     if (result == ResultCode::Failure && !outcome.shown)
         throw Failure{exitcode::kStoreFailure,
                       "the dialog could not start: " + registry::Cp1252ToUtf8(error ? error->description : "")};
