@@ -12,6 +12,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <pwd.h>
 #include <unistd.h>
 #endif
 
@@ -82,7 +83,13 @@ std::string Manifest(const BundleOptions& o, const std::string& rootKey, const s
     for (std::size_t i = 0; i < r.tracesOn.size(); ++i) m += (i ? ", " : " ") + r.tracesOn[i];
     m += "\r\nFiles:\r\n";
     for (const BundledFile& f : r.files) {
-        m += "  " + f.path + "\r\n    written by " + f.label + "\r\n    ";
+        m += "  " + f.path + "\r\n    written by ";
+        for (std::size_t at = 0, comma; at < f.label.size(); at = comma + 2) {
+            comma = f.label.find(", ", at);
+            if (comma == std::string::npos) comma = f.label.size();
+            m += (at ? "\r\n               " : "") + f.label.substr(at, comma - at);
+        }
+        m += "\r\n    ";
         if (f.skipped) {
             m += "not included: last written " + (f.lastWrite ? TimeText(*f.lastWrite) + " UTC" : "(unknown)") +
                  ", before the time asked for";
@@ -168,6 +175,7 @@ std::string UserName() {
 #else
     for (const char* variable : {"USER", "LOGNAME"})
         if (const char* value = std::getenv(variable); value && *value) return value;
+    if (const passwd* entry = getpwuid(getuid())) return entry->pw_name;
     return std::to_string(getuid());
 #endif
 }

@@ -39,12 +39,6 @@ std::uint64_t CircularCap(const hostconfig::OutputSettings& s) {
     return static_cast<std::uint64_t>(std::floor(std::min(kb, 1e6) * 1024));
 }
 
-std::string Joined(const std::vector<std::string>& names) {
-    std::string out;
-    for (const std::string& name : names) out += (out.empty() ? "" : ", ") + name;
-    return out;
-}
-
 }  // namespace
 
 std::string ModeText(hostconfig::FileMode mode) {
@@ -106,7 +100,7 @@ registry::Status TakeInventory(registry::Store& store, const std::string& rootKe
             if (!s.directory.empty() && !fs::is_directory(fs::path(s.directory), ec))
                 missingDirectories[registry::Cp1252ToUtf8(s.directory)].push_back(label);
             if (s.mode == hostconfig::FileMode::Append)
-                inventory.warnings.push_back(label + " appends to " + out.path + " without any bound");
+                inventory.warnings.push_back({"appends to " + out.path + " without any bound", {label}});
             out.settings = std::move(s);
 #ifdef _WIN32
             byFile[FoldCase(fs::path(ansi).lexically_normal().string())].push_back(inventory.files.size());
@@ -117,7 +111,7 @@ registry::Status TakeInventory(registry::Store& store, const std::string& rootKe
         }
     }
     for (const auto& [directory, labels] : missingDirectories)
-        inventory.warnings.push_back("the directory " + directory + " does not exist (" + Joined(labels) + ")");
+        inventory.warnings.push_back({"the directory " + directory + " does not exist", labels});
     for (const auto& [key, indices] : byFile) {
         const LogOutput& first = inventory.files[indices.front()];
         std::uint64_t cap = 0;
@@ -139,12 +133,12 @@ registry::Status TakeInventory(registry::Store& store, const std::string& rootKe
             ++inventory.uncappedFiles;
         }
         if (indices.size() < 2) continue;
-        std::string warning = std::to_string(indices.size()) + " outputs write one file, " + first.path + ": " + Joined(labels);
+        std::string warning = std::to_string(indices.size()) + " outputs write one file, " + first.path;
         if (differ && circular)
             warning += "; their modes or caps differ, so they corrupt each other's circular wrap";
         else if (circular)
             warning += "; each writer keeps its own place in the circular wrap, so they overwrite each other's lines";
-        inventory.warnings.push_back(warning);
+        inventory.warnings.push_back({warning, labels});
     }
     return registry::Status::Ok();
 }

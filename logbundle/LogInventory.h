@@ -21,11 +21,17 @@ struct LogOutput {
     std::optional<std::int64_t> lastWrite;  // seconds since 1970 (UTC)
 };
 
+// Something worth a look, and the outputs it concerns.
+struct Warning {
+    std::string text;
+    std::vector<std::string> outputs;
+};
+
 struct Inventory {
     bool configured = false;         // the root key exists
     std::vector<LogOutput> files;    // outputs that write a file, in configuration order
     std::vector<std::string> monitors;  // outputs that write to the debug monitor
-    std::vector<std::string> warnings;
+    std::vector<Warning> warnings;
     std::uint64_t cappedBytes = 0;      // worst case of the circular logs together
     std::size_t cappedFiles = 0, uncappedFiles = 0;
 };

@@ -75,6 +75,13 @@ std::string Megabytes(std::uint64_t bytes) {
     return text;
 }
 
+// A size as people read it: bytes, KB or MB.
+std::string Size(std::uint64_t bytes) {
+    if (bytes < 10 * 1024) return std::to_string(bytes) + " bytes";
+    if (bytes < 10 * 1024 * 1024) return std::to_string((bytes + 512) / 1024) + " KB";
+    return Megabytes(bytes);
+}
+
 }  // namespace
 
 int RunCollectCommand(CommandContext& context, const std::vector<std::string>& args) {
@@ -128,8 +135,9 @@ int RunCollectCommand(CommandContext& context, const std::vector<std::string>& a
 
     std::size_t included = 0;
     for (const auto& f : result.files) included += f.entry.empty() ? 0 : 1;
-    context.out << "wrote " << options.zipPath << ": " << included << " log files (" << Megabytes(result.bytesIn)
-                << " read, " << Megabytes(result.bytesOut) << " in the zip), the configuration and a manifest\n";
+    context.out << "wrote " << options.zipPath << ": " << included << (included == 1 ? " log file (" : " log files (")
+                << Size(result.bytesIn) << " read, " << Size(result.bytesOut)
+                << " in the zip), the configuration and a manifest\n";
     for (const auto& f : result.files) {
         if (f.skipped) context.out << "  left out (older than --since): " << f.path << "\n";
         else if (f.entry.empty()) context.out << "  not included: " << f.path << ": " << f.problem << "\n";

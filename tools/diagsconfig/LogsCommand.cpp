@@ -39,10 +39,15 @@ void PrintText(const Inventory& inv, const std::string& rootKey, std::ostream& o
     for (const std::string& m : inv.monitors) out << "  " << m << "\n";
     if (!inv.warnings.empty()) {
         out << "Warnings (" << inv.warnings.size() << ")\n";
-        for (const std::string& w : inv.warnings) out << "  " << w << "\n";
+        for (const logbundle::Warning& w : inv.warnings) {
+            out << "  " << w.text << "\n";
+            for (const std::string& o : w.outputs) out << "      " << o << "\n";
+        }
     }
     out << "Worst-case disk use of the " << inv.cappedFiles << " capped logs together: " << Kilobytes(inv.cappedBytes);
-    if (inv.uncappedFiles > 0) out << " (" << inv.uncappedFiles << " more files append or overwrite without a cap)";
+    if (inv.uncappedFiles > 0)
+        out << "; " << inv.uncappedFiles << (inv.uncappedFiles == 1 ? " file has" : " files have")
+            << " no cap (append or overwrite) and " << (inv.uncappedFiles == 1 ? "is" : "are") << " not counted";
     out << "\n";
 }
 
@@ -64,7 +69,11 @@ void PrintJson(const Inventory& inv, std::ostream& out) {
     json.EndArray().Key("debugMonitor").BeginArray();
     for (const std::string& m : inv.monitors) json.String(m);
     json.EndArray().Key("warnings").BeginArray();
-    for (const std::string& w : inv.warnings) json.String(w);
+    for (const logbundle::Warning& w : inv.warnings) {
+        json.BeginObject().Key("text").String(w.text).Key("outputs").BeginArray();
+        for (const std::string& o : w.outputs) json.String(o);
+        json.EndArray().EndObject();
+    }
     json.EndArray();
     json.Key("worstCaseBytes").Integer(static_cast<std::int64_t>(inv.cappedBytes));
     json.Key("cappedFiles").Integer(static_cast<std::int64_t>(inv.cappedFiles));

@@ -523,7 +523,7 @@ int RunTraceCommand(CommandContext& context, const std::vector<std::string>& arg
         json.Finish();
     } else {
         for (const std::string& q : user.answered) context.out << registry::Cp1252ToUtf8(q) << " yes\n";
-        PrintChanges(changes, context.out);
+        if (code == exitcode::kOk || !changes.empty()) PrintChanges(changes, context.out);
     }
     if (code != exitcode::kOk && !context.json) context.err << "diagsconfig: " << registry::Cp1252ToUtf8(message) << "\n";
     return code;
