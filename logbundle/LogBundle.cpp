@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <map>
@@ -227,8 +228,18 @@ bool MakeBundle(registry::Store& store, const std::string& rootKey, const Bundle
         jobs.push_back(std::move(job));
     }
 
+    // A bundle that could not be finished is not left behind half written (removed after the
+    // writer has closed it).
+    struct RemoveUnfinished {
+        const std::string& path;
+        bool finished = true;
+        ~RemoveUnfinished() {
+            if (!finished) std::remove(path.c_str());
+        }
+    } unfinished{options.zipPath};
     ZipWriter zip;
     if (!zip.Open(options.zipPath, why)) return false;
+    unfinished.finished = false;
 
     std::mutex mutex;
     std::condition_variable changed;
@@ -343,6 +354,7 @@ bool MakeBundle(registry::Store& store, const std::string& rootKey, const Bundle
         return false;
     }
     result.bytesOut = zip.BytesWritten();
+    unfinished.finished = true;
     return true;
 }
 
