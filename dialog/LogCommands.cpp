@@ -6,6 +6,7 @@
 #include "hostconfig/DefaultConfiguration.h"
 #include "logbundle/LogBundle.h"
 #include "platform/Platform.h"
+#include "platform/registry/Encoding.h"
 #include "services/MessageService.h"
 #include "services/Procedure.h"
 #include "services/ResourceStrings.h"
@@ -62,7 +63,7 @@ ResultCode frmDiagsConfig::CollectLogs(ErrorRef& oError) {
         if (!chosen) return ResultCode::Success;  // the user cancelled
 
         logbundle::BundleOptions options;
-        options.zipPath = *chosen;
+        options.zipPath = platform::registry::Cp1252ToUtf8(*chosen);  // the dialog's texts are ANSI
         options.machine = logbundle::MachineName();
         options.user = logbundle::UserName();
         options.productFolder = logbundle::ProductFolder(platform::registry::NativeStore());

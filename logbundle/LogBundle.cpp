@@ -6,21 +6,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <thread>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <pwd.h>
-#include <unistd.h>
-#endif
 
 #include "hostconfig/DefaultConfiguration.h"
 #include "hostconfig/LogConfiguration.h"
 #include "logbundle/LogInventory.h"
-#include "logbundle/SharedFile.h"
+#include "platform/SharedFile.h"
 #include "logbundle/ZipWriter.h"
 #include "model/CDiagMap.h"
 #include "platform/registry/Encoding.h"
@@ -61,7 +56,7 @@ std::string EntryPart(std::string text) {
     return text;
 }
 
-ReadFn ReaderOf(SharedFile& file, std::atomic<std::uint64_t>& done) {
+ReadFn ReaderOf(platform::SharedFile& file, std::atomic<std::uint64_t>& done) {
     return [&file, &done](char* buffer, std::size_t capacity, std::string& why) -> std::int64_t {
         const std::int64_t got = file.Read(buffer, capacity, why);
         if (got > 0) done += static_cast<std::uint64_t>(got);
@@ -154,32 +149,9 @@ std::string ProductFolder(registry::Store& store) {
     return "(not set; the default log folder is " + hostconfig::DefaultLogDirectory(store) + ")";
 }
 
-std::string MachineName() {
-#ifdef _WIN32
-    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = sizeof name;
-    if (GetComputerNameA(name, &size)) return registry::Cp1252ToUtf8(name);
-    return "";
-#else
-    char name[256] = {};
-    if (gethostname(name, sizeof name - 1) == 0) return name;
-    return "";
-#endif
-}
+std::string MachineName() { return registry::Cp1252ToUtf8(platform::MachineName()); }
 
-std::string UserName() {
-#ifdef _WIN32
-    char name[256] = {};
-    DWORD size = sizeof name;
-    if (GetUserNameA(name, &size)) return registry::Cp1252ToUtf8(name);
-    return "";
-#else
-    for (const char* variable : {"USER", "LOGNAME"})
-        if (const char* value = std::getenv(variable); value && *value) return value;
-    if (const passwd* entry = getpwuid(getuid())) return entry->pw_name;
-    return std::to_string(getuid());
-#endif
-}
+std::string UserName() { return registry::Cp1252ToUtf8(platform::UserName()); }
 
 bool MakeBundle(registry::Store& store, const std::string& rootKey, const BundleOptions& options, BundleResult& result,
                 std::string& why) {
@@ -234,7 +206,8 @@ bool MakeBundle(registry::Store& store, const std::string& rootKey, const Bundle
         const std::string& path;
         bool finished = true;
         ~RemoveUnfinished() {
-            if (!finished) std::remove(path.c_str());
+            std::error_code ignored;
+            if (!finished) std::filesystem::remove(std::filesystem::path(std::u8string(path.begin(), path.end())), ignored);
         }
     } unfinished{options.zipPath};
     ZipWriter zip;
@@ -259,7 +232,7 @@ bool MakeBundle(registry::Store& store, const std::string& rootKey, const Bundle
                     changed.wait(lock, [&] { return stop || held < kMaxHeld || i == writing; });
                 }
                 if (stop) return;
-                SharedFile file;
+                platform::SharedFile file;
                 std::string problem;
                 if (file.Open(job.ansiPath, problem)) {
                     job.opened = true;
@@ -315,7 +288,7 @@ bool MakeBundle(registry::Store& store, const std::string& rootKey, const Bundle
         const std::int64_t modified = job.file.lastWrite.value_or(Now());
         std::string problem;
         if (job.streamed) {
-            SharedFile file;
+            platform::SharedFile file;
             if (!file.Open(job.ansiPath, problem)) {
                 job.file.problem = problem;
                 job.file.entry.clear();

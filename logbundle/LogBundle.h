@@ -19,7 +19,7 @@
 namespace diags::logbundle {
 
 struct BundleOptions {
-    std::string zipPath;                  // UTF-8
+    std::string zipPath;                  // UTF-8 (removed again when the bundle cannot be finished)
     std::optional<std::int64_t> since;    // only files written at or after (seconds since 1970)
     std::string machine, user, productFolder, version;
     // Called now and then from the calling thread: the file being added, bytes read so far

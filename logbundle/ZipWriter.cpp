@@ -108,7 +108,13 @@ ZipWriter::~ZipWriter() {
 }
 
 bool ZipWriter::Open(const std::string& path, std::string& why) {
+#ifdef _WIN32
+    // The name is UTF-8: opened by its wide form, so no character is lost to the code page.
+    const std::filesystem::path name(std::u8string(path.begin(), path.end()));
+    file_ = _wfopen(name.c_str(), L"wb");
+#else
     file_ = std::fopen(path.c_str(), "wb");
+#endif
     if (!file_) {
         why = "cannot create " + path + ": " + std::strerror(errno);
         return false;

@@ -1,11 +1,13 @@
 #pragma once
-// A file opened for reading without getting in a writer's way: on Windows every share mode is
+// Files read for collecting them, and who collects them.
+//
+// SharedFile: a file opened for reading without getting in a writer's way: on Windows every share mode is
 // granted (a logger may go on writing, truncating or even deleting it); elsewhere files never
 // lock each other.
 #include <cstdint>
 #include <string>
 
-namespace diags::logbundle {
+namespace diags::platform {
 
 class SharedFile {
 public:
@@ -26,4 +28,8 @@ private:
 #endif
 };
 
-}  // namespace diags::logbundle
+// This machine's name and the name of the user running the program.
+std::string MachineName();
+std::string UserName();
+
+}  // namespace diags::platform

@@ -1,16 +1,18 @@
-#include "logbundle/SharedFile.h"
+#include "platform/SharedFile.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <pwd.h>
 #include <unistd.h>
 #endif
 
-namespace diags::logbundle {
+namespace diags::platform {
 
 #ifdef _WIN32
 namespace {
@@ -74,4 +76,30 @@ std::int64_t SharedFile::Read(char* buffer, std::size_t capacity, std::string& w
 }
 #endif
 
-}  // namespace diags::logbundle
+#ifdef _WIN32
+std::string MachineName() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof name;
+    return GetComputerNameA(name, &size) ? std::string(name) : std::string();
+}
+
+std::string UserName() {
+    char name[256] = {};
+    DWORD size = sizeof name;
+    return GetUserNameA(name, &size) ? std::string(name) : std::string();
+}
+#else
+std::string MachineName() {
+    char name[256] = {};
+    return gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string();
+}
+
+std::string UserName() {
+    for (const char* variable : {"USER", "LOGNAME"})
+        if (const char* value = std::getenv(variable); value && *value) return value;
+    if (const passwd* entry = getpwuid(getuid())) return entry->pw_name;
+    return std::to_string(getuid());
+}
+#endif
+
+}  // namespace diags::platform
