@@ -34,14 +34,15 @@ check_match "trace shows it on" 'Report Editor +on' -- ours trace
 check_status "an unknown name is exit code 2" 2 -- ours trace on "No Such Editor"
 check_status "a missing directory without --yes is exit code 5" 5 -- \
   ours trace on "Metric Editor" --dir "$win\\new\\logs" --file metric.log
-check_equal "and nothing was saved" 0x0 -- value "ZEL MetricEditor\\Function Level Tracing" LogToFile
+check_equal "and nothing was saved" 0x0 -- value "ZEL DateLib\\Function Level Tracing" LogToFile
 check "with --yes the directory is created and the outputs saved" -- \
   ours trace on "Metric Editor" --dir "$win\\new\\logs" --file metric.log --circular --yes
 check "the directory exists" -- test -d "$scratch/new/logs"
-check_equal "the registry holds the file" metric.log -- value "ZEL MetricEditor\\Function Level Tracing" FileName
+check_equal "the registry holds the file (Report Editor, still ticked, shares the panel)" metric.log -- \
+  value "ZEL DateLib\\Function Level Tracing" FileName
 check_match "logs lists the shared file" 'outputs write one file' -- ours logs
 check_match "logs --json gives the worst case" '"worstCaseBytes":' -- ours logs --json
-printf 'a line\r\n' >"$scratch/Log/Errors.log" 2>/dev/null || { mkdir -p "$scratch/Log"; printf 'a line\r\n' >"$scratch/Log/Errors.log"; }
+mkdir -p "$scratch/Log" && printf 'a line\r\n' >"$scratch/Log/Errors.log"  # the error log, written
 check_match "collect writes the zip" '^wrote ' -- ours collect "$win\\bundle.zip"
 check "unzip -t accepts the zip" -- unzip -tq "$scratch/bundle.zip"
 check_match "the zip holds the error log, the configuration and the manifest" 'Errors.log' -- unzip -l "$scratch/bundle.zip"
