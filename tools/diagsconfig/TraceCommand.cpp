@@ -24,12 +24,6 @@ namespace registry = platform::registry;
 namespace prop = hostconfig::prop;
 using hostconfig::PropertyValue;
 
-constexpr std::string_view kTraceUsage =
-    "usage: diagsconfig trace\n"
-    "       diagsconfig trace on NAME... [--file F] [--dir D] [--append|--circular|--overwrite]\n"
-    "                        [--size KB] [--monitor|--no-monitor] [--yes]\n"
-    "       diagsconfig trace off NAME... | off --all\n";
-
 // ---------------------------------------------------------------- the command line
 struct TraceRequest {
     enum class Verb { List, On, Off } verb = Verb::List;
@@ -43,9 +37,8 @@ struct TraceRequest {
     bool TouchesPanel() const { return TouchesFile() || monitor; }
 };
 
-[[noreturn]] void Usage(const std::string& why) {
-    throw Failure{exitcode::kUsage, why + "\n" + std::string(kTraceUsage)};
-}
+// The usage text follows (the tool's, which shows trace's options).
+[[noreturn]] void Usage(const std::string& why) { throw Failure{exitcode::kUsage, why}; }
 
 TraceRequest Parse(const std::vector<std::string>& args) {
     TraceRequest request;
