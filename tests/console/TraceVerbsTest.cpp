@@ -117,7 +117,7 @@ TEST_F(TraceVerbs, UnknownNamesAndWrongArgumentsChangeNothing) {
 TEST_F(TraceVerbs, AMissingDirectoryIsCreatedOnlyWithYes) {
     (void)Stored();
     const std::string before = Exported();
-    const std::string missing = TempPath("new") + "/logs";
+    const std::string missing = (std::filesystem::path(TempPath("new")) / "logs").string();
     const std::vector<std::string> args{"trace", "on", "Report Editor", "--dir", missing, "--file", "report.log",
                                         "--circular", "--size", "512"};
     const Result asked = Console(args);

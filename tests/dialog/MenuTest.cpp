@@ -193,7 +193,7 @@ TEST_F(Menu, CollectLogsAsksForTheFileShowsProgressAndNamesTheBundle) {
         d.UserClose();
     });
     EXPECT_NE(std::find(status.begin(), status.end(),
-                        MessageService::FormatMessage(Text(9069), std::vector<std::string>{LogDir() + "/date.log"})),
+                        MessageService::FormatMessage(Text(9069), std::vector<std::string>{(std::filesystem::path(LogDir()) / "date.log").string()})),
               status.end());
 }
 
