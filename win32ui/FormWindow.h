@@ -143,6 +143,7 @@ private:
     LRESULT OnTreeNotify(forms::TreeView& tree, NMHDR& header);
     bool OnTreeMouseDown(forms::TreeView& tree, HWND window, LPARAM lParam);
     static LRESULT CALLBACK TreeSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    LRESULT OnTreeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     // ---- menu and tool bar (MenuMirror.cpp)
     void CreateToolBar(forms::MenuBar& bar);

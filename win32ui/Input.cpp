@@ -1,6 +1,7 @@
 // Window procedures, control notifications and the modal loop: real input handed to the
 // models' user entry points. Keys go to the form first (key preview, which passes the bar's
 // shortcuts on), then to dialog navigation, then to the focused native control.
+#include "platform/win32/CallbackGuard.h"
 #include "win32ui/FormWindow.h"
 
 #include <windowsx.h>
@@ -27,15 +28,17 @@ FormWindow* FormWindow::FromWindow(HWND window) noexcept {
 }
 
 LRESULT CALLBACK FormWindow::RootProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto byDefault = [&] { return ::DefWindowProcA(window, message, wParam, lParam); };
     FormWindow* self = static_cast<FormWindow*>(::GetPropA(window, Win32FormHost::kFormProperty));
-    if (self == nullptr || self->root_.get() != window) return ::DefWindowProcA(window, message, wParam, lParam);
-    return self->OnRootMessage(message, wParam, lParam);
+    if (self == nullptr || self->root_.get() != window) return byDefault();
+    return platform::win32::Guarded([&] { return self->OnRootMessage(message, wParam, lParam); }, byDefault);
 }
 
 LRESULT CALLBACK FormWindow::ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto byDefault = [&] { return ::DefWindowProcA(window, message, wParam, lParam); };
     FormWindow* self = FromWindow(window);
-    if (self == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
-    return self->OnContainerMessage(window, message, wParam, lParam);
+    if (self == nullptr) return byDefault();
+    return platform::win32::Guarded([&] { return self->OnContainerMessage(window, message, wParam, lParam); }, byDefault);
 }
 
 std::int16_t FormWindow::ShiftState() noexcept {

@@ -2,6 +2,7 @@
 // slot and carries the node in its lParam. The mouse on the tree goes to the model (with the
 // native hit test); the native control's own selection and expansion changes come back as
 // user calls.
+#include "platform/win32/CallbackGuard.h"
 #include "win32ui/FormWindow.h"
 
 #include <memory>
@@ -342,13 +343,18 @@ bool FormWindow::OnTreeMouseDown(TreeView& tree, HWND window, LPARAM lParam) {
 LRESULT CALLBACK FormWindow::TreeSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                               DWORD_PTR data) {
     auto* self = reinterpret_cast<FormWindow*>(data);
-    auto* tree = static_cast<TreeView*>(self->ControlOf(window));
+    return platform::win32::Guarded([&] { return self->OnTreeMessage(window, message, wParam, lParam); },
+                                    [&] { return ::DefSubclassProc(window, message, wParam, lParam); });
+}
+
+LRESULT FormWindow::OnTreeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* tree = static_cast<TreeView*>(ControlOf(window));
     if (tree != nullptr) {
-        if (message == WM_LBUTTONDOWN && self->OnTreeMouseDown(*tree, window, lParam)) return 0;
+        if (message == WM_LBUTTONDOWN && OnTreeMouseDown(*tree, window, lParam)) return 0;
         if (message == WM_VSCROLL || message == WM_MOUSEWHEEL) {
             const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
             const int top = ::GetScrollPos(window, SB_VERT);
-            self->UserCall([&] { tree->UserScrolled(top); });
+            UserCall([&] { tree->UserScrolled(top); });
             return result;
         }
     }
