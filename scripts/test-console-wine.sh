@@ -3,17 +3,19 @@
 # diagsconfig.exe trace runs the dialog headless on the registry key the component uses, logs
 # lists where the logs go, collect makes a zip that unzip accepts, trace off --all clears.
 # Prints "N passed, N failed" and exits non-zero on any failure.
+# Usage: test-console-wine.sh [win32|win64]   (default: both, the shipped win32 first)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
-build="$root/build/win64"
 source scripts/lib/check.sh
 source scripts/lib/wine.sh
+each_build "$0" "$@"
+wine_build "$1"
 
 wine_available || exit 1
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target diagsconfig kvuien diags_help_page >/dev/null
-wine_ensure_prefix "$root/build/wine-console" || { fail "the Wine prefix is made"; check_summary; exit 1; }
+cmake --preset "$wine_build_name" >/dev/null
+cmake --build --preset "$wine_build_name" --target diagsconfig kvuien diags_help_page >/dev/null
+wine_ensure_prefix "$build/wine-console" || { fail "the Wine prefix is made"; check_summary; exit 1; }
 scratch="$(mktemp -d "$root/build/console-wine.XXXXXX")"
 trap 'rm -rf "$scratch"; wine_settle' EXIT
 win="Z:${scratch//\//\\}"
