@@ -25,8 +25,9 @@ key='HKEY_CURRENT_USER\Software\Veltrane\Log Configuration'
 ours() { wine_run "$tool" "$@"; }
 value() { wine_reg query "$key\\$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { print $3 }'; }
 wine_reg delete "$key" /f >/dev/null 2>&1 || true
-# The product folder, so the default configuration's logs go to the scratch folder.
-wine_reg add 'HKLM\SOFTWARE\Veltrane\Common Files' /v Path /d "$win" /f >/dev/null 2>&1
+# The product folder, so the default configuration's logs go to the scratch folder. Programs of
+# either bitness read it in the 32-bit view, where the client's installer puts it.
+"$wine64" 'C:\windows\syswow64\reg.exe' add 'HKLM\SOFTWARE\Veltrane\Common Files' /v Path /d "$win" /f >/dev/null 2>&1
 
 echo "== diagsconfig.exe trace, logs and collect on the registry"
 check_match "trace lists the editors and tasks" 'Report Editor +off' -- ours trace

@@ -345,7 +345,8 @@ product=$build/e2e-product
 bundle=$build/e2e-bundle.zip
 rm -rf "$product" "$bundle"
 mkdir -p "$product"
-wine_reg add 'HKLM\SOFTWARE\Veltrane\Common Files' /v Path /d "$(winpath "$product")" /f >>"$log" 2>&1
+# (the product's settings live in the 32-bit view, which programs of either bitness read)
+"$wine64" 'C:\windows\syswow64\reg.exe' add 'HKLM\SOFTWARE\Veltrane\Common Files' /v Path /d "$(winpath "$product")" /f >>"$log" 2>&1
 wine_reg delete "$config" /f >/dev/null 2>&1
 if open_dialog; then
   key alt+t o                   # Open log folder: the Tracing tab shows no folder, so the product's Log
@@ -378,7 +379,7 @@ if open_dialog; then
 else
   not_ok "the dialog appears (log commands)"
 fi
-wine_reg delete 'HKLM\SOFTWARE\Veltrane\Common Files' /v Path /f >>"$log" 2>&1
+"$wine64" 'C:\windows\syswow64\reg.exe' delete 'HKLM\SOFTWARE\Veltrane\Common Files' /v Path /f >>"$log" 2>&1
 wine_reg delete "$config" /f >/dev/null 2>&1
 
 wine_stop
