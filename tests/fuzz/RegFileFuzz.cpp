@@ -17,6 +17,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& change : parsed.changes) tree.Apply(change);
     std::string text;
     for (const auto& hive : tree.Children()) FormatTree(*hive, hive->Name(), text);
+    // Read straight into a tree: the same registry and the same account of the file.
+    RegKey streamed;
+    ParsedFile direct;
+    ParseOptions options;
+    options.applyTo = &streamed;
+    if (!ParseRegFile(bytes, "fuzz.reg", direct, options).ok() || !direct.changes.empty() ||
+        direct.intactEnd != parsed.intactEnd || direct.tornTail != parsed.tornTail)
+        std::abort();
+    std::string streamedText;
+    for (const auto& hive : streamed.Children()) FormatTree(*hive, hive->Name(), streamedText);
+    if (streamedText != text) std::abort();
     ParsedFile again;
     if (!ParseRegFile(EncodedHeader(FileEncoding::Utf16Le) + EncodeText(text, FileEncoding::Utf16Le), "again.reg", again)
              .ok())
