@@ -1,6 +1,5 @@
 // The output panel: a host output node into a record, a record into the panel and back, and
 // the enabled states of the panel's controls.
-#include <utility>
 #include <variant>
 
 #include "base/RuntimeError.h"
@@ -18,8 +17,8 @@ namespace prop = hostconfig::prop;
 
 // A property as the type its index documents; a value of another type is a type mismatch.
 template <class T>
-T As(PropertyValue value) {
-    if (T* typed = std::get_if<T>(&value)) return std::move(*typed);
+T As(const PropertyValue& value) {
+    if (const T* typed = std::get_if<T>(&value)) return *typed;
     if (std::holds_alternative<std::monostate>(value)) return T{};
     throw RuntimeError(err::kTypeMismatch, "Type mismatch");
 }

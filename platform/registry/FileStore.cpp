@@ -170,6 +170,7 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
         ParseOptions options;
         options.applyTo = &tree;
         if (Status s = ParseRegFile(bytes, path_, parsed, options); !s) return s;
+        ApplyAll(tree, std::move(parsed.changes));  // whatever a parse still collected comes after
         tree_ = std::move(tree);
         device_ = id.device;
         inode_ = id.inode;
