@@ -116,7 +116,8 @@ std::optional<std::string> ReadQuoted(std::string_view s, std::size_t& pos, std:
     ++pos;
     while (pos < s.size()) {
         // Plain characters up to the next quote or escape go across in one piece.
-        const std::size_t special = std::min(s.find_first_of("\"\\", pos), s.size());
+        std::size_t special = pos;
+        while (special < s.size() && s[special] != '"' && s[special] != '\\') ++special;
         out.append(s.substr(pos, special - pos));
         pos = special;
         if (pos >= s.size()) break;
