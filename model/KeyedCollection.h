@@ -253,10 +253,18 @@ private:
             }
             slots.push_back(std::move(slot));
         }
+        // The index is renumbered, not rebuilt: no key is hashed again. Entries of removed
+        // slots become tombstones; too many of them and the index is made afresh.
+        std::uint32_t tombstones = 0;
+        for (std::uint32_t& entry : index_) {
+            if (Live(entry)) entry -= head_;
+            else if (entry != kEmpty) entry = kTombstone, ++tombstones;
+        }
         slots_ = std::move(slots);
         keys_ = std::move(keys);
         head_ = deadKeyChars_ = 0;
-        if (!index_.empty()) {
+        tombstones_ = tombstones;
+        if (!index_.empty() && 2 * (keyed_ + tombstones_) > index_.size()) {
             index_.clear();
             ReserveIndex(keyed_);
         }
