@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
 # Times the shipped dialog under Wine on a virtual display (not a test; see
 # bench/wine/bench_dialog_wine.cpp): the host's call to the first painted dialog, and a check
-# of "Desktop Editors" to its last repaint.
-#   scripts/bench-dialog-wine.sh [rounds [scale ...]]
-# Each scale (default 1: the shipped configuration; 10 and 100 copy every component that many
-# times) runs on a configuration of its own.
+# of "Desktop Editors" to its last repaint, on the default configuration. DIAGS_BENCH_SCALES
+# (for example "1,10,100") runs it on configurations that many times the default's size too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -16,13 +14,14 @@ fi
 wine_on_virtual_display "$0" "$@"
 bin=$root/build/win64/bin
 wine_ensure_prefix "$root/build/win64/wineprefix-bench"
+wine_reg delete 'HKCU\Software\Veltrane\Log Configuration' /f >/dev/null 2>&1 || true
 wine_regsvr32 /s "$(winpath "$bin/DiagsConfig.dll")"
-rounds=${1:-6}
-shift || true
-for scale in "${@:-1}"; do
-  echo "== scale x$scale"
+scales=${DIAGS_BENCH_SCALES:-}
+for scale in ${scales//,/ }; do
+  echo "== configuration x$scale"
   wine_reg delete 'HKCU\Software\Veltrane\Log Configuration' /f >/dev/null 2>&1 || true
-  (cd "$bin" && wine_run bench_dialog_wine.exe "$rounds" "$scale" | tr -d '\r')
+  (cd "$bin" && wine_run bench_dialog_wine.exe "${1:-6}" "$scale" | tr -d '\r')
 done
+[ -n "$scales" ] || (cd "$bin" && wine_run bench_dialog_wine.exe "${1:-6}" | tr -d '\r')
 wine_reg delete 'HKCU\Software\Veltrane\Log Configuration' /f >/dev/null 2>&1 || true
 wine_stop
