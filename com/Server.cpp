@@ -103,21 +103,47 @@ bool RegisterClassKeys(const ClassEntry& entry, const std::string& modulePath) {
            SetText(progId + "\\CLSID", nullptr, clsid);
 }
 
-void UnregisterClassKeys(const ClassEntry& entry) {
-    DeleteTree("CLSID\\" + GuidText(*entry.clsid));
-    DeleteTree(std::string("DiagsConfig.") + entry.name);
+// On 64-bit Windows each bitness registers its classes in its own view of HKCR\CLSID, while
+// the ProgID keys are shared by both views. A ProgID is removed only when the other view no
+// longer registers the class, so unregistering one build leaves the other creatable by name.
+bool OtherViewRegisters(const std::string& classKey) {
+#ifdef _WIN64
+    constexpr REGSAM kOtherView = KEY_WOW64_32KEY;
+#else
+    constexpr REGSAM kOtherView = KEY_WOW64_64KEY;  // ignored on 32-bit Windows: this view
+#endif
+    platform::win32::OwnedKey key;
+    return ::RegOpenKeyExA(HKEY_CLASSES_ROOT, (classKey + "\\InprocServer32").c_str(), 0, KEY_READ | kOtherView,
+                           key.put()) == ERROR_SUCCESS;
 }
 
+void UnregisterClassKeys(const ClassEntry& entry) {
+    const std::string classKey = "CLSID\\" + GuidText(*entry.clsid);
+    DeleteTree(classKey);
+    if (!OtherViewRegisters(classKey)) DeleteTree(std::string("DiagsConfig.") + entry.name);
+}
+
+#ifdef _WIN64
+constexpr SYSKIND kSysKind = SYS_WIN64;
+constexpr const char* kPlatformKey = "win64";
+#else
+constexpr SYSKIND kSysKind = SYS_WIN32;
+constexpr const char* kPlatformKey = "win32";
+#endif
+
 void UnregisterAll() noexcept {
+    bool otherBuildStays = false;
     try {
         for (const ClassEntry& entry : kClasses) UnregisterClassKeys(entry);
+        otherBuildStays = OtherViewRegisters("CLSID\\" + GuidText(*kClasses[0].clsid));
+        // The type library's key is shared by both views, and unregistering it removes the
+        // interfaces' keys of both views too: while the other build stays registered, only
+        // this build's own entry of the type library goes.
+        if (otherBuildStays)
+            DeleteTree("TypeLib\\" + GuidText(LIBID_DiagsConfig) + "\\1.1\\409\\" + kPlatformKey);
     } catch (...) {
     }
-#ifdef _WIN64
-    ::UnRegisterTypeLib(LIBID_DiagsConfig, 1, 1, 0x409, SYS_WIN64);
-#else
-    ::UnRegisterTypeLib(LIBID_DiagsConfig, 1, 1, 0x409, SYS_WIN32);
-#endif
+    if (!otherBuildStays) ::UnRegisterTypeLib(LIBID_DiagsConfig, 1, 1, 0x409, kSysKind);
 }
 
 }  // namespace

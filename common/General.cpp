@@ -99,6 +99,7 @@ ResultCode NotifyUser(std::int16_t kind, std::string_view message) noexcept {
         const std::string title = strings.GetString(resid::kNotifyTitle);
         std::string text(message);
         if (kind == 1) text += " " + strings.GetString(resid::kNotifySuffix);
+        if (kind == 2) text += " " + strings.GetString(resid::kNoDirectorySuffix);
         platform::Current().interaction->ShowMessage(text, platform::mb::kCritical, title);
         return ResultCode::Success;
     });

@@ -56,6 +56,7 @@ inline constexpr std::int32_t kNoOutputMessage = 9026;   // a checked module wou
 inline constexpr std::int32_t kDialogTitle = 9031;
 inline constexpr std::int32_t kSavingOutput = 9025;      // %1 component, %2 output
 inline constexpr std::int32_t kSaved = 9027;
+inline constexpr std::int32_t kUnreadableValues = 9028;  // %1 one line per output: its unreadable values
 }  // namespace dlgres
 
 // Help context ids: after load, trace tab, module tab.

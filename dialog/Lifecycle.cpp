@@ -1,4 +1,6 @@
 // Start, exit question, unload and the dialog's result.
+#include <array>
+
 #include "base/RuntimeError.h"
 #include "base/ScopedValue.h"
 #include "base/Text.h"
@@ -8,6 +10,7 @@
 #include "forms/CMousePointer.h"
 #include "dialog/modToolMenu.h"
 #include "platform/Platform.h"
+#include "services/MessageService.h"
 #include "services/Procedure.h"
 #include "services/ResourceStrings.h"
 #include "services/SharedGlobals.h"
@@ -17,6 +20,16 @@ namespace diags {
 namespace {
 
 constexpr std::int32_t kThisProduct = 6;
+
+// The dialog cannot start without the error log: it is always written, and every save
+// stores it. The message names the key and the repair.
+[[noreturn]] void ThrowNoErrorLog() {
+    throw RuntimeError(err::kSubscript,
+                       "The log configuration \"" + hostconfig::DefaultRootKey() + "\" has no key \"" +
+                           std::string(nodekey::kErrorLog) +
+                           "\" for the error log. Run \"diagsconfig repair\" to restore it with its default "
+                           "settings, then open the dialog again.");
+}
 
 // Puts the default pointer back however the start ends.
 struct DefaultPointerOnExit {
@@ -48,7 +61,7 @@ ResultCode frmDiagsConfig::FormLoad(ErrorRef& oError) {
         SetIcon(ResourceStrings::Instance().LoadPictureRes(dlgres::kDialogIcon, 16, 16));
         SetFormIcon(hWnd(), Icon()->NativeHandle());
 
-        mnActiveTab = 0;
+        mnActiveTab = kTraceTabActive;
         mbEventsEnabled = true;
         if (PopulateCaptions(oError) == ResultCode::Failure) return ResultCode::Failure;
         if (SetMenuButtons(abMenuBar, oError) == ResultCode::Failure) return ResultCode::Failure;
@@ -67,6 +80,7 @@ ResultCode frmDiagsConfig::FormLoad(ErrorRef& oError) {
 
         // The error log is always written: switched on here, saved with the next save.
         if (!mcolOutputs) ThrowObjectRequired();
+        if (!mcolOutputs->Contains(nodekey::kErrorLog)) ThrowNoErrorLog();
         const std::shared_ptr<COutput>& errorLog = mcolOutputs->Item(nodekey::kErrorLog);
         if (!errorLog->LogToFile) {
             msCurrentNode = std::string(nodekey::kErrorLog);
@@ -81,9 +95,34 @@ ResultCode frmDiagsConfig::FormLoad(ErrorRef& oError) {
         tvModules.SetVisible(false);
 
         CMousePointer::SetScreenPointer(platform::pointer::kDefault);
+        ReportUnreadableValues();
         ShowModal();
         return mnResult;
     });
+}
+
+void frmDiagsConfig::ReportUnreadableValues() {
+    std::string list;
+    for (const std::shared_ptr<COutput>& output : *mcolOutputs) {
+        const auto unread = mUnreadable.find(output.get());
+        if (unread == mUnreadable.end()) continue;
+        list += EqualsNoCase(output->Key, nodekey::kErrorLog) ? output->Name : output->Parent + "\\" + output->Name;
+        std::string names;
+        for (const std::int32_t index : unread->second)
+            names += (names.empty() ? "" : ", ") + std::string(hostconfig::PropertyValueName(index));
+        list += ": " + names + "\n";
+    }
+    if (list.empty()) return;
+    list.pop_back();
+    try {
+        ResourceStrings& strings = ResourceStrings::Instance();
+        const std::array<std::string, 1> args{list};
+        platform::Current().interaction->ShowMessage(
+            MessageService::FormatMessage(strings.GetString(dlgres::kUnreadableValues), args),
+            platform::mb::kInformation, strings.GetString(dlgres::kDialogTitle));
+    } catch (...) {
+        // The dialog still opens: the values are shown empty either way.
+    }
 }
 
 void frmDiagsConfig::Form_Activate() {

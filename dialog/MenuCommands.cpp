@@ -35,11 +35,11 @@ void frmDiagsConfig::abMenuBar_Click(forms::Tool& tool) {
                 ReportError(commandError);
             } else if (ClearAllTraceSettings(commandError) == ResultCode::Failure) {
                 ReportError(commandError);
-            } else if (!(mnActiveTab == 1 && EqualsNoCase(msCurrentNode, nodekey::kErrorLog)) &&
+            } else if (!(mnActiveTab == kModuleTabActive && EqualsNoCase(msCurrentNode, nodekey::kErrorLog)) &&
                        ToggleFrame(false) == ResultCode::Failure) {
                 ReportError(commandError);  // the panel could not be disabled; tracing stays marked on
             } else {
-                mbTraceLogEnabled = false;
+                mTraceTab.LogEnabled = false;
             }
         } else if (EqualsNoCase(key, toolkey::kExit)) {
             mnResult = ResultCode::Stopped;

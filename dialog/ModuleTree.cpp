@@ -30,6 +30,8 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
         forms::ScopedTreeUpdate bulk(tvModules);
         tvModules.Clear();
         mFolderOf.clear();
+        mNodeOf.clear();
+        mUnreadable.clear();
         mcolOutputs = NewCollection<COutput>();
         // Sized once for every output of the configuration.
         std::size_t outputs = 0;
@@ -49,13 +51,14 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
                     return ResultCode::Failure;
                 output->Key = name;
                 mcolOutputs->Add(output, name);
+                mNodeOf.emplace(output.get(), component);
                 continue;
             }
             if (component->Children().Count() == 0) continue;
-            forms::Node& folder = tvModules.AddRoot(name, name, imagekey::kClosedFolder);
+            forms::Node& folder = tvModules.AddRoot(UniqueNodeKey(name), name, imagekey::kClosedFolder);
             for (const hostconfig::LogConfigNodePtr& trace : component->Children()) {
                 auto output = std::make_shared<COutput>();
-                const std::string key = name + trace->Name();
+                const std::string key = UniqueNodeKey(name + trace->Name());
                 tvModules.AddChild(folder, key, trace->Name(), imagekey::kOutput);
                 const ResultCode filled = FillOutputObject(*output, *trace, name, oError);
                 if (filled != ResultCode::Success) return filled;
@@ -63,6 +66,7 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
                 output->Key = key;
                 mcolOutputs->Add(output, key);
                 mFolderOf.emplace(output.get(), &folder);
+                mNodeOf.emplace(output.get(), trace);
             }
         }
         tvModules.SetSorted(true);
@@ -74,6 +78,19 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
         tvModules_NodeClick(*first);
         return ResultCode::Success;
     });
+}
+
+std::string frmDiagsConfig::UniqueNodeKey(const std::string& key) const {
+    // The error log's key is reserved for it, wherever it comes in the configuration.
+    const auto taken = [&](const std::string& candidate) {
+        return EqualsNoCase(candidate, nodekey::kErrorLog) || tvModules.Find(candidate) != nullptr ||
+               (mcolOutputs && mcolOutputs->Contains(candidate));
+    };
+    if (!taken(key)) return key;
+    for (int number = 2;; ++number) {
+        std::string candidate = key + " (" + std::to_string(number) + ")";
+        if (!taken(candidate)) return candidate;
+    }
 }
 
 void frmDiagsConfig::tvModules_NodeClick(forms::Node& node) {
@@ -125,7 +142,7 @@ ResultCode frmDiagsConfig::SetDirtyNode() {
         mbNodeDirty = true;
         mbSaved = false;
         if (msCurrentNode.empty()) return ResultCode::Success;
-        const bool recordShown = mnActiveTab == 1 && mbPanelShowsRecord;
+        const bool recordShown = mnActiveTab == kModuleTabActive && mbPanelShowsRecord;
         ErrorRef stepError;
         if (UpdateCurrentNode(stepError) == ResultCode::Failure) {
             ReportError(stepError);

@@ -1,5 +1,6 @@
 // The output panel: a host output node into a record, a record into the panel and back, and
 // the enabled states of the panel's controls.
+#include <algorithm>
 #include <variant>
 
 #include "base/RuntimeError.h"
@@ -28,17 +29,30 @@ T As(const PropertyValue& value) {
 ResultCode frmDiagsConfig::FillOutputObject(COutput& oOutput, const hostconfig::LogConfigNode& oNode,
                                             std::string_view sParent, ErrorRef& oError) {
     return RunProcedure(kDialogModule, "FillOutputObject", oError, [&] {
-        oOutput.AppendToFile = As<bool>(oNode.Property(prop::kAppendToFile));
-        oOutput.CircularLogFile = As<bool>(oNode.Property(prop::kCircularLogFile));
-        oOutput.Directory = As<std::string>(oNode.Property(prop::kDirectory));
-        oOutput.FileName = As<std::string>(oNode.Property(prop::kFileName));
-        oOutput.FileSize = As<double>(oNode.Property(prop::kFileSize));
-        oOutput.LogToFile = As<bool>(oNode.Property(prop::kLogToFile));
-        oOutput.DebugMonitor = As<bool>(oNode.Property(prop::kDebugMonitor));
+        // A stored value that cannot be read (a hand edit, an import, another program) is
+        // held as the empty value and noted, so one bad value never keeps the dialog shut.
+        std::vector<std::int32_t> unreadable;
+        const auto read = [&]<class T>(std::int32_t index, T& field) {
+            try {
+                field = As<T>(oNode.Property(index));
+            } catch (const RuntimeError&) {
+                field = T{};
+                unreadable.push_back(index);
+            }
+        };
+        read(prop::kAppendToFile, oOutput.AppendToFile);
+        read(prop::kCircularLogFile, oOutput.CircularLogFile);
+        read(prop::kDirectory, oOutput.Directory);
+        read(prop::kFileName, oOutput.FileName);
+        read(prop::kFileSize, oOutput.FileSize);
+        read(prop::kLogToFile, oOutput.LogToFile);
+        read(prop::kDebugMonitor, oOutput.DebugMonitor);
         oOutput.DirtyFlag = false;
-        oOutput.ErrorThreshold = As<std::int16_t>(oNode.Property(prop::kErrorThreshold));
+        read(prop::kErrorThreshold, oOutput.ErrorThreshold);
         oOutput.Name = oNode.Name();
         oOutput.Parent = std::string(sParent);
+        if (unreadable.empty()) mUnreadable.erase(&oOutput);
+        else mUnreadable[&oOutput] = std::move(unreadable);
         return ResultCode::Success;
     });
 }
@@ -55,7 +69,11 @@ ResultCode frmDiagsConfig::ApplyValuesToInterface(std::string_view sKey, ErrorRe
         optFileOptions(1).SetValue(output->CircularLogFile);
         txtDirectory.SetText(Trim(output->Directory));
         txtFileName.SetText(Trim(output->FileName));
-        txtFileSize.SetText(NumberToText(output->FileSize));
+        // A size that could not be read is shown empty, not as a size of 0.
+        const auto unread = mUnreadable.find(output.get());
+        const bool sizeUnread = unread != mUnreadable.end() && output->FileSize == 0.0 &&
+                                std::ranges::count(unread->second, prop::kFileSize) > 0;
+        txtFileSize.SetText(sizeUnread ? std::string() : NumberToText(output->FileSize));
         chkLogfile.SetValue(BoolToInt(output->LogToFile));
         chkDbgMntr.SetValue(BoolToInt(output->DebugMonitor));
         return ResultCode::Success;
@@ -69,7 +87,7 @@ ResultCode frmDiagsConfig::UpdateCurrentNode(ErrorRef& oError) {
         // Only the record the panel shows takes the panel's values: after a folder was
         // selected, or on the trace tab, msCurrentNode still names an output the panel no
         // longer shows.
-        if (msCurrentNode.empty() || !mbNodeDirty || mnActiveTab != 1 || !mbPanelShowsRecord)
+        if (msCurrentNode.empty() || !mbNodeDirty || mnActiveTab != kModuleTabActive || !mbPanelShowsRecord)
             return ResultCode::Success;
         if (!mcolOutputs) ThrowObjectRequired();
         const std::shared_ptr<COutput> output = mcolOutputs->Item(msCurrentNode);

@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "base/RuntimeError.h"
+#include "base/ScopedValue.h"
 #include "base/Text.h"
 #include "common/General.h"
 #include "common/modCommonFunctions.h"
@@ -35,6 +36,12 @@ void StripLeadingBlanks(Box& box) {
     box.SetSelStart(caret > removed ? caret - removed : 0);
 }
 
+// The trace tab keeps a size below the smallest one as the smallest.
+std::string SizeToRemember(const std::string& text) {
+    const bool tooSmall = !Trim(text).empty() && ReadInt32(text) < defaults::kMinFileSize;
+    return tooSmall ? NumberToText(defaults::kMinFileSize) : text;
+}
+
 // The directory logs go to by default: the product's common files folder plus "Log".
 std::string DefaultLogDirectory() {
     const RegistryValue value = GetRegistryValue(defaults::kCommonFilesKey, defaults::kCommonFilesValue);
@@ -62,27 +69,29 @@ void frmDiagsConfig::WirePanelEvents() {
     cmdBrowse.Click.Connect([this] { cmdBrowse_Click(); });
 }
 
+void frmDiagsConfig::RememberTraceTabValues() { mTraceTab.LogEnabled = chkLogfile.Enabled(); }
+
 void frmDiagsConfig::RestoreTraceTabValues() {
-    (void)ToggleFrame(mbTraceLogEnabled);
-    mbEventsEnabled = false;
+    const TraceTabValues& tab = mTraceTab;
+    (void)ToggleFrame(tab.LogEnabled);
+    ScopedValue<bool> quiet(mbEventsEnabled, false);
     mbPanelShowsRecord = false;
-    chkLogfile.SetValue(mbTraceLogToFile ? 1 : 0);
-    chkDbgMntr.SetValue(mbTraceDebugMonitor ? 1 : 0);
-    optFileOptions(1).SetValue(mbTraceCircular);
-    optFileOptions(0).SetValue(mbTraceAppend);
-    if (!mbTraceCircular && !mbTraceAppend) optFileOptions(2).SetValue(true);
-    txtFileName.SetText(msTraceFileName);
-    txtDirectory.SetText(msTraceDirectory);
-    txtFileSize.SetText(msTraceFileSize);
-    (void)ToggleLogFile(IntToBool(chkLogfile.Value()) && mbTraceLogEnabled);
-    mbEventsEnabled = true;
+    chkLogfile.SetValue(tab.LogToFile ? 1 : 0);
+    chkDbgMntr.SetValue(tab.DebugMonitor ? 1 : 0);
+    optFileOptions(1).SetValue(tab.Circular);
+    optFileOptions(0).SetValue(tab.Append);
+    if (!tab.Circular && !tab.Append) optFileOptions(2).SetValue(true);
+    txtFileName.SetText(tab.FileName);
+    txtDirectory.SetText(tab.Directory);
+    txtFileSize.SetText(tab.FileSize);
+    (void)ToggleLogFile(IntToBool(chkLogfile.Value()) && tab.LogEnabled);
 }
 
 void frmDiagsConfig::tbsOptions_Click() {
     RunHandler("tbsOptions_Click", [&] {
         const std::int32_t tab = tbsOptions.SelectedIndex();
         if (tab == kTraceTab) {
-            mnActiveTab = 0;
+            mnActiveTab = kTraceTabActive;
             fraOutput.SetVisible(true);
             tvModules.SetVisible(false);
             tvTrace.SetVisible(true);
@@ -98,8 +107,8 @@ void frmDiagsConfig::tbsOptions_Click() {
                 (void)ApplyNodesParent(*root, stepError);
             mlHelpContextId = helpctx::kTraceTab;
         } else if (tab == kModuleTab) {
-            if (mnActiveTab == 0) mbTraceLogEnabled = chkLogfile.Enabled();
-            mnActiveTab = 1;
+            if (mnActiveTab == kTraceTabActive) RememberTraceTabValues();
+            mnActiveTab = kModuleTabActive;
             fraOutput.SetVisible(true);
             tvModules.SetVisible(true);
             tvTrace.SetVisible(false);
@@ -121,53 +130,46 @@ bool frmDiagsConfig::PropagateTraceTab(bool checkEmpty) {
         ReportError(stepError);
         return false;
     }
-    if (checkEmpty && !mbTraceDebugMonitor && CheckOutputEmpty(stepError) == ResultCode::Failure)
+    if (checkEmpty && !mTraceTab.DebugMonitor && CheckOutputEmpty(stepError) == ResultCode::Failure)
         ReportError(stepError);
     return true;
 }
 
-void frmDiagsConfig::PanelTextChanged(forms::TextBox& box, std::string& remembered) {
-    if (mnActiveTab == 1) {
+template <class Box>
+void frmDiagsConfig::PanelTextChanged(Box& box, std::string& remembered, std::string (*remember)(const std::string&)) {
+    if (mnActiveTab == kModuleTabActive) {
         StripLeadingBlanks(box);
         (void)SetDirtyNode();
     } else if (!mbFillingPanel) {
-        remembered = box.Text();
+        remembered = remember != nullptr ? remember(box.Text()) : box.Text();
         PropagateTraceTab(false);
     }
 }
 
 void frmDiagsConfig::txtDirectory_Change() {
     RunHandler("txtDirectory_Change", [&] {
-        PanelTextChanged(txtDirectory, msTraceDirectory);
+        PanelTextChanged(txtDirectory, mTraceTab.Directory);
         return ResultCode::Success;
     });
 }
 
 void frmDiagsConfig::txtFileName_Change() {
     RunHandler("txtFileName_Change", [&] {
-        PanelTextChanged(txtFileName, msTraceFileName);
+        PanelTextChanged(txtFileName, mTraceTab.FileName);
         return ResultCode::Success;
     });
 }
 
 void frmDiagsConfig::txtFileSize_Change() {
     RunHandler("txtFileSize_Change", [&] {
-        if (mnActiveTab == 1) {
-            StripLeadingBlanks(txtFileSize);
-            (void)SetDirtyNode();
-        } else if (!mbFillingPanel) {
-            const std::string& text = txtFileSize.Text();
-            const bool tooSmall = !Trim(text).empty() && ReadInt32(text) < defaults::kMinFileSize;
-            msTraceFileSize = tooSmall ? NumberToText(defaults::kMinFileSize) : text;
-            PropagateTraceTab(false);
-        }
+        PanelTextChanged(txtFileSize, mTraceTab.FileSize, &SizeToRemember);
         return ResultCode::Success;
     });
 }
 
 void frmDiagsConfig::chkLogfile_Click() {
     RunHandler("chkLogfile_Click", [&] {
-        if (mnActiveTab != 1 && mbFillingPanel) return ResultCode::Success;
+        if (mnActiveTab != kModuleTabActive && mbFillingPanel) return ResultCode::Success;
         // Switching logging on fills in what a log file needs, but only for the user's own
         // tick: not while the dialog fills the panel from a record or restores a tab.
         if (chkLogfile.Value() == 1 && mbEventsEnabled && !mbFillingPanel) {
@@ -175,11 +177,11 @@ void frmDiagsConfig::chkLogfile_Click() {
             if (txtFileName.Text().empty()) txtFileName.SetText(defaults::kFileName);
             if (ReadInt32(txtFileSize.Text()) == 0) txtFileSize.SetText(NumberToText(defaults::kMinFileSize));
         }
-        if (mnActiveTab == 1) {
+        if (mnActiveTab == kModuleTabActive) {
             (void)ToggleLogFile(IntToBool(chkLogfile.Value()));
             (void)SetDirtyNode();
         } else {
-            mbTraceLogToFile = chkLogfile.Value() == 1;
+            mTraceTab.LogToFile = chkLogfile.Value() == 1;
             if (mbEventsEnabled) {
                 (void)ToggleLogFile(IntToBool(chkLogfile.Value()));
                 PropagateTraceTab(true);
@@ -191,10 +193,10 @@ void frmDiagsConfig::chkLogfile_Click() {
 
 void frmDiagsConfig::chkDbgMntr_Click() {
     RunHandler("chkDbgMntr_Click", [&] {
-        if (mnActiveTab == 1) {
+        if (mnActiveTab == kModuleTabActive) {
             (void)SetDirtyNode();
         } else if (!mbFillingPanel) {
-            mbTraceDebugMonitor = chkDbgMntr.Value() == 1;
+            mTraceTab.DebugMonitor = chkDbgMntr.Value() == 1;
             PropagateTraceTab(true);
         }
         return ResultCode::Success;
@@ -203,12 +205,12 @@ void frmDiagsConfig::chkDbgMntr_Click() {
 
 void frmDiagsConfig::optFileOptions_Click(int /*index*/) {
     RunHandler("optFileOptions_Click", [&] {
-        if (mnActiveTab == 1) {
+        if (mnActiveTab == kModuleTabActive) {
             (void)SetDirtyNode();
             (void)ToggleLogFile(IntToBool(chkLogfile.Value()));
         } else if (!mbFillingPanel) {
-            mbTraceAppend = optFileOptions(0).Value();
-            mbTraceCircular = optFileOptions(1).Value();
+            mTraceTab.Append = optFileOptions(0).Value();
+            mTraceTab.Circular = optFileOptions(1).Value();
             if (PropagateTraceTab(false)) (void)ToggleLogFile(IntToBool(chkLogfile.Value()));
         }
         return ResultCode::Success;

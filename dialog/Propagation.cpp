@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "base/RuntimeError.h"
+#include "base/ScopedValue.h"
 #include "base/Text.h"
 #include "common/General.h"
 #include "dialog/RunHandler.h"
@@ -59,6 +60,8 @@ void frmDiagsConfig::tvTrace_Click(forms::Node* /*node*/) {
                 return ResultCode::Success;
             }
         } else {
+            // The root's tick and the panel's enabled state only follow the check: a failure
+            // there leaves them stale, and must not keep the check from the settings below.
             (void)ApplyNodesParent(*node.Parent(), stepError);
         }
         (void)ToggleFrame(true);
@@ -220,9 +223,10 @@ ResultCode frmDiagsConfig::ClearAllTraceSettings(ErrorRef& oError) {
                 setting->Checked = false;
             }
         }
-        mbEventsEnabled = false;
-        ForEachNode(tvTrace, [](forms::Node& node) { node.SetChecked(false); });
-        mbEventsEnabled = true;
+        {
+            ScopedValue<bool> quiet(mbEventsEnabled, false);
+            ForEachNode(tvTrace, [](forms::Node& node) { node.SetChecked(false); });
+        }
         return ApplyTraceSetting2Modules(oError);
     });
 }

@@ -1,6 +1,8 @@
 // Saving every edited output record into the host's log configuration, and the output half
 // of Clear all.
+#include <algorithm>
 #include <array>
+#include <vector>
 
 #include "base/RuntimeError.h"
 #include "base/Text.h"
@@ -22,8 +24,11 @@ namespace prop = hostconfig::prop;
 
 bool IsErrorLog(const COutput& output) noexcept { return EqualsNoCase(output.Key, nodekey::kErrorLog); }
 
-// How messages name an output: every module output has the same name, so its component too.
-std::string OutputLabel(const COutput& output) { return output.Parent + "\\" + output.Name; }
+// How messages name an output: every module output has the same name, so its component too;
+// the error log is a component of its own.
+std::string OutputLabel(const COutput& output) {
+    return IsErrorLog(output) ? output.Name : output.Parent + "\\" + output.Name;
+}
 
 // Re-reads the configuration into the Logger once, when the save stored at least one output,
 // however the save ends.
@@ -52,18 +57,21 @@ ResultCode frmDiagsConfig::SaveDirtyRecords(std::int32_t& saved, ErrorRef& oErro
     for (const std::shared_ptr<COutput>& output : *mcolOutputs) {
         if (!output->DirtyFlag) continue;
         const bool errorLog = IsErrorLog(*output);
+        const auto known = mNodeOf.find(output.get());
         const hostconfig::LogConfigNodePtr node =
-            errorLog ? moLogConfig->Children().Item(output->Name)
-                     : moLogConfig->Children().Item(output->Parent)->Children().Item(output->Name);
+            known != mNodeOf.end() ? known->second
+            : errorLog             ? moLogConfig->Children().Item(output->Name)
+                                   : moLogConfig->Children().Item(output->Parent)->Children().Item(output->Name);
         if (!errorLog) {
             const std::array<std::string, 2> args{output->Parent, output->Name};
             SetStatusValue(MessageService::FormatMessage(savingText, args));
         }
         const std::string label = OutputLabel(*output);
         if (output->LogToFile) {
-            // A log file needs a directory: an empty one is reported like an empty name.
+            // A log file needs a directory: a blank one stops the save before anything is
+            // written, with its own text.
             if (Trim(output->Directory).empty()) {
-                (void)NotifyUser(1, label);
+                (void)NotifyUser(2, label);
                 return ResultCode::Stopped;
             }
             std::string directory = output->Directory;
@@ -71,20 +79,33 @@ ResultCode frmDiagsConfig::SaveDirtyRecords(std::int32_t& saved, ErrorRef& oErro
             if (checked != ResultCode::Success) return checked;
             output->Directory = directory;
         }
-        node->SetProperty(prop::kCircularLogFile, output->CircularLogFile);
-        node->SetProperty(prop::kAppendToFile, output->CircularLogFile || output->AppendToFile);
-        node->SetProperty(prop::kDirectory, output->Directory);
-        node->SetProperty(prop::kFileName, output->FileName);
-        node->SetProperty(prop::kFileSize, output->FileSize);
-        node->SetProperty(prop::kLogToFile, output->LogToFile);
-        node->SetProperty(prop::kDebugMonitor, output->DebugMonitor);
-        node->SetProperty(prop::kErrorThreshold, output->ErrorThreshold);
+        // A stored value that could not be read is written only when the record's value
+        // differs from the empty value shown for it.
+        std::vector<std::int32_t>* unread = nullptr;
+        if (const auto it = mUnreadable.find(output.get()); it != mUnreadable.end()) unread = &it->second;
+        std::vector<std::int32_t> written;
+        const auto put = [&](std::int32_t index, const hostconfig::PropertyValue& value, bool empty) {
+            if (unread && empty && std::ranges::count(*unread, index) > 0) return;
+            node->SetProperty(index, value);
+            written.push_back(index);
+        };
+        const bool append = output->CircularLogFile || output->AppendToFile;
+        put(prop::kCircularLogFile, output->CircularLogFile, !output->CircularLogFile);
+        put(prop::kAppendToFile, append, !append);
+        put(prop::kDirectory, output->Directory, output->Directory.empty());
+        put(prop::kFileName, output->FileName, output->FileName.empty());
+        put(prop::kFileSize, output->FileSize, output->FileSize == 0.0);
+        put(prop::kLogToFile, output->LogToFile, !output->LogToFile);
+        put(prop::kDebugMonitor, output->DebugMonitor, !output->DebugMonitor);
+        put(prop::kErrorThreshold, output->ErrorThreshold, output->ErrorThreshold == 0);
         if (output->LogToFile && Trim(output->FileName).empty()) {
             (void)NotifyUser(1, label);
             return ResultCode::Stopped;
         }
         node->Save();
         output->DirtyFlag = false;
+        // What was written is readable now; what was left alone is still as stored.
+        if (unread) std::erase_if(*unread, [&](std::int32_t index) { return std::ranges::count(written, index) > 0; });
         ++saved;
     }
     return ResultCode::Success;
@@ -123,6 +144,13 @@ ResultCode frmDiagsConfig::ClearALLOutputObjects(ErrorRef& oError) {
             output->DebugMonitor = false;
             output->DirtyFlag = true;
             output->ErrorThreshold = 1;
+            // Clear all sets these values itself, readable or not.
+            if (const auto unread = mUnreadable.find(output.get()); unread != mUnreadable.end())
+                std::erase_if(unread->second, [&](std::int32_t index) {
+                    return index == prop::kDebugMonitor || index == prop::kErrorThreshold ||
+                           (!IsErrorLog(*output) && (index == prop::kAppendToFile || index == prop::kCircularLogFile ||
+                                                     index == prop::kLogToFile));
+                });
             // The error log keeps writing to its file, in the mode it had: switching it to
             // Overwrite would empty it at every start.
             if (IsErrorLog(*output)) continue;

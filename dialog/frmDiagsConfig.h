@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "dialog/DialogNames.h"
 #include "forms/BarControls.h"
@@ -83,15 +84,22 @@ public:
     bool mbFillingPanel = false;
     bool mbNodeDirty = false;
     bool mbInNodeClick = false;
-    std::int32_t mnActiveTab = 0;
-    bool mbTraceLogToFile = false;
-    bool mbTraceDebugMonitor = false;
-    bool mbTraceAppend = false;
-    bool mbTraceCircular = false;
-    std::string msTraceDirectory;
-    std::string msTraceFileName;
-    std::string msTraceFileSize;
-    bool mbTraceLogEnabled = false;
+    // The tab the panel belongs to: kTraceTabActive or kModuleTabActive.
+    static constexpr std::int32_t kTraceTabActive = 0, kModuleTabActive = 1;
+    std::int32_t mnActiveTab = kTraceTabActive;
+    // The trace tab's panel: what the user set there, kept while the module tab shows a
+    // record's values, and given back to the panel when the trace tab returns.
+    struct TraceTabValues {
+        bool LogToFile = false;     // mbTraceLogToFile
+        bool DebugMonitor = false;  // mbTraceDebugMonitor
+        bool Append = false;        // mbTraceAppend
+        bool Circular = false;      // mbTraceCircular
+        std::string Directory;      // msTraceDirectory
+        std::string FileName;       // msTraceFileName
+        std::string FileSize;       // msTraceFileSize (at least the smallest size)
+        bool LogEnabled = false;    // mbTraceLogEnabled: the log-file box was enabled
+    };
+    TraceTabValues mTraceTab;
     std::string msHelpFile;
     std::int32_t mlHelpContextId = 0;
     ResultCode mnResult = ResultCode::None;  // the dialog's result (outcome code for the host)
@@ -100,6 +108,13 @@ public:
     bool mbPanelShowsRecord = false;  // the panel shows the record msCurrentNode (module tab)
     // The module-tree folder of each output record, found once when the tree is filled.
     std::unordered_map<const COutput*, forms::Node*> mFolderOf;  // non-owning; nodes of tvModules
+    // The host node each record was read from. Names are shown in the ANSI code page, where
+    // two stored names may read alike; the record still saves into its own node.
+    std::unordered_map<const COutput*, hostconfig::LogConfigNodePtr> mNodeOf;
+    // The properties (indices) of each record whose stored value could not be read: the
+    // record holds the empty value instead, and a save leaves the stored value as it is
+    // unless the record's value was changed.
+    std::unordered_map<const COutput*, std::vector<std::int32_t>> mUnreadable;
 
     // ---------------------------------------------------------------- lifecycle
     // Runs the whole dialog: start-up, modal show, and the dialog's result once it closed;
@@ -200,11 +215,21 @@ private:
     // The body of SaveGUIValues: every dirty record into its host node, counting those saved;
     // 2 or 3 at the record that stops the save.
     ResultCode SaveDirtyRecords(std::int32_t& saved, ErrorRef& oError);
+    // Tells the user once, in one message, which stored values could not be read.
+    void ReportUnreadableValues();
+    // A key for a new module-tree node: `key`, or, when an earlier node or record holds it
+    // already (names that differ only where the ANSI code page cannot tell them apart, or a
+    // component and output name that join to another's or the error log's), `key` with a
+    // number appended.
+    std::string UniqueNodeKey(const std::string& key) const;
     // Breaks the links between outputs and trace settings and releases the model.
     void ReleaseModel() noexcept;
     void WireModuleTree();
     void WireTraceTree();
     void WirePanelEvents();
+    // Leaving the trace tab: what the panel's values alone do not keep (the log-file box's
+    // enabled state).
+    void RememberTraceTabValues();
     // The trace tab's remembered values back into the panel, with the trace tab's enabled
     // states; nothing is propagated meanwhile.
     void RestoreTraceTabValues();
@@ -217,8 +242,10 @@ private:
     // debug monitor is off. False when it failed.
     bool PropagateTraceTab(bool checkEmpty);
     // A text of the panel changed: on the module tab the record shown is edited (leading
-    // blanks dropped), on the trace tab the text is remembered and propagated.
-    void PanelTextChanged(forms::TextBox& box, std::string& remembered);
+    // blanks dropped), on the trace tab the text is remembered (as `remember` gives it, or
+    // as it is) and propagated.
+    template <class Box>
+    void PanelTextChanged(Box& box, std::string& remembered, std::string (*remember)(const std::string&) = nullptr);
     // The exit guard, shared by every ProcessExit call: set while one runs.
     static inline bool exitGuard_ = false;
 };

@@ -46,7 +46,9 @@ public:
     void UserClick();
 };
 
-// Check box values: 0 clear, 1 ticked, 2 greyed.
+// Check box values.
+enum class CheckValue : std::int16_t { Unchecked = 0, Checked = 1, Grayed = 2 };
+
 class CheckBox : public CaptionedControl {
 public:
     explicit CheckBox(std::string name, int index = -1)

@@ -32,6 +32,9 @@ namespace shift {
 inline constexpr std::int16_t kShift = 1, kCtrl = 2, kAlt = 4;
 }
 
+// The values of a form's WindowState.
+enum class WindowStateValue : std::int16_t { Normal = 0, Minimized = 1, Maximized = 2 };
+
 class Form;
 // "The user" while a form is shown modally: runs until the form has unloaded.
 using ModalLoop = std::function<void(Form&)>;
@@ -109,7 +112,7 @@ public:
     void SetKeyPreview(bool value) noexcept { keyPreview_ = value; }
     platform::PicturePtr Icon() const noexcept { return icon_; }
     void SetIcon(platform::PicturePtr icon);
-    // 0 normal, 1 minimised, 2 maximised.
+    // A WindowStateValue: 0 normal, 1 minimised, 2 maximised.
     std::int16_t WindowState() const noexcept { return windowState_; }
     void SetWindowState(std::int16_t value);
 

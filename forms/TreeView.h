@@ -70,6 +70,8 @@ public:
 
     bool Checked() const noexcept { return checked_; }
     void SetChecked(bool value);  // raises no notification
+    // A node's colour until one is set: the system's window text colour.
+    static constexpr std::uint32_t kDefaultForeColor = 0x80000008;
     bool Expanded() const noexcept { return expanded_; }
     void SetExpanded(bool value);
     bool Bold() const noexcept { return bold_; }
@@ -104,7 +106,7 @@ private:
     std::int32_t childCount_ = 0;
     std::int32_t index_ = 0;
     bool checked_ = false, expanded_ = false, bold_ = false;
-    std::uint32_t foreColor_ = 0x80000008;  // window text
+    std::uint32_t foreColor_ = kDefaultForeColor;
 };
 
 class TreeView : public Control {

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Starts the component the way the desktop client does: sets the machine up, builds the
-# win64 preset, registers DiagsConfig.dll in a Wine prefix under the build tree and runs
+# shipped 32-bit build (the win32 preset), registers DiagsConfig.dll with the 32-bit regsvr32 in
+# the 32-bit half of a 64-bit Wine prefix under the build tree and runs the 32-bit
 # diagshost.exe, which creates DiagsConfig.CDiagnosticsConfig by its ProgID and calls
 # ConfigureDiagnostics; the dialog stays open until the user closes it.
+# Usage: run.sh [--win64]   (--win64: the same with the 64-bit build)
 #
 # With a display ($DISPLAY) the dialog is the user's to work with. Without one it runs on a
 # virtual display inside a Wine virtual desktop (so the window has its frame) on the shipped
@@ -13,17 +15,21 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 source scripts/lib/wine.sh
+case "${1:-}" in
+  "") wine_build win32 ;;
+  --win64) wine_build win64 ;;
+  *) echo "usage: run.sh [--win64]" >&2; exit 4 ;;
+esac
 if [ -z "${DIAGS_UNDER_XVFB:-}" ]; then
   bash scripts/setup.sh
-  cmake --preset win64 >/dev/null
-  cmake --build --preset win64 --target DiagsConfig diagshost diagsprobe kvuien diags_help_page
+  cmake --preset "$wine_build_name" >/dev/null
+  cmake --build --preset "$wine_build_name" --target DiagsConfig diagshost diagsprobe kvuien diags_help_page
   [ -n "${DISPLAY:-}" ] || wine_on_virtual_display "$0" "$@"
 fi
 
-bin=$root/build/win64/bin
 wine_available || exit 4
-if [ -n "${DIAGS_UNDER_XVFB:-}" ]; then prefix=$root/build/win64/wineprefix-shots
-else prefix=${WINEPREFIX:-$root/build/win64/wineprefix-run}; fi
+if [ -n "${DIAGS_UNDER_XVFB:-}" ]; then prefix=$build/wineprefix-shots
+else prefix=${WINEPREFIX:-$build/wineprefix-run}; fi
 [ -f "$prefix/system.reg" ] || echo "run: making the Wine prefix $prefix"
 wine_ensure_prefix "$prefix" || exit 4
 wine_regsvr32 /s "$(winpath "$bin/DiagsConfig.dll")"
@@ -40,6 +46,7 @@ wine_reg delete 'HKCU\Software\Veltrane\Log Configuration' /f >/dev/null 2>&1 ||
 wine_reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d DiagsConfig /f >/dev/null 2>&1
 wine_reg add 'HKCU\Software\Wine\Explorer\Desktops' /v DiagsConfig /d 1024x768 /f >/dev/null 2>&1
 
+echo "run: the $wine_build_name build's host and component"
 (cd "$bin" && exec "$wine64" diagshost.exe) &
 host=$!
 if ! read -r x y w h < <(probe rect 60); then

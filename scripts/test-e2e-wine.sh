@@ -4,23 +4,24 @@
 # keyboard input; results are read only from outside: the registry store (reg query), the
 # host's outcome code, the dialog's window texts (diagsprobe) and the pages a stand-in web
 # browser is asked to open. Screenshots of both tabs and of the exit question are kept under
-# build/screenshots/e2e.
+# build/screenshots/e2e/<build>.
+# Usage: test-e2e-wine.sh [win32|win64]   (default: both, the shipped win32 first)
 # Prints "N passed, N failed" last and exits non-zero when anything failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 source scripts/lib/check.sh
 source scripts/lib/wine.sh
+each_build "$0" "$@"
+wine_build "$1" || exit 1
 wine_on_virtual_display "$0" "$@"
 
-build=$root/build/win64
-bin=$build/bin
-shots=$root/build/screenshots/e2e
+shots=$root/build/screenshots/e2e/$wine_build_name
 log=$build/test-e2e-wine.log
 mkdir -p "$shots"
 : >"$log"
 CHECK_LOG=$log
-build_it() { cmake --preset win64 >/dev/null && cmake --build --preset win64 --target DiagsConfig diagshost diagsprobe kvuien diags_help_page; }
+build_it() { cmake --preset "$wine_build_name" >/dev/null && cmake --build --preset "$wine_build_name" --target DiagsConfig diagshost diagsprobe kvuien diags_help_page; }
 check "the component, the host and the probe build" -- build_it || true
 [ "$check_rc" -eq 0 ] || { check_summary; exit 1; }
 wine_available || { fail "wine64 is installed"; check_summary; exit 1; }

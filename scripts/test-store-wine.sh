@@ -5,18 +5,20 @@
 #   "reg export" -> ours                      (what the registry editor writes loads)
 #   diagsconfig.exe without --config works on the real registry.
 # Prints "N passed, N failed" and exits non-zero on any failure.
+# Usage: test-store-wine.sh [win32|win64]   (default: both, the shipped win32 first)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
-build="$root/build/win64"
 source scripts/lib/check.sh
 source scripts/lib/wine.sh
+each_build "$0" "$@"
+wine_build "$1"
 
 wine_available || exit 1
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target diagsconfig >/dev/null
+cmake --preset "$wine_build_name" >/dev/null
+cmake --build --preset "$wine_build_name" --target diagsconfig >/dev/null
 # A prefix whose first boot has finished: nothing of it still runs when the checks start.
-wine_ensure_prefix "$root/build/wine-store" || { fail "the Wine prefix is made"; check_summary; exit 1; }
+wine_ensure_prefix "$build/wine-store" || { fail "the Wine prefix is made"; check_summary; exit 1; }
 scratch="$(mktemp -d "$root/build/store-wine.XXXXXX")"
 trap 'rm -rf "$scratch"; wine_settle' EXIT
 win="Z:$scratch"  # the same folder as Windows programs name it

@@ -1,40 +1,59 @@
 #pragma once
 // The Win32 renderer of one form model: every control model becomes its native common
 // control (or one of our small window classes for frames, picture boxes and images), kept in
-// step both ways. Models -> windows: each typed change notification marks the control dirty
-// in a ChangeQueue and is pushed (only a value the window does not show already is written).
-// Windows -> models: real input is handed to the models' user entry points inside a user
-// call, so a handler's corrections reach the screen once the call returns.
+// step both ways by one mirror per control (Mirror.h). The form window creates the windows
+// from the creation table, routes each window's messages to its mirror by HWND, and brackets
+// real input.
 //
-//   FormWindow.cpp   creation, geometry and pushing model state to the windows
-//   Input.cpp        window procedures, notifications and the modal loop with its keys
-//   TreeMirror.cpp   tree views, node by node
-//   MenuMirror.cpp   the menu bar and the tool bar of the bar control
+// How a model change reaches the screen
+// -------------------------------------
+//  1. A mirrored control raises StateChanged(property); the form window marks the pair
+//     (control, property) in its ChangeQueue.
+//  2. Outside a user call the queue pushes the pair at once. During a user call (UserCall:
+//     real input handed to a model's user entry point) pairs wait, and are pushed once each
+//     when the outermost call returns, so a handler's corrections reach the screen while the
+//     value the user just typed is not written back over itself.
+//  3. A push goes to the control's mirror (Mirror::Push), which writes only what the window
+//     shows differently. A control without a window (an image list) is offered to every
+//     mirror (Mirror::OnOtherChanged); the form itself is pushed by PushForm.
+//  4. Tree nodes bypass the queue: the tree's mirror gets the tree's node notifications
+//     directly. A tree on screen whose nodes change during a user call has its painting
+//     suspended at the first change and resumed once when the call returns (Freeze/Thaw);
+//     inside the model's update bracket (BeginUpdate/EndUpdate) its painting is suspended
+//     too, with the native control's own switch.
+//  5. A tree not on screen does not write its items' text, image and check: those nodes are
+//     remembered as stale and caught up when the tree is shown.
+//  6. The pushing guard: while the renderer writes to a window (Pushing), the notifications
+//     the window sends back are echoes of that write, and UserCall ignores them.
+//
+//   FormWindow.cpp       creation from the table, pushing the form, geometry helpers
+//   Input.cpp            window procedures, routing by HWND, the modal loop and its keys
+//   Mirror.h/.cpp        the mirror base: what every control's window shows (geometry,
+//                        enabled, visible, font, colours), shared window helpers
+//   CreationTable.cpp    control kind -> window class, styles, mirror
+//   *Mirror.cpp          one mirror per control kind
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
-#include <utility>
 #include <vector>
 
 #include "forms/ChangeQueue.h"
 #include "forms/Form.h"
-#include "win32ui/Owners.h"
+#include "forms/Signal.h"
+#include "platform/win32/Owned.h"
 
 namespace diags::forms {
-class MenuBar;
 class Node;
-class TreeView;
-class ImageList;
 }  // namespace diags::forms
 
 namespace diags::win32ui {
+
+class Mirror;
 
 // Twips and pixels at one resolution (1440 twips per inch).
 struct Scale {
@@ -42,6 +61,8 @@ struct Scale {
     double TwipsPerPixel() const noexcept { return 1440.0 / dpi; }
     int Pixels(std::int32_t twips) const noexcept;
     std::int32_t Twips(int pixels) const noexcept;
+    // A size the design gives in pixels at 96 DPI (15 twips each), at this resolution.
+    int DesignPixels(std::int32_t designPixels) const noexcept;
 };
 
 // A COLORREF for a model colour (0x00BBGGRR, or 0x800000nn for system colour nn).
@@ -73,30 +94,72 @@ public:
     static LRESULT CALLBACK ContainerProc(HWND, UINT, WPARAM, LPARAM);
     static FormWindow* FromWindow(HWND window) noexcept;
 
-private:
-    // ---- creation and pushing (FormWindow.cpp)
-    void CreateRoot();
-    HWND CreateFor(forms::Control& control);
-    void Watch(forms::Control& control);
-    void Push(forms::Control& control, forms::Prop property);
-    void PushGeometry(forms::Control& control);
-    void PushForm(forms::Prop property);
-    void PushFont(forms::Control& control);
-    void PushText(forms::Control& control);
-    void PushZOrder();
+    // ---- for the mirrors
+    // The client rectangle of a control in its parent window, in pixels.
     RECT PixelRect(const forms::Control& control) const noexcept;
     HFONT FontFor(const std::string& face, double points, bool bold);
     HBRUSH BrushFor(COLORREF colour);
-    void ReportMetrics();
+    // Reports the window's frame and menu band to the form (the client area is what is left).
+    void ReportNonClientSize(bool withMenu);
+    // The mirror that owns the window's menu: menu commands, pop-ups opening, tooltips and
+    // size changes of the form's window go to it (Mirror::OnRootMessage).
+    void ClaimMenu(Mirror& owner) noexcept { menuOwner_ = &owner; }
+    // Resumes a mirror's painting (Mirror::Thaw) when the current user call returns.
+    void ThawAfterUserCall(Mirror& mirror) { frozen_.push_back(&mirror); }
+    bool InUserCall() const noexcept { return queue_.InUserCall(); }
+    bool IsPushing() const noexcept { return pushing_ > 0; }
+
+    // Writes model state to windows: the windows' notifications meanwhile are echoes.
     template <class Fn>
     void Pushing(Fn&& fn) {
         ++pushing_;
         try {
             fn();
         } catch (...) {
+            // A push runs inside the model's own notification; what it can throw (a model
+            // getter's run-time error, memory) must not unwind into the model's setter or a
+            // window procedure. The window stays behind the model until the next change of
+            // that property is pushed.
         }
         --pushing_;
     }
+
+    // Hands real input to a model's user entry point; see the top of this file.
+    template <class Fn>
+    void UserCall(Fn&& fn) {
+        if (pushing_ > 0) return;  // the window's echo of our own write
+        {
+            auto call = queue_.EnterUserCall();
+            try {
+                fn();
+            } catch (...) {
+                // A model refusing the input (a run-time error) leaves it as it was.
+            }
+        }  // pushes what the call changed
+        if (!queue_.InUserCall()) Thaw();
+    }
+    static std::int16_t ShiftState() noexcept;
+
+private:
+    // ---- creation (FormWindow.cpp)
+    void CreateRoot();
+    HWND CreateFor(forms::Control& control);
+    HWND ParentFor(forms::Control& control);
+    void Register(std::unique_ptr<Mirror> mirror);
+    void Watch(forms::Control& control);
+    void Forget(forms::Control& control) noexcept;
+    void ReportMetrics();
+    void MirrorCurrentState();
+
+    // ---- pushing (FormWindow.cpp)
+    void Push(forms::Control& control, forms::Prop property);
+    void PushForm(forms::Prop property);
+    void PushFormSize();
+    void PushWindowState();
+    void PushFormIcon();
+    void PushZOrder();
+    Mirror* MirrorOf(const forms::Control& control) const noexcept;
+    Mirror* MirrorOf(HWND window) const noexcept;
 
     // ---- input (Input.cpp)
     LRESULT OnRootMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -104,85 +167,36 @@ private:
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
     LRESULT OnNotify(NMHDR& header);
     LRESULT OnColour(HDC dc, HWND window);
+    bool OnActivate(WPARAM wParam);
     bool OnSetCursor(HWND window);
     void OnSize(WPARAM kind);
     bool PreTranslate(MSG& msg);
     void SyncFocus();
-    void PaintContainer(HWND window, forms::Control& control);
-    static std::int16_t ShiftState() noexcept;
-    template <class Fn>
-    void UserCall(Fn&& fn) {
-        if (pushing_ > 0) return;  // the window's echo of our own write
-        {
-            auto call = queue_.EnterUserCall();
-            ++inUserCall_;
-            try {
-                fn();
-            } catch (...) {
-                // A model refusing the input (a run-time error) leaves it as it was.
-            }
-            --inUserCall_;
-        }
-        if (inUserCall_ == 0) Thaw();
-    }
-    // Trees whose nodes change during a user call repaint once, when the call returns.
-    void Freeze(HWND tree);
+    // Trees whose nodes changed during a user call repaint once, when the call returns.
     void Thaw();
 
-    // ---- trees (TreeMirror.cpp)
-    void WatchTree(forms::TreeView& tree);
-    // The node (and its subtree) loses its native item.
-    void ForgetItems(forms::TreeView& tree, forms::Node& node);
-    // Pushes what changed on the nodes of a tree while it was not shown.
-    void CatchUp(forms::TreeView& tree);
-    void InsertSubtree(forms::TreeView& tree, forms::Node& node);
-    void InsertNode(forms::TreeView& tree, forms::Node& node);
-    void PushNode(forms::TreeView& tree, forms::Node& node, forms::Prop property);
-    void PushTree(forms::TreeView& tree, forms::Prop property);
-    void RefreshTreeImages(forms::TreeView& tree);
-    LRESULT OnTreeNotify(forms::TreeView& tree, NMHDR& header);
-    bool OnTreeMouseDown(forms::TreeView& tree, HWND window, LPARAM lParam);
-    static LRESULT CALLBACK TreeSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-
-    // ---- menu and tool bar (MenuMirror.cpp)
-    void CreateToolBar(forms::MenuBar& bar);
-    void PushBands(forms::MenuBar& bar);
-    HMENU BuildMenu(forms::MenuBar& bar, const std::string& bandKey, bool isBar);
-    HBITMAP MenuPicture(std::uintptr_t icon);
-    void OnMenuCommand(UINT id);
-    // A pop-up band about to open asks the bar's open query; a refused one is closed again.
-    void OnMenuOpening(HMENU popup);
-    // The tool bar's tooltip asks for a button's text: the tool's ToolTipText.
-    LRESULT OnToolTip(NMHDR& header);
-    int ToolBarHeight() const noexcept;
+    // ---- the modal loop (Input.cpp)
+    HWND ActiveOwner() const noexcept;
+    void AttachTo(HWND owner);
+    void CentreOver(HWND owner);
+    void PrepareToShow();
+    void ShowAndFocus();
+    void PumpUntilUnloaded();
+    void GiveBackTo(HWND owner);
 
     forms::Form* form_;  // non-owning; the form outlives its windows
     Scale scale_;
-    UniqueWindow root_;
-    std::unordered_map<const forms::Control*, HWND> windows_;
-    std::unordered_map<HWND, forms::Control*> controls_;
-    std::vector<std::function<void()>> disconnect_;
-    std::unordered_set<const forms::Control*> gone_;  // destroyed before the windows were
+    platform::win32::OwnedWindow root_;
+    std::vector<std::unique_ptr<Mirror>> mirrors_;                 // in creation order
+    std::unordered_map<const forms::Control*, Mirror*> byControl_;  // live models only
+    std::unordered_map<HWND, Mirror*> byWindow_;                   // live models only
+    std::vector<forms::ScopedConnection> connections_;
     forms::ChangeQueue queue_;
     int pushing_ = 0;
-    int inUserCall_ = 0;
-    std::map<std::string, UniqueFont> fonts_;
-    std::map<COLORREF, UniqueBrush> brushes_;
-    std::unordered_map<const forms::TreeView*, UniqueImageList> treeImages_;
-    std::vector<HWND> frozen_;
-    // Nodes of hidden trees whose items show an old text, image, check or colour.
-    std::unordered_map<const forms::TreeView*, std::unordered_set<forms::Node*>> staleNodes_;
-
-    // menu and tool bar
-    forms::MenuBar* bar_ = nullptr;  // non-owning; one of the form's controls
-    UniqueMenu menu_;
-    UniqueImageList toolImages_;
-    std::vector<UniqueBitmap> menuPictures_;
-    std::vector<std::pair<std::string, std::string>> commands_;  // id - kFirstCommand -> band, tool
-    std::unordered_map<HMENU, std::string> popupBands_;          // pop-up menu -> its band's key
-    std::string tipText_;                                        // the text a tooltip was last given
-    std::wstring tipWideText_;
-    std::size_t builtTools_ = 0;
+    std::map<std::string, platform::win32::OwnedFont> fonts_;
+    std::map<COLORREF, platform::win32::OwnedBrush> brushes_;
+    std::vector<Mirror*> frozen_;  // mirrors whose painting resumes when the user call returns
+    Mirror* menuOwner_ = nullptr;  // non-owning; one of mirrors_
 
     platform::PicturePtr bigIcon_;  // the form's icon at the large size
     HWND lastFocus_ = nullptr;      // the focused control when the window was last deactivated

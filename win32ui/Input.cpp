@@ -1,25 +1,46 @@
-// Window procedures, control notifications and the modal loop: real input handed to the
-// models' user entry points. Keys go to the form first (key preview, which passes the bar's
-// shortcuts on), then to dialog navigation, then to the focused native control.
+// Window procedures, routing by HWND and the modal loop: real input handed to the models'
+// user entry points. A child window's notification goes to its mirror; the form's own
+// window handles what belongs to the form (size, activation, close, colours, cursor) and
+// hands its menu's messages to the mirror that claimed the menu. Keys go to the form first
+// (key preview, which passes the bar's shortcuts on), then to dialog navigation, then to the
+// focused control's mirror, then to the native control.
 #include "win32ui/FormWindow.h"
 
-#include <windowsx.h>
+#include <algorithm>
 
-#include "forms/BarControls.h"
-#include "forms/BasicControls.h"
-#include "forms/MaskedBox.h"
-#include "forms/MenuBar.h"
 #include "forms/Navigation.h"
-#include "forms/OptionButton.h"
-#include "forms/TextBox.h"
-#include "forms/TreeView.h"
 #include "platform/Platform.h"
+#include "platform/win32/CallbackGuard.h"
+#include "win32ui/Mirror.h"
 #include "win32ui/Win32FormHost.h"
 
 namespace diags::win32ui {
 
 using forms::Control;
-using forms::ControlKind;
+using forms::WindowStateValue;
+
+namespace {
+
+constexpr std::int16_t Value(WindowStateValue state) noexcept { return static_cast<std::int16_t>(state); }
+
+// The owner window is disabled while the form runs modally over it, and enabled again
+// however the loop ends.
+class OwnerDisabled {
+public:
+    explicit OwnerDisabled(HWND owner) noexcept : owner_(owner) {
+        if (owner_ != nullptr) ::EnableWindow(owner_, FALSE);
+    }
+    ~OwnerDisabled() {
+        if (owner_ != nullptr) ::EnableWindow(owner_, TRUE);
+    }
+    OwnerDisabled(const OwnerDisabled&) = delete;
+    OwnerDisabled& operator=(const OwnerDisabled&) = delete;
+
+private:
+    HWND owner_;
+};
+
+}  // namespace
 
 FormWindow* FormWindow::FromWindow(HWND window) noexcept {
     HWND root = ::GetAncestor(window, GA_ROOT);
@@ -27,15 +48,17 @@ FormWindow* FormWindow::FromWindow(HWND window) noexcept {
 }
 
 LRESULT CALLBACK FormWindow::RootProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto byDefault = [&] { return ::DefWindowProcA(window, message, wParam, lParam); };
     FormWindow* self = static_cast<FormWindow*>(::GetPropA(window, Win32FormHost::kFormProperty));
-    if (self == nullptr || self->root_.get() != window) return ::DefWindowProcA(window, message, wParam, lParam);
-    return self->OnRootMessage(message, wParam, lParam);
+    if (self == nullptr || self->root_.get() != window) return byDefault();
+    return platform::win32::Guarded([&] { return self->OnRootMessage(message, wParam, lParam); }, byDefault);
 }
 
 LRESULT CALLBACK FormWindow::ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto byDefault = [&] { return ::DefWindowProcA(window, message, wParam, lParam); };
     FormWindow* self = FromWindow(window);
-    if (self == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
-    return self->OnContainerMessage(window, message, wParam, lParam);
+    if (self == nullptr) return byDefault();
+    return platform::win32::Guarded([&] { return self->OnContainerMessage(window, message, wParam, lParam); }, byDefault);
 }
 
 std::int16_t FormWindow::ShiftState() noexcept {
@@ -52,7 +75,8 @@ LRESULT FormWindow::OnRootMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND: return OnCommand(wParam, lParam);
         case WM_NOTIFY: return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
         case WM_INITMENUPOPUP:
-            if (!HIWORD(lParam)) OnMenuOpening(reinterpret_cast<HMENU>(wParam));  // not the window menu
+            if (!HIWORD(lParam) && menuOwner_ != nullptr)  // not the window menu
+                menuOwner_->OnRootMessage(message, wParam, lParam);
             break;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN: return OnColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -61,20 +85,7 @@ LRESULT FormWindow::OnRootMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_SIZE: OnSize(wParam); return 0;
         case WM_ACTIVATE:
-            // As a dialog does: the control that had the focus gets it back when the window is
-            // activated again (after a message box, or from another window).
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                HWND focus = ::GetFocus();
-                if (focus != nullptr && ::IsChild(root, focus)) lastFocus_ = focus;
-            } else {
-                HWND target = lastFocus_;
-                if (target == nullptr || !::IsWindow(target) || !::IsWindowVisible(target) || !::IsWindowEnabled(target))
-                    target = form_->ActiveControl() != nullptr ? WindowOf(*form_->ActiveControl()) : nullptr;
-                if (target != nullptr && ::IsWindowVisible(target) && ::IsWindowEnabled(target)) {
-                    ::SetFocus(target);
-                    return 0;
-                }
-            }
+            if (OnActivate(wParam)) return 0;
             break;
         case WM_CLOSE:
             // The close box goes through the form's QueryUnload (mode 0).
@@ -92,8 +103,23 @@ LRESULT FormWindow::OnRootMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcA(root, message, wParam, lParam);
 }
 
+bool FormWindow::OnActivate(WPARAM wParam) {
+    // As a dialog does: the control that had the focus gets it back when the window is
+    // activated again (after a message box, or from another window).
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus != nullptr && ::IsChild(root_.get(), focus)) lastFocus_ = focus;
+        return false;
+    }
+    HWND target = lastFocus_;
+    if (target == nullptr || !::IsWindow(target) || !::IsWindowVisible(target) || !::IsWindowEnabled(target))
+        target = form_->ActiveControl() != nullptr ? WindowOf(*form_->ActiveControl()) : nullptr;
+    if (target == nullptr || !::IsWindowVisible(target) || !::IsWindowEnabled(target)) return false;
+    ::SetFocus(target);
+    return true;
+}
+
 LRESULT FormWindow::OnContainerMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Control* control = ControlOf(window);
     switch (message) {
         case WM_COMMAND:
         case WM_NOTIFY:
@@ -102,119 +128,31 @@ LRESULT FormWindow::OnContainerMessage(HWND window, UINT message, WPARAM wParam,
         case WM_CTLCOLOREDIT:
             // Contents of frames and picture boxes report to the form, as on a dialog.
             return ::SendMessageA(root_.get(), message, wParam, lParam);
-        case WM_ERASEBKGND: return 1;
-        case WM_PAINT:
-            if (control != nullptr) {
-                PaintContainer(window, *control);
-                return 0;
-            }
-            break;
-        case WM_LBUTTONDOWN:
-        case WM_RBUTTONDOWN:
-        case WM_MOUSEMOVE:
-        case WM_LBUTTONUP:
-        case WM_RBUTTONUP:
-            if (control != nullptr && control->Kind() == ControlKind::PictureBox) {
-                auto& box = static_cast<forms::PictureBox&>(*control);
-                const float x = static_cast<float>(scale_.Twips(GET_X_LPARAM(lParam)));
-                const float y = static_cast<float>(scale_.Twips(GET_Y_LPARAM(lParam)));
-                std::int16_t button = 0;
-                if (wParam & MK_LBUTTON) button |= forms::button::kLeft;
-                if (wParam & MK_RBUTTON) button |= forms::button::kRight;
-                const std::int16_t shift = ShiftState();
-                if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) {
-                    ::SetCapture(window);
-                    UserCall([&] { box.UserMouseDown(message == WM_LBUTTONDOWN ? forms::button::kLeft : forms::button::kRight, shift, x, y); });
-                } else if (message == WM_MOUSEMOVE) {
-                    UserCall([&] { box.UserMouseMove(button, shift, x, y); });
-                } else {
-                    if (::GetCapture() == window) ::ReleaseCapture();
-                    UserCall([&] { box.UserMouseUp(message == WM_LBUTTONUP ? forms::button::kLeft : forms::button::kRight, shift, x, y); });
-                }
-                return 0;
-            }
-            break;
+        case WM_ERASEBKGND: return 1;  // painted in full by the container's mirror
         default: break;
     }
+    if (Mirror* mirror = MirrorOf(window))
+        if (const auto result = mirror->OnMessage(message, wParam, lParam)) return *result;
     return ::DefWindowProcA(window, message, wParam, lParam);
-}
-
-void FormWindow::PaintContainer(HWND window, Control& control) {
-    PAINTSTRUCT paint;
-    HDC dc = ::BeginPaint(window, &paint);
-    RECT r;
-    ::GetClientRect(window, &r);
-    ::FillRect(dc, &r, BrushFor(ToColorRef(control.BackColor())));
-    if (control.Kind() == ControlKind::Frame) {
-        // A group box: an etched rectangle with the caption set into its top edge.
-        auto& frame = static_cast<forms::Frame&>(control);
-        HGDIOBJ oldFont = ::SelectObject(dc, FontFor(control.FontName(), control.FontSize(), control.FontBold()));
-        TEXTMETRICA metrics;
-        ::GetTextMetricsA(dc, &metrics);
-        RECT edge = r;
-        edge.top += metrics.tmHeight / 2;
-        ::DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
-        if (!frame.Caption().empty()) {
-            ::SetBkColor(dc, ToColorRef(control.BackColor()));
-            ::SetTextColor(dc, ToColorRef(control.ForeColor()));
-            RECT text{r.left + 8, r.top, r.right - 8, r.top + metrics.tmHeight};
-            ::DrawTextA(dc, frame.Caption().c_str(), -1, &text, DT_LEFT | DT_SINGLELINE | DT_NOCLIP | DT_CALCRECT);
-            ::DrawTextA(dc, frame.Caption().c_str(), -1, &text, DT_LEFT | DT_SINGLELINE | DT_NOCLIP);
-        }
-        ::SelectObject(dc, oldFont);
-    } else if (control.Kind() == ControlKind::PictureBox) {
-        auto& box = static_cast<forms::PictureBox&>(control);
-        if (box.BorderStyle() == 1) ::DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT);
-        if (const auto picture = box.Picture())
-            ::DrawIconEx(dc, 0, 0, reinterpret_cast<HICON>(picture->NativeHandle()), 0, 0, 0, nullptr, DI_NORMAL);
-    } else if (control.Kind() == ControlKind::Image) {
-        if (const auto picture = static_cast<forms::Image&>(control).Picture())
-            ::DrawIconEx(dc, 0, 0, reinterpret_cast<HICON>(picture->NativeHandle()), r.right, r.bottom, 0, nullptr, DI_NORMAL);
-    }
-    ::EndPaint(window, &paint);
 }
 
 LRESULT FormWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
     HWND from = reinterpret_cast<HWND>(lParam);
-    if (from == nullptr || (bar_ != nullptr && from == WindowOf(*bar_))) {
-        if (HIWORD(wParam) == 0 || from != nullptr) OnMenuCommand(LOWORD(wParam));
+    if (from == nullptr) {
+        // A menu entry (an accelerator's code is 1): the menu's owner.
+        if (HIWORD(wParam) == 0 && menuOwner_ != nullptr) menuOwner_->OnCommand(0, LOWORD(wParam));
         return 0;
     }
-    Control* control = ControlOf(from);
-    if (control == nullptr) return 0;
-    const UINT code = HIWORD(wParam);
-    if (code == BN_CLICKED) {
-        switch (control->Kind()) {
-            case ControlKind::CommandButton: UserCall([&] { static_cast<forms::CommandButton*>(control)->UserClick(); }); break;
-            case ControlKind::CheckBox: UserCall([&] { static_cast<forms::CheckBox*>(control)->UserClick(); }); break;
-            case ControlKind::OptionButton: UserCall([&] { static_cast<forms::OptionButton*>(control)->UserClick(); }); break;
-            default: break;
-        }
-    } else if (code == EN_CHANGE) {
-        const int length = ::GetWindowTextLengthA(from);
-        std::string text(static_cast<std::size_t>(length) + 1, '\0');
-        text.resize(static_cast<std::size_t>(std::max(0, ::GetWindowTextA(from, text.data(), length + 1))));
-        DWORD start = 0, end = 0;
-        ::SendMessageA(from, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-        const auto selStart = static_cast<std::int32_t>(start), selLength = static_cast<std::int32_t>(end - start);
-        if (control->Kind() == ControlKind::TextBox)
-            UserCall([&] { static_cast<forms::TextBox*>(control)->UserEdited(text, selStart, selLength); });
-        else if (control->Kind() == ControlKind::MaskedBox)
-            UserCall([&] { static_cast<forms::MaskedBox*>(control)->UserEdited(text, selStart, selLength); });
-    }
+    if (Mirror* mirror = MirrorOf(from)) mirror->OnCommand(HIWORD(wParam), LOWORD(wParam));
     return 0;
 }
 
 LRESULT FormWindow::OnNotify(NMHDR& header) {
-    if (header.code == TTN_GETDISPINFOA || header.code == TTN_GETDISPINFOW) return OnToolTip(header);
-    Control* control = ControlOf(header.hwndFrom);
-    if (control == nullptr) return 0;
-    if (control->Kind() == ControlKind::TreeView) return OnTreeNotify(static_cast<forms::TreeView&>(*control), header);
-    if (control->Kind() == ControlKind::TabStrip && header.code == TCN_SELCHANGE) {
-        const auto index = static_cast<std::int32_t>(::SendMessageA(header.hwndFrom, TCM_GETCURSEL, 0, 0)) + 1;
-        UserCall([&] { static_cast<forms::TabStrip*>(control)->UserSelectTab(index); });
-    }
-    return 0;
+    // A tooltip asks for its text: only the tool bar has tooltips.
+    if (header.code == TTN_GETDISPINFOA || header.code == TTN_GETDISPINFOW)
+        return menuOwner_ != nullptr ? menuOwner_->OnNotify(header) : 0;
+    Mirror* mirror = MirrorOf(header.hwndFrom);
+    return mirror != nullptr ? mirror->OnNotify(header) : 0;
 }
 
 LRESULT FormWindow::OnColour(HDC dc, HWND window) {
@@ -239,29 +177,26 @@ bool FormWindow::OnSetCursor(HWND window) {
 }
 
 void FormWindow::OnSize(WPARAM kind) {
-    HWND root = root_.get();
-    RECT client;
-    ::GetClientRect(root, &client);
-    if (bar_ != nullptr)
-        if (HWND tools = WindowOf(*bar_))
-            ::SetWindowPos(tools, nullptr, 0, 0, client.right, ToolBarHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
+    if (menuOwner_ != nullptr) menuOwner_->OnRootMessage(WM_SIZE, kind, 0);  // the tool bar spans the width
     if (pushing_ > 0) return;
     if (kind == SIZE_MINIMIZED) {
-        if (form_->WindowState() != 1) UserCall([&] { form_->UserSetWindowState(1); });
+        if (form_->WindowState() != Value(WindowStateValue::Minimized))
+            UserCall([&] { form_->UserSetWindowState(Value(WindowStateValue::Minimized)); });
         return;
     }
     RECT outer;
-    ::GetWindowRect(root, &outer);
+    ::GetWindowRect(root_.get(), &outer);
     const int width = outer.right - outer.left, height = outer.bottom - outer.top;
     if (kind == SIZE_MAXIMIZED) {
-        if (form_->WindowState() != 2)
+        if (form_->WindowState() != Value(WindowStateValue::Maximized))
             UserCall([&] {
                 form_->UserResize(scale_.Twips(width), scale_.Twips(height));
-                form_->UserSetWindowState(2);
+                form_->UserSetWindowState(Value(WindowStateValue::Maximized));
             });
         return;
     }
-    if (form_->WindowState() != 0) UserCall([&] { form_->UserSetWindowState(0); });
+    if (form_->WindowState() != Value(WindowStateValue::Normal))
+        UserCall([&] { form_->UserSetWindowState(Value(WindowStateValue::Normal)); });
     if (scale_.Pixels(form_->Width()) != width || scale_.Pixels(form_->Height()) != height)
         UserCall([&] { form_->UserResize(scale_.Twips(width), scale_.Twips(height)); });
 }
@@ -285,19 +220,8 @@ bool FormWindow::PreTranslate(MSG& msg) {
             UserCall([&] { next->SetFocus(); });
         return true;
     }
-    if (focused != nullptr && focused->Kind() == ControlKind::OptionButton && shift == 0 &&
-        (left == VK_UP || left == VK_DOWN || left == VK_LEFT || left == VK_RIGHT)) {
-        auto& option = static_cast<forms::OptionButton&>(*focused);
-        forms::OptionButton* next = forms::NextOption(option, left == VK_DOWN || left == VK_RIGHT);
-        if (next != nullptr && next != &option) UserCall([&] { next->UserClick(); });
-        return true;
-    }
-    if (focused != nullptr && focused->Kind() == ControlKind::TreeView && left == VK_SPACE) {
-        // The tree's own action on space, once: the native control never sees the key.
-        UserCall([&] { static_cast<forms::TreeView*>(focused)->UserKeyAction(VK_SPACE); });
-        return true;
-    }
-    return false;
+    Mirror* mirror = focused != nullptr ? MirrorOf(*focused) : nullptr;
+    return mirror != nullptr && mirror->OnKey(left, shift);
 }
 
 void FormWindow::SyncFocus() {
@@ -310,16 +234,39 @@ void FormWindow::SyncFocus() {
         UserCall([&] { control->SetFocus(); });
 }
 
+void FormWindow::Thaw() {
+    for (Mirror* mirror : frozen_) mirror->Thaw();
+    frozen_.clear();
+}
+
 void FormWindow::RunModal() {
-    HWND root = root_.get();
-    if (root == nullptr) return;
-    HWND owner = ::GetActiveWindow();
-    if (owner == root || (owner != nullptr && ::IsChild(root, owner))) owner = nullptr;
-    if (owner != nullptr) {
-        ::SetWindowLongPtrA(root, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-        ::EnableWindow(owner, FALSE);
+    if (root_.get() == nullptr) return;
+    HWND owner = ActiveOwner();
+    AttachTo(owner);
+    {
+        OwnerDisabled disabled(owner);
+        CentreOver(owner);
+        PrepareToShow();
+        ShowAndFocus();
+        PumpUntilUnloaded();
     }
+    GiveBackTo(owner);
+}
+
+HWND FormWindow::ActiveOwner() const noexcept {
+    HWND root = root_.get();
+    HWND owner = ::GetActiveWindow();
+    if (owner == root || (owner != nullptr && ::IsChild(root, owner))) return nullptr;
+    return owner;
+}
+
+void FormWindow::AttachTo(HWND owner) {
+    if (owner != nullptr) ::SetWindowLongPtrA(root_.get(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+}
+
+void FormWindow::CentreOver(HWND owner) {
     // Centred over the owner, or on the screen's work area.
+    HWND root = root_.get();
     RECT area, self;
     if (owner != nullptr) ::GetWindowRect(owner, &area);
     else ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
@@ -327,12 +274,18 @@ void FormWindow::RunModal() {
     const int width = self.right - self.left, height = self.bottom - self.top;
     const int x = std::max(0L, area.left + (area.right - area.left - width) / 2);
     const int y = std::max(0L, area.top + (area.bottom - area.top - height) / 2);
+    Pushing([&] { ::SetWindowPos(root, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); });
+}
+
+void FormWindow::PrepareToShow() {
     Pushing([&] {
-        ::SetWindowPos(root, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        // Trees filled while hidden show the rows the models say are on top.
-        for (Control* c : form_->Controls())
-            if (c->Kind() == ControlKind::TreeView) PushTree(static_cast<forms::TreeView&>(*c), forms::Prop::TopRow);
+        for (const auto& mirror : mirrors_)
+            if (mirror->Model() != nullptr) mirror->BeforeShow();
     });
+}
+
+void FormWindow::ShowAndFocus() {
+    HWND root = root_.get();
     ::ShowWindow(root, SW_SHOW);
     ::SetForegroundWindow(root);
     ::UpdateWindow(root);
@@ -340,7 +293,9 @@ void FormWindow::RunModal() {
         if (HWND window = WindowOf(*first)) ::SetFocus(window);
         SyncFocus();
     }
+}
 
+void FormWindow::PumpUntilUnloaded() {
     MSG msg;
     int got = 1;
     while (form_->Loaded() && (got = ::GetMessageA(&msg, nullptr, 0, 0)) > 0) {
@@ -351,13 +306,13 @@ void FormWindow::RunModal() {
         SyncFocus();
     }
     if (got == 0) ::PostQuitMessage(static_cast<int>(msg.wParam));  // for the host's own loop
+}
 
-    if (owner != nullptr) ::EnableWindow(owner, TRUE);
-    ::ShowWindow(root, SW_HIDE);
-    if (owner != nullptr) {
-        ::SetActiveWindow(owner);
-        ::SetForegroundWindow(owner);
-    }
+void FormWindow::GiveBackTo(HWND owner) {
+    ::ShowWindow(root_.get(), SW_HIDE);
+    if (owner == nullptr) return;
+    ::SetActiveWindow(owner);
+    ::SetForegroundWindow(owner);
 }
 
 }  // namespace diags::win32ui

@@ -1,17 +1,27 @@
 // The bar control: its menu band becomes the window's menu (pop-up bands as sub-menus, with
 // pictures, separators before group starts and the shortcut's text), its tool band a tool
 // bar at the top of the client area. A chosen entry or button raises the model's click once.
-#include "win32ui/FormWindow.h"
-
-#include <commctrl.h>
+// The mirror claims the form window's menu, so menu commands, pop-ups opening, tooltips and
+// the form's size changes come to it.
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "forms/MenuBar.h"
+#include "win32ui/Mirror.h"
 
 namespace diags::win32ui {
 
 namespace {
 
+using platform::win32::OwnedBitmap;
+using platform::win32::OwnedImageList;
+using platform::win32::OwnedMenu;
+
 constexpr UINT kFirstCommand = 40000;
+constexpr int kToolPicture = 16;  // design pixels
+constexpr int kToolBarPadding = 4;  // design pixels below the buttons
 
 // The shortcut as a menu shows it: 1..26 Ctrl+A..Ctrl+Z, 27..38 F1..F12.
 std::string ShortcutText(std::int32_t index) {
@@ -26,48 +36,177 @@ std::size_t ToolCount(const forms::MenuBar& bar) {
     return count;
 }
 
-}  // namespace
+class MenuMirror final : public Mirror {
+public:
+    using Mirror::Mirror;
 
-void FormWindow::CreateToolBar(forms::MenuBar& bar) {
-    bar_ = &bar;
-    HWND window = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
-                                    WS_CHILD | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS |
-                                        CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_TOP,
-                                    0, 0, 0, 0, root_.get(), nullptr, nullptr, nullptr);
-    if (window == nullptr) return;
-    ::SendMessageA(window, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    const int picture = scale_.Pixels(16 * 15);
-    toolImages_.reset(::ImageList_Create(picture, picture, ILC_COLOR32 | ILC_MASK, 2, 2));
-    ::SendMessageA(window, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_.get()));
-    ::SendMessageA(window, TB_SETBITMAPSIZE, 0, MAKELPARAM(picture, picture));
-    windows_[&bar] = window;
-    controls_[window] = &bar;
-    bar.SetHwnd(reinterpret_cast<platform::WindowHandle>(window));
-}
+    void Attach() override {
+        Form().ClaimMenu(*this);
+        HWND tools = Window();
+        ::SendMessageA(tools, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+        const int picture = Form().Scaling().DesignPixels(kToolPicture);
+        toolImages_.reset(::ImageList_Create(picture, picture, ILC_COLOR32 | ILC_MASK, 2, 2));
+        ::SendMessageA(tools, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_.get()));
+        ::SendMessageA(tools, TB_SETBITMAPSIZE, 0, MAKELPARAM(picture, picture));
+    }
 
-int FormWindow::ToolBarHeight() const noexcept {
-    if (bar_ == nullptr) return 0;
-    HWND window = WindowOf(*bar_);
-    if (window == nullptr) return 0;
-    const auto size = static_cast<DWORD>(::SendMessageA(window, TB_GETBUTTONSIZE, 0, 0));
-    return HIWORD(size) + scale_.Pixels(4 * 15);
-}
+    void Push(forms::Prop property) override {
+        if (property == forms::Prop::Bands) PushBands();
+        else Mirror::Push(property);
+    }
 
-HBITMAP FormWindow::MenuPicture(std::uintptr_t icon) {
+    // The menu band is the window's own menu (outside the client area); the tool band is
+    // the tool bar window at the top of the client area.
+    void ReportMetrics() override { ReportBandHeights(); }
+
+    void OnCommand(UINT /*code*/, UINT id) override {
+        if (id < kFirstCommand || id - kFirstCommand >= commands_.size()) return;
+        const auto [band, tool] = commands_[id - kFirstCommand];
+        forms::MenuBar& bar = Bar();
+        Form().UserCall([&] { bar.UserClickTool(band, tool); });
+    }
+
+    LRESULT OnNotify(NMHDR& header) override {
+        if (header.code == TTN_GETDISPINFOA || header.code == TTN_GETDISPINFOW) return OnToolTip(header);
+        return 0;
+    }
+
+    std::optional<LRESULT> OnRootMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) override {
+        if (message == WM_SIZE) PlaceToolBar(false);
+        else if (message == WM_INITMENUPOPUP) OnMenuOpening(reinterpret_cast<HMENU>(wParam));
+        return std::nullopt;
+    }
+
+protected:
+    void PushGeometry() override {}  // placed at the top of the client area (PlaceToolBar)
+    void PushVisible() override {}   // shown when it has tools
+
+private:
+    forms::MenuBar& Bar() const noexcept { return static_cast<forms::MenuBar&>(*Model()); }
+
+    // ---- the bands
+    void PushBands() {
+        const std::size_t count = ToolCount(Bar());
+        if (count != builtTools_) {
+            builtTools_ = count;
+            commands_.clear();
+            popupBands_.clear();
+            RebuildMenu();
+            RebuildToolBar();
+        }
+        PlaceToolBar(true);
+        // The real heights: the menu is outside the client area, the tool bar inside it.
+        Form().ReportNonClientSize(static_cast<bool>(menu_));
+        ReportBandHeights();
+    }
+
+    void RebuildMenu() {
+        forms::MenuBar& bar = Bar();
+        HWND root = Form().Root();
+        for (const auto& band : bar) {
+            if (band->Kind() != forms::band_kind::kMenuBar) continue;
+            OwnedMenu menu(BuildMenu(band->Name(), true));
+            ::SetMenu(root, menu.get());
+            menu_ = std::move(menu);  // the old menu goes after the window stopped using it
+            ::DrawMenuBar(root);
+        }
+    }
+
+    HMENU BuildMenu(const std::string& bandKey, bool isBar);
+    HBITMAP MenuPicture(std::uintptr_t icon);
+
+    void RebuildToolBar() {
+        HWND tools = Window();
+        while (::SendMessageA(tools, TB_BUTTONCOUNT, 0, 0) > 0) ::SendMessageA(tools, TB_DELETEBUTTON, 0, 0);
+        ::ImageList_RemoveAll(toolImages_.get());
+        for (const auto& band : Bar()) {
+            if (band->Kind() != forms::band_kind::kToolBar) continue;
+            bool first = true;
+            for (const auto& tool : *band) {
+                if (!tool->Visible) continue;
+                if (tool->BeginGroup && !first) AddSeparator();
+                first = false;
+                AddButton(band->Name(), *tool);
+            }
+        }
+        ::SendMessageA(tools, TB_AUTOSIZE, 0, 0);
+    }
+
+    void AddSeparator() {
+        TBBUTTON separator{};
+        separator.fsStyle = BTNS_SEP;
+        ::SendMessageA(Window(), TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&separator));
+    }
+
+    void AddButton(const std::string& bandKey, const forms::Tool& tool) {
+        TBBUTTON button{};
+        button.iBitmap = tool.Picture() ? ::ImageList_AddIcon(toolImages_.get(), reinterpret_cast<HICON>(tool.Picture()->NativeHandle()))
+                                        : I_IMAGENONE;
+        button.idCommand = static_cast<int>(kFirstCommand + commands_.size());
+        commands_.emplace_back(bandKey, tool.Name());
+        button.fsState = tool.Enabled ? TBSTATE_ENABLED : 0;
+        button.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
+        button.iString = reinterpret_cast<INT_PTR>(tool.Caption.c_str());
+        ::SendMessageA(Window(), TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
+    }
+
+    // Across the top of the client area; `showOrHide` shows it when it has buttons, else
+    // hides it.
+    void PlaceToolBar(bool showOrHide) {
+        RECT client;
+        ::GetClientRect(Form().Root(), &client);
+        UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+        if (showOrHide) flags |= ::SendMessageA(Window(), TB_BUTTONCOUNT, 0, 0) > 0 ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
+        ::SetWindowPos(Window(), nullptr, 0, 0, client.right, ToolBarHeight(), flags);
+    }
+
+    int ToolBarHeight() const noexcept {
+        const auto size = static_cast<DWORD>(::SendMessageA(Window(), TB_GETBUTTONSIZE, 0, 0));
+        return HIWORD(size) + Form().Scaling().DesignPixels(kToolBarPadding);
+    }
+
+    void ReportBandHeights() { Bar().SetBandHeights(0, Form().Scaling().Twips(ToolBarHeight())); }
+
+    // ---- input
+    // A pop-up band about to open asks the bar's open query; a refused one is closed again.
+    void OnMenuOpening(HMENU popup) {
+        const auto band = popupBands_.find(popup);
+        if (band == popupBands_.end()) return;
+        bool opened = true;
+        forms::MenuBar& bar = Bar();
+        Form().UserCall([&] { opened = bar.UserOpenBand(band->second); });
+        if (!opened) ::EndMenu();
+    }
+
+    // The tool bar's tooltip asks for a button's text: the tool's ToolTipText.
+    LRESULT OnToolTip(NMHDR& header);
+
+    OwnedMenu menu_;
+    OwnedImageList toolImages_;
+    std::vector<OwnedBitmap> menuPictures_;
+    std::vector<std::pair<std::string, std::string>> commands_;  // id - kFirstCommand -> band, tool
+    std::unordered_map<HMENU, std::string> popupBands_;          // pop-up menu -> its band's key
+    std::string tipText_;                                        // the text a tooltip was last given
+    std::wstring tipWideText_;
+    std::size_t builtTools_ = 0;
+};
+
+HBITMAP MenuMirror::MenuPicture(std::uintptr_t icon) {
     const int size = ::GetSystemMetrics(SM_CXMENUCHECK) > 0 ? ::GetSystemMetrics(SM_CXMENUCHECK) : 16;
-    WindowDc screen(nullptr);
+    platform::win32::WindowDc screen(nullptr);
     HBITMAP bitmap = ::CreateCompatibleBitmap(screen.get(), size, size);
     if (bitmap == nullptr) return nullptr;
     menuPictures_.emplace_back(bitmap);
-    OwnedMemoryDc dc(::CreateCompatibleDC(screen.get()));
-    SelectedObject selected(dc.get(), bitmap);
+    platform::win32::OwnedMemoryDc dc(::CreateCompatibleDC(screen.get()));
+    platform::win32::SelectedObject selected(dc.get(), bitmap);
     RECT all{0, 0, size, size};
     ::FillRect(dc.get(), &all, ::GetSysColorBrush(COLOR_MENU));
     ::DrawIconEx(dc.get(), 0, 0, reinterpret_cast<HICON>(icon), size, size, 0, nullptr, DI_NORMAL);
     return bitmap;
 }
 
-HMENU FormWindow::BuildMenu(forms::MenuBar& bar, const std::string& bandKey, bool isBar) {
+HMENU MenuMirror::BuildMenu(const std::string& bandKey, bool isBar) {
+    forms::MenuBar& bar = Bar();
     forms::Band* band = bar.FindBand(bandKey);
     HMENU menu = isBar ? ::CreateMenu() : ::CreatePopupMenu();
     if (band == nullptr || menu == nullptr) return menu;
@@ -79,7 +218,7 @@ HMENU FormWindow::BuildMenu(forms::MenuBar& bar, const std::string& bandKey, boo
         std::string text = tool->Caption;
         const UINT enabled = tool->Enabled ? MF_ENABLED : MF_GRAYED;
         if (!tool->SubBand.empty() && bar.FindBand(tool->SubBand) != nullptr) {
-            HMENU sub = BuildMenu(bar, tool->SubBand, false);
+            HMENU sub = BuildMenu(tool->SubBand, false);
             popupBands_[sub] = tool->SubBand;
             ::AppendMenuA(menu, MF_POPUP | MF_STRING | enabled, reinterpret_cast<UINT_PTR>(sub), text.c_str());
         } else {
@@ -99,77 +238,11 @@ HMENU FormWindow::BuildMenu(forms::MenuBar& bar, const std::string& bandKey, boo
     return menu;
 }
 
-void FormWindow::PushBands(forms::MenuBar& bar) {
-    HWND tools = WindowOf(bar);
-    const std::size_t count = ToolCount(bar);
-    if (count != builtTools_) {
-        builtTools_ = count;
-        commands_.clear();
-        popupBands_.clear();
-        for (const auto& band : bar) {
-            if (band->Kind() == forms::band_kind::kMenuBar) {
-                UniqueMenu menu(BuildMenu(bar, band->Name(), true));
-                ::SetMenu(root_.get(), menu.get());
-                menu_ = std::move(menu);  // the old menu goes after the window stopped using it
-                ::DrawMenuBar(root_.get());
-            }
-        }
-        if (tools != nullptr) {
-            while (::SendMessageA(tools, TB_BUTTONCOUNT, 0, 0) > 0) ::SendMessageA(tools, TB_DELETEBUTTON, 0, 0);
-            ::ImageList_RemoveAll(toolImages_.get());
-            for (const auto& band : bar) {
-                if (band->Kind() != forms::band_kind::kToolBar) continue;
-                bool first = true;
-                for (const auto& tool : *band) {
-                    if (!tool->Visible) continue;
-                    if (tool->BeginGroup && !first) {
-                        TBBUTTON separator{};
-                        separator.fsStyle = BTNS_SEP;
-                        ::SendMessageA(tools, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&separator));
-                    }
-                    first = false;
-                    TBBUTTON button{};
-                    button.iBitmap = tool->Picture()
-                                         ? ::ImageList_AddIcon(toolImages_.get(), reinterpret_cast<HICON>(tool->Picture()->NativeHandle()))
-                                         : I_IMAGENONE;
-                    button.idCommand = static_cast<int>(kFirstCommand + commands_.size());
-                    commands_.emplace_back(band->Name(), tool->Name());
-                    button.fsState = tool->Enabled ? TBSTATE_ENABLED : 0;
-                    button.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
-                    button.iString = reinterpret_cast<INT_PTR>(tool->Caption.c_str());
-                    ::SendMessageA(tools, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
-                }
-            }
-            ::SendMessageA(tools, TB_AUTOSIZE, 0, 0);
-        }
-    }
-    if (tools != nullptr) {
-        RECT client;
-        ::GetClientRect(root_.get(), &client);
-        const bool any = ::SendMessageA(tools, TB_BUTTONCOUNT, 0, 0) > 0;
-        ::SetWindowPos(tools, nullptr, 0, 0, client.right, ToolBarHeight(),
-                       SWP_NOZORDER | SWP_NOACTIVATE | (any ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
-    }
-    // The real heights: the menu is outside the client area, the tool bar inside it.
-    RECT frame{0, 0, 0, 0};
-    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongA(root_.get(), GWL_STYLE)), static_cast<bool>(menu_), 0);
-    form_->SetNonClientExtent(scale_.Twips(frame.right - frame.left), scale_.Twips(frame.bottom - frame.top));
-    bar.SetBandHeights(0, scale_.Twips(ToolBarHeight()));
-}
-
-void FormWindow::OnMenuOpening(HMENU popup) {
-    const auto band = popupBands_.find(popup);
-    if (bar_ == nullptr || band == popupBands_.end()) return;
-    bool opened = true;
-    UserCall([&] { opened = bar_->UserOpenBand(band->second); });
-    if (!opened) ::EndMenu();
-}
-
-LRESULT FormWindow::OnToolTip(NMHDR& header) {
+LRESULT MenuMirror::OnToolTip(NMHDR& header) {
     const auto id = static_cast<UINT>(header.idFrom);
-    if (bar_ == nullptr || id < kFirstCommand || id - kFirstCommand >= commands_.size()) return 0;
+    if (id < kFirstCommand || id - kFirstCommand >= commands_.size()) return 0;
     const auto& [bandKey, toolKey] = commands_[id - kFirstCommand];
-    const forms::Band* band = bar_->FindBand(bandKey);
+    const forms::Band* band = Bar().FindBand(bandKey);
     const forms::Tool* tool = band ? band->FindTool(toolKey) : nullptr;
     tipText_ = tool ? std::string(tool->ToolTipText) : std::string();
     if (header.code == TTN_GETDISPINFOA) {
@@ -187,10 +260,10 @@ LRESULT FormWindow::OnToolTip(NMHDR& header) {
     return 0;
 }
 
-void FormWindow::OnMenuCommand(UINT id) {
-    if (bar_ == nullptr || id < kFirstCommand || id - kFirstCommand >= commands_.size()) return;
-    const auto [band, tool] = commands_[id - kFirstCommand];
-    UserCall([&] { bar_->UserClickTool(band, tool); });
+}  // namespace
+
+std::unique_ptr<Mirror> MakeMenuMirror(FormWindow& form, forms::Control& model, HWND window) {
+    return std::make_unique<MenuMirror>(form, model, window);
 }
 
 }  // namespace diags::win32ui

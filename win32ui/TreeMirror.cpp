@@ -1,33 +1,37 @@
 // Tree views mirrored node by node: each node's native item is kept in the node's handle
-// slot and carries the node in its lParam. The mouse on the tree goes to the model (with the
-// native hit test); the native control's own selection and expansion changes come back as
-// user calls.
-#include "win32ui/FormWindow.h"
-
-#include <memory>
-
+// slot and carries the node in its lParam. The tree's node notifications reach the mirror
+// directly (not through the change queue); see the top of FormWindow.h for how their
+// painting is held back. The mouse on the tree goes to the model (with the native hit test);
+// the native control's own selection and expansion changes come back as user calls.
 #include <windowsx.h>
 
-#include <algorithm>
+#include <unordered_set>
+#include <vector>
 
 #include "forms/BarControls.h"
 #include "forms/TreeView.h"
+#include "platform/win32/CallbackGuard.h"
+#include "win32ui/Mirror.h"
 
 namespace diags::win32ui {
+
+namespace {
 
 using forms::Node;
 using forms::Prop;
 using forms::TreeView;
 
-namespace {
-
-constexpr std::uint32_t kDefaultNodeColour = 0x80000008;
+// The state images of a tree with check boxes.
+constexpr UINT kUncheckedImage = 1, kCheckedImage = 2;
+constexpr UINT_PTR kSubclassId = 1;
 
 UINT StateOf(const TreeView& tree, const Node& node) {
     UINT state = node.Bold() ? TVIS_BOLD : 0;
-    if (tree.Checkboxes()) state |= INDEXTOSTATEIMAGEMASK(node.Checked() ? 2 : 1);
+    if (tree.Checkboxes()) state |= INDEXTOSTATEIMAGEMASK(node.Checked() ? kCheckedImage : kUncheckedImage);
     return state;
 }
+
+UINT StateMaskOf(const TreeView& tree) { return TVIS_BOLD | (tree.Checkboxes() ? TVIS_STATEIMAGEMASK : 0); }
 
 int ImageOf(const TreeView& tree, const Node& node) {
     const forms::ImageList* images = tree.ImageListControl();
@@ -41,6 +45,33 @@ int ImageOf(const TreeView& tree, const Node& node) {
 bool ShownOnItem(Prop property) {
     return property == Prop::NodeText || property == Prop::NodeImage || property == Prop::NodeChecked ||
            property == Prop::NodeBold || property == Prop::NodeForeColor;
+}
+
+// Visits the node and its descendants, parents first.
+template <class Visit>
+void ForSubtree(Node& node, Visit& visit) {
+    visit(node);
+    for (Node* c = node.Child(); c != nullptr; c = c->Next()) ForSubtree(*c, visit);
+}
+
+// Visits every node of the tree, parents first.
+template <class Visit>
+void ForEveryNode(const TreeView& tree, Visit visit) {
+    for (Node* n = tree.FirstRoot(); n != nullptr; n = n->Next()) ForSubtree(*n, visit);
+}
+
+// The node shown in a row of the model's rows (each reachable node one row), or null.
+Node* NodeAtRow(const TreeView& tree, std::int32_t row) {
+    Node* node = tree.FirstRoot();
+    for (std::int32_t r = 0; node != nullptr && r < row; ++r) {
+        if (node->Expanded() && node->Child() != nullptr) {
+            node = node->Child();
+            continue;
+        }
+        while (node != nullptr && node->Next() == nullptr) node = node->Parent();
+        if (node != nullptr) node = node->Next();
+    }
+    return node;
 }
 
 // Painting of a tree on screen is suspended by clearing its visible bit the way
@@ -64,124 +95,244 @@ void ResumePainting(HWND tree, bool ownSwitch) {
     ::RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
-}  // namespace
+class TreeMirror final : public Mirror {
+public:
+    using Mirror::Mirror;
 
-HTREEITEM FormWindow::ItemOf(const Node& node) noexcept { return reinterpret_cast<HTREEITEM>(node.NativeHandle()); }
+    void Attach() override {
+        ApplyCheckboxStyle();
+        ::SetWindowSubclass(Window(), &TreeMirror::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+        InstallHitTester();
+        ConnectNodeNotifications();
+        // Nodes the tree holds already.
+        RefreshImages();
+        for (Node* n = Tree().FirstRoot(); n != nullptr; n = n->Next()) InsertSubtree(*n);
+    }
 
-void FormWindow::ForgetItems(TreeView& tree, Node& node) {
-    node.SetNativeHandle(0);
-    if (auto it = staleNodes_.find(&tree); it != staleNodes_.end()) it->second.erase(&node);
-    for (Node* c = node.Child(); c != nullptr; c = c->Next()) ForgetItems(tree, *c);
-}
+    void Push(Prop property) override {
+        switch (property) {
+            case Prop::Checkboxes: PushCheckboxes(); break;
+            case Prop::ImageList: RefreshImages(); break;
+            case Prop::TopRow: PushTopRow(); break;
+            case Prop::Sorted: break;  // the moved nodes come as NodeMoved
+            default: Mirror::Push(property); break;
+        }
+    }
 
-void FormWindow::WatchTree(TreeView& tree) {
-    HWND window = WindowOf(tree);
-    if (tree.Checkboxes())
-        ::SetWindowLongA(window, GWL_STYLE, ::GetWindowLongA(window, GWL_STYLE) | TVS_CHECKBOXES);
-    ::SetWindowSubclass(window, &FormWindow::TreeSubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
-    tree.SetHitTester([this, window](float x, float y) -> Node* {
-        TVHITTESTINFO hit{};
-        hit.pt = POINT{scale_.Pixels(static_cast<std::int32_t>(x)), scale_.Pixels(static_cast<std::int32_t>(y))};
-        HTREEITEM item = TreeView_HitTest(window, &hit);
-        if (item == nullptr || (hit.flags & TVHT_ONITEM) == 0) return nullptr;
-        TVITEMA data{};
-        data.mask = TVIF_PARAM;
-        data.hItem = item;
-        ::SendMessageA(window, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
-        return reinterpret_cast<Node*>(data.lParam);
-    });
-    const auto added = tree.NodeAdded.Connect([this, &tree](Node& n) { Pushing([&] { InsertNode(tree, n); }); });
-    const auto removing = tree.NodeRemoving.Connect([this, &tree, window](Node& n) {
-        Pushing([&] {
-            if (HTREEITEM item = ItemOf(n)) TreeView_DeleteItem(window, item);
-            ForgetItems(tree, n);
+    void OnOtherChanged(forms::Control& control, Prop property) override {
+        if (&control == Tree().ImageListControl() && (property == Prop::ListImages || property == Prop::ImageSize))
+            RefreshImages();
+    }
+
+    LRESULT OnNotify(NMHDR& header) override;
+
+    // The tree's own action on space, once: the native control never sees the key.
+    bool OnKey(std::int16_t key, std::int16_t /*shift*/) override {
+        if (key != VK_SPACE) return false;
+        TreeView& tree = Tree();
+        Form().UserCall([&] { tree.UserKeyAction(VK_SPACE); });
+        return true;
+    }
+
+    // Trees filled while hidden show the rows the models say are on top.
+    void BeforeShow() override { PushTopRow(); }
+
+    void Thaw() override {
+        ResumePainting(Window(), false);
+        frozen_ = false;
+    }
+
+    void Unwatch() noexcept override {
+        connections_.clear();
+        Tree().SetHitTester({});
+        ForEveryNode(Tree(), [](Node& n) { n.SetNativeHandle(0); });
+        stale_.clear();
+    }
+
+protected:
+    void PushVisible() override {
+        if (Tree().Visible()) CatchUp();
+        Mirror::PushVisible();
+    }
+
+    void OnModelGone() noexcept override {
+        connections_.clear();
+        stale_.clear();
+    }
+
+private:
+    // A point on the window and what is there.
+    struct Hit {
+        HTREEITEM item = nullptr;
+        Node* node = nullptr;
+        UINT flags = 0;
+    };
+
+    TreeView& Tree() const noexcept { return static_cast<TreeView&>(*Model()); }
+
+    // ---- set-up
+    void ApplyCheckboxStyle() {
+        const LONG style = ::GetWindowLongA(Window(), GWL_STYLE);
+        const LONG want = Tree().Checkboxes() ? (style | TVS_CHECKBOXES) : (style & ~TVS_CHECKBOXES);
+        if (want != style) ::SetWindowLongA(Window(), GWL_STYLE, want);
+    }
+
+    void InstallHitTester() {
+        Tree().SetHitTester([this](float x, float y) -> Node* {
+            const Scale& scale = Form().Scaling();
+            const Hit hit = HitAt(POINT{scale.Pixels(static_cast<std::int32_t>(x)), scale.Pixels(static_cast<std::int32_t>(y))});
+            return (hit.flags & TVHT_ONITEM) != 0 ? hit.node : nullptr;
         });
-    });
-    const auto clearing = tree.Clearing.Connect([this, &tree, window] {
-        staleNodes_.erase(&tree);
-        Pushing([&] { TreeView_DeleteAllItems(window); });
-    });
-    const auto moved = tree.NodeMoved.Connect([this, &tree, window](Node& n) {
-        Pushing([&] {
-            if (HTREEITEM item = ItemOf(n)) TreeView_DeleteItem(window, item);
-            ForgetItems(tree, n);
-            InsertSubtree(tree, n);
-        });
-    });
-    const auto changed = tree.NodeChanged.Connect([this, &tree, window](Node& n, Prop p) {
+    }
+
+    void ConnectNodeNotifications() {
+        TreeView& tree = Tree();
+        connections_.emplace_back(tree.NodeAdded.Connect([this](Node& n) { Form().Pushing([&] { InsertNode(n); }); }));
+        connections_.emplace_back(tree.NodeRemoving.Connect([this](Node& n) { Form().Pushing([&] { DeleteItems(n); }); }));
+        connections_.emplace_back(tree.Clearing.Connect([this] {
+            stale_.clear();
+            Form().Pushing([&] { TreeView_DeleteAllItems(Window()); });
+        }));
+        connections_.emplace_back(tree.NodeMoved.Connect([this](Node& n) {
+            Form().Pushing([&] {
+                DeleteItems(n);
+                InsertSubtree(n);
+            });
+        }));
+        connections_.emplace_back(tree.NodeChanged.Connect([this](Node& n, Prop p) { OnNodeChanged(n, p); }));
+        connections_.emplace_back(tree.UpdatingChanged.Connect([this](bool on) { OnUpdatingChanged(on); }));
+    }
+
+    // ---- node notifications
+    void OnNodeChanged(Node& node, Prop property) {
         // A tree the user cannot see is brought up to date when it is shown: each item set
         // costs the native control its layout and scroll-bar work, and a check on one tree
         // can change the images of hundreds of nodes on the other.
-        if (!tree.Visible() && ShownOnItem(p)) {
-            staleNodes_[&tree].insert(&n);
+        if (!Tree().Visible() && ShownOnItem(property)) {
+            stale_.insert(&node);
             return;
         }
-        Pushing([&] {
-            Freeze(window);
-            PushNode(tree, n, p);
+        Form().Pushing([&] {
+            Freeze();
+            PushNode(node, property);
         });
-    });
-    const auto updating = tree.UpdatingChanged.Connect([window, frozen = std::make_shared<bool>(false)](bool on) {
-        if (on && !*frozen) {
-            *frozen = SuspendPainting(window, true);
-        } else if (!on && *frozen) {
-            ResumePainting(window, true);
-            *frozen = false;
+    }
+
+    // The model's update bracket: painting held with the control's own switch too.
+    void OnUpdatingChanged(bool on) {
+        if (on && !updating_) {
+            updating_ = SuspendPainting(Window(), true);
+        } else if (!on && updating_) {
+            ResumePainting(Window(), true);
+            updating_ = false;
         }
-    });
-    disconnect_.push_back([this, &tree, added, removing, clearing, moved, changed, updating] {
-        if (gone_.contains(&tree)) return;
-        tree.NodeAdded.Disconnect(added);
-        tree.NodeRemoving.Disconnect(removing);
-        tree.Clearing.Disconnect(clearing);
-        tree.NodeMoved.Disconnect(moved);
-        tree.NodeChanged.Disconnect(changed);
-        tree.UpdatingChanged.Disconnect(updating);
-        tree.SetHitTester({});
-        for (Node* n = tree.FirstRoot(); n != nullptr; n = n->Next()) ForgetItems(tree, *n);
-        staleNodes_.erase(&tree);
-    });
-    // Nodes the tree holds already.
-    RefreshTreeImages(tree);
-    for (Node* n = tree.FirstRoot(); n != nullptr; n = n->Next()) InsertSubtree(tree, *n);
-}
+    }
 
-void FormWindow::CatchUp(TreeView& tree) {
-    auto it = staleNodes_.find(&tree);
-    if (it == staleNodes_.end()) return;
-    const std::unordered_set<Node*> stale = std::move(it->second);
-    staleNodes_.erase(it);
-    // A colour needs no push: the item is drawn with the node's colour when the tree shows.
-    for (Node* node : stale)
-        for (Prop p : {Prop::NodeText, Prop::NodeImage, Prop::NodeChecked}) PushNode(tree, *node, p);
-}
+    // The node's item (with its subtree's) goes; the nodes forget their items.
+    void DeleteItems(Node& node) {
+        if (HTREEITEM item = FormWindow::ItemOf(node)) TreeView_DeleteItem(Window(), item);
+        auto forget = [this](Node& n) {
+            n.SetNativeHandle(0);
+            stale_.erase(&n);
+        };
+        ForSubtree(node, forget);
+    }
 
-void FormWindow::Freeze(HWND tree) {
-    if (inUserCall_ == 0 || std::find(frozen_.begin(), frozen_.end(), tree) != frozen_.end()) return;
-    if (SuspendPainting(tree, false)) frozen_.push_back(tree);
-}
+    // Pushes what changed on the nodes while the tree was not shown.
+    void CatchUp() {
+        if (stale_.empty()) return;
+        const std::unordered_set<Node*> stale = std::move(stale_);
+        stale_.clear();
+        // A colour needs no push: the item is drawn with the node's colour when the tree shows.
+        for (Node* node : stale)
+            for (Prop p : {Prop::NodeText, Prop::NodeImage, Prop::NodeChecked}) PushNode(*node, p);
+    }
 
-void FormWindow::Thaw() {
-    for (HWND tree : frozen_) ResumePainting(tree, false);
-    frozen_.clear();
-}
+    // Suspends painting of a tree on screen until the user call returns.
+    void Freeze() {
+        if (!Form().InUserCall() || frozen_) return;
+        if (SuspendPainting(Window(), false)) {
+            frozen_ = true;
+            Form().ThawAfterUserCall(*this);
+        }
+    }
 
-void FormWindow::InsertSubtree(TreeView& tree, Node& node) {
-    InsertNode(tree, node);
-    for (Node* c = node.Child(); c != nullptr; c = c->Next()) InsertSubtree(tree, *c);
-    if (node.Expanded() && node.Child() != nullptr) TreeView_Expand(WindowOf(tree), ItemOf(node), TVE_EXPAND);
-}
+    // ---- items
+    void InsertSubtree(Node& node) {
+        InsertNode(node);
+        for (Node* c = node.Child(); c != nullptr; c = c->Next()) InsertSubtree(*c);
+        if (node.Expanded() && node.Child() != nullptr) TreeView_Expand(Window(), FormWindow::ItemOf(node), TVE_EXPAND);
+    }
 
-void FormWindow::InsertNode(TreeView& tree, Node& node) {
-    HWND window = WindowOf(tree);
+    void InsertNode(Node& node);
+    void PushNode(Node& node, Prop property);
+
+    void PushCheckboxes() {
+        ApplyCheckboxStyle();
+        ForEveryNode(Tree(), [this](Node& n) { PushNode(n, Prop::NodeChecked); });
+    }
+
+    void RefreshImages();
+
+    // The node shown in the model's first row becomes the first visible item.
+    void PushTopRow() {
+        const Node* node = NodeAtRow(Tree(), Tree().TopRow());
+        HTREEITEM item = node != nullptr ? FormWindow::ItemOf(*node) : nullptr;
+        if (item != nullptr && TreeView_GetFirstVisible(Window()) != item) TreeView_Select(Window(), item, TVGN_FIRSTVISIBLE);
+    }
+
+    // ---- input
+    Hit HitAt(POINT pixel) const {
+        TVHITTESTINFO info{};
+        info.pt = pixel;
+        Hit hit;
+        hit.item = TreeView_HitTest(Window(), &info);
+        hit.flags = info.flags;
+        if (hit.item != nullptr) {
+            TVITEMA data{};
+            data.mask = TVIF_PARAM;
+            data.hItem = hit.item;
+            ::SendMessageA(Window(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+            hit.node = reinterpret_cast<Node*>(data.lParam);
+        }
+        return hit;
+    }
+
+    void OnMouseDown(LPARAM lParam) {
+        const POINT pixel{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const Hit hit = HitAt(pixel);
+        forms::TreeHit part = forms::TreeHit::Nowhere;
+        if (hit.flags & TVHT_ONITEMSTATEICON) part = forms::TreeHit::CheckBox;
+        else if (hit.flags & (TVHT_ONITEMLABEL | TVHT_ONITEMICON)) part = forms::TreeHit::Label;
+        else if (hit.flags & TVHT_ONITEMBUTTON) part = forms::TreeHit::Button;
+        ::SetFocus(Window());
+        const Scale& scale = Form().Scaling();
+        const float x = static_cast<float>(scale.Twips(pixel.x)), y = static_cast<float>(scale.Twips(pixel.y));
+        TreeView& tree = Tree();
+        Form().UserCall([&] { tree.UserClickAt(x, y, hit.node, part); });
+    }
+
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data);
+    LRESULT OnSubclassMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    std::vector<forms::ScopedConnection> connections_;
+    platform::win32::OwnedImageList images_;
+    // Nodes whose items show an old text, image, check or colour while the tree is hidden.
+    std::unordered_set<Node*> stale_;
+    bool frozen_ = false;    // painting suspended until the user call returns
+    bool updating_ = false;  // painting suspended inside the model's update bracket
+};
+
+void TreeMirror::InsertNode(Node& node) {
+    const TreeView& tree = Tree();
     HTREEITEM parent = TVI_ROOT;
     if (node.Parent() != nullptr) {
-        parent = ItemOf(*node.Parent());
+        parent = FormWindow::ItemOf(*node.Parent());
         if (parent == nullptr) return;  // the parent comes with its own subtree
     }
     HTREEITEM after = TVI_FIRST;
     if (node.Previous() != nullptr) {
-        after = ItemOf(*node.Previous());
+        after = FormWindow::ItemOf(*node.Previous());
         if (after == nullptr) after = TVI_LAST;
     }
     TVINSERTSTRUCTA insert{};
@@ -192,20 +343,21 @@ void FormWindow::InsertNode(TreeView& tree, Node& node) {
     item.pszText = const_cast<char*>(node.Text().c_str());
     item.lParam = reinterpret_cast<LPARAM>(&node);
     item.state = StateOf(tree, node);
-    item.stateMask = TVIS_BOLD | (tree.Checkboxes() ? TVIS_STATEIMAGEMASK : 0);
+    item.stateMask = StateMaskOf(tree);
     item.iImage = item.iSelectedImage = ImageOf(tree, node);
+    HWND window = Window();
     HTREEITEM created = reinterpret_cast<HTREEITEM>(::SendMessageA(window, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
     node.SetNativeHandle(reinterpret_cast<std::uintptr_t>(created));
     // A parent expanded before it had children opens now that it has one.
-    if (node.Parent() != nullptr && node.Parent()->Expanded())
-        TreeView_Expand(window, parent, TVE_EXPAND);
+    if (node.Parent() != nullptr && node.Parent()->Expanded()) TreeView_Expand(window, parent, TVE_EXPAND);
     if (node.Selected()) TreeView_SelectItem(window, created);
 }
 
-void FormWindow::PushNode(TreeView& tree, Node& node, Prop property) {
-    HWND window = WindowOf(tree);
-    HTREEITEM item = ItemOf(node);
-    if (window == nullptr || item == nullptr) return;
+void TreeMirror::PushNode(Node& node, Prop property) {
+    const TreeView& tree = Tree();
+    HWND window = Window();
+    HTREEITEM item = FormWindow::ItemOf(node);
+    if (item == nullptr) return;
     TVITEMA data{};
     data.hItem = item;
     switch (property) {
@@ -221,7 +373,7 @@ void FormWindow::PushNode(TreeView& tree, Node& node, Prop property) {
             break;
         case Prop::NodeChecked:
         case Prop::NodeBold: {
-            const UINT mask = TVIS_BOLD | (tree.Checkboxes() ? TVIS_STATEIMAGEMASK : 0);
+            const UINT mask = StateMaskOf(tree);
             const UINT want = StateOf(tree, node);
             if ((TreeView_GetItemState(window, item, mask) & mask) != want) TreeView_SetItemState(window, item, want, mask);
             break;
@@ -246,114 +398,75 @@ void FormWindow::PushNode(TreeView& tree, Node& node, Prop property) {
     }
 }
 
-void FormWindow::PushTree(TreeView& tree, Prop property) {
-    HWND window = WindowOf(tree);
-    if (property == Prop::Checkboxes) {
-        const LONG style = ::GetWindowLongA(window, GWL_STYLE);
-        ::SetWindowLongA(window, GWL_STYLE, tree.Checkboxes() ? (style | TVS_CHECKBOXES) : (style & ~TVS_CHECKBOXES));
-        std::function<void(Node&)> all = [&](Node& n) {
-            PushNode(tree, n, Prop::NodeChecked);
-            for (Node* c = n.Child(); c != nullptr; c = c->Next()) all(*c);
-        };
-        for (Node* n = tree.FirstRoot(); n != nullptr; n = n->Next()) all(*n);
-    } else if (property == Prop::ImageList) {
-        RefreshTreeImages(tree);
-    } else if (property == Prop::TopRow) {
-        // The node shown in the model's first row becomes the first visible item.
-        Node* node = tree.FirstRoot();
-        for (std::int32_t row = 0; node != nullptr && row < tree.TopRow(); ++row) {
-            if (node->Expanded() && node->Child() != nullptr) {
-                node = node->Child();
-                continue;
-            }
-            while (node != nullptr && node->Next() == nullptr) node = node->Parent();
-            if (node != nullptr) node = node->Next();
-        }
-        HTREEITEM item = node != nullptr ? ItemOf(*node) : nullptr;
-        if (item != nullptr && TreeView_GetFirstVisible(window) != item) TreeView_Select(window, item, TVGN_FIRSTVISIBLE);
-    }
-}
-
-void FormWindow::RefreshTreeImages(TreeView& tree) {
-    HWND window = WindowOf(tree);
-    const forms::ImageList* images = tree.ImageListControl();
-    UniqueImageList list;
+void TreeMirror::RefreshImages() {
+    const forms::ImageList* images = Tree().ImageListControl();
+    platform::win32::OwnedImageList list;
     if (images != nullptr && images->Count() > 0) {
-        const int width = scale_.Pixels(images->ImageWidth * 15), height = scale_.Pixels(images->ImageHeight * 15);
-        list.reset(::ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, static_cast<int>(images->Count()), 4));
+        const Scale& scale = Form().Scaling();
+        list.reset(::ImageList_Create(scale.DesignPixels(images->ImageWidth), scale.DesignPixels(images->ImageHeight),
+                                      ILC_COLOR32 | ILC_MASK, static_cast<int>(images->Count()), 4));
         for (std::int32_t i = 1; i <= static_cast<std::int32_t>(images->Count()); ++i)
             ::ImageList_AddIcon(list.get(), reinterpret_cast<HICON>(images->Item(i)->NativeHandle()));
     }
-    TreeView_SetImageList(window, list.get(), TVSIL_NORMAL);
-    treeImages_[&tree] = std::move(list);
-    std::function<void(Node&)> all = [&](Node& n) {
-        PushNode(tree, n, Prop::NodeImage);
-        for (Node* c = n.Child(); c != nullptr; c = c->Next()) all(*c);
-    };
-    for (Node* n = tree.FirstRoot(); n != nullptr; n = n->Next()) all(*n);
+    TreeView_SetImageList(Window(), list.get(), TVSIL_NORMAL);
+    images_ = std::move(list);
+    ForEveryNode(Tree(), [this](Node& n) { PushNode(n, Prop::NodeImage); });
 }
 
-LRESULT FormWindow::OnTreeNotify(TreeView& tree, NMHDR& header) {
+LRESULT TreeMirror::OnNotify(NMHDR& header) {
     if (header.code == NM_CUSTOMDRAW) {
         auto& draw = reinterpret_cast<NMTVCUSTOMDRAW&>(header);
         if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
         if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
             const Node* node = reinterpret_cast<const Node*>(draw.nmcd.lItemlParam);
-            if (node != nullptr && node->ForeColor() != kDefaultNodeColour && (draw.nmcd.uItemState & CDIS_SELECTED) == 0)
+            if (node != nullptr && node->ForeColor() != Node::kDefaultForeColor && (draw.nmcd.uItemState & CDIS_SELECTED) == 0)
                 draw.clrText = ToColorRef(node->ForeColor());
         }
         return CDRF_DODEFAULT;
     }
-    if (pushing_ > 0) return 0;
+    if (Form().IsPushing()) return 0;
+    TreeView& tree = Tree();
     if (header.code == TVN_SELCHANGEDA || header.code == TVN_SELCHANGEDW) {
         auto& change = reinterpret_cast<NMTREEVIEWA&>(header);
-        if (Node* node = reinterpret_cast<Node*>(change.itemNew.lParam)) UserCall([&] { tree.UserSelected(*node); });
+        if (Node* node = reinterpret_cast<Node*>(change.itemNew.lParam)) Form().UserCall([&] { tree.UserSelected(*node); });
     } else if (header.code == TVN_ITEMEXPANDEDA || header.code == TVN_ITEMEXPANDEDW) {
         auto& change = reinterpret_cast<NMTREEVIEWA&>(header);
         Node* node = reinterpret_cast<Node*>(change.itemNew.lParam);
         const bool expanded = (change.itemNew.state & TVIS_EXPANDED) != 0;
-        if (node != nullptr && node->Expanded() != expanded) UserCall([&] { tree.UserToggleExpanded(*node); });
+        if (node != nullptr && node->Expanded() != expanded) Form().UserCall([&] { tree.UserToggleExpanded(*node); });
     }
     return 0;
 }
 
-bool FormWindow::OnTreeMouseDown(TreeView& tree, HWND window, LPARAM lParam) {
-    TVHITTESTINFO hit{};
-    hit.pt = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    HTREEITEM item = TreeView_HitTest(window, &hit);
-    Node* node = nullptr;
-    if (item != nullptr) {
-        TVITEMA data{};
-        data.mask = TVIF_PARAM;
-        data.hItem = item;
-        ::SendMessageA(window, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
-        node = reinterpret_cast<Node*>(data.lParam);
-    }
-    forms::TreeHit part = forms::TreeHit::Nowhere;
-    if (hit.flags & TVHT_ONITEMSTATEICON) part = forms::TreeHit::CheckBox;
-    else if (hit.flags & (TVHT_ONITEMLABEL | TVHT_ONITEMICON)) part = forms::TreeHit::Label;
-    else if (hit.flags & TVHT_ONITEMBUTTON) part = forms::TreeHit::Button;
-    ::SetFocus(window);
-    const float x = static_cast<float>(scale_.Twips(hit.pt.x)), y = static_cast<float>(scale_.Twips(hit.pt.y));
-    UserCall([&] { tree.UserClickAt(x, y, node, part); });
-    return true;
+LRESULT CALLBACK TreeMirror::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                          DWORD_PTR data) {
+    auto* self = reinterpret_cast<TreeMirror*>(data);
+    return platform::win32::Guarded([&] { return self->OnSubclassMessage(window, message, wParam, lParam); },
+                                    [&] { return ::DefSubclassProc(window, message, wParam, lParam); });
 }
 
-LRESULT CALLBACK FormWindow::TreeSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                              DWORD_PTR data) {
-    auto* self = reinterpret_cast<FormWindow*>(data);
-    auto* tree = static_cast<TreeView*>(self->ControlOf(window));
-    if (tree != nullptr) {
-        if (message == WM_LBUTTONDOWN && self->OnTreeMouseDown(*tree, window, lParam)) return 0;
+LRESULT TreeMirror::OnSubclassMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (Model() != nullptr) {
+        if (message == WM_LBUTTONDOWN) {
+            OnMouseDown(lParam);
+            return 0;
+        }
         if (message == WM_VSCROLL || message == WM_MOUSEWHEEL) {
             const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
             const int top = ::GetScrollPos(window, SB_VERT);
-            self->UserCall([&] { tree->UserScrolled(top); });
+            TreeView& tree = Tree();
+            Form().UserCall([&] { tree.UserScrolled(top); });
             return result;
         }
     }
-    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(window, &FormWindow::TreeSubclassProc, 1);
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(window, &TreeMirror::SubclassProc, kSubclassId);
     return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+std::unique_ptr<Mirror> MakeTreeMirror(FormWindow& form, forms::Control& model, HWND window) {
+    return std::make_unique<TreeMirror>(form, model, window);
 }
 
 }  // namespace diags::win32ui

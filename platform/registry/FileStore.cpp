@@ -118,6 +118,8 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
         loaded_ = true;
         intactEnd_ = baseEnd_ = 0;
         intactLines_ = 0;
+        flushedEnd_ = 0;
+        marked_ = false;
         return Status::Ok();
     }
     io::FileId id;
@@ -182,6 +184,9 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
         intactLines_ = parsed.intactLines;
         encoding_ = parsed.encoding;
         regedit4_ = parsed.regedit4;
+        // Without a mark the file comes from an earlier version, which flushed every save.
+        marked_ = parsed.flushedEnd != 0;
+        flushedEnd_ = marked_ ? parsed.flushedEnd : intactEnd_;
         exists_ = true;
         loaded_ = true;
         torn = parsed.tornTail;
@@ -195,8 +200,9 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
 
 Status FileStore::Compact() {
     std::lock_guard guard(mutex_);
+    // The file is on disk whole before it gets its name: an empty flush mark says so.
     const std::string bytes = EncodedHeader(FileEncoding::Utf16Le) +
-                              EncodeText(WholeRegistryText(tree_), FileEncoding::Utf16Le);
+                              EncodeText(WholeRegistryText(tree_) + FormatFlushMark(0, Crc32({})), FileEncoding::Utf16Le);
     if (Status s = io::EnsureDirectoryFor(path_); !s) return s;
     if (Status s = WriteFileAtomically(path_, bytes); !s) return s;
     io::File file;
@@ -216,7 +222,9 @@ Status FileStore::Compact() {
     NoteTail(bytes);
     intactHash_ = RunningHash();
     intactHash_.Add(bytes);
-    intactLines_ = CountLines(WholeRegistryText(tree_)) + 2;
+    intactLines_ = CountLines(WholeRegistryText(tree_)) + 3;
+    flushedEnd_ = bytes.size();
+    marked_ = true;
     encoding_ = FileEncoding::Utf16Le;
     regedit4_ = false;
     exists_ = true;
@@ -291,8 +299,8 @@ Status FileStore::ApplyLocked(const std::vector<KeyChange>& changes) {
 
     std::string sections;
     for (const auto& change : changes) sections += FormatChange(change);
-    const std::string text = FormatCommit(sections);
-    const std::string bytes = EncodeText(text, encoding_);
+    std::string text = FormatCommit(sections);
+    std::string bytes = EncodeText(text, encoding_);
 
     io::File opened;
     const bool batch = InBatch();
@@ -321,21 +329,59 @@ Status FileStore::ApplyLocked(const std::vector<KeyChange>& changes) {
     if (id.size > intactEnd_) {  // a commit a crashed writer left unfinished
         if (Status s = file.Truncate(intactEnd_); !s) return undo(s);
     }
+    if (!marked_) {
+        if (Status s = MarkEarlierVersion(file); !s) return undo(s);
+    }
+    if (!batch) {  // flushed right away: the commit carries its flush mark
+        std::string mark;
+        if (Status s = FlushMarkFor(file, bytes, mark); !s) return undo(s);
+        text += mark;
+        bytes += EncodeText(mark, encoding_);
+    }
     if (Status s = file.WriteAt(intactEnd_, bytes); !s) return undo(s);
     if (!batch) {
         if (Status s = file.Sync(); !s) return undo(s);
     }
 
     ApplyAll(tree_, changes);
-    intactEnd_ += bytes.size();
-    NoteTail(tailCheck_ + bytes);
-    intactHash_.Add(bytes);
-    intactLines_ += CountLines(text);
+    NoteAppended(bytes, text);
+    if (!batch) flushedEnd_ = intactEnd_;
     if (batch) {
         unflushed_ = true;  // flushed (and compacted when due) by EndBatch
     } else if (WantsCompaction()) {
         (void)Compact();  // the commit is already durable
     }
+    return Status::Ok();
+}
+
+void FileStore::NoteAppended(std::string_view bytes, std::string_view text) {
+    intactEnd_ += bytes.size();
+    NoteTail(tailCheck_ + std::string(bytes));
+    intactHash_.Add(bytes);
+    intactLines_ += CountLines(text);
+}
+
+Status FileStore::FlushMarkFor(io::File& file, std::string_view more, std::string& mark) {
+    std::string unflushed;
+    if (flushedEnd_ < intactEnd_) {
+        if (Status s = file.ReadFrom(flushedEnd_, unflushed); !s) return s;
+        unflushed.resize(static_cast<std::size_t>(std::min<std::uint64_t>(unflushed.size(), intactEnd_ - flushedEnd_)));
+    }
+    const std::uint64_t length = unflushed.size() + more.size();
+    mark = FormatFlushMark(length, Crc32(more, Crc32(unflushed)));
+    return Status::Ok();
+}
+
+// A file written by an earlier version holds no marks; it flushed every save, so everything
+// in it is on disk. That is marked, and flushed, before anything is appended after it.
+Status FileStore::MarkEarlierVersion(io::File& file) {
+    const std::string text = "\n" + FormatFlushMark(0, Crc32({}));
+    const std::string bytes = EncodeText(text, encoding_);
+    if (Status s = file.WriteAt(intactEnd_, bytes); !s) return s;
+    if (Status s = file.Sync(); !s) return s;
+    NoteAppended(bytes, text);
+    flushedEnd_ = intactEnd_;
+    marked_ = true;
     return Status::Ok();
 }
 
@@ -363,17 +409,34 @@ Status FileStore::EndBatch() {
 // another process has since compacted are in the new file, which that process flushed before
 // renaming it into place.
 Status FileStore::FlushBatch() {
+    Lock lock;
+    const bool locked = lock.Acquire(path_ + ".lock", kLockTimeoutMs).ok() && Load(false, &lock).ok();
     {
         io::File file;
         if (Status s = io::File::OpenWrite(path_, false, file); !s)
             return Status::Fail("cannot save to " + path_ + ": " + s.message());
-        if (Status s = file.Sync(); !s) return Status::Fail("cannot save to " + path_ + ": " + s.message());
+        // Under the lock, in the file the batch appended to, its flush is marked: what was
+        // appended since the last flush, by this store or by others, is covered by the mark.
+        io::FileId id;
+        if (locked && marked_ && flushedEnd_ < intactEnd_ && file.Id(id).ok() && id.device == device_ &&
+            id.inode == inode_ && id.size >= intactEnd_) {
+            std::string mark;
+            if (Status s = FlushMarkFor(file, {}, mark); !s) return Status::Fail("cannot save to " + path_ + ": " + s.message());
+            const std::string bytes = EncodeText(mark, encoding_);
+            if (id.size > intactEnd_) {
+                if (Status s = file.Truncate(intactEnd_); !s) return Status::Fail("cannot save to " + path_ + ": " + s.message());
+            }
+            if (Status s = file.WriteAt(intactEnd_, bytes); !s) return Status::Fail("cannot save to " + path_ + ": " + s.message());
+            if (Status s = file.Sync(); !s) return Status::Fail("cannot save to " + path_ + ": " + s.message());
+            NoteAppended(bytes, mark);
+            flushedEnd_ = intactEnd_;
+        } else if (Status s = file.Sync(); !s) {
+            return Status::Fail("cannot save to " + path_ + ": " + s.message());
+        }
     }
     unflushed_ = false;
     // The compactions the batch's saves skipped; best effort, the saves are durable already.
-    Lock lock;
-    if (lock.Acquire(path_ + ".lock", kLockTimeoutMs).ok() && Load(false, &lock).ok() && WantsCompaction())
-        (void)Compact();
+    if (locked && WantsCompaction()) (void)Compact();
     return Status::Ok();
 }
 

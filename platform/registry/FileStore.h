@@ -11,6 +11,10 @@
 //   the file is compacted: the whole registry is written to a temporary file in the same
 //   directory, flushed, and renamed over the old one. A reader always sees either file whole.
 // - A file that cannot be parsed is reported (file, line, what is wrong) and left alone.
+// - Every flush is recorded in the file by a flush mark (RegFile.h) covering what was appended
+//   since the writer's previous flush, so after a power cut the reader keeps what was on disk
+//   and drops the cut-off tail. The first save into a file of an earlier version (no marks)
+//   first marks, and flushes, everything in it.
 // - In a batch (BeginBatch/EndBatch) each Apply still takes the lock, reads what others
 //   appended and appends its own checksummed commit, exactly as above, but skips the flush
 //   and the compaction (and keeps the lock file and the file open between saves); EndBatch
@@ -77,6 +81,12 @@ private:
     const io::File* BatchFileIfCurrent();
     Status FlushBatch();
     void NoteTail(std::string_view bytesEndingAtIntactEnd);
+    // Bookkeeping after `bytes` (holding `text`'s lines) were appended at intactEnd_.
+    void NoteAppended(std::string_view bytes, std::string_view text);
+    // A flush mark for what was appended since flushedEnd_, followed by `more`, ready to be
+    // written at intactEnd_ of `file` (a file of an earlier version is marked first).
+    Status FlushMarkFor(io::File& file, std::string_view more, std::string& mark);
+    Status MarkEarlierVersion(io::File& file);
 
     mutable std::recursive_mutex mutex_;  // one process may use the store from several threads
     std::string path_;
@@ -96,6 +106,8 @@ private:
     std::uint64_t minCompactBytes_ = 256 * 1024;
     std::map<std::thread::id, int> batchDepth_;  // open batches per thread
     bool unflushed_ = false;                     // a batch appended commits not yet flushed
+    std::uint64_t flushedEnd_ = 0;  // bytes of the file known to be on disk (marked or old)
+    bool marked_ = false;           // the file holds a trusted flush mark
     // Kept open while a batch lasts, so its saves skip opening the lock file and the file
     // (the lock itself is still taken and given up per save).
     std::unique_ptr<Lock> batchLock_;

@@ -313,13 +313,14 @@ private:
     bool regedit4_;
 };
 
-// The last line holds half a character of a line break or of a commit's first line: a write
-// cut off as it began a commit.
+// The last line holds half a character of a line break, of a commit's first line or of a
+// flush mark: a write cut off as it began a commit or marked a flush.
 bool CutOffLineBreak(std::string_view raw, FileEncoding enc) {
     std::string text;
-    return enc == FileEncoding::Utf16Le && raw.size() % 2 == 1 &&
-           DecodeLine(raw.substr(0, raw.size() - 1), enc, text) &&
-           kCommitBegin.starts_with(TrimBlanks(text));
+    if (enc != FileEncoding::Utf16Le || raw.size() % 2 != 1 || !DecodeLine(raw.substr(0, raw.size() - 1), enc, text))
+        return false;
+    const std::string_view t = TrimBlanks(text);
+    return kCommitBegin.starts_with(t) || kFlushMark.starts_with(t) || t.starts_with(kFlushMark);
 }
 
 // True when every line from `from` on is blank or NUL padding.
@@ -368,6 +369,8 @@ std::uint32_t Crc32(std::string_view data, std::uint32_t crc) noexcept {
 
 Status ParseRegFile(std::string_view bytes, std::string_view fileName, ParsedFile& out,
                     const ParseOptions& options) {
+    if (options.expectHeader && options.flushMarks)
+        if (std::optional<Status> split = ParseAtLastFlush(bytes, fileName, out, options)) return *split;
     const std::uint64_t base = options.byteOffset;
     std::size_t skip = 0;
     FileEncoding enc = options.encoding;

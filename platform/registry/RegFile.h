@@ -9,7 +9,18 @@
 // ones, exactly as this reader does. A commit whose end line is missing or whose checksum
 // does not match at the very end of the file was cut off while being written: the reader
 // drops it and reports where the intact part ends.
+//
+// Flush marks: after each flush to disk the file store appends a comment line
+// ";diags:flushed <length> <crc32>" whose checksum covers the <length> bytes before the line
+// (everything appended since the writer's previous flush). A power cut may keep later blocks
+// of the unflushed part and lose earlier ones, or leave zero-filled blocks, so only a mark
+// whose bytes verify is trusted. Everything up to the last trusted mark was on disk: damage
+// there is corruption, reported with its line. After it, the whole commits that verify, in
+// order, are read, and the first damage ends the file: it and everything after it (however
+// valid it looks) is a cut-off tail and dropped. A file without a trusted mark (one written
+// by an earlier version) is read as before.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +36,7 @@ inline constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.
 inline constexpr std::string_view kHeader4 = "REGEDIT4";
 inline constexpr std::string_view kCommitBegin = ";diags:commit";
 inline constexpr std::string_view kCommitEnd = ";diags:end ";
+inline constexpr std::string_view kFlushMark = ";diags:flushed ";
 
 struct ParsedFile {
     FileEncoding encoding = FileEncoding::Utf16Le;
@@ -35,6 +47,7 @@ struct ParsedFile {
     std::size_t commits = 0;        // complete commits read
     bool tornTail = false;          // an unfinished commit (or NUL padding) was dropped
     bool regedit4 = false;          // an ANSI "REGEDIT4" file
+    std::uint64_t flushedEnd = 0;   // just after the last trusted flush mark; 0 when none
 };
 
 struct ParseOptions {
@@ -46,6 +59,7 @@ struct ParseOptions {
     FileEncoding encoding = FileEncoding::Utf16Le;  // used when expectHeader is false
     std::size_t firstLine = 1;                      // line number of the first line
     std::uint64_t byteOffset = 0;                   // offset of `bytes` inside the file
+    bool flushMarks = true;                         // false: read as a file without flush marks
 };
 
 // Parses a registry file. On failure the message reads "<fileName>, line N: <what>".
@@ -62,6 +76,13 @@ std::string EncodedHeader(FileEncoding encoding);
 std::string EncodeText(std::string_view utf8, FileEncoding encoding);
 // A commit around the given sections (UTF-8 text), ready for EncodeText.
 std::string FormatCommit(std::string_view sections);
+
+// A flush mark line (UTF-8 text, ready for EncodeText) covering the `length` bytes before it.
+std::string FormatFlushMark(std::uint64_t length, std::uint32_t crc);
+// A whole file read up to its last trusted flush mark and then up to its first damage (see
+// above); none when the file has no trusted mark.
+std::optional<Status> ParseAtLastFlush(std::string_view bytes, std::string_view fileName, ParsedFile& out,
+                                       const ParseOptions& options);
 
 std::uint32_t Crc32(std::string_view data, std::uint32_t crc = 0) noexcept;
 // "HKLM"/"HKEY_LOCAL_MACHINE"... to the full hive name; empty when unknown.

@@ -140,6 +140,21 @@ private:
     HDC dc_;
 };
 
+// Painting a window in answer to WM_PAINT: BeginPaint now, EndPaint however the scope is left.
+class PaintDc {
+public:
+    explicit PaintDc(HWND window) noexcept : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    ~PaintDc() { ::EndPaint(window_, &paint_); }
+    HDC get() const noexcept { return dc_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
 // An object selected into a device context for a scope; the previous one is selected back.
 class SelectedObject {
 public:

@@ -6,6 +6,7 @@
 #include "platform/registry/RegFile.h"
 #include "platform/win32/ErrorText.h"
 #include "platform/win32/Owned.h"
+#include "platform/win32/RegistryView.h"
 
 namespace diags::platform::win32 {
 namespace {
@@ -64,7 +65,7 @@ Status Read(HKEY key, registry::RegKey& out) {
         if (rc == ERROR_NO_MORE_ITEMS) break;
         if (rc != ERROR_SUCCESS) return Status::Fail("cannot list a registry key: " + Reason(rc));
         OwnedKey sub;
-        rc = RegOpenKeyExW(key, std::wstring(child.data(), length).c_str(), 0, KEY_READ, sub.put());
+        rc = RegOpenKeyExW(key, std::wstring(child.data(), length).c_str(), 0, KEY_READ | kProductView, sub.put());
         if (rc != ERROR_SUCCESS) continue;  // removed meanwhile
         if (Status s = Read(sub.get(), out.ChildOrCreate(Narrow(std::wstring_view(child.data(), length)))); !s) return s;
     }
@@ -78,13 +79,18 @@ Status ApplyOne(const registry::KeyChange& change, bool flush) {
     const HKEY hive = Split(change.path, subKey);
     if (!hive) return Status::Fail("unknown root key in " + change.path);
     if (change.deleteKey) {
-        const LSTATUS rc = RegDeleteTreeW(hive, subKey.c_str());
+        // RegDeleteTree takes no view: the key is opened in the product's view and emptied
+        // through its handle, then removed from that view.
+        OwnedKey doomed;
+        LSTATUS rc = RegOpenKeyExW(hive, subKey.c_str(), 0, DELETE | KEY_READ | KEY_SET_VALUE | kProductView, doomed.put());
+        if (rc == ERROR_SUCCESS) rc = RegDeleteTreeW(doomed.get(), nullptr);
         if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return Status::Fail("cannot delete " + change.path + ": " + Reason(rc));
-        if (rc == ERROR_SUCCESS) RegDeleteKeyW(hive, subKey.c_str());
+        if (rc == ERROR_SUCCESS) RegDeleteKeyExW(hive, subKey.c_str(), kProductView, 0);
         return Status::Ok();
     }
     OwnedKey key;
-    LSTATUS rc = RegCreateKeyExW(hive, subKey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, key.put(), nullptr);
+    LSTATUS rc = RegCreateKeyExW(hive, subKey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE | kProductView, nullptr, key.put(),
+                                 nullptr);
     if (rc != ERROR_SUCCESS) return Status::Fail("cannot save " + change.path + ": " + Reason(rc));
     for (const auto& v : change.values) {
         const std::wstring name = Wide(v.name);
@@ -109,7 +115,7 @@ Status RegistryStoreWin32::ReadTree(std::string_view path, std::optional<registr
     const HKEY hive = Split(path, subKey);
     if (!hive) return Status::Fail("unknown root key in " + std::string(path));
     OwnedKey key;
-    const LSTATUS rc = RegOpenKeyExW(hive, subKey.c_str(), 0, KEY_READ, key.put());
+    const LSTATUS rc = RegOpenKeyExW(hive, subKey.c_str(), 0, KEY_READ | kProductView, key.put());
     if (rc == ERROR_FILE_NOT_FOUND) return Status::Ok();
     if (rc != ERROR_SUCCESS) return Status::Fail("cannot open " + std::string(path) + ": " + Reason(rc));
     const auto parts = registry::SplitPath(path);
@@ -170,7 +176,8 @@ Status RegistryStoreWin32::ApplyIfMissing(std::string_view path, const std::vect
     // Creating the key decides atomically who installs: only the creator applies the changes.
     OwnedKey key;
     DWORD disposition = 0;
-    const LSTATUS rc = RegCreateKeyExW(hive, subKey.c_str(), 0, nullptr, 0, KEY_READ, nullptr, key.put(), &disposition);
+    const LSTATUS rc = RegCreateKeyExW(hive, subKey.c_str(), 0, nullptr, 0, KEY_READ | kProductView, nullptr, key.put(),
+                                             &disposition);
     if (rc != ERROR_SUCCESS) return Status::Fail("cannot save " + std::string(path) + ": " + Reason(rc));
     if (disposition != REG_CREATED_NEW_KEY) return Status::Ok();
     if (Status s = Apply(changes); !s) return s;

@@ -1,6 +1,7 @@
 #pragma once
 // The registry store over the real Windows registry (advapi32). Keys and values are read and
-// written with the wide registry calls, so names and texts keep every character.
+// written with the wide registry calls, so names and texts keep every character, and always in
+// the product's registry view (RegistryView.h), whatever the bitness of the program.
 //
 // Differences from the file store, which the store tests allow for:
 // - The registry enumerates subkeys in its own (alphabetical) order, not in creation order.

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "platform/win32/ErrorText.h"
+#include "platform/win32/RegistryView.h"
 
 namespace diags::platform::win32 {
 
@@ -31,7 +32,7 @@ std::int32_t Win32Registry::OpenKey(RootKey root, std::string_view subKey, std::
                                     RegKeyHandle& key) {
     const std::string path(subKey);
     HKEY opened = nullptr;
-    const LONG result = ::RegOpenKeyExA(RootHandle(root), path.c_str(), 0, access, &opened);
+    const LONG result = ::RegOpenKeyExA(RootHandle(root), path.c_str(), 0, access | kProductView, &opened);
     key = result == ERROR_SUCCESS ? reinterpret_cast<RegKeyHandle>(opened) : 0;
     return result;
 }

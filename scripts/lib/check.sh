@@ -121,3 +121,24 @@ check_summary() {
   echo "$check_passed passed, $check_failed failed"
   [ "$check_failed" -eq 0 ]
 }
+
+# `each_build "$0" "$@"` at the top of a script that tests one Windows build: without a build
+# named (win32 or win64), the script runs itself once per build, the shipped win32 first, and
+# ends with the sum of their verdicts; with one, it goes on past the call.
+each_build() {
+  local script=$1; shift
+  (($#)) && return 0
+  local name out p f
+  for name in win32 win64; do
+    out=$(mktemp "${TMPDIR:-/tmp}/each-build.XXXXXX")
+    # Through a file, not a pipe (see capture): the output is shown when the build's run ends.
+    bash "$script" "$name" >"$out" 2>&1 || true  # (the verdict is read from the summary)
+    sed "s/^/$name: /" "$out"
+    read -r p f < <(tail -n 1 "$out" | sed -nE 's/^([0-9]+) passed, ([0-9]+) failed$/\1 \2/p') || true
+    rm -f "$out"
+    if [ -n "${p:-}" ]; then add_counts "$p" "$f"; else fail "$(basename "$script") $name ran to its summary"; fi
+    p=""
+  done
+  check_summary && exit 0
+  exit 1
+}

@@ -1,5 +1,9 @@
 # The Wine programs the scripts use, named once (sourced). Call wine_use_prefix before any other.
 #
+#   wine_build NAME         the Windows build a script runs: win32 (the shipped one, in the
+#                           32-bit half of a 64-bit prefix) or win64; sets build and bin (under
+#                           $root/build) and the bitness of wine_reg, wine_regsvr32, wine_cscript
+#   wine_builds ARGS        the builds a test script runs: its arguments, or both
 #   wine_use_prefix DIR     selects (and exports) the prefix
 #   wine_fresh_prefix DIR   removes DIR and makes a new prefix there
 #   wine_ensure_prefix DIR  makes the prefix when it is missing or unfinished
@@ -38,10 +42,26 @@ wine_on_virtual_display() {
   DIAGS_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$@"
 }
 
+# A 64-bit prefix has both halves: 32-bit programs (the shipped build, and the system's own in
+# C:\windows\syswow64) run in it as they do on 64-bit Windows, with their own registry view.
+# wine64 starts a program of either bitness.
+wine_system=''  # where the system programs of the current build's bitness are
+wine_build() {
+  case "$1" in
+    win32) wine_system='C:\windows\syswow64\' ;;
+    win64) wine_system='' ;;
+    *) echo "unknown Windows build '$1' (win32 or win64)" >&2; return 1 ;;
+  esac
+  wine_build_name=$1
+  build=$root/build/$1
+  bin=$build/bin
+}
+wine_builds() { if (($#)); then printf '%s\n' "$@"; else printf '%s\n' win32 win64; fi; }
+
 wine_run() { "$wine64" "$@"; }
-wine_reg() { "$wine64" reg "$@"; }
-wine_regsvr32() { "$wine64" regsvr32 "$@"; }
-wine_cscript() { "$wine64" cscript "$@"; }
+wine_reg() { "$wine64" "${wine_system}reg.exe" "$@"; }
+wine_regsvr32() { "$wine64" "${wine_system}regsvr32.exe" "$@"; }
+wine_cscript() { "$wine64" "${wine_system}cscript.exe" "$@"; }
 
 wine_settle() { "$wineserver" -w; }
 wine_stop() { "$wineserver" -k 2>/dev/null || true; }
@@ -72,11 +92,19 @@ _wine_fonts() {
   fi
 }
 
+# A program that crashes ends at once with its exception code (and a test program's crash
+# fails its suite) instead of starting Wine's debugger: the prefix has the debugger disabled.
+_wine_no_debugger() {
+  [ -f "$WINEPREFIX/.no-debugger" ] && return 0
+  "$wine64" reg add 'HKCU\Software\Wine\DllOverrides' /v winedbg.exe /d '' /f >/dev/null 2>&1 &&
+    touch "$WINEPREFIX/.no-debugger"
+}
+
 wine_fresh_prefix() {
   wine_use_prefix "$1"
   wine_stop
   rm -rf "$WINEPREFIX"
-  _wine_boot && _wine_fonts
+  _wine_boot && _wine_fonts && _wine_no_debugger
 }
 
 wine_ensure_prefix() {
@@ -87,6 +115,7 @@ wine_ensure_prefix() {
     _wine_boot || return 1
   fi
   _wine_fonts
+  _wine_no_debugger
 }
 
 winpath() { echo "Z:${1//\//\\}"; }

@@ -128,6 +128,8 @@ TEST(NotifyUser, ShowsTheMessageABlankAndTheExplanationAsACriticalBox) {
     EXPECT_EQ(person.boxes[0].text, "ZEL ReportServerReport Source Tracing " + Text(resid::kNotifySuffix));
     EXPECT_EQ(person.boxes[0].style, kCritical);
     EXPECT_EQ(person.boxes[0].title, Text(resid::kNotifyTitle));
+    EXPECT_EQ(NotifyUser(2, "ZEL Errors"), ResultCode::Success);
+    EXPECT_EQ(person.boxes[1].text, "ZEL Errors " + Text(resid::kNoDirectorySuffix));
 }
 
 TEST(Conversions, OnlyATickIsTrueAnyTrueIsATickAndNulsEndTexts) {

@@ -102,9 +102,12 @@ TEST_F(Lifecycle, ASaveThatStopsKeepsTheDialogOpenSoNoEditIsLost) {
     Run(dialog, [&](TestDialog& d) {
         d.mbSaved = false;
         ClearErrorLogName(d);
+        d.mcolOutputs->Item("ZEL Errors")->FileName = "  ";  // blanks only: no name either
         user.answers = {kYes, platform::mb::kOk};  // save; told the name is missing
         answer = d.ProcessExit();
         EXPECT_TRUE(d.Loaded());
+        ASSERT_EQ(user.boxes.size(), 2u);
+        EXPECT_EQ(user.boxes[1].text, "ZEL Errors " + Text(9018));  // the error log is named once
         user.answers = {kYes, platform::mb::kOk};  // the window's close command stays open as well
         EXPECT_FALSE(d.UserClose());
         EXPECT_TRUE(d.Loaded());

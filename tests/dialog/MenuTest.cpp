@@ -120,9 +120,9 @@ TEST_F(Menu, CommandsAreDispatchedWithoutRegardToCaseUnderABusyPointer) {
         EXPECT_EQ(Saves(), 1);
         EXPECT_TRUE(d.abMenuBar.BandByKey("mnuBandWeb").Open());
 
-        d.mbTraceLogEnabled = true;
+        d.mTraceTab.LogEnabled = true;
         d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
-        EXPECT_FALSE(d.mbTraceLogEnabled);
+        EXPECT_FALSE(d.mTraceTab.LogEnabled);
         EXPECT_TRUE(shell.opened.empty());
         user.answers = {platform::mb::kNo};  // Clear all left unsaved changes
         d.UserClose();

@@ -77,7 +77,7 @@ TEST_F(ModuleTree, WithTheErrorLogListedLastTheDialogOpensOnItAndTheTraceTabKeep
         EXPECT_EQ(d.txtFileName.Text(), "");
         EXPECT_EQ(d.txtDirectory.Text(), "");
         EXPECT_EQ(d.chkLogfile.Value(), 0);
-        EXPECT_EQ(d.msTraceFileName, "");
+        EXPECT_EQ(d.mTraceTab.FileName, "");
         for (const auto& output : *d.mcolOutputs) {
             if (output->Key == "ZEL Errors") continue;
             EXPECT_FALSE(output->LogToFile);
@@ -195,22 +195,6 @@ TEST_F(ModuleTree, AConfigurationWithoutTheErrorLogEndsTheStartWithThree) {
     EXPECT_EQ(error->procedure, "FormLoad");
     // The dialog was never shown nor unloaded; its linked records go with it (the sanitizer
     // build reports them otherwise).
-}
-
-TEST_F(ModuleTree, AnOutputThatCannotBeReadEndsTheStartWithThree) {
-    AddOutput("ZEL Beta", "Broken Tracing");
-    Store("ZEL Beta", "Broken Tracing", prop::kFileSize, 24.0);
-    {
-        // A size that is no number.
-        platform::registry::KeyChange change{std::string(getenv("DIAGS_LOG_CONFIG_ROOT")) + "\\ZEL Beta\\Broken Tracing",
-                                             false, {{"FileSize", platform::registry::RegValue::Text("lots")}}};
-        ASSERT_TRUE(platform::registry::NativeStore().Apply({change}).ok());
-    }
-    TestDialog dialog;
-    EXPECT_EQ(Run(dialog, [](TestDialog&) {}), ResultCode::Failure);
-    EXPECT_EQ(shownCount, 0);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->procedure, "FillOutputObject");
 }
 
 }  // namespace

@@ -117,7 +117,7 @@ TEST_F(Panel, TheSizeBoxKeepsToItsFloorAndOpensOnlyForACircularLog) {
         d.txtFileSize.UserFocus();  // selects the cell: typing replaces it
         TypeSize(d, "5");
         EXPECT_EQ(d.txtFileSize.Text(), "5");     // shown as typed ...
-        EXPECT_EQ(d.msTraceFileSize, " 24");      // ... remembered and given at the floor
+        EXPECT_EQ(d.mTraceTab.FileSize, " 24");      // ... remembered and given at the floor
         EXPECT_EQ(TracingOutput(d, "ZEL DateLib").FileSize, 24.0);
         TypeSize(d, "00");
         EXPECT_EQ(d.txtFileSize.Text(), "500");

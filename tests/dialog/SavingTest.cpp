@@ -84,7 +84,8 @@ TEST_F(Saving, EditedRecordsAreWrittenWithProgressAndOneRefresh) {
     EXPECT_EQ(Stored("ZEL DateLib", prop::kErrorThreshold), hostconfig::PropertyValue(std::int16_t{0}));  // untouched
 }
 
-TEST_F(Saving, AMissingFileNameOrDirectoryStopsTheSaveUntilItIsGiven) {
+TEST_F(Saving, AMissingFileNameOrDirectoryStopsTheSaveWithItsOwnTextUntilItIsGiven) {
+    const std::string label = std::string("ZEL DateLib\\") + kTracing;
     TestDialog dialog;
     Run(dialog, [&](TestDialog& d) {
         Select(d, std::string("ZEL AttributeEditor") + kTracing);
@@ -96,7 +97,7 @@ TEST_F(Saving, AMissingFileNameOrDirectoryStopsTheSaveUntilItIsGiven) {
         Save(d);
         ASSERT_EQ(user.boxes.size(), 1u);
         EXPECT_EQ(user.boxes[0].style, platform::mb::kCritical);
-        EXPECT_EQ(user.boxes[0].text.rfind("ZEL DateLib\\Function Level Tracing", 0), 0u);  // names the output
+        EXPECT_EQ(user.boxes[0].text, label + " " + Text(9018));
         EXPECT_FALSE(d.mbSaved);
         EXPECT_FALSE(d.mcolOutputs->Item(std::string("ZEL AttributeEditor") + kTracing)->DirtyFlag);
         EXPECT_TRUE(d.mcolOutputs->Item(std::string("ZEL DateLib") + kTracing)->DirtyFlag);
@@ -106,9 +107,14 @@ TEST_F(Saving, AMissingFileNameOrDirectoryStopsTheSaveUntilItIsGiven) {
         Retype(d.txtFileName, "date.log");
         Retype(d.txtDirectory, "");
         user.answers = {kOk};
-        Save(d);  // an empty directory stops it the same way
+        Save(d);  // an empty directory stops it too, before anything is written, with its own text
         ASSERT_EQ(user.boxes.size(), 2u);
-        EXPECT_EQ(user.boxes[1].text.rfind("ZEL DateLib\\Function Level Tracing", 0), 0u);
+        EXPECT_EQ(user.boxes[1].text, label + " " + Text(9019));
+        d.mcolOutputs->Item(std::string("ZEL DateLib") + kTracing)->Directory = "   ";  // as a store may hold it
+        user.answers = {kOk};
+        Save(d);  // blanks only are no directory either
+        ASSERT_EQ(user.boxes.size(), 3u);
+        EXPECT_EQ(user.boxes[2].text, label + " " + Text(9019));
         EXPECT_EQ(Stored("ZEL DateLib", prop::kFileName), hostconfig::PropertyValue(std::string()));
 
         Retype(d.txtDirectory, LogDir());

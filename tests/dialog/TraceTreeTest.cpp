@@ -74,7 +74,7 @@ TEST_F(TraceTree, AModuleIsCheckedWhenAllItsOutputsLogAndItsValuesFillThePanel) 
         EXPECT_EQ(d.txtDirectory.Text(), LogDir() + "/C");
         EXPECT_EQ(d.txtFileName.Text(), "attr.log");
         EXPECT_EQ(d.txtFileSize.Text(), " 30");
-        EXPECT_TRUE(d.mbTraceLogToFile);  // what the panel shows is what the tab remembers
+        EXPECT_TRUE(d.mTraceTab.LogToFile);  // what the panel shows is what the tab remembers
 
         // Checking another module with the monitor already on gives the panel only to it:
         // the consolidated module's outputs keep their own directories.

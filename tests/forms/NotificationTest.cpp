@@ -45,6 +45,22 @@ TEST(ValueNotifications, ABlockedNotificationDoesNotBounceBack) {
     EXPECT_EQ(changes, 1);
 }
 
+TEST(ValueNotifications, AScopedConnectionEndsWithItsScopeAndMayOutliveTheControl) {
+    int changes = 0;
+    ScopedConnection outlives;
+    {
+        TextBox box("txtFileName");
+        {
+            ScopedConnection scoped = box.Change.Connect([&] { ++changes; });
+            box.SetText("a");
+        }
+        box.SetText("b");  // no longer connected
+        EXPECT_EQ(changes, 1);
+        outlives = box.Change.Connect([&] { ++changes; });
+    }
+    // `outlives` now disconnects from a control that is gone: nothing happens.
+}
+
 TEST(ValueNotifications, CheckBoxClicksOnChangeAndRefusesValuesOutsideZeroToTwo) {
     CheckBox box("chkLogfile");
     std::vector<std::int16_t> seen;

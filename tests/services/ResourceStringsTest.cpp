@@ -36,7 +36,9 @@ TEST(ResourceTexts, TheResourceScriptHoldsExactlyTheBuiltInTextsWithQuotesDouble
     for (const auto& entry : resources::BuiltInStrings()) {
         EXPECT_TRUE(ids.insert(entry.id).second) << "twice: " << entry.id;
         std::string quoted;
-        for (char c : entry.text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+        for (char c : entry.text)
+            quoted += c == '"' ? std::string("\"\"") : c == '\n' ? std::string("\\n") : c == '\t' ? std::string("\\t")
+                    : c == '\\' ? std::string("\\\\") : std::string(1, c);
         EXPECT_NE(script.find("\n    " + std::to_string(entry.id) + ", \"" + quoted + "\"\n"), std::string::npos)
             << entry.id;
     }

@@ -224,6 +224,9 @@ TEST_F(FileStoreCrashSafety, AWriteCutOffAtAnyByteLeavesTheOldOrTheNewValues) {
     }
     const std::string newBytes = ReadBytes(file);
     ASSERT_GT(newBytes.size(), oldBytes.size());
+    // The commit is followed by its flush mark.
+    const std::size_t commitEnd = newBytes.rfind(EncodeText(std::string(kFlushMark), FileEncoding::Utf16Le));
+    ASSERT_GT(commitEnd, oldBytes.size());
     for (std::size_t cut = oldBytes.size(); cut <= newBytes.size(); ++cut) {
         WriteBytes(file, newBytes.substr(0, cut));
         FileStore store(file);
@@ -231,11 +234,11 @@ TEST_F(FileStoreCrashSafety, AWriteCutOffAtAnyByteLeavesTheOldOrTheNewValues) {
         ASSERT_TRUE(a == "old" || a == "new") << "cut at " << cut;
         ASSERT_EQ(a, b) << "cut at " << cut;
         // The commit counts once its end line is whole (its line break may still be missing).
-        if (cut + 4 < newBytes.size()) {
+        if (cut + 4 < commitEnd) {
             ASSERT_EQ("old", *a) << "cut at " << cut;
         }
-        if (cut == newBytes.size()) {
-            ASSERT_EQ("new", *a);
+        if (cut >= commitEnd) {
+            ASSERT_EQ("new", *a) << "cut at " << cut;
         }
         ASSERT_EQ(Get(store, kKey, "other"), "kept");
         // The next save after the crash lands cleanly.

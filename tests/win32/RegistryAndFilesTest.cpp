@@ -4,9 +4,12 @@
 
 #include <windows.h>
 
+#include <cstring>
+#include <optional>
 #include <string>
 
 #include "platform/registry/FileIo.h"
+#include "platform/registry/Store.h"
 #include "platform/win32/Win32Parts.h"
 
 namespace diags::platform::win32 {
@@ -42,6 +45,65 @@ TEST(Registry, MachineKeysOpenWithTheDocumentedAccessMask) {
     EXPECT_EQ(reg::kSuccess, registry.QueryValue(key, "CurrentVersion", &type, nullptr, &size));
     EXPECT_EQ(reg::kSz, type);
     EXPECT_EQ(reg::kSuccess, registry.CloseKey(key));
+}
+
+// The product's machine keys live in the 32-bit view, where the 32-bit client's installer writes
+// them. A program of either bitness reads and writes that view, and only that view: a different
+// value in the 64-bit view is never seen or touched.
+class ProductView : public ::testing::Test {
+protected:
+    static constexpr const char* kPath = "Software\\DiagsConfigViewTest";
+    void SetUp() override {
+        Write(KEY_WOW64_32KEY, "32-bit view");
+        Write(KEY_WOW64_64KEY, "64-bit view");
+    }
+    void TearDown() override {
+        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kPath, view, 0);
+    }
+    static void Write(REGSAM view, const char* text) {
+        OwnedKey key;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPath, 0, nullptr, 0, KEY_ALL_ACCESS | view,
+                                                   nullptr, key.put(), nullptr));
+        ::RegSetValueExA(key.get(), "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                         static_cast<DWORD>(std::strlen(text) + 1));
+    }
+    static std::string Read(REGSAM view) {
+        OwnedKey key;
+        char text[64] = {};
+        DWORD size = sizeof text - 1;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPath, 0, KEY_READ | view, key.put()) != ERROR_SUCCESS ||
+            ::RegQueryValueExA(key.get(), "Path", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS)
+            return "(none)";
+        return text;
+    }
+    static std::string Machine(std::string_view rest) { return "HKEY_LOCAL_MACHINE\\" + std::string(kPath) + std::string(rest); }
+};
+
+TEST_F(ProductView, TheSeamAndTheStoreReadThe32BitView) {
+    Win32Registry registry;
+    RegKeyHandle key = 0;
+    ASSERT_EQ(reg::kSuccess, registry.OpenKey(RootKey::LocalMachine, kPath, kAccess, key));
+    char text[64] = {};
+    std::uint32_t type = 0, size = sizeof text;
+    EXPECT_EQ(reg::kSuccess, registry.QueryValue(key, "Path", &type, text, &size));
+    EXPECT_STREQ("32-bit view", text);
+    registry.CloseKey(key);
+
+    std::optional<registry::RegKey> tree;
+    ASSERT_TRUE(registry::NativeStore().ReadTree(Machine(""), tree).ok());
+    ASSERT_TRUE(tree);
+    ASSERT_NE(nullptr, tree->FindValue("Path"));
+    EXPECT_EQ("32-bit view", tree->FindValue("Path")->AsText().value_or(""));
+}
+
+TEST_F(ProductView, TheStoreWritesAndDeletesOnlyIn32BitView) {
+    registry::Store& store = registry::NativeStore();
+    ASSERT_TRUE(store.Apply({registry::KeyChange{Machine(""), false, {{"Path", registry::RegValue::Text("saved")}}}}).ok());
+    EXPECT_EQ("saved", Read(KEY_WOW64_32KEY));
+    EXPECT_EQ("64-bit view", Read(KEY_WOW64_64KEY));
+    ASSERT_TRUE(store.Apply({registry::KeyChange{Machine(""), true, {}}}).ok());
+    EXPECT_EQ("(none)", Read(KEY_WOW64_32KEY));
+    EXPECT_EQ("64-bit view", Read(KEY_WOW64_64KEY));
 }
 
 TEST(FileSystem, WindowsDirectoryBufferIsTheWholeNulPaddedBuffer) {

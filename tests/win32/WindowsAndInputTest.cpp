@@ -5,9 +5,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "platform/win32/CallbackGuard.h"
 #include "platform/win32/Win32Parts.h"
 
 namespace diags::platform::win32 {
@@ -72,6 +74,38 @@ TEST(Windows, StylesAndIconsAreTheRealWindowsAndTheLanguageIsTheSystemDefault) {
     EXPECT_EQ(handle, windowing.Send(window.Handle(), WM_GETICON, ICON_BIG, 0));
     EXPECT_EQ(::GetSystemDefaultLangID(), windowing.SystemDefaultLangId());
     EXPECT_NE(0, windowing.SystemDefaultLangId());
+}
+
+// A C++ exception raised while a window procedure handles a message stops at the procedure's
+// edge: the system gets the default answer and the program goes on. (Unguarded, 32-bit code
+// would unwind into the system's frames and end the process.)
+int gThrown = 0;
+LRESULT CALLBACK ThrowingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return Guarded([&]() -> LRESULT {
+        if (message == WM_APP) {
+            ++gThrown;
+            throw std::runtime_error("refused");
+        }
+        if (message == WM_APP + 1) return 42;
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }, [&] { return ::DefWindowProcA(window, message, wParam, lParam); });
+}
+
+TEST(Callbacks, AnExceptionInAWindowProcedureStopsThereAndTheWindowGoesOnWorking) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = &ThrowingProc;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "DiagsThrowingWindow";
+    ::RegisterClassA(&windowClass);
+    OwnedWindow window(::CreateWindowExA(0, "DiagsThrowingWindow", "", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr,
+                                         nullptr, windowClass.hInstance, nullptr));
+    ASSERT_TRUE(window);
+    EXPECT_EQ(0, ::SendMessageA(window.get(), WM_APP, 0, 0));
+    ASSERT_TRUE(::PostMessageA(window.get(), WM_APP, 0, 0));
+    MSG msg;
+    while (::PeekMessageA(&msg, window.get(), 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    EXPECT_EQ(2, gThrown);
+    EXPECT_EQ(42, ::SendMessageA(window.get(), WM_APP + 1, 0, 0));
 }
 
 TEST(KeyStrings, TabShiftTabAndModifiersParseAndMalformedStringsSendNothing) {

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <cstdio>
+#include <stdexcept>
 #include <string>
 
 #include "com/ComSupport.h"
@@ -30,18 +32,25 @@ public:
     HRESULT Register() const { return register_(); }
     HRESULT Unregister() const { return unregister_(); }
 
+    // The object, or the test ends at once with the failing HRESULT: GoogleTest reports the
+    // exception as the test's failure, so no test goes on to call through a null pointer.
     template <class T>
     ComPtr<T> Create(REFCLSID clsid, REFIID iid) const {
         ComPtr<IClassFactory> factory;
-        EXPECT_EQ(S_OK, GetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.Put())));
+        Require("DllGetClassObject", GetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.Put())));
         ComPtr<T> object;
-        if (factory) {
-            EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, iid, reinterpret_cast<void**>(object.Put())));
-        }
+        Require("IClassFactory::CreateInstance",
+                factory->CreateInstance(nullptr, iid, reinterpret_cast<void**>(object.Put())));
         return object;
     }
 
 private:
+    static void Require(const char* call, HRESULT hr) {
+        if (hr == S_OK) return;
+        char text[96];
+        std::snprintf(text, sizeof text, "%s failed with HRESULT 0x%08lX", call, static_cast<unsigned long>(hr));
+        throw std::runtime_error(text);
+    }
     template <class Fn>
     Fn Entry(const char* name) const {
         return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module_.get(), name)));

@@ -10,6 +10,7 @@
 
 #include "base/RuntimeError.h"
 #include "base/Text.h"
+#include "hostconfig/DefaultConfiguration.h"
 #include "hostconfig/LogConfiguration.h"
 #include "hostconfig/LogFile.h"
 #include "hostconfig/Properties.h"
@@ -32,10 +33,14 @@ constexpr const char* kUsageText =
     "  set COMPONENT [OUTPUT] PROPERTY=VALUE...  change and save one output\n"
     "  export FILE                               write the configuration as a registry file\n"
     "  import FILE                               read a registry file into the configuration\n"
+    "  repair                                    restore a missing \"ZEL Errors\" and remove stored values\n"
+    "                                            that cannot be read (each one is listed)\n"
     "OUTPUT is left out for a component that carries its settings itself (\"ZEL Errors\").\n"
     "PROPERTY: DebugMonitor LogToFile AppendToFile CircularLogFile (true/false), ErrorThreshold,\n"
     "  FileName, Directory, FileSize (24..99999, kilobytes), MessageDLL,\n"
-    "  FileMode (Append, Circular, Overwrite: sets AppendToFile and CircularLogFile)\n";
+    "  FileMode (Append, Circular, Overwrite: sets AppendToFile and CircularLogFile)\n"
+    "A stored value that cannot be read is shown as \"?\" and reported with its key; the command\n"
+    "then ends with code 3.\n";
 
 struct Failure {
     int code;
@@ -68,10 +73,22 @@ std::string Show(const PropertyValue& v) {
     return "";
 }
 
-bool Flag(const LogConfigNode& node, std::int32_t index) {
-    const PropertyValue v = node.Property(index);
-    return std::holds_alternative<bool>(v) && std::get<bool>(v);
+// A property, or none when its stored value cannot be read.
+std::optional<PropertyValue> TryProperty(const LogConfigNode& node, std::int32_t index) {
+    try {
+        return node.Property(index);
+    } catch (const RuntimeError&) {
+        return std::nullopt;
+    }
 }
+
+bool Flag(const LogConfigNode& node, std::int32_t index) {
+    const std::optional<PropertyValue> v = TryProperty(node, index);
+    return v && std::holds_alternative<bool>(*v) && std::get<bool>(*v);
+}
+
+// The error log carries its settings itself; keys below it are not outputs.
+bool IsErrorLog(const LogConfigNode& node) { return EqualsNoCase(node.Name(), "ZEL Errors"); }
 
 std::string ModeOf(const LogConfigNode& node) {
     if (Flag(node, hostconfig::prop::kCircularLogFile)) return "Circular";
@@ -166,6 +183,7 @@ public:
         if (command == "set") return SetCommand(args);
         if (command == "export") return ExportCommand(args);
         if (command == "import") return ImportCommand(args);
+        if (command == "repair") return RepairCommand(args);
         throw Failure{exitcode::kUsage, "unknown command \"" + command + "\""};
     }
 
@@ -187,20 +205,48 @@ private:
     std::pair<LogConfigNodePtr, std::size_t> Output(const LogConfigNode& root, const std::vector<std::string>& args) {
         if (args.empty()) throw Failure{exitcode::kUsage, "name a component"};
         LogConfigNodePtr c = Component(root, args[0]);
-        if (c->Children().Count() == 0) return {c, 1};
+        if (c->Children().Count() == 0 || IsErrorLog(*c)) return {c, 1};
         if (args.size() < 2) throw Failure{exitcode::kUsage, "name an output of \"" + args[0] + "\""};
         LogConfigNodePtr o = c->Children().Find(registry::Utf8ToCp1252(args[1]));
         if (!o) throw Failure{exitcode::kNotFound, "unknown output \"" + args[1] + "\" of \"" + args[0] + "\""};
         return {o, 2};
     }
 
+    // One property for a table or a listing: "?" when unreadable, which is reported once.
+    std::string Cell(const LogConfigNode& node, std::int32_t index) {
+        if (const auto v = TryProperty(node, index)) return Show(*v);
+        ReportUnreadable(node, index);
+        return "?";
+    }
+    std::string OnOff(const LogConfigNode& node, std::int32_t index) {
+        const std::string cell = Cell(node, index);
+        return cell == "?" ? cell : cell == "true" ? "on" : "off";
+    }
+    void ReportUnreadable(const LogConfigNode& node, std::int32_t index) {
+        const std::string what = NodeLabel(node) + ": the stored value \"" +
+                                 std::string(hostconfig::PropertyValueName(index)) + "\" cannot be read";
+        if (std::find(unreadable_.begin(), unreadable_.end(), what) == unreadable_.end()) unreadable_.push_back(what);
+    }
+    // "Component\Output" (or the component alone) from the node's key under the root.
+    std::string NodeLabel(const LogConfigNode& node) const {
+        const std::string& key = node.KeyPath();
+        const std::string utf8 = key.size() > options_.rootKey.size() ? key.substr(options_.rootKey.size() + 1) : key;
+        return registry::Utf8ToCp1252(utf8);
+    }
+
     void Row(const std::string& label, const LogConfigNode& node) {
-        const std::string dir = Show(node.Property(hostconfig::prop::kDirectory));
-        const std::string file = Show(node.Property(hostconfig::prop::kFileName));
-        out_ << std::left << std::setw(44) << label << std::setw(5) << (Flag(node, hostconfig::prop::kLogToFile) ? "on" : "off")
-             << std::setw(11) << ModeOf(node) << std::setw(8) << Show(node.Property(hostconfig::prop::kFileSize))
-             << std::setw(7) << (Flag(node, hostconfig::prop::kDebugMonitor) ? "on" : "off")
-             << std::setw(7) << Show(node.Property(hostconfig::prop::kErrorThreshold))
+        const std::string dir = Cell(node, hostconfig::prop::kDirectory);
+        const std::string file = Cell(node, hostconfig::prop::kFileName);
+        std::string mode = ModeOf(node);
+        if (!TryProperty(node, hostconfig::prop::kCircularLogFile) || !TryProperty(node, hostconfig::prop::kAppendToFile)) {
+            (void)Cell(node, hostconfig::prop::kCircularLogFile);
+            (void)Cell(node, hostconfig::prop::kAppendToFile);
+            mode = "?";
+        }
+        out_ << std::left << std::setw(44) << label << std::setw(5) << OnOff(node, hostconfig::prop::kLogToFile)
+             << std::setw(11) << mode << std::setw(8) << Cell(node, hostconfig::prop::kFileSize)
+             << std::setw(7) << OnOff(node, hostconfig::prop::kDebugMonitor)
+             << std::setw(7) << Cell(node, hostconfig::prop::kErrorThreshold)
              << dir + (dir.empty() || file.empty() ? "" : std::string(1, dir.find('\\') != std::string::npos ? '\\' : '/')) + file
              << "\n";
     }
@@ -212,7 +258,7 @@ private:
              << std::setw(8) << "Size KB" << std::setw(7) << "Debug" << std::setw(7) << "Thresh" << "Log file\n";
         auto component = [&](const LogConfigNode& c) {
             const std::string name = registry::Cp1252ToUtf8(c.Name());
-            if (c.Children().Count() == 0) return Row(name, c);
+            if (c.Children().Count() == 0 || IsErrorLog(c)) return Row(name, c);
             out_ << name << "\n";
             for (const auto& o : c.Children()) Row("  " + registry::Cp1252ToUtf8(o->Name()), *o);
         };
@@ -235,11 +281,11 @@ private:
             }
             const auto index = IndexOf(args[used]);
             if (!index) throw Failure{exitcode::kNotFound, "unknown property \"" + args[used] + "\""};
-            out_ << Show(node->Property(*index)) << "\n";
+            out_ << Cell(*node, *index) << "\n";
             return exitcode::kOk;
         }
         for (std::int32_t index : kAllIndices)
-            out_ << hostconfig::PropertyValueName(index) << "=" << Show(node->Property(index)) << "\n";
+            out_ << hostconfig::PropertyValueName(index) << "=" << Cell(*node, index) << "\n";
         out_ << "FileMode=" << ModeOf(*node) << "\n";
         return exitcode::kOk;
     }
@@ -289,6 +335,53 @@ private:
         return exitcode::kOk;
     }
 
+    // Restores the error log from the default configuration when it is missing, and removes
+    // every stored value of an output that cannot be read, so the dialog reads its default.
+    int RepairCommand(const std::vector<std::string>& args) {
+        if (!args.empty()) throw Failure{exitcode::kUsage, "repair takes no arguments"};
+        const LogConfigNodePtr root = Root();
+        std::vector<registry::KeyChange> changes;
+        const auto check = [&](const LogConfigNode& node) {
+            registry::KeyChange change{node.KeyPath(), false, {}};
+            for (std::int32_t index : kAllIndices) {
+                if (TryProperty(node, index)) continue;
+                change.values.push_back({std::string(hostconfig::PropertyValueName(index)), std::nullopt});
+                out_ << "removed " << NodeLabel(node) << ": "
+                     << hostconfig::PropertyValueName(index) << " (could not be read)\n";
+            }
+            if (!change.values.empty()) changes.push_back(std::move(change));
+        };
+        for (const auto& c : root->Children()) {
+            if (c->Children().Count() == 0 || IsErrorLog(*c)) check(*c);
+            else
+                for (const auto& o : c->Children()) check(*o);
+        }
+        const std::string errorLog = "ZEL Errors";
+        if (!root->Children().Find(errorLog)) {
+            std::vector<registry::KeyChange> defaults;
+            if (auto s = hostconfig::DefaultConfigurationChanges(options_.rootKey, hostconfig::DefaultLogDirectory(*store_),
+                                                                 defaults);
+                !s)
+                throw Failure{exitcode::kStoreFailure, s.message()};
+            const std::string key = options_.rootKey + "\\" + errorLog;
+            for (auto& change : defaults)
+                if (registry::SameName(change.path, key)) changes.push_back(std::move(change));
+            out_ << "restored " << errorLog << " with its default settings\n";
+        }
+        if (changes.empty()) {
+            out_ << "nothing to repair\n";
+            return exitcode::kOk;
+        }
+        if (auto s = store_->Apply(changes); !s) throw Failure{exitcode::kStoreFailure, s.message()};
+        return exitcode::kOk;
+    }
+
+public:
+    // Every unreadable value met, for the report after the command's own output.
+    const std::vector<std::string>& Unreadable() const noexcept { return unreadable_; }
+
+private:
+    std::vector<std::string> unreadable_;
     Options options_;
     std::ostream& out_;
     std::unique_ptr<registry::FileStore> fileStore_;
@@ -314,7 +407,10 @@ int RunDiagsConfig(const std::vector<std::string>& args, std::ostream& out, std:
             }
         }
         Tool tool(std::move(options), out);
-        return tool.Run();
+        const int code = tool.Run();
+        for (const std::string& bad : tool.Unreadable()) err << "diagsconfig: " << bad << "\n";
+        if (!tool.Unreadable().empty()) err << "diagsconfig: run \"diagsconfig repair\" to remove them\n";
+        return code == exitcode::kOk && !tool.Unreadable().empty() ? exitcode::kBadValue : code;
     } catch (const Failure& f) {
         err << "diagsconfig: " << f.message << "\n";
         if (f.code == exitcode::kUsage) err << kUsageText;

@@ -15,6 +15,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/win32/CallbackGuard.h"
+
 namespace {
 
 constexpr const char* kDialogClass = "DiagsForm";
@@ -56,30 +58,36 @@ BOOL CALLBACK MatchQuestion(HWND w, LPARAM out) {
     return TRUE;
 }
 
+// The callbacks that build strings run inside Guarded: a string that cannot grow stops the
+// enumeration instead of unwinding through the system's frames.
 BOOL CALLBACK PrintChild(HWND w, LPARAM) {
-    char name[64] = {};
-    ::GetClassNameA(w, name, sizeof(name));
-    std::string state = ::IsWindowVisible(w) ? "visible" : "hidden";
-    state += ::IsWindowEnabled(w) ? ",enabled" : ",disabled";
-    if (std::strcmp(name, "Button") == 0) {
-        const LRESULT check = ::SendMessageA(w, BM_GETCHECK, 0, 0);
-        state += check == BST_CHECKED ? ",checked" : check == BST_INDETERMINATE ? ",grey" : ",clear";
-    }
-    if (std::strcmp(name, WC_TABCONTROLA) == 0)
-        state += ",tab=" + std::to_string(::SendMessageA(w, TCM_GETCURSEL, 0, 0) + 1);
-    if (std::strcmp(name, "Edit") == 0 && (::GetWindowLongA(w, GWL_STYLE) & ES_READONLY)) state += ",readonly";
-    RECT r;
-    ::GetWindowRect(w, &r);
-    std::printf("%s|%s|%s|%ld %ld %ld %ld\n", name, state.c_str(), Text(w).c_str(), r.left, r.top, r.right - r.left,
-                r.bottom - r.top);
-    return TRUE;
+    return diags::platform::win32::Guarded([&]() -> BOOL {
+        char name[64] = {};
+        ::GetClassNameA(w, name, sizeof(name));
+        std::string state = ::IsWindowVisible(w) ? "visible" : "hidden";
+        state += ::IsWindowEnabled(w) ? ",enabled" : ",disabled";
+        if (std::strcmp(name, "Button") == 0) {
+            const LRESULT check = ::SendMessageA(w, BM_GETCHECK, 0, 0);
+            state += check == BST_CHECKED ? ",checked" : check == BST_INDETERMINATE ? ",grey" : ",clear";
+        }
+        if (std::strcmp(name, WC_TABCONTROLA) == 0)
+            state += ",tab=" + std::to_string(::SendMessageA(w, TCM_GETCURSEL, 0, 0) + 1);
+        if (std::strcmp(name, "Edit") == 0 && (::GetWindowLongA(w, GWL_STYLE) & ES_READONLY)) state += ",readonly";
+        RECT r;
+        ::GetWindowRect(w, &r);
+        std::printf("%s|%s|%s|%ld %ld %ld %ld\n", name, state.c_str(), Text(w).c_str(), r.left, r.top, r.right - r.left,
+                    r.bottom - r.top);
+        return TRUE;
+    }, [] { return FALSE; });
 }
 
 BOOL CALLBACK CollectStatic(HWND w, LPARAM out) {
-    char name[64] = {};
-    ::GetClassNameA(w, name, sizeof(name));
-    if (std::strcmp(name, "Static") == 0) *reinterpret_cast<std::string*>(out) += Text(w);
-    return TRUE;
+    return diags::platform::win32::Guarded([&]() -> BOOL {
+        char name[64] = {};
+        ::GetClassNameA(w, name, sizeof(name));
+        if (std::strcmp(name, "Static") == 0) *reinterpret_cast<std::string*>(out) += Text(w);
+        return TRUE;
+    }, [] { return FALSE; });
 }
 
 // The shown dialog (with that caption, when one is given).
