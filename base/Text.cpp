@@ -10,13 +10,6 @@
 
 namespace diags {
 
-char FoldChar(char c) noexcept {
-    const auto u = static_cast<unsigned char>(c);
-    if (u >= 'a' && u <= 'z') return static_cast<char>(u - 0x20);
-    if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return static_cast<char>(u - 0x20);
-    return c;
-}
-
 std::string FoldCase(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = FoldChar(c);

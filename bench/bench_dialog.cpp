@@ -1,7 +1,12 @@
 // The dialog at size, headless: opening it (every start step, then closing at once), checking
 // and unchecking "Desktop Editors", and the full save after Clear all, on the shipped default
-// configuration and on configurations 10 and 1,000 times its size (every component copied
-// under new names, which the map links to the same editors).
+// configuration and on configurations 10, 100 and 1,000 times its size (every component
+// copied under new names, which the map links to the same editors).
+//
+// Each size runs in processes of its own with a registry file of its own: one builds the
+// configuration, one reads it and opens the dialog (its peak memory is reported as peak_MB:
+// what a process that loads the dialog needs), one runs the rest. DIAGS_BENCH_SCALES=1,100
+// runs only those sizes.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -12,10 +17,14 @@
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include <sys/resource.h>
+#include <time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "Growth.h"
 #include "dialog/frmDiagsConfig.h"
 #include "hostconfig/LogConfiguration.h"
 #include "hostconfig/Properties.h"
@@ -51,12 +60,19 @@ public:
     void SetMousePointer(std::int16_t) override {}
 };
 
-// Selects the configuration `scale` times the default's size (built once per run).
-int UseConfiguration(int scale) {
+// Selects the configuration `scale` times the default's size and returns its outputs; with
+// `build`, first makes it (the default configuration with every component copied).
+int UseConfiguration(int scale, bool build = false) {
     const std::string root = "HKEY_CURRENT_USER\\Software\\Veltrane\\Bench\\x" + std::to_string(scale);
     ::setenv("DIAGS_LOG_CONFIG_ROOT", root.c_str(), 1);
-    static std::map<int, int> outputs;
-    if (const auto it = outputs.find(scale); it != outputs.end()) return it->second;
+    const std::string countFile = BenchDir() + "/outputs-x" + std::to_string(scale);
+    if (!build) {
+        int count = 0;
+        std::FILE* in = std::fopen(countFile.c_str(), "r");
+        if (in == nullptr || std::fscanf(in, "%d", &count) != 1) std::abort();
+        std::fclose(in);
+        return count;
+    }
 
     const hostconfig::LogConfigNodePtr config = hostconfig::LogConfiguration::Create();  // the default
     std::vector<registry::KeyChange> copies;
@@ -76,7 +92,10 @@ int UseConfiguration(int scale) {
         }
     }
     if (!copies.empty() && !registry::NativeStore().Apply(copies).ok()) std::abort();
-    return outputs[scale] = count * scale;
+    std::FILE* out = std::fopen(countFile.c_str(), "w");
+    std::fprintf(out, "%d\n", count * scale);
+    std::fclose(out);
+    return count * scale;
 }
 
 // Opens the dialog on the configuration; `work` runs while it is shown and returns the
@@ -97,17 +116,42 @@ double WithDialog(const std::function<double(frmDiagsConfig&)>& work) {
     return seconds;
 }
 
+double ThreadCpuSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// The action's CPU time, summed over a benchmark's iterations: the wall time of a save waits
+// for the disk and, on a shared machine, for other work.
+double timedCpuSeconds = 0;
+
+// Returns the action's wall time.
 template <class Action>
 double Timed(Action&& action) {
+    const double cpu = ThreadCpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     action();
+    timedCpuSeconds += ThreadCpuSeconds() - cpu;
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void TimedCounters(benchmark::State& state, int outputs) {
+    state.counters["outputs"] = outputs;
+    state.counters["action_cpu_ms"] = 1000.0 * std::exchange(timedCpuSeconds, 0.0) / static_cast<double>(state.iterations());
+}
+
+double PeakMegabytes() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
 void BM_FormLoad(benchmark::State& state) {
     const int outputs = UseConfiguration(static_cast<int>(state.range(0)));
     for (auto _ : state) WithDialog([](frmDiagsConfig&) { return 0.0; });
     state.counters["outputs"] = outputs;
+    state.counters["peak_MB"] = PeakMegabytes();
 }
 
 void BM_CheckDesktopEditors(benchmark::State& state) {
@@ -117,7 +161,7 @@ void BM_CheckDesktopEditors(benchmark::State& state) {
             return Timed([&] { d.tvTrace.UserToggleCheck(d.tvTrace.Item("Desktop Editors")); });
         }));
     }
-    state.counters["outputs"] = outputs;
+    TimedCounters(state, outputs);
 }
 
 void BM_UncheckDesktopEditors(benchmark::State& state) {
@@ -129,7 +173,7 @@ void BM_UncheckDesktopEditors(benchmark::State& state) {
             return Timed([&] { d.tvTrace.UserToggleCheck(editors); });
         }));
     }
-    state.counters["outputs"] = outputs;
+    TimedCounters(state, outputs);
 }
 
 void BM_SaveAfterClearAll(benchmark::State& state) {
@@ -143,39 +187,52 @@ void BM_SaveAfterClearAll(benchmark::State& state) {
             });
         }));
     }
-    state.counters["outputs"] = outputs;
+    TimedCounters(state, outputs);
 }
 
 void BM_ReadConfiguration(benchmark::State& state) {
     const int outputs = UseConfiguration(static_cast<int>(state.range(0)));
     for (auto _ : state) benchmark::DoNotOptimize(hostconfig::LogConfiguration::Create());
     state.counters["outputs"] = outputs;
+    state.counters["peak_MB"] = PeakMegabytes();  // the first in its process: the store and one configuration
 }
 
-// The benchmarks of one size, in a process of their own with a registry file of its own, so
-// a small configuration is not read from a file that also holds the large ones.
-void RunScale(int scale, int argc, char** argv) {
+enum class Part { Build, Load, Rest };
+
+// One part of the benchmarks of one size (see the top of the file).
+void RunScale(int scale, Part part, int argc, char** argv) {
     // Before anything reads the registry: its file is chosen once per process.
     ::setenv("DIAGS_REGISTRY_FILE", (BenchDir() + "/registry-x" + std::to_string(scale) + ".reg").c_str(), 1);
     NobodyThere nobody;
     platform::ScopedPart<platform::Interaction> quiet(&platform::Platform::interaction, nobody);
-    (void)registry::NativeStore().Apply({registry::KeyChange{
-        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltrane\\Common Files", false, {{"Path", registry::RegValue::Text(BenchDir())}}}});
-    const int iterations = scale >= 1000 ? 3 : 20;
+    if (part == Part::Build) {
+        (void)registry::NativeStore().Apply({registry::KeyChange{
+            "HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltrane\\Common Files", false, {{"Path", registry::RegValue::Text(BenchDir())}}}});
+        UseConfiguration(scale, true);
+        return;
+    }
+    const int iterations = scale >= 1000 ? 3 : scale >= 100 ? 5 : 20;
     const std::string x = "/" + std::to_string(scale);
-    benchmark::RegisterBenchmark(("BM_ReadConfiguration" + x).c_str(), BM_ReadConfiguration)
-        ->Arg(scale)->Iterations(iterations)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark(("BM_FormLoad" + x).c_str(), BM_FormLoad)
-        ->Arg(scale)->Iterations(iterations)->Unit(benchmark::kMillisecond);
-    using Function = void (*)(benchmark::State&);
-    for (auto [name, function] : {std::pair<std::string, Function>{"BM_CheckDesktopEditors", BM_CheckDesktopEditors},
-                                  std::pair<std::string, Function>{"BM_UncheckDesktopEditors", BM_UncheckDesktopEditors},
-                                  std::pair<std::string, Function>{"BM_SaveAfterClearAll", BM_SaveAfterClearAll}})
-        benchmark::RegisterBenchmark((name + x).c_str(), function)
-            ->Arg(scale)->Iterations(iterations)->UseManualTime()->Unit(benchmark::kMillisecond);
+    if (part == Part::Load) {
+        benchmark::RegisterBenchmark(("BM_FormLoad" + x).c_str(), BM_FormLoad)
+            ->Arg(scale)->Iterations(iterations)->Unit(benchmark::kMillisecond);
+    } else {
+        benchmark::RegisterBenchmark(("BM_ReadConfiguration" + x).c_str(), BM_ReadConfiguration)
+            ->Arg(scale)->Iterations(iterations)->Unit(benchmark::kMillisecond);
+        using Function = void (*)(benchmark::State&);
+        for (auto [name, function] :
+             {std::pair<std::string, Function>{"BM_CheckDesktopEditors", BM_CheckDesktopEditors},
+              std::pair<std::string, Function>{"BM_UncheckDesktopEditors", BM_UncheckDesktopEditors},
+              std::pair<std::string, Function>{"BM_SaveAfterClearAll", BM_SaveAfterClearAll}})
+            benchmark::RegisterBenchmark((name + x).c_str(), function)
+                ->Arg(scale)->Iterations(iterations)->UseManualTime()->Unit(benchmark::kMillisecond);
+    }
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    bench::GrowthReporter reporter;
+    reporter.PrintAtEnd(false);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    bench::AppendGrowth(BenchDir() + "/growth.tsv", reporter.Points());
 }
 
 }  // namespace
@@ -183,18 +240,32 @@ void RunScale(int scale, int argc, char** argv) {
 int main(int argc, char** argv) {
     std::fclose(std::fopen((BenchDir() + "/help.htm").c_str(), "w"));
     ::setenv("DIAGS_HELP_FILE", (BenchDir() + "/help.htm").c_str(), 1);
-    int failed = 0;
-    for (int scale : {1, 10, 1000}) {
-        const pid_t child = ::fork();
-        if (child == 0) {
-            RunScale(scale, argc, argv);
-            std::fflush(nullptr);
-            ::_exit(0);
+    // DIAGS_BENCH_SCALES picks sizes ("1,100"); all four by default.
+    std::vector<int> scales{1, 10, 100, 1000};
+    if (const char* only = std::getenv("DIAGS_BENCH_SCALES")) {
+        scales.clear();
+        for (const char* p = only; *p != '\0';) {
+            char* end = nullptr;
+            const long scale = std::strtol(p, &end, 10);
+            if (end == p) break;
+            if (scale >= 1) scales.push_back(static_cast<int>(scale));
+            p = *end == ',' ? end + 1 : end;
         }
-        int status = 0;
-        if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-            ++failed;
     }
+    int failed = 0;
+    for (int scale : scales)
+        for (Part part : {Part::Build, Part::Load, Part::Rest}) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                RunScale(scale, part, argc, argv);
+                std::fflush(nullptr);
+                ::_exit(0);
+            }
+            int status = 0;
+            if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+                ++failed;
+        }
+    bench::PrintGrowth(bench::ReadGrowth(BenchDir() + "/growth.tsv"));
     std::error_code ignored;
     std::filesystem::remove_all(BenchDir(), ignored);
     return failed == 0 ? 0 : 1;

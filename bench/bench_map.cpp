@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "Growth.h"
 #include "model/CDiagMap.h"
 
 namespace {
@@ -114,4 +115,4 @@ BENCHMARK(BM_RowByRowScan)->RangeMultiplier(10)->Range(100, 100000)->Unit(benchm
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return diags::bench::RunWithGrowth(argc, argv); }

@@ -1,15 +1,21 @@
-// The log configuration store at size: loading configurations of 100, 10,000 and 100,000
-// outputs, saving all of them (as one commit, and node by node as the dialog does after
-// "Clear all", each save flushed or all in one SaveBatch), and saving one node in the largest
-// configuration.
+// The log configuration store at size: loading configurations of 100, 1,000, 10,000 and
+// 100,000 outputs (the store's first parse alone, and the log configuration read over it),
+// saving all of them (as one commit, and node by node as the dialog does after "Clear all",
+// each save flushed or all in one SaveBatch), and saving one node in the largest
+// configuration. The first parse is set against what the machine can do with the same file:
+// read it whole and decode its UTF-16 into UTF-8.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 
+#include "Growth.h"
 #include "hostconfig/LogConfiguration.h"
 #include "hostconfig/SaveBatch.h"
+#include "platform/registry/Encoding.h"
+#include "platform/registry/FileIo.h"
 #include "platform/registry/FileStore.h"
 
 namespace {
@@ -58,6 +64,42 @@ std::string Prepared(int outputs) {
     return file;
 }
 
+void Counters(benchmark::State& state, const std::string& file) {
+    state.counters["outputs"] = static_cast<double>(state.range(0));
+    state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
+}
+
+// The reference: the bare read of the file and the decoding of its text.
+void BM_ReadAndDecode(benchmark::State& state) {
+    const std::string file = Prepared(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        registry::io::File in;
+        bool missing = false;
+        std::string bytes, text;
+        if (!registry::io::File::OpenRead(file, in, missing).ok() || missing || !in.ReadFrom(0, bytes).ok() ||
+            !registry::Utf16LeToUtf8(std::string_view(bytes).substr(2), text))
+            state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(text.data());
+    }
+    Counters(state, file);
+}
+
+// The store's first parse: the registry in memory, nothing read from it yet. Releasing the
+// registry afterwards is not timed.
+void BM_FirstParse(benchmark::State& state) {
+    const std::string file = Prepared(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        auto store = std::make_unique<registry::FileStore>(file);
+        if (!store->Refresh().ok()) state.SkipWithError("parse failed");
+        benchmark::DoNotOptimize(store->Tree().Children().size());
+        state.PauseTiming();
+        store.reset();
+        state.ResumeTiming();
+    }
+    Counters(state, file);
+}
+
+// The first parse and the log configuration read over it.
 void BM_Load(benchmark::State& state) {
     const std::string file = Prepared(static_cast<int>(state.range(0)));
     for (auto _ : state) {
@@ -65,7 +107,7 @@ void BM_Load(benchmark::State& state) {
         auto root = LogConfiguration::Open(store, kRoot, false);
         benchmark::DoNotOptimize(root->Children().Count());
     }
-    state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
+    Counters(state, file);
 }
 
 void BM_SaveAllAsOneCommit(benchmark::State& state) {
@@ -134,10 +176,12 @@ void BM_SaveOneNodeIn100000(benchmark::State& state) {
     }
 }
 
-BENCHMARK(BM_Load)->Arg(100)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SaveAllAsOneCommit)->Arg(100)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SaveEveryNode)->Arg(100)->Arg(10000)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SaveEveryNodeInBatch)->Arg(100)->Arg(10000)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadAndDecode)->RangeMultiplier(10)->Range(100, 100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstParse)->RangeMultiplier(10)->Range(100, 100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Load)->RangeMultiplier(10)->Range(100, 100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveAllAsOneCommit)->RangeMultiplier(10)->Range(100, 100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveEveryNode)->RangeMultiplier(10)->Range(100, 100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveEveryNodeInBatch)->RangeMultiplier(10)->Range(100, 100000)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveOneNodeIn100000)->Unit(benchmark::kMillisecond);
 
 struct Cleanup {
@@ -149,4 +193,21 @@ struct Cleanup {
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    diags::bench::GrowthReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    // Each first parse as a multiple of the bare read and decoding of the same file.
+    std::map<double, double> reference, parse;
+    for (const auto& p : reporter.Points()) {
+        if (p.family == "BM_ReadAndDecode") reference[p.outputs] = p.nsPerOutput;
+        if (p.family == "BM_FirstParse") parse[p.outputs] = p.nsPerOutput;
+    }
+    for (const auto& [outputs, ns] : parse)
+        if (reference.contains(outputs))
+            std::printf("first parse of %.0f outputs: %.2f times the bare read and decoding\n", outputs,
+                        ns / reference[outputs]);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "Growth.h"
 #include "forms/TreeView.h"
 
 namespace {
@@ -36,7 +37,7 @@ void BM_FillAndSort(benchmark::State& state) {
     state.counters["nodes/s"] = benchmark::Counter(static_cast<double>(state.range(0)) * state.iterations(),
                                                    benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_FillAndSort)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillAndSort)->RangeMultiplier(10)->Range(100, 100000)->Unit(benchmark::kMillisecond);
 
 void BM_FindByKey(benchmark::State& state) {
     TreeView tree("tvModules");
@@ -45,8 +46,9 @@ void BM_FindByKey(benchmark::State& state) {
     for (int i = 0; i < 1000; ++i) keys.push_back(tree.Item(1 + (i * 7919) % tree.Count()).Key());
     std::size_t i = 0;
     for (auto _ : state) benchmark::DoNotOptimize(tree.Find(keys[i++ % keys.size()]));
+    state.counters["per_call"] = 1;
 }
-BENCHMARK(BM_FindByKey)->Arg(1000)->Arg(100000);
+BENCHMARK(BM_FindByKey)->RangeMultiplier(10)->Range(100, 100000);
 
 void BM_UserToggleDeepNode(benchmark::State& state) {
     TreeView tree("tvTrace");
@@ -56,9 +58,10 @@ void BM_UserToggleDeepNode(benchmark::State& state) {
     Node& last = tree.Item(tree.Count());
     tree.MouseDown.Connect([&](std::int16_t, std::int16_t, float x, float y) { tree.SetSelectedItem(tree.HitTest(x, y)); });
     for (auto _ : state) tree.UserToggleCheck(last);
+    state.counters["per_call"] = 1;
 }
-BENCHMARK(BM_UserToggleDeepNode)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_UserToggleDeepNode)->RangeMultiplier(10)->Range(100, 100000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return diags::bench::RunWithGrowth(argc, argv); }

@@ -33,6 +33,11 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
         mNodeOf.clear();
         mUnreadable.clear();
         mcolOutputs = NewCollection<COutput>();
+        // Sized once for every output of the configuration.
+        std::size_t outputs = 0;
+        for (const hostconfig::LogConfigNodePtr& component : *mcolComponents) outputs += 1 + component->Children().Count();
+        mcolOutputs->Reserve(outputs);
+        mFolderOf.reserve(outputs);
 
         for (const hostconfig::LogConfigNodePtr& component : *mcolComponents) {
             const std::string& name = component->Name();

@@ -22,12 +22,19 @@ std::string LastComponent(std::string_view path) {
 // ------------------------------------------------------------------ collection
 
 void LogConfigNodes::Add(LogConfigNodePtr node) {
-    index_.emplace(registry::FoldName(registry::Cp1252ToUtf8(node->Name())), nodes_.size());
+    if (indexed_) index_.emplace(registry::FoldName(registry::Cp1252ToUtf8(node->Name())), nodes_.size());
     nodes_.push_back(std::move(node));
 }
 
 LogConfigNodePtr LogConfigNodes::Find(std::string_view name) const noexcept {
     try {
+        if (!indexed_) {
+            index_.reserve(nodes_.size());
+            // The first of two equal names keeps the position, as adding in order did.
+            for (std::size_t i = 0; i < nodes_.size(); ++i)
+                index_.emplace(registry::FoldName(registry::Cp1252ToUtf8(nodes_[i]->Name())), i);
+            indexed_ = true;
+        }
         const auto it = index_.find(registry::FoldName(registry::Cp1252ToUtf8(name)));
         return it == index_.end() ? nullptr : nodes_[it->second];
     } catch (...) {
@@ -56,8 +63,9 @@ PropertyValue LogConfigNode::Property(std::int32_t index) const {
         throw RuntimeError(err::kInvalidCall, "Invalid property index " + std::to_string(index));
     if (const auto it = pending_.find(index); it != pending_.end()) return FromRegistry(index, &it->second);
     const std::string_view name = PropertyValueName(index);
-    for (const auto& v : stored_)
-        if (registry::SameName(v.name, name)) return FromRegistry(index, &v.value);
+    if (stored_)
+        for (const auto& v : *stored_)
+            if (registry::SameName(v.name, name)) return FromRegistry(index, &v.value);
     return FromRegistry(index, nullptr);
 }
 
@@ -73,17 +81,20 @@ registry::Status LogConfigNode::TrySave() {
     registry::KeyChange change;
     change.path = keyPath_;
     for (const auto& [index, value] : pending_) change.values.push_back({std::string(PropertyValueName(index)), value});
+    auto stored = stored_ ? std::make_shared<std::vector<registry::NamedValue>>(*stored_)
+                          : std::make_shared<std::vector<registry::NamedValue>>();
     if (auto s = store_->Apply({change}); !s) return s;
     for (auto& v : change.values) {
         bool replaced = false;
-        for (auto& stored : stored_) {
-            if (registry::SameName(stored.name, v.name)) {
-                stored.value = *v.value;
+        for (auto& value : *stored) {
+            if (registry::SameName(value.name, v.name)) {
+                value.value = *v.value;
                 replaced = true;
             }
         }
-        if (!replaced) stored_.push_back({v.name, *v.value});
+        if (!replaced) stored->push_back({v.name, *v.value});
     }
+    stored_ = std::move(stored);
     pending_.clear();
     return registry::Status::Ok();
 }
@@ -96,7 +107,8 @@ void LogConfigNode::Save() {
 // ------------------------------------------------------------------ configuration
 
 void LogConfiguration::Fill(LogConfigNode& node, const registry::RegKey& key, registry::Store* store) {
-    node.stored_ = key.Values();
+    node.stored_ = key.SharedValues();
+    node.children_.Reserve(key.Children().size());
     for (const auto& child : key.Children()) {
         auto childNode = std::make_shared<LogConfigNode>(node.keyPath_ + "\\" + child->Name(), child->Name(), store);
         Fill(*childNode, *child, store);

@@ -60,8 +60,12 @@ private:
     friend class LogConfigNode;
     friend class LogConfiguration;
     void Add(LogConfigNodePtr node);
+    void Reserve(std::size_t count) { nodes_.reserve(count); }
     std::vector<LogConfigNodePtr> nodes_;
-    std::unordered_map<std::string, std::size_t> index_;  // folded UTF-8 name -> position
+    // Folded UTF-8 name -> position, made on the first look-up by name: most nodes of a large
+    // configuration are only ever walked in order.
+    mutable std::unordered_map<std::string, std::size_t> index_;
+    mutable bool indexed_ = false;
 };
 
 class LogConfigNode {
@@ -95,7 +99,8 @@ private:
     std::string keyPath_;
     std::string name_;                                       // ANSI
     platform::registry::Store* store_;                       // not owned; outlives the node
-    std::vector<platform::registry::NamedValue> stored_;     // as last read or saved
+    // As last read or saved; shared with the store's copy of the key (no copy per node).
+    std::shared_ptr<const std::vector<platform::registry::NamedValue>> stored_;
     std::map<std::int32_t, platform::registry::RegValue> pending_;  // puts since the last save
     LogConfigNodes children_;
 };

@@ -24,6 +24,14 @@ std::vector<std::string> Copy(const std::array<std::string, N>& slots) {
     return {slots.begin(), slots.end()};
 }
 
+inline void Prefetch(const void* address) noexcept {
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
 // Traces like every map procedure but lets run-time errors reach the caller.
 template <class Body>
 auto RunRaising(std::string_view procedure, Body&& body) {
@@ -147,10 +155,20 @@ std::int32_t CDiagMap::LinkFound(std::string_view procedure, std::string_view sT
         const std::shared_ptr<CTraceSetting> setting = GetTraceSetting(sTraceName);
         if (!setting) return result;
         if (const auto& links = setting->LinkedOutputs()) links->Reserve(std::max(expected, found.size()));
-        for (const std::shared_ptr<COutput>* output : found) {
+        // A large configuration's records live in main memory: fetch each output a few links
+        // ahead, and its link collection and key once the output itself has arrived.
+        constexpr std::size_t kFar = 16, kNear = 8;
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            if (i + kFar < found.size()) Prefetch(found[i + kFar]->get());
+            if (i + kNear < found.size()) {
+                const COutput& ahead = **found[i + kNear];
+                Prefetch(ahead.LinkedTraceSettings().get());
+                Prefetch(ahead.Key.data());
+            }
+            const std::shared_ptr<COutput>& output = *found[i];
             // The first duplicate stops the procedure; links already made stay.
-            (*output)->AddTraceSetting(setting);
-            setting->AddOutput(*output);
+            output->AddTraceSetting(setting);
+            setting->AddOutput(output);
         }
         return result;
     });

@@ -168,9 +168,11 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
             if (Status s = file.ReadFrom(0, bytes); !s) return s;
         }
         ParsedFile parsed;
-        if (Status s = ParseRegFile(bytes, path_, parsed); !s) return s;
         RegKey tree;
-        ApplyAll(tree, parsed.changes);
+        ParseOptions options;
+        options.applyTo = &tree;
+        if (Status s = ParseRegFile(bytes, path_, parsed, options); !s) return s;
+        ApplyAll(tree, std::move(parsed.changes));  // whatever a parse still collected comes after
         tree_ = std::move(tree);
         device_ = id.device;
         inode_ = id.inode;

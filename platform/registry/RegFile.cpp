@@ -1,7 +1,10 @@
 #include "platform/registry/RegFile.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <optional>
 
 #include "platform/Platform.h"
@@ -36,8 +39,14 @@ std::vector<RawLine> SplitLines(std::string_view bytes, FileEncoding enc, std::u
         return lines;
     }
     while (start < bytes.size()) {
+        // The first "\n\0" at an even distance from the line's start (a whole UTF-16 unit).
         std::size_t k = start;
-        while (k + 1 < bytes.size() && !(bytes[k] == '\n' && bytes[k + 1] == '\0')) k += 2;
+        while (true) {
+            const void* hit = std::memchr(bytes.data() + k, '\n', bytes.size() - k);
+            k = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - bytes.data()) : bytes.size();
+            if (k + 1 >= bytes.size() || ((k - start) % 2 == 0 && bytes[k + 1] == '\0')) break;
+            ++k;
+        }
         if (k + 1 < bytes.size()) {
             lines.push_back({bytes.substr(start, k - start), base + k + 2});
             start = k + 2;
@@ -53,7 +62,24 @@ std::vector<RawLine> SplitLines(std::string_view bytes, FileEncoding enc, std::u
 bool DecodeLine(std::string_view raw, FileEncoding enc, std::string& out) {
     out.clear();
     if (enc == FileEncoding::Utf16Le) {
-        if (!Utf16LeToUtf8(raw, out)) return false;
+        // Most lines are ASCII: their units copy straight across.
+        const std::size_t units = raw.size() / 2;
+        bool ascii = raw.size() % 2 == 0;
+        if (ascii) {
+            out.resize(units);
+            for (std::size_t k = 0; k < units; ++k) {
+                const auto low = static_cast<unsigned char>(raw[2 * k]);
+                if ((low & 0x80) != 0 || raw[2 * k + 1] != '\0') {
+                    ascii = false;
+                    break;
+                }
+                out[k] = static_cast<char>(low);
+            }
+        }
+        if (!ascii) {
+            out.clear();
+            if (!Utf16LeToUtf8(raw, out)) return false;
+        }
     } else if (IsValidUtf8(raw)) {
         out.assign(raw);
     } else {
@@ -89,6 +115,12 @@ std::optional<std::string> ReadQuoted(std::string_view s, std::size_t& pos, std:
     std::string out;
     ++pos;
     while (pos < s.size()) {
+        // Plain characters up to the next quote or escape go across in one piece.
+        std::size_t special = pos;
+        while (special < s.size() && s[special] != '"' && s[special] != '\\') ++special;
+        out.append(s.substr(pos, special - pos));
+        pos = special;
+        if (pos >= s.size()) break;
         const char c = s[pos++];
         if (c == '"') return out;
         if (c != '\\') {
@@ -185,6 +217,7 @@ private:
             return;
         }
         auto value = ValueData(data, why);
+        if (key.values.empty()) key.values.reserve(8);  // a saved output has eight values
         if (value) key.values.push_back({std::move(name), std::move(*value)});
     }
 
@@ -309,17 +342,28 @@ std::string_view CanonicalHive(std::string_view name) noexcept {
 }
 
 std::uint32_t Crc32(std::string_view data, std::uint32_t crc) noexcept {
-    static const auto table = [] {
-        std::array<std::uint32_t, 256> t{};
+    // Eight tables: eight bytes per step (the checksum covers every commit of a load).
+    static const auto tables = [] {
+        std::array<std::array<std::uint32_t, 256>, 8> t{};
         for (std::uint32_t i = 0; i < 256; ++i) {
             std::uint32_t c = i;
             for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
+            t[0][i] = c;
         }
+        for (std::size_t n = 1; n < 8; ++n)
+            for (std::uint32_t i = 0; i < 256; ++i) t[n][i] = (t[n - 1][i] >> 8) ^ t[0][t[n - 1][i] & 0xFF];
         return t;
     }();
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(data[i])); };
     crc = ~crc;
-    for (char ch : data) crc = table[(crc ^ static_cast<unsigned char>(ch)) & 0xFF] ^ (crc >> 8);
+    std::size_t i = 0;
+    for (; i + 8 <= data.size(); i += 8) {
+        const std::uint32_t low = crc ^ (byte(i) | byte(i + 1) << 8 | byte(i + 2) << 16 | byte(i + 3) << 24);
+        crc = tables[7][low & 0xFF] ^ tables[6][(low >> 8) & 0xFF] ^ tables[5][(low >> 16) & 0xFF] ^
+              tables[4][low >> 24] ^ tables[3][byte(i + 4)] ^ tables[2][byte(i + 5)] ^ tables[1][byte(i + 6)] ^
+              tables[0][byte(i + 7)];
+    }
+    for (; i < data.size(); ++i) crc = tables[0][(crc ^ byte(i)) & 0xFF] ^ (crc >> 8);
     return ~crc;
 }
 
@@ -371,6 +415,15 @@ Status ParseRegFile(std::string_view bytes, std::string_view fileName, ParsedFil
     bool sawCommit = false;
     Parser parser(regedit4);
 
+    // With options.applyTo: the sections read so far go into the tree, but the last `keep`
+    // (the last may still receive values).
+    const auto deliver = [&](std::size_t keep) {
+        if (!options.applyTo || out.changes.size() <= keep) return;
+        const auto stop = out.changes.end() - static_cast<std::ptrdiff_t>(keep);
+        std::vector<KeyChange> ready(std::make_move_iterator(out.changes.begin()), std::make_move_iterator(stop));
+        out.changes.erase(out.changes.begin(), stop);
+        ApplyAll(*options.applyTo, std::move(ready));
+    };
     bool inCommit = false;
     std::size_t commitLine = 0;
     std::vector<KeyChange> pending;
@@ -390,6 +443,7 @@ Status ParseRegFile(std::string_view bytes, std::string_view fileName, ParsedFil
             return fail(i, "the bytes are not text in the file's encoding");
         }
         if (text == kCommitBegin) {
+            deliver(0);
             if (!sawCommit) out.baseEnd = i == 0 ? base + skip : lines[i - 1].end;
             sawCommit = true;
             inCommit = true;  // an unfinished commit before this one was never acknowledged
@@ -418,12 +472,15 @@ Status ParseRegFile(std::string_view bytes, std::string_view fileName, ParsedFil
                 }
                 if (last) {
                     out.tornTail = true;
+                    deliver(0);
                     return Status::Ok();
                 }
                 return fail(commitLine, "the commit starting here is damaged (checksum mismatch)");
             }
             if (!pendingError.empty()) return Status::Fail(pendingError);
-            for (auto& c : pending) out.changes.push_back(std::move(c));
+            if (options.applyTo) ApplyAll(*options.applyTo, std::move(pending));
+            else
+                for (auto& c : pending) out.changes.push_back(std::move(c));
             pending.clear();
             inCommit = false;
             ++out.commits;
@@ -439,23 +496,27 @@ Status ParseRegFile(std::string_view bytes, std::string_view fileName, ParsedFil
             return fail(i, "NUL characters in the middle of the file");
         }
         // Join continuation lines (a trailing backslash in hex data).
-        logical = text;
-        while (!logical.empty() && logical.back() == '\\' && TrimBlanks(logical).front() != '[' &&
-               i + 1 < lines.size()) {
-            std::string next;
-            if (!DecodeLine(lines[i + 1].bytes, enc, next) || next == kCommitBegin ||
-                next.starts_with(kCommitEnd))
-                break;
-            ++i;
-            if (inCommit) {
-                crc = Crc32(next, crc);
-                crc = Crc32("\n", crc);
+        std::string_view line = text;
+        if (!text.empty() && text.back() == '\\') {
+            logical = text;
+            while (!logical.empty() && logical.back() == '\\' && TrimBlanks(logical).front() != '[' &&
+                   i + 1 < lines.size()) {
+                std::string next;
+                if (!DecodeLine(lines[i + 1].bytes, enc, next) || next == kCommitBegin ||
+                    next.starts_with(kCommitEnd))
+                    break;
+                ++i;
+                if (inCommit) {
+                    crc = Crc32(next, crc);
+                    crc = Crc32("\n", crc);
+                }
+                logical.pop_back();
+                logical += TrimBlanks(next);
             }
-            logical.pop_back();
-            logical += TrimBlanks(next);
+            line = logical;
         }
         std::string why;
-        parser.Line(logical, inCommit ? pending : out.changes, why);
+        parser.Line(line, inCommit ? pending : out.changes, why);
         if (!why.empty()) {
             if (inCommit) {
                 if (pendingError.empty()) pendingError = fail(i, why).message();
@@ -467,9 +528,11 @@ Status ParseRegFile(std::string_view bytes, std::string_view fileName, ParsedFil
             out.intactEnd = lines[i].end;
             out.intactLines = i + 1;
             if (!sawCommit) out.baseEnd = out.intactEnd;
+            if (out.changes.size() >= 256) deliver(1);
         }
     }
     if (inCommit || i < lines.size()) out.tornTail = true;
+    deliver(0);
     return Status::Ok();
 }
 

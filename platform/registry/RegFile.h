@@ -51,6 +51,10 @@ struct ParsedFile {
 };
 
 struct ParseOptions {
+    // When set, the changes are applied to this tree as they are read (a commit's when it ends
+    // intact) instead of being collected in `changes`, so a large file's changes never exist
+    // all at once. After a failure the tree holds part of the file.
+    RegKey* applyTo = nullptr;
     bool expectHeader = true;                       // false: a continuation of a known file
     FileEncoding encoding = FileEncoding::Utf16Le;  // used when expectHeader is false
     std::size_t firstLine = 1;                      // line number of the first line

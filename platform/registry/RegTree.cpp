@@ -1,5 +1,7 @@
 #include "platform/registry/RegTree.h"
 
+#include <type_traits>
+
 #include "platform/Platform.h"
 #include "platform/registry/Encoding.h"
 
@@ -8,6 +10,7 @@ namespace diags::platform::registry {
 RegValue RegValue::Text(std::string_view utf8, std::uint32_t type) {
     RegValue v;
     v.type = type;
+    v.data.reserve(2 * utf8.size() + 2);  // the text and its NUL without growing
     if (!Utf8ToUtf16Le(utf8, v.data)) {
         v.data.clear();
         Utf8ToUtf16Le(Cp1252ToUtf8(utf8), v.data);
@@ -95,26 +98,42 @@ void RegKey::Reindex() {
     for (std::size_t i = 0; i < children_.size(); ++i) childIndex_.emplace(FoldName(children_[i]->name_), i);
 }
 
+const std::vector<NamedValue>& RegKey::NoValues() noexcept {
+    static const std::vector<NamedValue> none;
+    return none;
+}
+
+std::vector<NamedValue>& RegKey::WritableValues() {
+    if (!values_) values_ = std::make_shared<std::vector<NamedValue>>();
+    else if (values_.use_count() > 1) values_ = std::make_shared<std::vector<NamedValue>>(*values_);
+    return *values_;
+}
+
 const RegValue* RegKey::FindValue(std::string_view name) const noexcept {
-    for (const auto& v : values_)
+    for (const auto& v : Values())
         if (SameName(v.name, name)) return &v.value;
     return nullptr;
 }
 
 void RegKey::SetValue(std::string_view name, RegValue value) {
-    for (auto& v : values_) {
+    std::vector<NamedValue>& values = WritableValues();
+    for (auto& v : values) {
         if (SameName(v.name, name)) {
             v.value = std::move(value);
             return;
         }
     }
-    values_.push_back({std::string(name), std::move(value)});
+    if (values.empty()) values.reserve(8);  // a saved output has eight values
+    values.push_back({std::string(name), std::move(value)});
 }
 
 bool RegKey::RemoveValue(std::string_view name) {
-    for (auto it = values_.begin(); it != values_.end(); ++it) {
+    const std::vector<NamedValue>& values = Values();
+    for (auto it = values.begin(); it != values.end(); ++it) {
         if (SameName(it->name, name)) {
-            values_.erase(it);
+            const auto at = it - values.begin();
+            std::vector<NamedValue>& writable = WritableValues();
+            writable.erase(writable.begin() + at);
             return true;
         }
     }
@@ -175,11 +194,16 @@ void RegKey::Apply(const KeyChange& change) {
     }
 }
 
-void ApplyAll(RegKey& tree, const std::vector<KeyChange>& changes) {
+namespace {
+
+// Applies in order; from an rvalue the values' data is moved into the tree, not copied.
+template <class Changes>
+void ApplyInOrder(RegKey& tree, Changes&& changes) {
+    constexpr bool kMove = !std::is_const_v<std::remove_reference_t<Changes>>;
     // The parent of the previous change, reused while the following changes are its children.
     std::string parentPath;
     RegKey* parent = nullptr;
-    for (const auto& change : changes) {
+    for (auto& change : changes) {
         const std::string_view path = change.path;
         const auto slash = path.rfind('\\');
         if (change.deleteKey || slash == std::string_view::npos || slash + 1 == path.size()) {
@@ -192,12 +216,18 @@ void ApplyAll(RegKey& tree, const std::vector<KeyChange>& changes) {
             parent = &tree.CreatePath(parentPath);
         }
         RegKey& key = parent->ChildOrCreate(path.substr(slash + 1));
-        for (const auto& v : change.values) {
-            if (v.value) key.SetValue(v.name, *v.value);
-            else key.RemoveValue(v.name);
+        for (auto& v : change.values) {
+            if (!v.value) key.RemoveValue(v.name);
+            else if constexpr (kMove) key.SetValue(v.name, std::move(*v.value));
+            else key.SetValue(v.name, *v.value);
         }
     }
 }
+
+}  // namespace
+
+void ApplyAll(RegKey& tree, const std::vector<KeyChange>& changes) { ApplyInOrder(tree, changes); }
+void ApplyAll(RegKey& tree, std::vector<KeyChange>&& changes) { ApplyInOrder(tree, changes); }
 
 std::size_t RegKey::CountKeys() const noexcept {
     std::size_t n = 1;

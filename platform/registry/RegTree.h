@@ -54,7 +54,10 @@ public:
 
     const std::string& Name() const noexcept { return name_; }
     const std::vector<std::unique_ptr<RegKey>>& Children() const noexcept { return children_; }
-    const std::vector<NamedValue>& Values() const noexcept { return values_; }
+    const std::vector<NamedValue>& Values() const noexcept { return values_ ? *values_ : NoValues(); }
+    // The values as one shared block, without a copy; later changes to this key leave the
+    // block as it is (they copy it first when it is shared). Null when the key has no values.
+    std::shared_ptr<const std::vector<NamedValue>> SharedValues() const noexcept { return values_; }
 
     RegKey* FindChild(std::string_view name) noexcept;
     const RegKey* FindChild(std::string_view name) const noexcept;
@@ -79,15 +82,19 @@ public:
 
 private:
     void Reindex();
+    static const std::vector<NamedValue>& NoValues() noexcept;
+    std::vector<NamedValue>& WritableValues();
 
     std::string name_;
     std::vector<std::unique_ptr<RegKey>> children_;
     std::unordered_map<std::string, std::size_t> childIndex_;  // folded name -> position
-    std::vector<NamedValue> values_;
+    std::shared_ptr<std::vector<NamedValue>> values_;  // shared with copies until either changes
 };
 
 // Applies changes in order, quickly for the usual run of sibling keys (a loaded file).
 void ApplyAll(RegKey& tree, const std::vector<KeyChange>& changes);
+// The same, moving the values' data into the tree.
+void ApplyAll(RegKey& tree, std::vector<KeyChange>&& changes);
 
 // Splits "A\\B\\C" into its non-empty components.
 std::vector<std::string_view> SplitPath(std::string_view path);

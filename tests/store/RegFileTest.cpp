@@ -79,6 +79,36 @@ TEST(RegistryFileReading, LaterSectionsAndDeletionsApplyInOrderAsAnImportDoes) {
     EXPECT_EQ(a->FindChild("first")->FindValue("gone"), nullptr);
 }
 
+// A large file read straight into a tree gives the registry its changes give, and the same
+// account of the file: sections outside commits go in as they are read, a commit's only when
+// it ends intact, a torn one never.
+TEST(RegistryFileReading, ReadingStraightIntoATreeGivesWhatTheChangesGive) {
+    std::string base = "Windows Registry Editor Version 5.00\n";
+    for (int i = 0; i < 700; ++i)
+        base += "[HKEY_CURRENT_USER\\A\\K" + std::to_string(i % 500) + "]\n\"v\"=\"" + std::to_string(i) + "\"\n";
+    base += "[-HKEY_CURRENT_USER\\A\\K7]\n";
+    const std::string commit = FormatCommit("[HKEY_CURRENT_USER\\A\\K8]\n\"v\"=\"c\"\n[-HKEY_CURRENT_USER\\A\\K9]\n");
+    const std::string torn = ";diags:commit\n[HKEY_CURRENT_USER\\A\\K10]\n\"v\"=\"t\"\n";
+    for (const std::string& text : {base, base + commit + base.substr(base.find('\n') + 1), base + commit + torn}) {
+        const std::string bytes = Utf16(text);
+        ParsedFile parsed, direct;
+        ASSERT_TRUE(ParseRegFile(bytes, "test.reg", parsed).ok());
+        RegKey expected, tree;
+        ApplyAll(expected, parsed.changes);
+        ParseOptions options;
+        options.applyTo = &tree;
+        ASSERT_TRUE(ParseRegFile(bytes, "test.reg", direct, options).ok());
+        std::string want, got;
+        FormatTree(expected, "", want);
+        FormatTree(tree, "", got);
+        EXPECT_EQ(got, want);
+        EXPECT_TRUE(direct.changes.empty());
+        EXPECT_EQ(direct.intactEnd, parsed.intactEnd);
+        EXPECT_EQ(direct.commits, parsed.commits);
+        EXPECT_EQ(direct.tornTail, parsed.tornTail);
+    }
+}
+
 TEST(RegistryFileWriting, EveryValueTypeSurvivesARoundTripInBothEncodings) {
     RegKey tree;
     RegKey& key = tree.CreatePath("HKEY_CURRENT_USER\\Software\\Round Trip");
