@@ -1,0 +1,158 @@
+#!/usr/bin/env python3
+"""A small seeded mutation tester (run by scripts/mutants.sh).
+
+It finds mutation sites in the product code of the chosen areas (flipped comparisons and
+boolean operators, off-by-one constants, a deleted call or assignment, a negated condition, a
+swapped boolean literal), picks N of them with a seeded random choice, and for each one: writes
+the mutant, rebuilds the area's test program incrementally, runs it, and puts the file back.
+A mutant is killed when the suite fails (or runs past its time), survives when it passes, and
+is stillborn when it does not compile (those are not counted). Survivors are listed with their
+file, line and change, so each can get the test that kills it or be shown equivalent.
+"""
+import argparse
+import random
+import re
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+# Area (a folder of product code) -> the test program that covers it.
+AREAS = {
+    "dialog": "tests/dialog/test_dialog",
+    "hostconfig": "tests/hostconfig/test_hostconfig",
+    "platform/registry": "tests/store/test_store",
+    "forms": "tests/forms/test_forms",
+    "model": "tests/model/test_model",
+}
+
+# (name, pattern, replacement). Operators are matched with the blanks around them, so template
+# brackets, pointers and stream operators are left alone.
+OPERATORS = [
+    ("== to !=", re.compile(r" == "), " != "),
+    ("!= to ==", re.compile(r" != "), " == "),
+    ("< to <=", re.compile(r" < "), " <= "),
+    ("<= to <", re.compile(r" <= "), " < "),
+    ("> to >=", re.compile(r" > "), " >= "),
+    (">= to >", re.compile(r" >= "), " > "),
+    ("&& to ||", re.compile(r" && "), " || "),
+    ("|| to &&", re.compile(r" \|\| "), " && "),
+    ("true to false", re.compile(r"\btrue\b"), "false"),
+    ("false to true", re.compile(r"\bfalse\b"), "true"),
+    ("constant + 1", re.compile(r"(?<![\w.])(\d+)(?![\w.'])"), None),
+]
+CALL_LINE = re.compile(r"^(\s*)(?!return\b|if\b|while\b|for\b|switch\b|case\b|throw\b|delete\b)[\w:.\->\[\]()]+\(.*\);\s*$")
+ASSIGNMENT_LINE = re.compile(r"^(\s*)(?!return\b|const\b|auto\b|static\b)[\w.\->\[\]*]+ (=|\+=|-=|\|=) [^=].*;\s*$")
+IF_LINE = re.compile(r"^(\s*(?:\} else )?if) \((.*)\) \{\s*$")
+
+
+def in_string(line, column):
+    return line[:column].count('"') % 2 == 1
+
+
+def sites_of(path):
+    text = path.read_text(encoding="utf-8", errors="replace").split("\n")
+    sites = []
+    for number, line in enumerate(text, 1):
+        stripped = line.strip()
+        if not stripped or stripped.startswith(("//", "#", "*", "/*", "static_assert", "namespace", "template")):
+            continue
+        code = line.split("//", 1)[0]
+        for name, pattern, replacement in OPERATORS:
+            for match in pattern.finditer(code):
+                if in_string(code, match.start()):
+                    continue
+                if replacement is None:
+                    mutated = line[:match.start()] + str(int(match.group(1)) + 1) + line[match.end():]
+                else:
+                    mutated = line[:match.start()] + replacement + line[match.end():]
+                sites.append((path, number, name, line, mutated))
+        if CALL_LINE.match(code) and code.rstrip().endswith(");"):
+            sites.append((path, number, "deleted call", line, CALL_LINE.match(code).group(1) + ";"))
+        elif ASSIGNMENT_LINE.match(code):
+            sites.append((path, number, "deleted assignment", line, ASSIGNMENT_LINE.match(code).group(1) + ";"))
+        m = IF_LINE.match(code)
+        if m:
+            sites.append((path, number, "negated condition", line, f"{m.group(1)} (!({m.group(2)})) {{"))
+    return sites
+
+
+def area_of(path):
+    relative = path.relative_to(ROOT).as_posix()
+    return max((a for a in AREAS if relative.startswith(a + "/")), key=len)
+
+
+def run(command, timeout):
+    try:
+        return subprocess.run(command, cwd=ROOT, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              timeout=timeout).returncode
+    except subprocess.TimeoutExpired:
+        return None
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("count", nargs="?", type=int, default=200, help="how many mutants (default 200)")
+    parser.add_argument("--seed", type=int, default=1, help="the random choice's seed (default 1)")
+    parser.add_argument("--areas", nargs="+", default=list(AREAS), choices=list(AREAS))
+    parser.add_argument("--build", default="build/native", help="the build tree (default build/native, made by its preset)")
+    parser.add_argument("--list", action="store_true", help="only list the chosen sites")
+    args = parser.parse_args()
+
+    files = sorted(p for a in args.areas for p in (ROOT / a).glob("*.cpp"))
+    sites = [s for f in files for s in sites_of(f)]
+    chosen = random.Random(args.seed).sample(sites, min(args.count, len(sites)))
+    chosen.sort(key=lambda s: (str(s[0]), s[1]))
+    print(f"mutants: {len(chosen)} of {len(sites)} sites in {len(files)} files, seed {args.seed}")
+    if args.list:
+        for path, number, name, _, mutated in chosen:
+            print(f"{path.relative_to(ROOT)}:{number}: {name}: {mutated.strip()}")
+        return 0
+
+    build = ROOT / args.build
+    if not (build / "CMakeCache.txt").exists():
+        configure = (["cmake", "--preset", "native"] if args.build == "build/native" else
+                     ["cmake", "-S", str(ROOT), "-B", str(build), "-DCMAKE_BUILD_TYPE=Debug", "-DCMAKE_CXX_COMPILER=g++"])
+        subprocess.run(configure, cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
+    targets = sorted({Path(AREAS[area_of(s[0])]).name for s in chosen})
+    print(f"mutants: building {', '.join(targets)} once in {args.build}")
+    if run(["cmake", "--build", str(build), "-j2", "--target", *targets], 3600) != 0:
+        print("mutants: the unmutated code does not build", file=sys.stderr)
+        return 2
+    killed, survived, stillborn = 0, [], 0
+    started = time.monotonic()
+    for index, (path, number, name, _, mutated) in enumerate(chosen, 1):
+        original = path.read_text(encoding="utf-8")
+        lines = original.split("\n")
+        lines[number - 1] = mutated
+        test = AREAS[area_of(path)]
+        try:
+            path.write_text("\n".join(lines), encoding="utf-8")
+            if run(["cmake", "--build", str(build), "-j2", "--target", Path(test).name], 900) != 0:
+                verdict = "stillborn"
+                stillborn += 1
+            else:
+                rc = run([str(build / test), "--gtest_brief=1"], 120)
+                verdict = "survived" if rc == 0 else "killed"
+                if rc == 0:
+                    survived.append((path, number, name, mutated))
+                else:
+                    killed += 1
+        finally:
+            path.write_text(original, encoding="utf-8")
+        print(f"[{index}/{len(chosen)}] {verdict:9} {path.relative_to(ROOT)}:{number}: {name}", flush=True)
+    counted = killed + len(survived)
+    rate = 100.0 * killed / counted if counted else 0.0
+    minutes = (time.monotonic() - started) / 60
+    print(f"mutants: {killed} killed, {len(survived)} survived, {stillborn} stillborn; "
+          f"kill rate {rate:.1f}% in {minutes:.1f} min")
+    for path, number, name, mutated in survived:
+        print(f"survived: {path.relative_to(ROOT)}:{number}: {name}: {mutated.strip()}")
+    # The tree is back as it was; rebuild so the next incremental build starts from it.
+    run(["cmake", "--build", str(build), "-j2", "--target", *targets], 3600)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
