@@ -30,7 +30,9 @@ void ExpectSame(const KeyedCollection<int>& c, const std::vector<Entry>& model) 
     for (const auto& item : c) EXPECT_EQ(*item, model[i++].value);
     for (std::size_t k = 0; k < model.size(); ++k) {
         EXPECT_EQ(*c.Item(static_cast<std::int32_t>(k + 1)), model[k].value);
-        if (!model[k].key.empty()) EXPECT_EQ(*c.Item(FoldCase(model[k].key)), model[k].value);
+        if (!model[k].key.empty()) {
+            EXPECT_EQ(*c.Item(FoldCase(model[k].key)), model[k].value);
+        }
     }
 }
 
