@@ -478,10 +478,11 @@ Status ParseRegFile(std::string_view bytes, std::string_view fileName, ParsedFil
                 return fail(commitLine, "the commit starting here is damaged (checksum mismatch)");
             }
             if (!pendingError.empty()) return Status::Fail(pendingError);
-            if (options.applyTo) ApplyAll(*options.applyTo, std::move(pending));
-            else
-                for (auto& c : pending) out.changes.push_back(std::move(c));
+            for (auto& c : pending) out.changes.push_back(std::move(c));
             pending.clear();
+            // A value line after the end, outside any commit, still belongs to the commit's
+            // last key (as in any registry file), so that one stays open.
+            deliver(1);
             inCommit = false;
             ++out.commits;
             out.intactEnd = lines[i].end;

@@ -89,7 +89,10 @@ TEST(RegistryFileReading, ReadingStraightIntoATreeGivesWhatTheChangesGive) {
     base += "[-HKEY_CURRENT_USER\\A\\K7]\n";
     const std::string commit = FormatCommit("[HKEY_CURRENT_USER\\A\\K8]\n\"v\"=\"c\"\n[-HKEY_CURRENT_USER\\A\\K9]\n");
     const std::string torn = ";diags:commit\n[HKEY_CURRENT_USER\\A\\K10]\n\"v\"=\"t\"\n";
-    for (const std::string& text : {base, base + commit + base.substr(base.find('\n') + 1), base + commit + torn}) {
+    // A value line after a commit's end, outside any commit, belongs to the commit's last key.
+    const std::string after = FormatCommit("[HKEY_CURRENT_USER\\A\\K8]\n\"v\"=\"c\"\n") + "\"after\"=\"x\"\n";
+    for (const std::string& text :
+         {base, base + commit + base.substr(base.find('\n') + 1), base + commit + torn, base + after + torn}) {
         const std::string bytes = Utf16(text);
         ParsedFile parsed, direct;
         ASSERT_TRUE(ParseRegFile(bytes, "test.reg", parsed).ok());
