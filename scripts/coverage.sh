@@ -12,7 +12,7 @@
 #          --coverage in build/coverage-win32, measured over the Windows test programs, the
 #          VBScript suite against the registered server and the host under Wine; read with the
 #          mingw gcov of the same target. COVERAGE_WIN=win64 measures the 64-bit build instead.
-# Prints the summary of each and per-file lines and branches, fewest covered first.
+# Prints per-file lines and branches (the most left uncovered last) and a summary of each.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
