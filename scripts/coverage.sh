@@ -19,11 +19,11 @@ root=$(pwd)
 export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache} CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
 
 filters=(--exclude-throw-branches --exclude-unreachable-branches --gcov-ignore-parse-errors)
-report() {  # OBJDIR GCOV FILTER...: summary and per-file table of the sources matching FILTER
+report() {  # OBJDIR GCOV [FILTER...]: per-file tables and summary of the sources (under FILTER)
   local obj=$1 gcov=$2; shift 2
   # No --object-directory: gcovr then runs gcov from the object's folders upwards, which
   # resolves the relative source names a compiler cache writes (CCACHE_BASEDIR).
-  local args=(-r "$root" "$obj" --gcov-executable "$gcov" "${filters[@]}" -s -u)
+  local args=(-r "$root" "$obj" --gcov-executable "$gcov" "${filters[@]}")
   local f; for f in "$@"; do args+=(-f "$f"); done
   args+=(-e 'tests/' -e 'bench/' -e 'build/')
   gcovr "${args[@]}" -j 2 --json "$obj/coverage.json" 2> >(grep -v 'assuming not executed' >&2) || return 1
@@ -44,7 +44,7 @@ native() {
   cmake --build "$dir" -j2 >"$dir/build.log" 2>&1 || { tail -30 "$dir/build.log"; return 1; }
   find "$dir" -name '*.gcda' -delete
   (cd "$dir" && ctest -j2 --timeout 300 2>&1 | tail -5)
-  report "$dir" gcov '.*'
+  report "$dir" gcov
 }
 
 windows() {
