@@ -8,6 +8,11 @@
 // takes as soon as that paint has been dispatched (posted messages come before paints).
 // Each round closes the dialog (and answers its exit question with No). The first round is
 // cold; the figures are the median and the best of the warm rounds, in milliseconds.
+//
+//   DIAGS_BENCH_SCALE=N bench_dialog_wine [rounds]
+// With a scale above 1 the configuration is that many times the default's size: a first,
+// untimed round installs the default configuration, then every component with outputs is
+// copied under new names ("<component> #k"), which the map links to the same editors.
 #include <windows.h>
 #include <commctrl.h>
 #include <oleauto.h>
@@ -16,6 +21,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "platform/win32/ComPtr.h"
@@ -26,6 +32,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using diags::platform::win32::ComApartment;
 using diags::platform::win32::ComPtr;
+using diags::platform::win32::OwnedKey;
 using diags::platform::win32::OwnedVariant;
 
 enum class Phase { WaitShown, WaitChecked, Closing };
@@ -136,43 +143,115 @@ void CALLBACK Watch(HWND, UINT, UINT_PTR, DWORD) {
     }
 }
 
+// Copies the subkeys and values of `from` into `to`.
+bool CopyKey(HKEY from, HKEY to) {
+    char name[256];
+    BYTE data[4096];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = sizeof(name), dataLength = sizeof(data), type = 0;
+        const LONG status = ::RegEnumValueA(from, i, name, &nameLength, nullptr, &type, data, &dataLength);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status != ERROR_SUCCESS || ::RegSetValueExA(to, name, 0, type, data, dataLength) != ERROR_SUCCESS)
+            return false;
+    }
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = sizeof(name);
+        const LONG status = ::RegEnumKeyExA(from, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        OwnedKey source, target;
+        if (status != ERROR_SUCCESS || ::RegOpenKeyExA(from, name, 0, KEY_READ, source.put()) != ERROR_SUCCESS ||
+            ::RegCreateKeyExA(to, name, 0, nullptr, 0, KEY_WRITE, nullptr, target.put(), nullptr) != ERROR_SUCCESS ||
+            !CopyKey(source.get(), target.get()))
+            return false;
+    }
+    return true;
+}
+
+// Every component that has outputs, copied `scale - 1` times as "<component> #k".
+bool ScaleConfiguration(int scale) {
+    OwnedKey root;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Veltrane\\Log Configuration", 0, KEY_READ | KEY_WRITE,
+                        root.put()) != ERROR_SUCCESS)
+        return false;
+    std::vector<std::string> components;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = sizeof(name), subkeys = 0;
+        if (::RegEnumKeyExA(root.get(), i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        OwnedKey component;
+        if (::RegOpenKeyExA(root.get(), name, 0, KEY_READ, component.put()) == ERROR_SUCCESS &&
+            ::RegQueryInfoKeyA(component.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
+                               nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+            subkeys > 0)
+            components.emplace_back(name, nameLength);
+    }
+    for (const std::string& component : components) {
+        OwnedKey source;
+        if (::RegOpenKeyExA(root.get(), component.c_str(), 0, KEY_READ, source.put()) != ERROR_SUCCESS) return false;
+        for (int copy = 1; copy < scale; ++copy) {
+            OwnedKey target;
+            const std::string copyName = component + " #" + std::to_string(copy);
+            if (::RegCreateKeyExA(root.get(), copyName.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, target.put(),
+                                  nullptr) != ERROR_SUCCESS ||
+                !CopyKey(source.get(), target.get()))
+                return false;
+        }
+    }
+    return true;
+}
+
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? -1 : v[v.size() / 2];
+}
+
+// One call of the host: the dialog shown, checked and closed; false when the call failed.
+bool RunRound(const CLSID& clsid) {
+    ComPtr<IDispatch> component;
+    if (FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                  reinterpret_cast<void**>(component.Put()))))
+        return false;
+    LPOLESTR name = const_cast<LPOLESTR>(L"ConfigureDiagnostics");
+    DISPID id = 0;
+    if (FAILED(component->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id))) return false;
+    OwnedVariant error, result;
+    VARIANT argument;
+    ::VariantInit(&argument);
+    V_VT(&argument) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&argument) = error.get();
+    DISPPARAMS params{&argument, nullptr, 1, 0};
+    round = Round{};
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, Watch);
+    HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, WatchPaints, nullptr, ::GetCurrentThreadId());
+    round.called = Clock::now();
+    component->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.put(), nullptr, nullptr);
+    ::KillTimer(nullptr, timer);
+    if (hook != nullptr) ::UnhookWindowsHookEx(hook);
+    return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(2, std::atoi(argv[1])) : 6;
+    const char* scaleText = std::getenv("DIAGS_BENCH_SCALE");
+    const int scale = scaleText != nullptr ? std::max(1, std::atoi(scaleText)) : 1;
     const ComApartment apartment(COINIT_APARTMENTTHREADED);
     CLSID clsid{};
     if (FAILED(::CLSIDFromProgID(L"DiagsConfig.CDiagnosticsConfig", &clsid))) {
         std::fprintf(stderr, "bench: DiagsConfig.CDiagnosticsConfig is not registered\n");
         return 1;
     }
+    if (scale > 1) {
+        if (!RunRound(clsid) || !ScaleConfiguration(scale)) {
+            std::fprintf(stderr, "bench: the configuration could not be scaled\n");
+            return 1;
+        }
+        std::printf("configuration: %d times the default\n", scale);
+    }
     std::vector<double> open, check;
     for (int i = 0; i < rounds; ++i) {
-        ComPtr<IDispatch> component;
-        if (FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                      reinterpret_cast<void**>(component.Put()))))
-            return 1;
-        LPOLESTR name = const_cast<LPOLESTR>(L"ConfigureDiagnostics");
-        DISPID id = 0;
-        if (FAILED(component->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id))) return 1;
-        OwnedVariant error, result;
-        VARIANT argument;
-        ::VariantInit(&argument);
-        V_VT(&argument) = VT_BYREF | VT_VARIANT;
-        V_VARIANTREF(&argument) = error.get();
-        DISPPARAMS params{&argument, nullptr, 1, 0};
-        round = Round{};
-        const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, Watch);
-        HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, WatchPaints, nullptr, ::GetCurrentThreadId());
-        round.called = Clock::now();
-        component->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.put(), nullptr, nullptr);
-        ::KillTimer(nullptr, timer);
-        if (hook != nullptr) ::UnhookWindowsHookEx(hook);
+        if (!RunRound(clsid)) return 1;
         std::printf("round %d: open %.1f ms, check %.1f ms%s\n", i + 1, round.openMs, round.checkMs, i == 0 ? " (cold)" : "");
         if (i > 0) {
             open.push_back(round.openMs);
