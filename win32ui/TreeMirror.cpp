@@ -524,6 +524,11 @@ LRESULT TreeMirror::OnSubclassMessage(HWND window, UINT message, WPARAM wParam, 
             OnMouseDown(lParam);
             return 0;
         }
+        if (message == WM_CHAR) {
+            // The control's type-ahead searches collapsed folders too: every node gets its
+            // item before the first letter reaches it.
+            Form().Pushing([&] { ForEveryNode(Tree(), [this](Node& n) { Fill(n); }); });
+        }
         if (message == WM_VSCROLL || message == WM_MOUSEWHEEL) {
             const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
             const int top = ::GetScrollPos(window, SB_VERT);
