@@ -30,6 +30,8 @@ inline constexpr std::string_view kToolBar = "mnuToolBar";
 inline constexpr std::string_view kSave = "mnuSave";
 inline constexpr std::string_view kSaveClose = "mnuSaveClose";
 inline constexpr std::string_view kClearAll = "mnuClearAll";
+inline constexpr std::string_view kOpenLogFolder = "mnuOpenLogFolder";
+inline constexpr std::string_view kCollectLogs = "mnuCollectLogs";
 inline constexpr std::string_view kExit = "mnuExit";
 inline constexpr std::string_view kHelpF1 = "TOOL_HELP_F1";
 inline constexpr std::string_view kContents = "mnuContentsAndIndex";
@@ -57,6 +59,13 @@ inline constexpr std::int32_t kDialogTitle = 9031;
 inline constexpr std::int32_t kSavingOutput = 9025;      // %1 component, %2 output
 inline constexpr std::int32_t kSaved = 9027;
 inline constexpr std::int32_t kUnreadableValues = 9028;  // %1 one line per output: its unreadable values
+inline constexpr std::int32_t kOpenLogFolderText = 9063, kCollectLogsText = 9064;
+inline constexpr std::int32_t kFolderMissing = 9065;   // %1 the folder
+inline constexpr std::int32_t kCollected = 9066;       // %1 the zip file
+inline constexpr std::int32_t kCollectTitle = 9067, kCollectFilter = 9068;
+inline constexpr std::int32_t kCollecting = 9069;      // %1 the file being read
+inline constexpr std::int32_t kOpenLogFolderTip = 9070, kCollectLogsTip = 9071;
+inline constexpr std::int32_t kOpenFolderPicture = 6704, kCollectPicture = 6705;
 }  // namespace dlgres
 
 // Help context ids: after load, trace tab, module tab.

@@ -41,6 +41,10 @@ void frmDiagsConfig::abMenuBar_Click(forms::Tool& tool) {
             } else {
                 mTraceTab.LogEnabled = false;
             }
+        } else if (EqualsNoCase(key, toolkey::kOpenLogFolder)) {
+            if (OpenLogFolder(commandError) == ResultCode::Failure) ReportError(commandError);
+        } else if (EqualsNoCase(key, toolkey::kCollectLogs)) {
+            if (CollectLogs(commandError) == ResultCode::Failure) ReportError(commandError);
         } else if (EqualsNoCase(key, toolkey::kExit)) {
             mnResult = ResultCode::Stopped;
             ProcessExit();

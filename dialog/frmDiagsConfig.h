@@ -15,6 +15,7 @@
 //   Panel.cpp          the output panel: record <-> panel, host node -> record, enabled states
 //   PanelEvents.cpp    the panel's notifications, the tab switch, defaults, focus, browsing
 //   Saving.cpp         SaveGUIValues, ClearALLOutputObjects
+//   LogCommands.cpp    OpenLogFolder, CollectLogs (the Tools menu's log commands)
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -203,6 +204,14 @@ public:
     // (the user cancelled or was told), 3 failed.
     ResultCode SaveGUIValues(ErrorRef& oError);
     ResultCode ClearALLOutputObjects(ErrorRef& oError);
+
+    // ---------------------------------------------------------------- log commands
+    // Opens the folder the panel shows (else the product's log folder) with the shell; a
+    // folder that does not exist is said so, not created.
+    ResultCode OpenLogFolder(ErrorRef& oError);
+    // Asks for a zip file with the Save As dialog and collects every log of the stored
+    // configuration into it, the status panel showing the file being read.
+    ResultCode CollectLogs(ErrorRef& oError);
 
     // Shows a failed step's error: resource text 13503 through ShowError, style 16.
     static void ReportError(const ErrorRef& error);

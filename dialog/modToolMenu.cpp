@@ -55,7 +55,12 @@ ResultCode SetMenuButtons(forms::MenuBar& bar, ErrorRef& oError) {
                                       {5, toolkey::kExit, 2556, 0, 0, true, 0}});
 
         AddPopup(bar, "mnuBandTool", "mnuBandMain", "mnuTools");
-        AddTools(bar, "mnuBandTool", {{6, toolkey::kClearAll, 9002, 6703, 0, false, 0}});
+        AddTools(bar, "mnuBandTool",
+                 {{6, toolkey::kClearAll, 9002, 6703, 0, false, 0},
+                  {7, toolkey::kOpenLogFolder, dlgres::kOpenLogFolderText, dlgres::kOpenFolderPicture, 0, true,
+                   dlgres::kOpenLogFolderTip},
+                  {8, toolkey::kCollectLogs, dlgres::kCollectLogsText, dlgres::kCollectPicture, 0, false,
+                   dlgres::kCollectLogsTip}});
 
         AddPopup(bar, "mnuBandHelp", "mnuBandMain", "mnuHelps");
         AddTools(bar, "mnuBandHelp", {{10, toolkey::kHelpF1, 2528, 5025, 27, false, 0},

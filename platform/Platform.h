@@ -114,6 +114,18 @@ public:
     virtual void SetMousePointer(std::int16_t pointer) = 0;
 };
 
+// ---------------------------------------------------------------- file dialogs
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    // GetSaveFileNameA: the standard Save As dialog over `owner`, starting at `defaultName`
+    // (a file name, or a path whose folder is shown); `filter` is "Description|*.ext". The
+    // chosen path (the extension of the filter added when the user typed none), or nullopt
+    // when the user cancelled. The dialog asks before replacing an existing file.
+    virtual std::optional<std::string> SaveAs(WindowHandle owner, std::string_view title, std::string_view filter,
+                                              std::string_view defaultName) = 0;
+};
+
 // ---------------------------------------------------------------- resources
 // A picture loaded from the resource DLL. Owns its native handle (if any).
 class Picture {
@@ -147,6 +159,7 @@ struct Platform {
     Shell* shell;
     Interaction* interaction;
     Resources* resources;
+    FileDialogs* fileDialogs = nullptr;
 };
 
 // The platform in force: the native implementation unless a test installed another part.

@@ -338,6 +338,50 @@ else
   not_ok "the dialog appears (scenario 10)"
 fi
 
+# ---- 11. (log commands) Tools > Open log folder says so when the folder is missing and does
+# not create it; Tools > Collect logs... asks for the file with the Save As dialog, makes the
+# bundle and names it. Self-contained: the product folder is a scratch one for this block only.
+product=$build/e2e-product
+bundle=$build/e2e-bundle.zip
+rm -rf "$product" "$bundle"
+mkdir -p "$product"
+# (the product's settings live in the 32-bit view, which programs of either bitness read)
+"$wine64" 'C:\windows\syswow64\reg.exe' add 'HKLM\SOFTWARE\Veltrane\Common Files' /v Path /d "$(winpath "$product")" /f >>"$log" 2>&1
+wine_reg delete "$config" /f >/dev/null 2>&1
+if open_dialog; then
+  key alt+t o                   # Open log folder: the Tracing tab shows no folder, so the product's Log
+  missing=$(probe question 5) && probe answer ok >/dev/null
+  sleep 0.3
+  created=no; [ -e "$product/Log" ] && created=yes
+  mkdir -p "$product/Log" && printf 'an error line\r\n' >"$product/Log/Errors.log"
+  key alt+t c                   # Collect logs...
+  saveas=$(probe question 5)
+  key Home shift+End
+  xdotool type --delay 30 "$(winpath "$bundle")"
+  key Return
+  collected=$(probe question 30) && probe answer ok >/dev/null
+  close_box
+  outcome_of_host
+  if [[ "${missing:-}" == *"$(winpath "$product")\\Log"*"does not exist yet"* ]] && [ "$created" = no ]; then
+    ok "Open log folder says that the product's Log folder does not exist yet, and does not create it"
+  else
+    not_ok "Open log folder says that the product's Log folder does not exist yet" "it said: ${missing:-nothing}; created: $created"
+  fi
+  listing=$(unzip -l "$bundle" 2>&1)
+  if [[ "${saveas:-}" == "Collect logs|"* ]] && [[ "${collected:-}" == *"$(winpath "$bundle")"* ]] &&
+     unzip -tq "$bundle" >>"$log" 2>&1 && [[ "$listing" == *Errors.log* && "$listing" == *manifest.txt* ]] &&
+     [ "$outcome" -eq 0 ]; then
+    ok "Collect logs... asks for the file, writes a zip holding the error log and the manifest, and names it"
+  else
+    not_ok "Collect logs... asks for the file, writes the zip and names it" "Save As: ${saveas:-did not open}" \
+      "at the end: ${collected:-nothing}" "$listing" "outcome $outcome"
+  fi
+else
+  not_ok "the dialog appears (log commands)"
+fi
+"$wine64" 'C:\windows\syswow64\reg.exe' delete 'HKLM\SOFTWARE\Veltrane\Common Files' /v Path /f >>"$log" 2>&1
+wine_reg delete "$config" /f >/dev/null 2>&1
+
 wine_stop
 echo "(details in $log; screenshots in $shots)"
 check_summary

@@ -9,7 +9,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/check.sh
 
-layers=(resources base platform hostconfig services forms common model dialog component win32ui com tools)
+layers=(resources base platform hostconfig services forms common model logbundle dialog component win32ui com tools)
 declare -A rank
 for i in "${!layers[@]}"; do rank[${layers[$i]}]=$i; done
 

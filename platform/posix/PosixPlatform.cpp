@@ -1,5 +1,6 @@
 // The Linux platform: every part a process-lifetime object, created on first use.
 #include "platform/posix/ConsoleInteraction.h"
+#include "platform/posix/ConsoleFileDialogs.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixRegistry.h"
 #include "platform/posix/PosixResources.h"
@@ -14,8 +15,9 @@ Platform& Current() {
     static posix::PosixShell shell;
     static posix::ConsoleInteraction interaction;
     static posix::PosixResources resources;
-    static Platform current{&posix::NativeRegistry(), &fileSystem, &windowing,
-                            &shell,                   &interaction, &resources};
+    static posix::ConsoleFileDialogs fileDialogs;
+    static Platform current{&posix::NativeRegistry(), &fileSystem, &windowing, &shell, &interaction, &resources,
+                            &fileDialogs};
     return current;
 }
 

@@ -11,7 +11,7 @@
 namespace diags::platform::posix {
 namespace {
 
-constexpr std::int32_t kPictureIds[] = {102, 148, 171, 2006, 2008, 5022, 5023, 5024, 5025, 6703};
+constexpr std::int32_t kPictureIds[] = {102, 148, 171, 2006, 2008, 5022, 5023, 5024, 5025, 6703, 6704, 6705};
 
 const std::unordered_map<std::int32_t, std::string_view>& StringsById() {
     static const auto table = [] {

@@ -63,6 +63,12 @@ private:
     std::int16_t pointer_ = pointer::kDefault;
 };
 
+class Win32FileDialogs final : public FileDialogs {
+public:
+    std::optional<std::string> SaveAs(WindowHandle owner, std::string_view title, std::string_view filter,
+                                      std::string_view defaultName) override;
+};
+
 class Win32Resources final : public Resources {
 public:
     bool Open(std::string_view moduleName) override;

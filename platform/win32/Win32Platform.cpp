@@ -11,7 +11,8 @@ Platform& Current() {
     static win32::Win32Shell shell;
     static win32::Win32Interaction interaction;
     static win32::Win32Resources resources;
-    static Platform platform{&registry, &fileSystem, &windowing, &shell, &interaction, &resources};
+    static win32::Win32FileDialogs fileDialogs;
+    static Platform platform{&registry, &fileSystem, &windowing, &shell, &interaction, &resources, &fileDialogs};
     return platform;
 }
 

@@ -161,6 +161,26 @@ Icon ClearAll() {
             {Line(0.40, 0.50, 0.90, 0.94, 0.16), kRed}, {Line(0.90, 0.50, 0.40, 0.94, 0.16), kRed}};
 }
 
+// A folder whose front is folded open.
+Icon OpenFolder() {
+    Icon icon = Folder();
+    icon.push_back({Rect(0.22, 0.46, 0.98, 0.86), kOutline});
+    icon.push_back({Rect(0.27, 0.51, 0.93, 0.81), kFolderTab});
+    return icon;
+}
+
+// A packed file: a sheet with a zipper down its middle.
+Icon Collect() {
+    Icon icon{{Rect(0.14, 0.04, 0.86, 0.96), kDark}, {Rect(0.18, 0.08, 0.82, 0.92), kFolder}};
+    for (int i = 0; i < 6; ++i) {
+        const double top = 0.10 + i * 0.08;
+        icon.push_back({i % 2 ? Rect(0.50, top, 0.58, top + 0.06) : Rect(0.42, top, 0.50, top + 0.06), kDark});
+    }
+    icon.push_back({Rect(0.38, 0.60, 0.62, 0.84), kDark});
+    icon.push_back({Rect(0.44, 0.66, 0.56, 0.78), kGrey});
+    return icon;
+}
+
 // Straight-alpha BGRA pixels, top row first.
 std::vector<std::uint8_t> Render(const Icon& icon, int size) {
     constexpr int kSamples = 4;
@@ -266,6 +286,7 @@ int main(int argc, char** argv) {
     const std::pair<int, Icon> icons[] = {
         {102, Folder()},   {148, Stop()},   {171, Clock()},    {2006, Pulse()},    {2008, CheckedFolder()},
         {5022, Book()},    {5023, Disk()},  {5024, Globe()},   {5025, Question()}, {6703, ClearAll()},
+        {6704, OpenFolder()}, {6705, Collect()},
     };
     for (const auto& [id, icon] : icons) {
         const std::string path = dir + "/icon" + std::to_string(id) + ".ico";

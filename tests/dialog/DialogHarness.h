@@ -49,6 +49,19 @@ public:
     std::vector<HelpCall> help;
 };
 
+// The Save As dialog: answers with `chosen` (nothing: the user cancelled) and records what it
+// was asked.
+class ScriptedSaveAs final : public platform::FileDialogs {
+public:
+    std::optional<std::string> SaveAs(platform::WindowHandle, std::string_view title, std::string_view filter,
+                                      std::string_view defaultName) override {
+        asked.push_back(std::string(title) + "|" + std::string(filter) + "|" + std::string(defaultName));
+        return chosen;
+    }
+    std::optional<std::string> chosen;
+    std::vector<std::string> asked;
+};
+
 using TestDialog = frmDiagsConfig;
 
 // The output name every module output has.
@@ -59,7 +72,8 @@ protected:
     DialogTest()
         : root_("DIAGS_LOG_CONFIG_ROOT", rootKey_),
           userPart_(&platform::Platform::interaction, user),
-          shellPart_(&platform::Platform::shell, shell) {
+          shellPart_(&platform::Platform::shell, shell),
+          saveAsPart_(&platform::Platform::fileDialogs, saveAs) {
         user.otherwise.reset();  // every message box the dialog shows is expected by the test
         WriteBytes(HelpFilePath(), "<html></html>");
         SetHelpFile(HelpFilePath());
@@ -200,6 +214,7 @@ protected:
 
     ScriptedInteraction user;
     RecordingShell shell;
+    ScriptedSaveAs saveAs;
     ErrorRef error;
     int shownCount = 0;
 
@@ -224,6 +239,7 @@ private:
     ScopedEnv root_;
     platform::ScopedPart<platform::Interaction> userPart_;
     platform::ScopedPart<platform::Shell> shellPart_;
+    platform::ScopedPart<platform::FileDialogs> saveAsPart_;
     std::optional<ScopedEnv> helpEnv_;
     RecordingSink* sink_ = nullptr;  // owned by the logger
 };

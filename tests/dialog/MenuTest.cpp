@@ -1,12 +1,14 @@
 // The menu and tool bar as built, command dispatch, the dialog's keys, help and web pages.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "dialog/MenuHelp.h"
 #include "dialog/frmDiagsConfig.h"
 #include "dialog/modToolMenu.h"
+#include "services/MessageService.h"
 #include "tests/dialog/DialogHarness.h"
 
 namespace diags::testing {
@@ -45,6 +47,8 @@ TEST_F(Menu, TheBarIsBuiltExactlyAsTabled) {
         {"mnuBandFile", 4, "mnuSave", 2563, 5023, 19, false, 0, 0},
         {"mnuBandFile", 5, "mnuExit", 2556, 0, 0, true, 0, 0},
         {"mnuBandTool", 6, "mnuClearAll", 9002, 6703, 0, false, 0, 0},
+        {"mnuBandTool", 7, "mnuOpenLogFolder", 9063, 6704, 0, true, 9070, 0},
+        {"mnuBandTool", 8, "mnuCollectLogs", 9064, 6705, 0, false, 9071, 0},
         {"mnuBandHelp", 10, "TOOL_HELP_F1", 2528, 5025, 27, false, 0, 0},
         {"mnuBandHelp", 9, "mnuContentsAndIndex", 33529, 5022, 0, true, 0, 0},
         {"mnuBandHelp", 12, "mnuOnTheWeb", 33535, 0, 0, true, 0, 0},
@@ -127,6 +131,70 @@ TEST_F(Menu, CommandsAreDispatchedWithoutRegardToCaseUnderABusyPointer) {
         user.answers = {platform::mb::kNo};  // Clear all left unsaved changes
         d.UserClose();
     });
+}
+
+TEST_F(Menu, OpenLogFolderOpensThePanelsFolderAndOnlySaysSoWhenItIsMissing) {
+    AddOutput("ZEL DateLib", kTracing, {{hostconfig::prop::kLogToFile, true}, {hostconfig::prop::kDirectory, LogDir()}});
+    AddErrorLog();
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        const auto open = [&] { d.abMenuBar.UserClickTool("mnuBandTool", "mnuOpenLogFolder"); };
+        d.tbsOptions.UserSelectTab(2);
+        d.tvModules.UserClickNode(d.tvModules.Item(std::string("ZEL DateLib") + kTracing));
+        open();
+        EXPECT_EQ(shell.opened, (std::vector<std::string>{LogDir()}));
+        EXPECT_EQ(shell.lastShow, 1);
+
+        Retype(d.txtDirectory, TempPath("not-yet"));
+        user.answers = {platform::mb::kOk};
+        open();
+        ASSERT_EQ(user.boxes.size(), 1u);
+        EXPECT_EQ(user.boxes[0].text, MessageService::FormatMessage(Text(9065), std::vector<std::string>{TempPath("not-yet")}));
+        EXPECT_EQ(user.boxes[0].style, platform::mb::kInformation);
+        EXPECT_FALSE(std::filesystem::exists(TempPath("not-yet")));
+        EXPECT_EQ(shell.opened.size(), 1u);
+        user.answers = {platform::mb::kNo};
+        d.UserClose();
+    });
+}
+
+TEST_F(Menu, CollectLogsAsksForTheFileShowsProgressAndNamesTheBundle) {
+    AddOutput("ZEL DateLib", kTracing,
+              {{hostconfig::prop::kLogToFile, true}, {hostconfig::prop::kDirectory, LogDir()},
+               {hostconfig::prop::kFileName, std::string("date.log")}});
+    AddErrorLog();
+    WriteBytes(LogDir() + "/date.log", "a line\n");
+    std::vector<std::string> status;
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        d.lblStatusValue.StateChanged.Connect([&](forms::Prop property) {
+            if (property == forms::Prop::Caption) status.push_back(d.lblStatusValue.Caption());
+        });
+        const auto collect = [&] { d.abMenuBar.UserClickTool("mnuBandTool", "mnuCollectLogs"); };
+        collect();  // cancelled: nothing happens
+        EXPECT_TRUE(user.boxes.empty());
+        EXPECT_EQ(saveAs.asked, (std::vector<std::string>{Text(9067) + "|" + Text(9068) + "|diagslogs.zip"}));
+
+        saveAs.chosen = TempPath("bundle.zip");
+        user.answers = {platform::mb::kOk};
+        collect();
+        ASSERT_EQ(user.boxes.size(), 1u);
+        EXPECT_EQ(user.boxes[0].text, MessageService::FormatMessage(Text(9066), std::vector<std::string>{TempPath("bundle.zip")}));
+        EXPECT_GT(ReadBytes(TempPath("bundle.zip")).size(), 100u);
+        EXPECT_FALSE(d.frmStatus.Visible());
+
+        saveAs.chosen = TempPath("no/such/folder/bundle.zip");  // failures are reported as every tool's
+        user.answers = {platform::mb::kOk};
+        collect();
+        ASSERT_EQ(user.boxes.size(), 2u);
+        EXPECT_EQ(user.boxes[1].style, platform::mb::kCritical);
+        EXPECT_NE(user.boxes[1].text.find("no/such/folder"), std::string::npos);
+        user.answers = {platform::mb::kNo};
+        d.UserClose();
+    });
+    EXPECT_NE(std::find(status.begin(), status.end(),
+                        MessageService::FormatMessage(Text(9069), std::vector<std::string>{(std::filesystem::path(LogDir()) / "date.log").string()})),
+              status.end());
 }
 
 TEST_F(Menu, SaveAndCloseFromTheBarOrAltCClosesWithOneOrReportsAFailureWithThree) {

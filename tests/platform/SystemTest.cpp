@@ -60,7 +60,7 @@ TEST(ResourceModule, OnlyKvuienOpensAndServesTextsAndKnownPicturesOnceOpen) {
     EXPECT_TRUE(resources.Open("C:\\Program Files\\Common\\kvuien.dll"));
     EXPECT_TRUE(resources.String(9031));
     EXPECT_EQ(resources.String(1), std::nullopt);
-    EXPECT_EQ(KnownPictureIds().size(), 10u);
+    EXPECT_EQ(KnownPictureIds().size(), 12u);
     for (std::int32_t id : KnownPictureIds()) EXPECT_TRUE(resources.LoadPicture(id, 32, 32)) << id;
     EXPECT_EQ(resources.LoadPicture(101, 16, 16), nullptr);
     EXPECT_EQ(resources.LoadPicture(2006, 0, 16), nullptr);
@@ -79,7 +79,7 @@ TEST(ResourceModule, ItsDirectoryIsTheProgramsUnlessConfigured) {
 TEST(InstalledPlatform, HasEveryPartForTheWholeProcess) {
     Platform& current = Current();
     EXPECT_TRUE(current.registry && current.fileSystem && current.windowing && current.shell &&
-                current.interaction && current.resources);
+                current.interaction && current.resources && current.fileDialogs);
     EXPECT_EQ(&Current(), &current);
 }
 

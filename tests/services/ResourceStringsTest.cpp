@@ -64,7 +64,7 @@ TEST_F(OpeningTheResourceModule, TheDefaultNameOpensAndAnotherFailsWithTheErrorF
 }
 
 TEST(ResourcePictures, EveryPictureTheDialogUsesLoadsAndAMissingOneIsARunTimeError) {
-    for (std::int32_t id : {102, 148, 171, 2006, 2008, 5022, 5023, 5024, 5025, 6703}) {
+    for (std::int32_t id : {102, 148, 171, 2006, 2008, 5022, 5023, 5024, 5025, 6703, 6704, 6705}) {
         const auto picture = ResourceStrings::Instance().LoadPictureRes(id, 16, 32);
         ASSERT_TRUE(picture) << id;
         EXPECT_EQ(std::tuple(picture->Id(), picture->Width(), picture->Height()), std::tuple(id, 16, 32));

@@ -60,7 +60,7 @@ TEST(ResourceModule, EveryPictureLoadsAtTheRequestedSize) {
         int id, size;
     };
     for (const Wanted wanted : {Wanted{102, 16}, {148, 16}, {2006, 16}, {2008, 16}, {171, 32}, {5022, 16},
-                                {5023, 16}, {5024, 16}, {5025, 16}, {6703, 16}, {2006, 32}}) {
+                                {5023, 16}, {5024, 16}, {5025, 16}, {6703, 16}, {6704, 16}, {6705, 16}, {2006, 32}}) {
         const PicturePtr picture = resources.LoadPicture(wanted.id, wanted.size, wanted.size);
         ASSERT_NE(nullptr, picture) << "picture " << wanted.id;
         EXPECT_EQ(wanted.id, picture->Id());

@@ -17,6 +17,10 @@
 #include "platform/registry/Encoding.h"
 #include "platform/registry/FileStore.h"
 #include "platform/registry/RegFile.h"
+#include "tools/diagsconfig/Failure.h"
+#include "tools/diagsconfig/Json.h"
+#include "tools/diagsconfig/LogsCommand.h"
+#include "tools/diagsconfig/TraceCommand.h"
 
 namespace diags::tools {
 namespace {
@@ -35,6 +39,16 @@ constexpr const char* kUsageText =
     "  import FILE                               read a registry file into the configuration\n"
     "  repair                                    restore a missing \"ZEL Errors\" and remove stored values\n"
     "                                            that cannot be read (each one is listed)\n"
+    "  trace                                     the editors and tasks, on, off or partly\n"
+    "  trace on NAME... [--file F] [--dir D] [--append|--circular|--overwrite] [--size KB]\n"
+    "                   [--monitor|--no-monitor] [--yes]\n"
+    "                                            trace editors or tasks as the dialog does\n"
+    "  trace off NAME... | trace off --all       untick them, or Clear all\n"
+    "  logs                                      where every output writes, with warnings\n"
+    "  collect [FILE.zip] [--since TIME]         every log and the configuration in one zip\n"
+    "--json gives trace and logs as JSON.\n"
+    "Exit codes: 0 done, 1 usage, 2 unknown name, 3 bad value, 4 store or file failure,\n"
+    "  5 the dialog asks a question only --yes answers (nothing saved), 6 the dialog stopped.\n"
     "OUTPUT is left out for a component that carries its settings itself (\"ZEL Errors\").\n"
     "PROPERTY: DebugMonitor LogToFile AppendToFile CircularLogFile (true/false), ErrorThreshold,\n"
     "  FileName, Directory, FileSize (24..99999, kilobytes), MessageDLL,\n"
@@ -42,16 +56,17 @@ constexpr const char* kUsageText =
     "A stored value that cannot be read is shown as \"?\" and reported with its key; the command\n"
     "then ends with code 3.\n";
 
-struct Failure {
-    int code;
-    std::string message;
-};
-
 struct Options {
     std::optional<std::string> configFile;
     std::string rootKey = hostconfig::DefaultRootKey();
+    bool json = false;
     std::vector<std::string> rest;
 };
+
+// Commands that read their own options after the command word.
+bool TakesOwnOptions(const std::vector<std::string>& rest) {
+    return !rest.empty() && (rest[0] == "trace" || rest[0] == "logs" || rest[0] == "collect");
+}
 
 const std::int32_t kAllIndices[] = {hostconfig::prop::kLogToFile,      hostconfig::prop::kDirectory,
                                     hostconfig::prop::kFileName,       hostconfig::prop::kAppendToFile,
@@ -164,7 +179,7 @@ Puts ParseAssignment(const std::string& assignment) {
 
 class Tool {
 public:
-    Tool(Options options, std::ostream& out) : options_(std::move(options)), out_(out) {
+    Tool(Options options, std::ostream& out, std::ostream& err) : options_(std::move(options)), out_(out), err_(err) {
         if (options_.configFile) {
             fileStore_ = std::make_unique<registry::FileStore>(*options_.configFile);
             store_ = fileStore_.get();
@@ -184,6 +199,10 @@ public:
         if (command == "export") return ExportCommand(args);
         if (command == "import") return ImportCommand(args);
         if (command == "repair") return RepairCommand(args);
+        CommandContext context{*store_, options_.rootKey, options_.configFile, options_.json, out_, err_};
+        if (command == "trace") return RunTraceCommand(context, args);
+        if (command == "logs") return RunLogsCommand(context, args);
+        if (command == "collect") return RunCollectCommand(context, args);
         throw Failure{exitcode::kUsage, "unknown command \"" + command + "\""};
     }
 
@@ -384,6 +403,7 @@ private:
     std::vector<std::string> unreadable_;
     Options options_;
     std::ostream& out_;
+    std::ostream& err_;
     std::unique_ptr<registry::FileStore> fileStore_;
     registry::Store* store_ = nullptr;
 };
@@ -391,6 +411,19 @@ private:
 }  // namespace
 
 int RunDiagsConfig(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    bool json = false;
+    // A failure as the command's last word: a text on standard error, and with --json the same
+    // as an object on standard output.
+    const auto fail = [&](int code, const std::string& message) {
+        err << "diagsconfig: " << message << "\n";
+        if (code == exitcode::kUsage) err << kUsageText;
+        if (json) {
+            JsonWriter writer(out);
+            writer.BeginObject().Key("exitCode").Integer(code).Key("message").String(message).EndObject();
+            writer.Finish();
+        }
+        return code;
+    };
     try {
         Options options;
         for (std::size_t i = 0; i < args.size(); ++i) {
@@ -400,27 +433,27 @@ int RunDiagsConfig(const std::vector<std::string>& args, std::ostream& out, std:
             } else if (args[i] == "--help" || args[i] == "-h") {
                 out << kUsageText;
                 return exitcode::kOk;
+            } else if (args[i] == "--json") {
+                json = options.json = true;
+            } else if (args[i].starts_with("-") && TakesOwnOptions(options.rest)) {
+                options.rest.push_back(args[i]);
             } else if (args[i].starts_with("--")) {
                 throw Failure{exitcode::kUsage, "unknown option " + args[i]};
             } else {
                 options.rest.push_back(args[i]);
             }
         }
-        Tool tool(std::move(options), out);
+        Tool tool(std::move(options), out, err);
         const int code = tool.Run();
         for (const std::string& bad : tool.Unreadable()) err << "diagsconfig: " << bad << "\n";
         if (!tool.Unreadable().empty()) err << "diagsconfig: run \"diagsconfig repair\" to remove them\n";
         return code == exitcode::kOk && !tool.Unreadable().empty() ? exitcode::kBadValue : code;
     } catch (const Failure& f) {
-        err << "diagsconfig: " << f.message << "\n";
-        if (f.code == exitcode::kUsage) err << kUsageText;
-        return f.code;
+        return fail(f.code, f.message);
     } catch (const RuntimeError& e) {
-        err << "diagsconfig: " << e.Description() << "\n";
-        return exitcode::kBadValue;
+        return fail(exitcode::kBadValue, e.Description());
     } catch (const std::exception& e) {
-        err << "diagsconfig: " << e.what() << "\n";
-        return exitcode::kStoreFailure;
+        return fail(exitcode::kStoreFailure, e.what());
     }
 }
 

@@ -1,0 +1,186 @@
+// diagsconfig trace over a configuration of the test's own: what the console leaves in the
+// store is what the dialog leaves for the same choices, byte for byte, and its stops, questions
+// and unknown names end the command without saving.
+#include <sstream>
+
+#include "common/General.h"
+#include "platform/registry/RegFile.h"
+#include "services/MessageService.h"
+#include "tests/dialog/DialogHarness.h"
+#include "tools/diagsconfig/Commands.h"
+
+namespace diags::testing {
+namespace {
+
+namespace prop = hostconfig::prop;
+namespace exitcode = tools::exitcode;
+
+class TraceVerbs : public DialogTest {
+protected:
+    struct Result {
+        int code;
+        std::string out, err;
+    };
+    static Result Console(std::vector<std::string> args) {
+        std::ostringstream out, err;
+        const int code = tools::RunDiagsConfig(args, out, err);
+        return {code, out.str(), err.str()};
+    }
+    // The configuration as the registry file would hold it.
+    static std::string Exported() {
+        std::optional<platform::registry::RegKey> key;
+        EXPECT_TRUE(platform::registry::NativeStore().ReadTree(hostconfig::DefaultRootKey(), key).ok());
+        std::string text;
+        if (key) platform::registry::FormatTree(*key, hostconfig::DefaultRootKey(), text);
+        return text;
+    }
+    // Back to the shipped default configuration, installed afresh at the next read.
+    void Reinstall() const {
+        using platform::registry::KeyChange;
+        ASSERT_TRUE(platform::registry::NativeStore().Apply({KeyChange{hostconfig::DefaultRootKey(), true, {}}}).ok());
+        (void)Stored();
+    }
+    // Two outputs switched on outside the dialog, before each run.
+    void SomeOutputsOn() const {
+        Store("ZEL DateLib", kTracing, prop::kDebugMonitor, true);
+        Store("ZEL MDServer", "SQL Tracing", prop::kLogToFile, true);
+    }
+};
+
+TEST_F(TraceVerbs, TraceOnLeavesWhatTheDialogsRoadOfOneCheckLeaves) {
+    (void)Stored();  // the default configuration
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        d.tvTrace.UserToggleCheck(d.tvTrace.Item("Report Editor"));
+        d.UserKeyDown('S', forms::shift::kCtrl);
+        d.UserClose();
+    });
+    const std::string byDialog = Exported();
+    Reinstall();
+
+    const Result r = Console({"trace", "on", "report EDITOR"});
+    EXPECT_EQ(r.code, exitcode::kOk) << r.err;
+    EXPECT_EQ(Exported(), byDialog);
+    EXPECT_NE(r.out.find("ZEL DateLib\\Function Level Tracing\n  DebugMonitor    false -> true"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(Console({"trace", "on", "Report Editor"}).out, "nothing changed\n");
+}
+
+TEST_F(TraceVerbs, TraceOffAllLeavesWhatClearAllLeaves) {
+    (void)Stored();
+    SomeOutputsOn();
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
+        d.UserKeyDown('S', forms::shift::kCtrl);
+        d.UserClose();
+    });
+    const std::string byDialog = Exported();
+    Reinstall();
+    SomeOutputsOn();
+
+    const Result r = Console({"trace", "off", "--all"});
+    EXPECT_EQ(r.code, exitcode::kOk) << r.err;
+    EXPECT_EQ(Exported(), byDialog);
+    EXPECT_EQ(StoredValue("ZEL Errors", "", prop::kLogToFile), hostconfig::PropertyValue(true));
+}
+
+TEST_F(TraceVerbs, TraceOffSwitchesOffAModuleThatIsOnlyPartlyOn) {
+    (void)Stored();
+    Store("ZEL DateLib", kTracing, prop::kDebugMonitor, true);  // one of Report Editor's outputs
+    EXPECT_NE(Console({"trace"}).out.find("Report Editor                 partly"), std::string::npos);
+    const Result r = Console({"trace", "off", "Report Editor"});
+    EXPECT_EQ(r.code, exitcode::kOk) << r.err;
+    EXPECT_EQ(StoredValue("ZEL DateLib", kTracing, prop::kDebugMonitor), hostconfig::PropertyValue(false));
+    EXPECT_NE(Console({"trace"}).out.find("Report Editor                 off"), std::string::npos);
+}
+
+TEST_F(TraceVerbs, UnknownNamesAndWrongArgumentsChangeNothing) {
+    (void)Stored();
+    const std::string before = Exported();
+    const Result unknown = Console({"trace", "on", "Report Editor", "Repport Editor"});
+    EXPECT_EQ(unknown.code, exitcode::kNotFound);
+    EXPECT_NE(unknown.err.find("unknown editor or task \"Repport Editor\""), std::string::npos) << unknown.err;
+    EXPECT_NE(unknown.err.find("\n  Warehouse Catalog Browser"), std::string::npos);  // the valid names follow
+    EXPECT_NE(unknown.err.find("\n  Report Execution"), std::string::npos);
+    for (const auto& args : std::vector<std::vector<std::string>>{{"trace", "on"},
+                                                                  {"trace", "off"},
+                                                                  {"trace", "off", "--all", "Report Editor"},
+                                                                  {"trace", "off", "Report Editor", "--dir", "x"},
+                                                                  {"trace", "on", "Report Editor", "--append", "--circular"},
+                                                                  {"trace", "maybe"}})
+        EXPECT_EQ(Console(args).code, exitcode::kUsage) << args.back();
+    EXPECT_EQ(Console({"trace", "on", "Report Editor", "--size", "12"}).code, exitcode::kBadValue);
+    EXPECT_EQ(Exported(), before);
+}
+
+TEST_F(TraceVerbs, AMissingDirectoryIsCreatedOnlyWithYes) {
+    (void)Stored();
+    const std::string before = Exported();
+    const std::string missing = (std::filesystem::path(TempPath("new")) / "logs").string();
+    const std::vector<std::string> args{"trace", "on", "Report Editor", "--dir", missing, "--file", "report.log",
+                                        "--circular", "--size", "512"};
+    const Result asked = Console(args);
+    EXPECT_EQ(asked.code, exitcode::kQuestion);
+    EXPECT_NE(asked.err.find(missing), std::string::npos) << asked.err;
+    EXPECT_NE(asked.err.find("--yes"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    EXPECT_EQ(Exported(), before);
+
+    std::vector<std::string> yes = args;
+    yes.push_back("--yes");
+    const Result done = Console(yes);
+    EXPECT_EQ(done.code, exitcode::kOk) << done.err;
+    EXPECT_TRUE(std::filesystem::is_directory(missing));
+    EXPECT_EQ(StoredValue("ZEL DateLib", kTracing, prop::kLogToFile), hostconfig::PropertyValue(true));
+    EXPECT_EQ(StoredValue("ZEL DateLib", kTracing, prop::kDirectory), hostconfig::PropertyValue(missing));
+    EXPECT_EQ(StoredValue("ZEL DateLib", kTracing, prop::kFileName), hostconfig::PropertyValue(std::string("report.log")));
+    EXPECT_EQ(StoredValue("ZEL DateLib", kTracing, prop::kCircularLogFile), hostconfig::PropertyValue(true));
+    EXPECT_EQ(StoredValue("ZEL DateLib", kTracing, prop::kFileSize), hostconfig::PropertyValue(512.0));
+}
+
+TEST_F(TraceVerbs, PanelEditsLeaveWhatTheDialogLeaves) {
+    // Log to file ticked, the file name emptied: the outputs keep the names the tick gave them.
+    (void)Stored();
+    TestDialog dialog;
+    Run(dialog, [&](TestDialog& d) {
+        d.tvTrace.UserToggleCheck(d.tvTrace.Item("Report Editor"));
+        d.chkLogfile.UserClick();
+        Retype(d.txtFileName, "");
+        d.UserKeyDown('S', forms::shift::kCtrl);
+        d.UserClose();
+    });
+    const std::string byDialog = Exported();
+    Reinstall();
+    const Result r = Console({"trace", "on", "Report Editor", "--file", ""});
+    EXPECT_EQ(r.code, exitcode::kOk) << r.err;
+    EXPECT_EQ(Exported(), byDialog);
+}
+
+TEST_F(TraceVerbs, AStopTheDialogReportsEndsTheCommandWithItsText) {
+    (void)Stored();
+    const std::string before = Exported();
+    // Neither a file nor the monitor: the dialog says nothing would be written.
+    const Result r = Console({"trace", "on", "Report Editor", "--no-monitor"});
+    EXPECT_EQ(r.code, exitcode::kStopped);
+    EXPECT_EQ(r.err, "diagsconfig: " + Text(dlgres::kNoOutputMessage) + "\n");
+    EXPECT_EQ(Exported(), before);
+}
+
+TEST_F(TraceVerbs, JsonGivesTheSameFacts) {
+    (void)Stored();
+    const Result list = Console({"--json", "trace"});
+    EXPECT_EQ(list.code, exitcode::kOk);
+    EXPECT_NE(list.out.find("{\"name\":\"Report Editor\",\"state\":\"off\"}"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("\"panel\":{\"logToFile\":false,\"debugMonitor\":false"), std::string::npos);
+    const Result on = Console({"trace", "on", "Report Editor", "--json"});
+    EXPECT_NE(on.out.find("{\"saved\":true,\"exitCode\":0"), std::string::npos) << on.out;
+    EXPECT_NE(on.out.find("{\"output\":\"ZEL DateLib\\\\Function Level Tracing\",\"property\":\"DebugMonitor\","
+                          "\"before\":false,\"after\":true}"),
+              std::string::npos);
+    const Result unknown = Console({"--json", "trace", "on", "Nothing"});
+    EXPECT_EQ(unknown.out.substr(0, 27), "{\"exitCode\":2,\"message\":\"un");
+}
+
+}  // namespace
+}  // namespace diags::testing
