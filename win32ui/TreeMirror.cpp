@@ -10,6 +10,7 @@
 #include <windowsx.h>
 
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "forms/BarControls.h"
@@ -85,18 +86,33 @@ Node* NodeAtRow(const TreeView& tree, std::int32_t row) {
 // (over ten milliseconds an item on some platforms). The
 // control's own switch (`ownSwitch`) also spares it the per-item layout work, at the price of
 // one layout of the whole tree on resuming: worth it for a bulk fill, not for a few items.
-// A tree not on screen is left alone: switching redrawing back on would show it.
-bool SuspendPainting(HWND tree, bool ownSwitch) {
-    if (!::IsWindowVisible(tree)) return false;
+// A tree filled before its dialog is shown owes that layout work too (for every root item, in
+// time growing with the items already there), so a bulk fill takes the control's own switch
+// on a hidden tree as well.
+// A tree not on screen keeps its hidden bit: switching redrawing back on would show it.
+enum class Held { Nothing, OwnSwitch, Both };
+
+bool OnScreen(HWND tree) { return ::IsWindowVisible(tree) != FALSE; }
+
+Held SuspendPainting(HWND tree, bool ownSwitch) {
+    const bool shown = (::GetWindowLongA(tree, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (!ownSwitch && !OnScreen(tree)) return Held::Nothing;
     if (ownSwitch) ::SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
+    if (!shown) return Held::OwnSwitch;
     ::DefWindowProcA(tree, WM_SETREDRAW, FALSE, 0);
-    return true;
+    return Held::Both;
 }
 
-void ResumePainting(HWND tree, bool ownSwitch) {
-    ::DefWindowProcA(tree, WM_SETREDRAW, TRUE, 0);
-    if (ownSwitch) ::SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
-    ::RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+void ResumePainting(HWND tree, bool ownSwitch, Held held) {
+    if (held == Held::Nothing) return;
+    if (held == Held::Both) ::DefWindowProcA(tree, WM_SETREDRAW, TRUE, 0);
+    if (ownSwitch) {
+        ::SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
+        // A control that passes the message on to DefWindowProc has just made itself visible.
+        if (held == Held::OwnSwitch && (::GetWindowLongA(tree, GWL_STYLE) & WS_VISIBLE) != 0)
+            ::DefWindowProcA(tree, WM_SETREDRAW, FALSE, 0);
+    }
+    if (held == Held::Both) ::RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 class TreeMirror final : public Mirror {
@@ -143,7 +159,7 @@ public:
     void BeforeShow() override { PushTopRow(); }
 
     void Thaw() override {
-        ResumePainting(Window(), false);
+        ResumePainting(Window(), false, Held::Both);
         frozen_ = false;
     }
 
@@ -229,11 +245,10 @@ private:
 
     // The model's update bracket: painting held with the control's own switch too.
     void OnUpdatingChanged(bool on) {
-        if (on && !updating_) {
+        if (on && updating_ == Held::Nothing) {
             updating_ = SuspendPainting(Window(), true);
-        } else if (!on && updating_) {
-            ResumePainting(Window(), true);
-            updating_ = false;
+        } else if (!on && updating_ != Held::Nothing) {
+            ResumePainting(Window(), true, std::exchange(updating_, Held::Nothing));
         }
     }
 
@@ -261,7 +276,7 @@ private:
     // Suspends painting of a tree on screen until the user call returns.
     void Freeze() {
         if (!Form().InUserCall() || frozen_) return;
-        if (SuspendPainting(Window(), false)) {
+        if (SuspendPainting(Window(), false) != Held::Nothing) {
             frozen_ = true;
             Form().ThawAfterUserCall(*this);
         }
@@ -307,6 +322,8 @@ private:
             InsertNode(node);
             return;
         }
+        // Only a first child changes the button, and only a tree on screen shows it.
+        if (parent->Child() != &node || node.Next() != nullptr || !::IsWindowVisible(Window())) return;
         RECT r;
         if (HTREEITEM item = FormWindow::ItemOf(*parent); item != nullptr && TreeView_GetItemRect(Window(), item, &r, FALSE))
             ::InvalidateRect(Window(), &r, TRUE);
@@ -370,7 +387,7 @@ private:
     // Nodes whose children have their items.
     std::unordered_set<const Node*> filled_;
     bool frozen_ = false;    // painting suspended until the user call returns
-    bool updating_ = false;  // painting suspended inside the model's update bracket
+    Held updating_ = Held::Nothing;  // painting suspended inside the model's update bracket
 };
 
 void TreeMirror::InsertNode(Node& node) {

@@ -237,10 +237,13 @@ TEST_F(Renderer, ACheckThatChangesBothTreesShowsOnTheShownTreeAndReachesTheOther
     std::vector<forms::Node*> editorNodes;
     for (const char* name : {"Report Editor", "Form Editor", "Chart Editor"})
         editorNodes.push_back(&form.tree.AddChild(editors, name, name));
+    form.hidden.BeginUpdate();  // a bulk fill of a hidden tree leaves it hidden
     forms::Node& folder = form.hidden.AddRoot("Report Editor", "Report Editor");
     folder.SetExpanded(true);
     forms::Node& output = form.hidden.AddChild(folder, "Report Editor\\Trace", "Trace");
     forms::Node& dropped = form.hidden.AddChild(folder, "Report Editor\\Old", "Old");
+    form.hidden.EndUpdate();
+    EXPECT_EQ(::GetWindowLongA(hidden, GWL_STYLE) & WS_VISIBLE, 0);
     // What a propagating handler does: the children follow their root, the other tree's
     // nodes show what changed, and a node of the other tree goes away after changing.
     form.tree.NodeCheck.Connect([&](forms::Node& root) {
