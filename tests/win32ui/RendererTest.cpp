@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -289,6 +290,24 @@ void ExpectSiblingsAgree(HWND tree, HTREEITEM first, const forms::Node* node) {
     EXPECT_EQ(item, nullptr) << "an item without its node";
 }
 
+// A stock icon for an image list.
+struct StockIcon final : platform::Picture {
+    std::int32_t Id() const noexcept override { return 1; }
+    std::int32_t Width() const noexcept override { return 16; }
+    std::int32_t Height() const noexcept override { return 16; }
+    std::uintptr_t NativeHandle() const noexcept override {
+        return reinterpret_cast<std::uintptr_t>(::LoadIconA(nullptr, IDI_APPLICATION));
+    }
+};
+
+int NativeImage(HWND tree, const forms::Node& node) {
+    TVITEMA data{};
+    data.mask = TVIF_IMAGE;
+    data.hItem = FormWindow::ItemOf(node);
+    ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    return data.iImage;
+}
+
 int NativeChildren(HWND tree, const forms::Node& node) {
     TVITEMA data{};
     data.mask = TVIF_CHILDREN;
@@ -303,6 +322,9 @@ TEST_F(Renderer, AFoldersChildrenGetTheirItemsWhenItIsFirstExpandedAndShowWhatCh
     FormWindow& window = Show(form, host);
     HWND tree = window.WindowOf(form.tree);
     forms::TreeView& model = form.tree;
+    forms::ImageList images{"ilsSmall"};
+    for (const char* key : {"closed", "open"}) images.Add(key, std::make_shared<StockIcon>());
+    model.SetImageList(&images);
     forms::Node& root = model.AddRoot("Root", "Root");
     forms::Node& folder = model.AddChild(root, "Folder", "Folder");
     forms::Node& deep = model.AddChild(folder, "Deep", "Deep");
@@ -319,12 +341,14 @@ TEST_F(Renderer, AFoldersChildrenGetTheirItemsWhenItIsFirstExpandedAndShowWhatCh
 
     // Changes to nodes only in the model, then the folder opened by the model.
     a.SetChecked(true);
+    a.SetImage("open");
     b.SetText("Bee");
     model.SetSorted(true);
     root.SetExpanded(true);
     EXPECT_NE(TreeView_GetItemState(tree, FormWindow::ItemOf(root), TVIS_EXPANDED) & TVIS_EXPANDED, 0u);
     EXPECT_EQ(FormWindow::ItemOf(deep), nullptr) << "a collapsed folder below keeps its children";
     ExpectSiblingsAgree(tree, TreeView_GetRoot(tree), model.FirstRoot());
+    EXPECT_EQ(NativeImage(tree, a), 1);
 
     // A deep node selected, and another made visible, by the model.
     deep.SetSelected(true);
@@ -340,6 +364,7 @@ TEST_F(Renderer, AFoldersChildrenGetTheirItemsWhenItIsFirstExpandedAndShowWhatCh
     leaf.SetChecked(true);
     ExpectSiblingsAgree(tree, TreeView_GetRoot(tree), model.FirstRoot());
     EXPECT_EQ(TreeView_GetCount(tree), static_cast<UINT>(model.Count()));
+    model.SetImageList(nullptr);
 }
 
 TEST_F(Renderer, TheBarBecomesAMenuWithShortcutsAndAToolBarAndAChoiceClicksOnce) {
