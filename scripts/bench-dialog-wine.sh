@@ -24,7 +24,7 @@ wine_on_virtual_display "$0" "$rounds" "$@"
 scales=${DIAGS_BENCH_SCALES:-}
 for name in $builds; do
   wine_build "$name"
-  wine_ensure_prefix "$build/wineprefix-bench"
+  wine_ensure_prefix "$build/wineprefix"  # the one scripts/test-wine.sh left, when there is one
   wine_reg delete 'HKCU\Software\Veltrane\Log Configuration' /f >/dev/null 2>&1 || true
   wine_regsvr32 /s "$(winpath "$bin/DiagsConfig.dll")"
   for scale in ${scales//,/ }; do

@@ -15,7 +15,7 @@ wine_build "$1"
 wine_available || exit 1
 cmake --preset "$wine_build_name" >/dev/null
 cmake --build --preset "$wine_build_name" --target diagsconfig kvuien diags_help_page >/dev/null
-wine_ensure_prefix "$build/wine-console" || { fail "the Wine prefix is made"; check_summary; exit 1; }
+wine_ensure_prefix "$build/wineprefix-tools" || { fail "the Wine prefix is made"; check_summary; exit 1; }
 scratch="$(mktemp -d "$root/build/console-wine.XXXXXX")"
 trap 'rm -rf "$scratch"; wine_settle' EXIT
 win="Z:${scratch//\//\\}"
@@ -54,5 +54,6 @@ check "trace off --all" -- ours trace off --all
 check_equal "Clear all switched the outputs off" 0x0 -- value "ZEL DateLib\\Function Level Tracing" DebugMonitor
 check_equal "the error log keeps writing" 0x1 -- value "ZEL Errors" LogToFile
 wine_reg delete "$key" /f >/dev/null 2>&1 || true
+"$wine64" 'C:\windows\syswow64\reg.exe' delete 'HKLM\SOFTWARE\Veltrane\Common Files' /v Path /f >/dev/null 2>&1 || true
 
 check_summary

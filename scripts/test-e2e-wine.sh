@@ -21,24 +21,8 @@ log=$build/test-e2e-wine.log
 mkdir -p "$shots"
 : >"$log"
 CHECK_LOG=$log
-build_it() { cmake --preset "$wine_build_name" >/dev/null && cmake --build --preset "$wine_build_name" --target DiagsConfig diagshost diagsprobe kvuien diags_help_page; }
-check "the component, the host and the probe build" -- build_it || true
-[ "$check_rc" -eq 0 ] || { check_summary; exit 1; }
-wine_available || { fail "wine64 is installed"; check_summary; exit 1; }
-wine_fresh_prefix "$build/wineprefix-e2e" || { fail "a fresh Wine prefix is made"; check_summary; exit 1; }
-# One virtual desktop for every program of the prefix: the dialog gets its frame and close
-# box, and the probe sees the same windows.
-wine_reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d E2E /f >>"$log" 2>&1
-wine_reg add 'HKCU\Software\Wine\Explorer\Desktops' /v E2E /d 1024x768 /f >>"$log" 2>&1
-check "regsvr32 registers DiagsConfig.dll" -- wine_regsvr32 /s "$(winpath "$bin/DiagsConfig.dll")"
-# What a Windows desktop has: .htm pages open in the web browser. The browser is a recorder of
-# the addresses it is asked to open, one line each.
-browser=$build/e2e-browser.sh
-opened=$build/e2e-browser.txt
-printf '#!/bin/sh\necho "$*" >>"%s"\n' "$opened" >"$browser"
-chmod +x "$browser"
-wine_reg add 'HKCR\.htm' /ve /d htmlfile /f >>"$log" 2>&1
-wine_reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$browser" /f >>"$log" 2>&1
+wine_dialog_prefix e2e "$log" || { check_summary; exit 1; }
+opened=$browser_log
 
 # A verdict with the facts that explain a failure.
 ok() { pass "$1"; }

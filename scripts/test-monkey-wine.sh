@@ -23,20 +23,7 @@ seed=${MONKEY_SEED:-$RANDOM}
 RANDOM=$seed
 echo "monkey seed $seed (MONKEY_SEED=$seed repeats it)"
 
-build_it() { cmake --preset "$wine_build_name" >/dev/null && cmake --build --preset "$wine_build_name" --target DiagsConfig diagshost diagsprobe kvuien diags_help_page; }
-check "the component, the host and the probe build" -- build_it || true
-[ "$check_rc" -eq 0 ] || { check_summary; exit 1; }
-wine_available || { fail "wine64 is installed"; check_summary; exit 1; }
-wine_fresh_prefix "$build/wineprefix-monkey" || { fail "a fresh Wine prefix is made"; check_summary; exit 1; }
-wine_reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Monkey /f >>"$log" 2>&1
-wine_reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Monkey /d 1024x768 /f >>"$log" 2>&1
-check "regsvr32 registers DiagsConfig.dll" -- wine_regsvr32 /s "$(winpath "$bin/DiagsConfig.dll")"
-# Help and web pages go to a recorder instead of a browser.
-browser=$build/monkey-browser.sh
-printf '#!/bin/sh\necho "$*" >>"%s"\n' "$build/monkey-browser.txt" >"$browser"
-chmod +x "$browser"
-wine_reg add 'HKCR\.htm' /ve /d htmlfile /f >>"$log" 2>&1
-wine_reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$browser" /f >>"$log" 2>&1
+wine_dialog_prefix monkey "$log" || { check_summary; exit 1; }
 
 config='HKCU\Software\Veltrane\Log Configuration'
 probe() { (cd "$bin" && wine_run diagsprobe.exe "$@" 2>>"$log" | tr -d '\r'); }

@@ -18,7 +18,7 @@ wine_available || exit 1
 cmake --preset "$wine_build_name" >/dev/null
 cmake --build --preset "$wine_build_name" --target diagsconfig >/dev/null
 # A prefix whose first boot has finished: nothing of it still runs when the checks start.
-wine_ensure_prefix "$build/wine-store" || { fail "the Wine prefix is made"; check_summary; exit 1; }
+wine_ensure_prefix "$build/wineprefix-tools" || { fail "the Wine prefix is made"; check_summary; exit 1; }
 scratch="$(mktemp -d "$root/build/store-wine.XXXXXX")"
 trap 'rm -rf "$scratch"; wine_settle' EXIT
 win="Z:$scratch"  # the same folder as Windows programs name it

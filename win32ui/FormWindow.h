@@ -23,7 +23,12 @@
 //     too, with the native control's own switch.
 //  5. A tree not on screen does not write its items' text, image and check: those nodes are
 //     remembered as stale and caught up when the tree is shown.
-//  6. The pushing guard: while the renderer writes to a window (Pushing), the notifications
+//  6. A tree's items are made lazily: the children of a folder get theirs when the folder is
+//     first expanded (by the user, by the model, or by a selection or EnsureVisible below it;
+//     every node's on the first typed letter, for the control's type-ahead);
+//     until then the folder's item asks the mirror whether it has children, and changes to
+//     the nodes below it stay in the model, read from there when their items are made.
+//  7. The pushing guard: while the renderer writes to a window (Pushing), the notifications
 //     the window sends back are echoes of that write, and UserCall ignores them.
 //
 //   FormWindow.cpp       creation from the table, pushing the form, geometry helpers

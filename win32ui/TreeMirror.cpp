@@ -3,9 +3,14 @@
 // directly (not through the change queue); see the top of FormWindow.h for how their
 // painting is held back. The mouse on the tree goes to the model (with the native hit test);
 // the native control's own selection and expansion changes come back as user calls.
+// A folder's children get their items when the folder is first expanded (by the user, the
+// model, or a selection or EnsureVisible below it); until then the folder's item asks for its
+// button (I_CHILDRENCALLBACK) and its descendants live only in the model. Whatever changes on
+// them meanwhile is read from the model when their items are made.
 #include <windowsx.h>
 
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "forms/BarControls.h"
@@ -81,18 +86,33 @@ Node* NodeAtRow(const TreeView& tree, std::int32_t row) {
 // (over ten milliseconds an item on some platforms). The
 // control's own switch (`ownSwitch`) also spares it the per-item layout work, at the price of
 // one layout of the whole tree on resuming: worth it for a bulk fill, not for a few items.
-// A tree not on screen is left alone: switching redrawing back on would show it.
-bool SuspendPainting(HWND tree, bool ownSwitch) {
-    if (!::IsWindowVisible(tree)) return false;
+// A tree filled before its dialog is shown owes that layout work too (for every root item, in
+// time growing with the items already there), so a bulk fill takes the control's own switch
+// on a hidden tree as well.
+// A tree not on screen keeps its hidden bit: switching redrawing back on would show it.
+enum class Held { Nothing, OwnSwitch, Both };
+
+bool OnScreen(HWND tree) { return ::IsWindowVisible(tree) != FALSE; }
+
+Held SuspendPainting(HWND tree, bool ownSwitch) {
+    const bool shown = (::GetWindowLongA(tree, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (!ownSwitch && !OnScreen(tree)) return Held::Nothing;
     if (ownSwitch) ::SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
+    if (!shown) return Held::OwnSwitch;
     ::DefWindowProcA(tree, WM_SETREDRAW, FALSE, 0);
-    return true;
+    return Held::Both;
 }
 
-void ResumePainting(HWND tree, bool ownSwitch) {
-    ::DefWindowProcA(tree, WM_SETREDRAW, TRUE, 0);
-    if (ownSwitch) ::SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
-    ::RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+void ResumePainting(HWND tree, bool ownSwitch, Held held) {
+    if (held == Held::Nothing) return;
+    if (held == Held::Both) ::DefWindowProcA(tree, WM_SETREDRAW, TRUE, 0);
+    if (ownSwitch) {
+        ::SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
+        // A control that passes the message on to DefWindowProc has just made itself visible.
+        if (held == Held::OwnSwitch && (::GetWindowLongA(tree, GWL_STYLE) & WS_VISIBLE) != 0)
+            ::DefWindowProcA(tree, WM_SETREDRAW, FALSE, 0);
+    }
+    if (held == Held::Both) ::RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 class TreeMirror final : public Mirror {
@@ -107,6 +127,7 @@ public:
         // Nodes the tree holds already.
         RefreshImages();
         for (Node* n = Tree().FirstRoot(); n != nullptr; n = n->Next()) InsertSubtree(*n);
+        PushSelection();
     }
 
     void Push(Prop property) override {
@@ -138,7 +159,7 @@ public:
     void BeforeShow() override { PushTopRow(); }
 
     void Thaw() override {
-        ResumePainting(Window(), false);
+        ResumePainting(Window(), false, Held::Both);
         frozen_ = false;
     }
 
@@ -147,6 +168,7 @@ public:
         Tree().SetHitTester({});
         ForEveryNode(Tree(), [](Node& n) { n.SetNativeHandle(0); });
         stale_.clear();
+        filled_.clear();
     }
 
 protected:
@@ -158,6 +180,7 @@ protected:
     void OnModelGone() noexcept override {
         connections_.clear();
         stale_.clear();
+        filled_.clear();
     }
 
 private:
@@ -187,16 +210,18 @@ private:
 
     void ConnectNodeNotifications() {
         TreeView& tree = Tree();
-        connections_.emplace_back(tree.NodeAdded.Connect([this](Node& n) { Form().Pushing([&] { InsertNode(n); }); }));
+        connections_.emplace_back(tree.NodeAdded.Connect([this](Node& n) { Form().Pushing([&] { OnNodeAdded(n); }); }));
         connections_.emplace_back(tree.NodeRemoving.Connect([this](Node& n) { Form().Pushing([&] { DeleteItems(n); }); }));
         connections_.emplace_back(tree.Clearing.Connect([this] {
             stale_.clear();
+            filled_.clear();
             Form().Pushing([&] { TreeView_DeleteAllItems(Window()); });
         }));
         connections_.emplace_back(tree.NodeMoved.Connect([this](Node& n) {
             Form().Pushing([&] {
                 DeleteItems(n);
                 InsertSubtree(n);
+                PushSelection();
             });
         }));
         connections_.emplace_back(tree.NodeChanged.Connect([this](Node& n, Prop p) { OnNodeChanged(n, p); }));
@@ -220,11 +245,10 @@ private:
 
     // The model's update bracket: painting held with the control's own switch too.
     void OnUpdatingChanged(bool on) {
-        if (on && !updating_) {
+        if (on && updating_ == Held::Nothing) {
             updating_ = SuspendPainting(Window(), true);
-        } else if (!on && updating_) {
-            ResumePainting(Window(), true);
-            updating_ = false;
+        } else if (!on && updating_ != Held::Nothing) {
+            ResumePainting(Window(), true, std::exchange(updating_, Held::Nothing));
         }
     }
 
@@ -234,6 +258,7 @@ private:
         auto forget = [this](Node& n) {
             n.SetNativeHandle(0);
             stale_.erase(&n);
+            filled_.erase(&n);
         };
         ForSubtree(node, forget);
     }
@@ -251,17 +276,57 @@ private:
     // Suspends painting of a tree on screen until the user call returns.
     void Freeze() {
         if (!Form().InUserCall() || frozen_) return;
-        if (SuspendPainting(Window(), false)) {
+        if (SuspendPainting(Window(), false) != Held::Nothing) {
             frozen_ = true;
             Form().ThawAfterUserCall(*this);
         }
     }
 
     // ---- items
+    // The node's item, and its children's when the node is expanded (recursively).
     void InsertSubtree(Node& node) {
         InsertNode(node);
+        HTREEITEM item = FormWindow::ItemOf(node);
+        if (item == nullptr || !node.Expanded()) return;
+        Fill(node);
+        if (node.Child() != nullptr) TreeView_Expand(Window(), item, TVE_EXPAND);
+    }
+
+    // Gives the children of a node with an item theirs, once.
+    void Fill(Node& node) {
+        if (FormWindow::ItemOf(node) == nullptr || !filled_.insert(&node).second) return;
         for (Node* c = node.Child(); c != nullptr; c = c->Next()) InsertSubtree(*c);
-        if (node.Expanded() && node.Child() != nullptr) TreeView_Expand(Window(), FormWindow::ItemOf(node), TVE_EXPAND);
+    }
+
+    // Makes the items of the node's ancestors' children, from the top, so the node has one.
+    void Reveal(Node& node) {
+        std::vector<Node*> chain;
+        for (Node* p = node.Parent(); p != nullptr; p = p->Parent()) chain.push_back(p);
+        for (auto p = chain.rbegin(); p != chain.rend(); ++p) Fill(**p);
+    }
+
+    // The model's selected node is the control's, made first if it is still only in the model.
+    void PushSelection() {
+        Node* selected = Tree().SelectedItem();
+        if (selected == nullptr) return;
+        if (FormWindow::ItemOf(*selected) == nullptr) Reveal(*selected);
+        if (FormWindow::ItemOf(*selected) != nullptr) PushNode(*selected, Prop::NodeSelected);
+    }
+
+    // A new node gets its item when its parent's children have theirs; otherwise the parent's
+    // button is redrawn, since it may have just got its first child.
+    void OnNodeAdded(Node& node) {
+        Node* parent = node.Parent();
+        if (parent == nullptr || filled_.count(parent) != 0 || (parent->Expanded() && FormWindow::ItemOf(*parent) != nullptr)) {
+            if (parent != nullptr) Fill(*parent);  // an expanded parent not filled yet takes all its children
+            InsertNode(node);
+            return;
+        }
+        // Only a first child changes the button, and only a tree on screen shows it.
+        if (parent->Child() != &node || node.Next() != nullptr || !::IsWindowVisible(Window())) return;
+        RECT r;
+        if (HTREEITEM item = FormWindow::ItemOf(*parent); item != nullptr && TreeView_GetItemRect(Window(), item, &r, FALSE))
+            ::InvalidateRect(Window(), &r, TRUE);
     }
 
     void InsertNode(Node& node);
@@ -319,8 +384,10 @@ private:
     platform::win32::OwnedImageList images_;
     // Nodes whose items show an old text, image, check or colour while the tree is hidden.
     std::unordered_set<Node*> stale_;
+    // Nodes whose children have their items.
+    std::unordered_set<const Node*> filled_;
     bool frozen_ = false;    // painting suspended until the user call returns
-    bool updating_ = false;  // painting suspended inside the model's update bracket
+    Held updating_ = Held::Nothing;  // painting suspended inside the model's update bracket
 };
 
 void TreeMirror::InsertNode(Node& node) {
@@ -328,7 +395,9 @@ void TreeMirror::InsertNode(Node& node) {
     HTREEITEM parent = TVI_ROOT;
     if (node.Parent() != nullptr) {
         parent = FormWindow::ItemOf(*node.Parent());
-        if (parent == nullptr) return;  // the parent comes with its own subtree
+        // The node comes with its parent's subtree, or when its parent is first expanded.
+        if (parent == nullptr || filled_.count(node.Parent()) == 0) return;
+        if (FormWindow::ItemOf(node) != nullptr) return;  // made already by a fill
     }
     HTREEITEM after = TVI_FIRST;
     if (node.Previous() != nullptr) {
@@ -339,7 +408,8 @@ void TreeMirror::InsertNode(Node& node) {
     insert.hParent = parent;
     insert.hInsertAfter = after;
     TVITEMA& item = insert.item;
-    item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
+    item.cChildren = I_CHILDRENCALLBACK;
     item.pszText = const_cast<char*>(node.Text().c_str());
     item.lParam = reinterpret_cast<LPARAM>(&node);
     item.state = StateOf(tree, node);
@@ -357,7 +427,12 @@ void TreeMirror::PushNode(Node& node, Prop property) {
     const TreeView& tree = Tree();
     HWND window = Window();
     HTREEITEM item = FormWindow::ItemOf(node);
-    if (item == nullptr) return;
+    if (item == nullptr) {
+        // A node only in the model shows its state when its item is made; a selection makes
+        // its item now.
+        if (property == Prop::NodeSelected && node.Selected()) PushSelection();
+        return;
+    }
     TVITEMA data{};
     data.hItem = item;
     switch (property) {
@@ -379,6 +454,7 @@ void TreeMirror::PushNode(Node& node, Prop property) {
             break;
         }
         case Prop::NodeExpanded: {
+            if (node.Expanded()) Fill(node);
             const bool shown = (TreeView_GetItemState(window, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
             if (shown != node.Expanded()) TreeView_Expand(window, item, node.Expanded() ? TVE_EXPAND : TVE_COLLAPSE);
             break;
@@ -424,6 +500,20 @@ LRESULT TreeMirror::OnNotify(NMHDR& header) {
         }
         return CDRF_DODEFAULT;
     }
+    if (header.code == TVN_GETDISPINFOA || header.code == TVN_GETDISPINFOW) {
+        // The A and W forms share the layout up to cChildren.
+        auto& info = reinterpret_cast<NMTVDISPINFOA&>(header);
+        const Node* node = reinterpret_cast<const Node*>(info.item.lParam);
+        if ((info.item.mask & TVIF_CHILDREN) != 0) info.item.cChildren = node != nullptr && node->Child() != nullptr ? 1 : 0;
+        return 0;
+    }
+    if (header.code == TVN_ITEMEXPANDINGA || header.code == TVN_ITEMEXPANDINGW) {
+        // The control opens a folder itself (from the keyboard): its children come first.
+        auto& change = reinterpret_cast<NMTREEVIEWA&>(header);
+        if (Node* node = reinterpret_cast<Node*>(change.itemNew.lParam); node != nullptr && (change.action & TVE_EXPAND) != 0)
+            Form().Pushing([&] { Fill(*node); });
+        return 0;
+    }
     if (Form().IsPushing()) return 0;
     TreeView& tree = Tree();
     if (header.code == TVN_SELCHANGEDA || header.code == TVN_SELCHANGEDW) {
@@ -450,6 +540,11 @@ LRESULT TreeMirror::OnSubclassMessage(HWND window, UINT message, WPARAM wParam, 
         if (message == WM_LBUTTONDOWN) {
             OnMouseDown(lParam);
             return 0;
+        }
+        if (message == WM_CHAR) {
+            // The control's type-ahead searches collapsed folders too: every node gets its
+            // item before the first letter reaches it.
+            Form().Pushing([&] { ForEveryNode(Tree(), [this](Node& n) { Fill(n); }); });
         }
         if (message == WM_VSCROLL || message == WM_MOUSEWHEEL) {
             const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);

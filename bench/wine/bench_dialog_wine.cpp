@@ -7,7 +7,10 @@
 // hook instead: each WM_PAINT taken from the queue posts a marker message, which the thread
 // takes as soon as that paint has been dispatched (posted messages come before paints).
 // Each round closes the dialog (and answers its exit question with No). The first round is
-// cold; the figures are the median and the best of the warm rounds, in milliseconds.
+// cold; the figures are the median and the best of the warm rounds, in milliseconds, of the
+// wall time and of the host thread's CPU time (which leaves out the Wine server's work).
+// Last, the reference: the same registry calls the store makes to read the configuration,
+// with nothing else, as a floor for the first paint.
 //
 //   bench_dialog_wine [rounds [scale]]
 // With a scale above 1 the configuration is that many times the default's size: a first,
@@ -40,11 +43,21 @@ enum class Phase { WaitShown, WaitChecked, Closing };
 struct Round {
     Phase phase = Phase::WaitShown;
     Clock::time_point called, toggled, lastPaint;
-    double openMs = -1, checkMs = -1;
+    double cpuCalled = 0, cpuToggled = 0, cpuLastPaint = 0;
+    double openMs = -1, checkMs = -1, openCpuMs = -1, checkCpuMs = -1;
 } round;
 
 double Since(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
 double Between(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+
+double ThreadCpuMs() {
+    FILETIME created, exited, kernel, user;
+    if (!::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user)) return 0;
+    const auto ms = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4;
+    };
+    return ms(kernel) + ms(user);
+}
 
 constexpr UINT kPaintDone = WM_APP + 0x3A1;
 bool markerPending = false;
@@ -58,6 +71,7 @@ LRESULT CALLBACK WatchPaints(int code, WPARAM removal, LPARAM data) {
         } else if (msg.message == kPaintDone && msg.hwnd == nullptr) {
             markerPending = false;
             round.lastPaint = Clock::now();
+            round.cpuLastPaint = ThreadCpuMs();
         }
     }
     return ::CallNextHookEx(nullptr, code, removal, data);
@@ -122,6 +136,7 @@ void CALLBACK Watch(HWND, UINT, UINT_PTR, DWORD) {
     HTREEITEM root = tree ? TreeView_GetRoot(tree) : nullptr;
     if (round.phase == Phase::WaitShown) {
         round.openMs = Since(round.called);
+        round.openCpuMs = ThreadCpuMs() - round.cpuCalled;
         if (root == nullptr) {
             round.phase = Phase::Closing;
             ::PostMessageA(dialog, WM_CLOSE, 0, 0);
@@ -132,12 +147,15 @@ void CALLBACK Watch(HWND, UINT, UINT_PTR, DWORD) {
         TreeView_SelectItem(tree, root);
         round.phase = Phase::WaitChecked;
         round.toggled = Clock::now();
+        round.cpuToggled = ThreadCpuMs();
         ::PostMessageA(tree, WM_KEYDOWN, VK_SPACE, 0);
         return;
     }
     if (round.phase == Phase::WaitChecked &&
         (TreeView_GetItemState(tree, root, TVIS_STATEIMAGEMASK) & TVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2)) {
-        round.checkMs = round.lastPaint > round.toggled ? Between(round.toggled, round.lastPaint) : Since(round.toggled);
+        const bool repainted = round.lastPaint > round.toggled;
+        round.checkMs = repainted ? Between(round.toggled, round.lastPaint) : Since(round.toggled);
+        round.checkCpuMs = (repainted ? round.cpuLastPaint : ThreadCpuMs()) - round.cpuToggled;
         round.phase = Phase::Closing;
         ::PostMessageA(dialog, WM_CLOSE, 0, 0);
     }
@@ -200,6 +218,27 @@ bool ScaleConfiguration(int scale) {
     return true;
 }
 
+// Reads every value of the key and its subkeys with the calls the store makes.
+void ReadKey(HKEY key) {
+    DWORD subKeys = 0, maxSubKey = 0, values = 0, maxName = 0, maxData = 0;
+    if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &values, &maxName, &maxData,
+                           nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    std::wstring name(maxName + 2, L'\0');
+    std::vector<BYTE> data(maxData + 2);
+    for (DWORD i = 0; i < values; ++i) {
+        DWORD length = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size()), type = 0;
+        if (::RegEnumValueW(key, i, name.data(), &length, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
+    }
+    std::wstring child(maxSubKey + 2, L'\0');
+    for (DWORD i = 0; i < subKeys; ++i) {
+        DWORD length = static_cast<DWORD>(child.size());
+        if (::RegEnumKeyExW(key, i, child.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        OwnedKey sub;
+        if (::RegOpenKeyExW(key, child.c_str(), 0, KEY_READ, sub.put()) == ERROR_SUCCESS) ReadKey(sub.get());
+    }
+}
+
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? -1 : v[v.size() / 2];
@@ -223,6 +262,7 @@ bool RunRound(const CLSID& clsid) {
     round = Round{};
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, Watch);
     HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, WatchPaints, nullptr, ::GetCurrentThreadId());
+    round.cpuCalled = ThreadCpuMs();
     round.called = Clock::now();
     component->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.put(), nullptr, nullptr);
     ::KillTimer(nullptr, timer);
@@ -248,16 +288,35 @@ int main(int argc, char** argv) {
         }
         std::printf("configuration: %d times the default\n", scale);
     }
-    std::vector<double> open, check;
+    std::vector<double> open, check, openCpu, checkCpu;
     for (int i = 0; i < rounds; ++i) {
         if (!RunRound(clsid)) return 1;
-        std::printf("round %d: open %.1f ms, check %.1f ms%s\n", i + 1, round.openMs, round.checkMs, i == 0 ? " (cold)" : "");
+        std::printf("round %d: open %.1f ms (cpu %.0f), check %.1f ms (cpu %.0f)%s\n", i + 1, round.openMs, round.openCpuMs,
+                    round.checkMs, round.checkCpuMs, i == 0 ? " (cold)" : "");
         if (i > 0) {
             open.push_back(round.openMs);
             check.push_back(round.checkMs);
+            openCpu.push_back(round.openCpuMs);
+            checkCpu.push_back(round.checkCpuMs);
         }
     }
     std::printf("warm median: open %.1f ms (best %.1f), check Desktop Editors %.1f ms (best %.1f)\n", Median(open),
                 *std::min_element(open.begin(), open.end()), Median(check), *std::min_element(check.begin(), check.end()));
+    std::printf("warm median cpu: open %.0f ms, check %.0f ms\n", Median(openCpu), Median(checkCpu));
+    std::vector<double> read, readCpu;
+    for (int i = 0; i < 3; ++i) {
+        OwnedKey config;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Veltrane\\Log Configuration", 0, KEY_READ, config.put()) !=
+            ERROR_SUCCESS)
+            break;
+        const double cpu = ThreadCpuMs();
+        const Clock::time_point start = Clock::now();
+        ReadKey(config.get());
+        read.push_back(Since(start));
+        readCpu.push_back(ThreadCpuMs() - cpu);
+    }
+    if (!read.empty())
+        std::printf("reference, the bare registry read of the configuration: median %.1f ms (cpu %.0f); open / read %.2f\n",
+                    Median(read), Median(readCpu), Median(open) / Median(read));
     return 0;
 }

@@ -12,6 +12,8 @@
 #                           server has written the registry files
 #   wine_stop               ends every process of the prefix
 #   winpath PATH            the Windows name of a Linux path (Z: maps the Linux root)
+#   wine_dialog_prefix NAME LOG   (with check.sh) what a suite that drives the dialog needs; sets
+#                           browser_log, the file the recording browser appends addresses to
 #
 # Debian's wineserver runs without persistence (-p0): it exits, writing system.reg and user.reg,
 # as soon as its last program ends, and each later command starts a new one.
@@ -119,3 +121,27 @@ wine_ensure_prefix() {
 }
 
 winpath() { echo "Z:${1//\//\\}"; }
+
+# A suite that drives the dialog: the component, the host and the probe built; a fresh prefix
+# (build/wineprefix-NAME) with one virtual desktop for every program, so the dialog gets its
+# frame and close box and the probe sees the same windows; DiagsConfig.dll registered; and, as
+# on a Windows desktop, .htm pages opened by "the browser", here a recorder that appends each
+# address it is asked to open to $browser_log. Counts its checks; returns 1 when a suite
+# cannot go on.
+wine_dialog_prefix() {
+  local name=$1 log=$2
+  check "the component, the host and the probe build" -- eval 'cmake --preset "$wine_build_name" >/dev/null &&
+    cmake --build --preset "$wine_build_name" --target DiagsConfig diagshost diagsprobe kvuien diags_help_page' || true
+  [ "$check_rc" -eq 0 ] || return 1
+  wine_available || { fail "wine64 is installed"; return 1; }
+  wine_fresh_prefix "$build/wineprefix-$name" || { fail "a fresh Wine prefix is made"; return 1; }
+  wine_reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d "$name" /f >>"$log" 2>&1
+  wine_reg add 'HKCU\Software\Wine\Explorer\Desktops' /v "$name" /d 1024x768 /f >>"$log" 2>&1
+  check "regsvr32 registers DiagsConfig.dll" -- wine_regsvr32 /s "$(winpath "$bin/DiagsConfig.dll")"
+  local browser=$build/$name-browser.sh
+  browser_log=$build/$name-browser.txt
+  printf '#!/bin/sh\necho "$*" >>"%s"\n' "$browser_log" >"$browser"
+  chmod +x "$browser"
+  wine_reg add 'HKCR\.htm' /ve /d htmlfile /f >>"$log" 2>&1
+  wine_reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$browser" /f >>"$log" 2>&1
+}

@@ -1,11 +1,13 @@
 // The renderer against real common controls: what the models hold is what the windows show
 // (texts, checks, enabled state, geometry in pixels at 96 and 144 DPI, tree contents after a
-// fill, a sort and a removal, the bar's menus), and real input reaches the models once.
+// fill, a sort and a removal, folders' children made on first expansion, the bar's menus),
+// and real input reaches the models once.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -172,6 +174,7 @@ TEST_F(Renderer, TreesAreMirroredNodeByNodeThroughFillSortAndRemoval) {
 
     form.tree.BeginUpdate();
     forms::Node& editors = form.tree.AddRoot("Desktop Editors", "Desktop Editors");
+    editors.SetExpanded(true);
     form.tree.AddChild(editors, "Report Editor", "Report Editor");
     form.tree.AddRoot("Common Tasks", "Common Tasks");
     forms::Node& zed = form.tree.AddRoot("Zed", "Zed");
@@ -231,12 +234,17 @@ TEST_F(Renderer, ACheckThatChangesBothTreesShowsOnTheShownTreeAndReachesTheOther
     ::ShowWindow(window.Root(), SW_SHOWNA);
     HWND shown = window.WindowOf(form.tree), hidden = window.WindowOf(form.hidden);
     forms::Node& editors = form.tree.AddRoot("Desktop Editors", "Desktop Editors");
+    editors.SetExpanded(true);
     std::vector<forms::Node*> editorNodes;
     for (const char* name : {"Report Editor", "Form Editor", "Chart Editor"})
         editorNodes.push_back(&form.tree.AddChild(editors, name, name));
+    form.hidden.BeginUpdate();  // a bulk fill of a hidden tree leaves it hidden
     forms::Node& folder = form.hidden.AddRoot("Report Editor", "Report Editor");
+    folder.SetExpanded(true);
     forms::Node& output = form.hidden.AddChild(folder, "Report Editor\\Trace", "Trace");
     forms::Node& dropped = form.hidden.AddChild(folder, "Report Editor\\Old", "Old");
+    form.hidden.EndUpdate();
+    EXPECT_EQ(::GetWindowLongA(hidden, GWL_STYLE) & WS_VISIBLE, 0);
     // What a propagating handler does: the children follow their root, the other tree's
     // nodes show what changed, and a node of the other tree goes away after changing.
     form.tree.NodeCheck.Connect([&](forms::Node& root) {
@@ -265,6 +273,98 @@ TEST_F(Renderer, ACheckThatChangesBothTreesShowsOnTheShownTreeAndReachesTheOther
     // Changes on the tree now shown go straight to its items.
     output.SetText("Trace");
     EXPECT_EQ(ItemText(hidden, FormWindow::ItemOf(output)), "Trace");
+}
+
+// The items under `first` are the nodes from `node` on, in order, each with its text, check
+// and selection; the children of an expanded node, or of one whose children have items, too.
+void ExpectSiblingsAgree(HWND tree, HTREEITEM first, const forms::Node* node) {
+    HTREEITEM item = first;
+    for (; node != nullptr; node = node->Next(), item = TreeView_GetNextSibling(tree, item)) {
+        ASSERT_EQ(item, FormWindow::ItemOf(*node)) << node->Text();
+        EXPECT_EQ(ItemText(tree, item), node->Text());
+        EXPECT_EQ(NativeChecked(tree, *node), node->Checked()) << node->Text();
+        EXPECT_EQ(TreeView_GetSelection(tree) == item, node->Selected()) << node->Text();
+        HTREEITEM child = TreeView_GetChild(tree, item);
+        if (child != nullptr || node->Expanded()) ExpectSiblingsAgree(tree, child, node->Child());
+    }
+    EXPECT_EQ(item, nullptr) << "an item without its node";
+}
+
+// A stock icon for an image list.
+struct StockIcon final : platform::Picture {
+    std::int32_t Id() const noexcept override { return 1; }
+    std::int32_t Width() const noexcept override { return 16; }
+    std::int32_t Height() const noexcept override { return 16; }
+    std::uintptr_t NativeHandle() const noexcept override {
+        return reinterpret_cast<std::uintptr_t>(::LoadIconA(nullptr, IDI_APPLICATION));
+    }
+};
+
+int NativeImage(HWND tree, const forms::Node& node) {
+    TVITEMA data{};
+    data.mask = TVIF_IMAGE;
+    data.hItem = FormWindow::ItemOf(node);
+    ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    return data.iImage;
+}
+
+int NativeChildren(HWND tree, const forms::Node& node) {
+    TVITEMA data{};
+    data.mask = TVIF_CHILDREN;
+    data.hItem = FormWindow::ItemOf(node);
+    ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    return data.cChildren;
+}
+
+TEST_F(Renderer, AFoldersChildrenGetTheirItemsWhenItIsFirstExpandedAndShowWhatChangedMeanwhile) {
+    Win32FormHost host(96);
+    SampleForm form;
+    FormWindow& window = Show(form, host);
+    HWND tree = window.WindowOf(form.tree);
+    forms::TreeView& model = form.tree;
+    forms::ImageList images{"ilsSmall"};
+    for (const char* key : {"closed", "open"}) images.Add(key, std::make_shared<StockIcon>());
+    model.SetImageList(&images);
+    forms::Node& root = model.AddRoot("Root", "Root");
+    forms::Node& folder = model.AddChild(root, "Folder", "Folder");
+    forms::Node& deep = model.AddChild(folder, "Deep", "Deep");
+    forms::Node& b = model.AddChild(root, "B", "B");
+    forms::Node& a = model.AddChild(root, "A", "A");
+    forms::Node& other = model.AddRoot("Other", "Other");
+    forms::Node& sub = model.AddChild(other, "Sub", "Sub");
+    forms::Node& leaf = model.AddChild(sub, "Leaf", "Leaf");
+    forms::Node& keyed = model.AddRoot("Keyed", "Keyed");
+    model.AddChild(keyed, "Opened", "Opened");
+    EXPECT_EQ(TreeView_GetCount(tree), 3u) << "only the roots have items";
+    EXPECT_EQ(NativeChildren(tree, root), 1) << "a folder shows its button";
+    EXPECT_EQ(FormWindow::ItemOf(a), nullptr);
+
+    // Changes to nodes only in the model, then the folder opened by the model.
+    a.SetChecked(true);
+    a.SetImage("open");
+    b.SetText("Bee");
+    model.SetSorted(true);
+    root.SetExpanded(true);
+    EXPECT_NE(TreeView_GetItemState(tree, FormWindow::ItemOf(root), TVIS_EXPANDED) & TVIS_EXPANDED, 0u);
+    EXPECT_EQ(FormWindow::ItemOf(deep), nullptr) << "a collapsed folder below keeps its children";
+    ExpectSiblingsAgree(tree, TreeView_GetRoot(tree), model.FirstRoot());
+    EXPECT_EQ(NativeImage(tree, a), 1);
+
+    // A deep node selected, and another made visible, by the model.
+    deep.SetSelected(true);
+    ASSERT_NE(FormWindow::ItemOf(deep), nullptr);
+    EXPECT_EQ(TreeView_GetSelection(tree), FormWindow::ItemOf(deep));
+    leaf.EnsureVisible();
+    ASSERT_NE(FormWindow::ItemOf(leaf), nullptr);
+    EXPECT_NE(TreeView_GetItemState(tree, FormWindow::ItemOf(sub), TVIS_EXPANDED) & TVIS_EXPANDED, 0u);
+
+    // The control opening a folder itself (as from the keyboard) reaches the model.
+    TreeView_Expand(tree, FormWindow::ItemOf(keyed), TVE_EXPAND);
+    EXPECT_TRUE(keyed.Expanded());
+    leaf.SetChecked(true);
+    ExpectSiblingsAgree(tree, TreeView_GetRoot(tree), model.FirstRoot());
+    EXPECT_EQ(TreeView_GetCount(tree), static_cast<UINT>(model.Count()));
+    model.SetImageList(nullptr);
 }
 
 TEST_F(Renderer, TheBarBecomesAMenuWithShortcutsAndAToolBarAndAChoiceClicksOnce) {
