@@ -127,6 +127,32 @@ TEST_F(LogsAndCollect, TheBundleHoldsEveryLogTheConfigurationAndAManifestWhileAL
     EXPECT_EQ(Console({"collect", TempPath("no/such/dir/x.zip")}, out), exitcode::kStoreFailure);
 }
 
+// What --since accepts, the argument mistakes, and a log that exists but cannot be read (a
+// folder where the file should be): left out and named, the rest still collected.
+TEST_F(LogsAndCollect, CollectChecksItsArgumentsAndLeavesOutALogItCannotRead) {
+    AddOutput("ZEL A", "One", File(LogDir(), "folder.log", "append"));
+    AddErrorLog();
+    std::filesystem::create_directories(In(LogDir(), "folder.log"));
+    const std::string zip = TempPath("c.zip");
+    const std::vector<std::pair<std::vector<std::string>, int>> cases = {
+        {{zip, "--since", "10s"}, exitcode::kOk},        {{zip, "--since", "30m"}, exitcode::kOk},
+        {{zip, "--since", "1d"}, exitcode::kOk},         {{zip, "--since", "2026-12-07 08:00"}, exitcode::kOk},
+        {{zip, "--since", "2026-12-07"}, exitcode::kOk}, {{zip, "--since", "2026-13-07"}, exitcode::kBadValue},
+        {{zip, "--since", "2026-12-07x08:00:00"}, exitcode::kBadValue}, {{zip, "--since", "5w"}, exitcode::kBadValue},
+        {{zip, "--since"}, exitcode::kUsage},            {{zip, "--zip"}, exitcode::kUsage},
+        {{zip, zip}, exitcode::kUsage},
+    };
+    std::string out;
+    for (const auto& [args, code] : cases) {
+        std::vector<std::string> command{"collect"};
+        command.insert(command.end(), args.begin(), args.end());
+        EXPECT_EQ(Console(command, out), code) << args.back() << ": " << out;
+    }
+    ASSERT_EQ(Console({"collect", zip}, out), exitcode::kOk) << out;
+    EXPECT_NE(out.find("wrote " + zip + ": 0 log files"), std::string::npos) << out;
+    EXPECT_NE(out.find("not included: " + In(LogDir(), "folder.log") + ": "), std::string::npos) << out;
+}
+
 TEST_F(LogsAndCollect, ManyEntriesMakeAZip64Archive) {
     if (!Shell("command -v python3")) GTEST_SKIP() << "python3 checks the zip";
     const std::string zip = TempPath("many.zip");

@@ -64,6 +64,19 @@ TEST_F(DiagsConfigTool, RefusesUnknownNamesAndBadValuesWithDistinctCodesAndSaves
         {{"set", "ZEL Errors", "LogToFile=1", "FileSize=2"}, exitcode::kBadValue, "from 24 to 99999"},
         {{"frobnicate"}, exitcode::kUsage, "unknown command"},
         {{"get"}, exitcode::kUsage, "name a component"},
+        {{"set", "ZEL Errors", "ErrorThreshold=40000"}, exitcode::kBadValue, "whole number"},
+        {{"set", "ZEL Errors", "=1"}, exitcode::kUsage, "expected PROPERTY=VALUE"},
+        {{"set", "ZEL Errors"}, exitcode::kUsage, "set needs PROPERTY=VALUE"},
+        {{"get", "ZEL Errors", "LogToFile", "FileSize"}, exitcode::kUsage, "one property at most"},
+        {{"get", "ZEL Errors", "Colour"}, exitcode::kNotFound, "unknown property"},
+        {{"get", "ZEL ReportServer"}, exitcode::kUsage, "name an output"},
+        {{"show", "ZEL Errors", "ZEL ReportServer"}, exitcode::kUsage, "at most one component"},
+        {{"export"}, exitcode::kUsage, "export takes one file name"},
+        {{"export", dir_.Path().string()}, exitcode::kStoreFailure, ""},  // a folder where the file should go
+        {{"import", "vanished.reg"}, exitcode::kStoreFailure, "cannot read vanished.reg"},
+        {{"repair", "now"}, exitcode::kUsage, "repair takes no arguments"},
+        {{"--colour", "show"}, exitcode::kUsage, "unknown option --colour"},
+        {{}, exitcode::kUsage, "no command given"},
     };
     for (const auto& c : cases) {
         const Result r = Run(c.args);
