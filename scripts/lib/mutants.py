@@ -10,6 +10,7 @@ is stillborn when it does not compile (those are not counted). Survivors are lis
 file, line and change, so each can get the test that kills it or be shown equivalent.
 """
 import argparse
+import os
 import random
 import re
 import signal
@@ -103,12 +104,19 @@ def on_signal(number, _frame):
 
 
 def run(command, timeout):
-    """The command's exit code, or None when it ran past its time."""
+    """The command's exit code, or None when it ran past its time. The command runs in a process
+    group of its own, which is killed whole when the time is up or the sampler is stopped, so no
+    compiler or forked test is left behind."""
+    process = subprocess.Popen(command, cwd=ROOT, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                               start_new_session=True)
     try:
-        return subprocess.run(command, cwd=ROOT, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                              timeout=timeout).returncode
+        return process.wait(timeout=timeout)
     except subprocess.TimeoutExpired:
         return None
+    finally:
+        if process.poll() is None:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.wait()
 
 
 def configure(build):

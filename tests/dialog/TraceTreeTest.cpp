@@ -24,8 +24,7 @@ protected:
 };
 
 TEST_F(TraceTree, OffersTheEditorsAndTasksUnderTwoExpandedRoots) {
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         const forms::TreeView& tree = d.tvTrace;
         EXPECT_EQ(tree.Count(), 29);
         const forms::Node& editors = tree.Item("Desktop Editors");
@@ -53,8 +52,7 @@ TEST_F(TraceTree, OffersTheEditorsAndTasksUnderTwoExpandedRoots) {
 
 TEST_F(TraceTree, AModuleIsCheckedWhenAllItsOutputsLogAndItsValuesFillThePanel) {
     AttributeEditorLogging(LogDir() + "/A", LogDir() + "/C");
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         const std::shared_ptr<CTraceSetting> attribute = d.moDiagMap->GetTraceSetting("Attribute Editor");
         EXPECT_TRUE(attribute->Checked);
         EXPECT_TRUE(attribute->LogToFile);
@@ -82,15 +80,13 @@ TEST_F(TraceTree, AModuleIsCheckedWhenAllItsOutputsLogAndItsValuesFillThePanel) 
         EXPECT_EQ(d.mcolOutputs->Item("ZEL AttributeEditorFunction Level Tracing")->Directory, LogDir() + "/A");
         EXPECT_FALSE(d.mcolOutputs->Item("ZEL AttributeEditorFunction Level Tracing")->DirtyFlag);
         EXPECT_EQ(d.mcolOutputs->Item("ZEL DateLibFunction Level Tracing")->Directory, LogDir() + "/C");
-        user.answers = {platform::mb::kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 
 TEST_F(TraceTree, ModulesWhoseOutputsWereAllSwitchedOffAreUncheckedOnReturn) {
     AttributeEditorLogging(LogDir(), LogDir());
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         ASSERT_TRUE(d.tvTrace.Item("Attribute Editor").Checked());
         d.tbsOptions.UserSelectTab(2);
         for (const char* key : {"ZEL AttributeEditorFunction Level Tracing", "ZEL ColumnEditorFunction Level Tracing",
@@ -110,8 +106,7 @@ TEST_F(TraceTree, ModulesWhoseOutputsWereAllSwitchedOffAreUncheckedOnReturn) {
         d.tvTrace.UserToggleCheck(d.tvTrace.Item("Report Editor"));
         EXPECT_FALSE(d.mcolOutputs->Item("ZEL AttributeEditorFunction Level Tracing")->DebugMonitor);
         EXPECT_FALSE(d.mcolOutputs->Item("ZEL ColumnEditorFunction Level Tracing")->LogToFile);
-        user.answers = {platform::mb::kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 
