@@ -6,10 +6,12 @@ boolean operators, off-by-one constants, a deleted call or assignment, a negated
 swapped boolean literal), picks N of them with a seeded random choice, and for each one: writes
 the mutant, rebuilds the area's test program incrementally, runs it, and puts the file back.
 A mutant is killed when the suite fails (or runs past its time), survives when it passes, and
-is stillborn when it does not compile (those are not counted). Survivors are listed with their
+is stillborn when it does not compile; neither those nor mutants of files this build does not
+compile (the Windows-only ones) are counted. Survivors are listed with their
 file, line and change, so each can get the test that kills it or be shown equivalent.
 """
 import argparse
+import json
 import os
 import random
 import re
@@ -123,7 +125,7 @@ def configure(build):
     # Unoptimised and without debug information: each mutant recompiles one file and relinks one
     # test program, and -O0 -g0 makes that several times faster than the preset's build.
     subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), "-DCMAKE_BUILD_TYPE=Debug",
-                    "-DCMAKE_CXX_COMPILER=g++", "-DCMAKE_CXX_FLAGS_DEBUG=-O0 -g0"],
+                    "-DCMAKE_CXX_COMPILER=g++", "-DCMAKE_CXX_FLAGS_DEBUG=-O0 -g0", "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON"],
                    cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
 
 
@@ -134,6 +136,8 @@ def main():
     parser.add_argument("--areas", nargs="+", default=list(AREAS), choices=list(AREAS))
     parser.add_argument("--build", default="build/mutants", help="the build tree (default build/mutants, -O0)")
     parser.add_argument("--list", action="store_true", help="only list the chosen sites")
+    parser.add_argument("--only", nargs="+", metavar="FILE:LINE",
+                        help="of the chosen mutants, run only those at these places (to recheck survivors)")
     parser.add_argument("--timeout", type=float, default=0,
                         help="seconds per test run (default: 5 times the unmutated run, at least 20)")
     args = parser.parse_args()
@@ -143,6 +147,8 @@ def main():
     sites = [s for f in files for s in sites_of(f)]
     chosen = random.Random(args.seed).sample(sites, min(args.count, len(sites)))
     chosen.sort(key=lambda s: (str(s[0]), s[1]))
+    if args.only:
+        chosen = [s for s in chosen if f"{s[0].relative_to(ROOT).as_posix()}:{s[1]}" in args.only]
     print(f"mutants: {len(chosen)} of {len(sites)} sites in {len(files)} files, seed {args.seed}")
     if args.list:
         for path, number, name, _, mutated in chosen:
@@ -152,7 +158,7 @@ def main():
     signal.signal(signal.SIGTERM, on_signal)
     signal.signal(signal.SIGHUP, on_signal)
     build = ROOT / args.build
-    if not (build / "CMakeCache.txt").exists():
+    if not (build / "compile_commands.json").exists():
         configure(build)
     targets = sorted({Path(AREAS[area_of(s[0])]).name for s in chosen})
     print(f"mutants: building {', '.join(targets)} once in {args.build}", flush=True)
@@ -166,7 +172,11 @@ def main():
             print(f"mutants: {target} fails on the unmutated code", file=sys.stderr)
             return 2
         limits[target] = args.timeout or max(20.0, 5 * (time.monotonic() - began))
-    killed, survived, stillborn = 0, [], 0
+    # Files this build does not compile (the Windows-only ones) cannot be tested here: their
+    # mutants are left out rather than counted as survivors.
+    compiled = {str(Path(entry["file"]).resolve())
+                for entry in json.loads((build / "compile_commands.json").read_text())}
+    killed, survived, stillborn, unbuilt = 0, [], 0, 0
     started = time.monotonic()
     for index, (path, number, name, _, mutated) in enumerate(chosen, 1):
         began = time.monotonic()
@@ -175,6 +185,10 @@ def main():
         lines = original.decode("utf-8").split("\n")
         lines[number - 1] = mutated
         test = AREAS[area_of(path)]
+        if str(path.resolve()) not in compiled:
+            unbuilt += 1
+            print(f"[{index}/{len(chosen)}] not built {path.relative_to(ROOT)}:{number}: {name}", flush=True)
+            continue
         try:
             backup.write_bytes(original)
             path.write_text("\n".join(lines), encoding="utf-8")
@@ -196,7 +210,7 @@ def main():
     counted = killed + len(survived)
     rate = 100.0 * killed / counted if counted else 0.0
     minutes = (time.monotonic() - started) / 60
-    print(f"mutants: {killed} killed, {len(survived)} survived, {stillborn} stillborn; "
+    print(f"mutants: {killed} killed, {len(survived)} survived, {stillborn} stillborn, {unbuilt} not built here; "
           f"kill rate {rate:.1f}% in {minutes:.1f} min ({60 * minutes / max(1, len(chosen)):.1f} s a mutant)")
     for path, number, name, mutated in survived:
         print(f"survived: {path.relative_to(ROOT)}:{number}: {name}: {mutated.strip()}")

@@ -31,6 +31,8 @@ TEST_F(Captions, EveryDesignNameIsReplacedInOrderAndTheBrowseButtonKeepsItsDots)
             EXPECT_NE(captioned->Caption(), control->Name());
         }
     }
+    for (const std::string& text : {dialog.Caption(), dialog.chkLogfile.Caption(), dialog.sbStatus.PanelText(1)})
+        EXPECT_EQ(text.find("<missing"), std::string::npos) << text;
 }
 
 TEST_F(Captions, TheImageListIsFilledOnceWithThreeKeyedImages) {
@@ -45,6 +47,23 @@ TEST_F(Captions, TheImageListIsFilledOnceWithThreeKeyedImages) {
         EXPECT_EQ(dialog.ilsSmall.Item(images[i].first)->Id(), images[i].second);
     }
     EXPECT_EQ(dialog.ilsSmall.Item(1)->Width(), 16);
+}
+
+// The design settings the procedures rely on.
+TEST_F(Captions, TheDesignedDialogCarriesWhatTheProceduresRelyOn) {
+    frmDiagsConfig dialog;
+    EXPECT_EQ(dialog.ClientWidth(), 8445);
+    EXPECT_EQ(dialog.ClientHeight(), 7050);
+    EXPECT_TRUE(dialog.KeyPreview());
+    EXPECT_EQ(dialog.Controls().Count(), 27u);
+    EXPECT_EQ(dialog.txtDirectory.Container(), &dialog.fraOutput);
+    EXPECT_EQ(dialog.lblStatusValue.Container(), &dialog.pctStatusContainer);
+    EXPECT_EQ(dialog.optFileOptions.SelectedIndex(), 2);
+    EXPECT_EQ(dialog.picSplitter.Left(), 3480);
+    EXPECT_FALSE(dialog.frmStatus.Visible() || dialog.picSplitter.Visible() || dialog.tvModules.Visible());
+    EXPECT_EQ(dialog.txtFileSize.MaxCharPerCell(), 5);
+    EXPECT_EQ(dialog.txtFileSize.MinValuePerCell(), 24);
+    EXPECT_EQ(dialog.txtFileSize.MaxValuePerCell(), 99999);
 }
 
 }  // namespace

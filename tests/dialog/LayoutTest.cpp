@@ -33,8 +33,12 @@ TEST_F(Layout, EveryControlFollowsTheSplitAndTheInnerArea) {
     EXPECT_EQ(Box(dialog.tbsOptions), (Numbers{60, 60, 8445 - 120, 7050 - 315 - 120}));
     for (const forms::TreeView* tree : {&dialog.tvTrace, &dialog.tvModules})
         EXPECT_EQ(Box(*tree), (Numbers{180, 500, 3480 - 180, 7050 - 315 - 500 - 120}));
-    EXPECT_EQ(Box(dialog.fraOutput), (Numbers{3540, 400, 8445 - (3300 + 180 + 240), dialog.fraOutput.Height()}));
-    EXPECT_EQ(Box(dialog.imgSplitter), (Numbers{3480, dialog.imgSplitter.Top(), 60, dialog.tvTrace.Height()}));
+    EXPECT_EQ(dialog.fraOutput.Left(), 3540);
+    EXPECT_EQ(dialog.fraOutput.Top(), 400);
+    EXPECT_EQ(dialog.fraOutput.Width(), 8445 - (3300 + 180 + 240));
+    EXPECT_EQ(dialog.imgSplitter.Left(), 3480);
+    EXPECT_EQ(dialog.imgSplitter.Width(), 60);
+    EXPECT_EQ(dialog.imgSplitter.Height(), dialog.tvTrace.Height());
 
     const std::int32_t W = dialog.fraOutput.Width();  // 4725
     EXPECT_EQ(dialog.chkDbgMntr.Top(), 240);
@@ -113,7 +117,9 @@ TEST_F(Layout, DraggingTheGripToTheFarLeftShowsTheBarAt500AndTreesOf1320) {
     dialog.imgSplitter.UserMouseDown(forms::button::kLeft, 0, 30, 100);
     EXPECT_TRUE(dialog.picSplitter.Visible());
     EXPECT_TRUE(dialog.mbSplitterMoving);
-    EXPECT_EQ(Box(dialog.picSplitter), (Numbers{3480, dialog.picSplitter.Top(), 30, dialog.imgSplitter.Height() - 20}));
+    EXPECT_EQ(dialog.picSplitter.Left(), 3480);
+    EXPECT_EQ(dialog.picSplitter.Width(), 30);
+    EXPECT_EQ(dialog.picSplitter.Height(), dialog.imgSplitter.Height() - 20);
 
     dialog.imgSplitter.UserMouseMove(forms::button::kLeft, 0, -3400, 100);
     EXPECT_EQ(dialog.picSplitter.Left(), 500);
@@ -141,9 +147,17 @@ TEST_F(Layout, TheStatusPanelIsCentredAtMost5600WideAndShowsEachProgressText) {
     EXPECT_TRUE(dialog.frmStatus.Visible());
     EXPECT_GT(dialog.frmStatus.ZOrderRank(), dialog.fraOutput.ZOrderRank());
     EXPECT_EQ(dialog.lblStatusTitle.Caption(), Text(dlgres::kStatusTitle));
+    EXPECT_TRUE(dialog.lblStatusTitle.FontBold());
+    EXPECT_EQ(dialog.lblStatusTitle.BackColor(), 0x80000002u);
     EXPECT_EQ(dialog.lblStatusValue.Caption(), "");
+    EXPECT_EQ(dialog.cmdStatusContainer.Caption(), "");
+    EXPECT_EQ(dialog.cmdStatusContainer.Width(), 5600);
+    EXPECT_EQ(dialog.pctStatusContainer.Width(), 5500);
     ASSERT_TRUE(dialog.imgClock.Picture());
-    EXPECT_EQ(Box(dialog.lblStatusValue), (Numbers{480 + 220, 255 + 60 + 60, 5600 - 700 - 100, dialog.lblStatusValue.Height()}));
+    EXPECT_EQ(dialog.imgClock.Width(), 32 * 15);
+    EXPECT_EQ(dialog.lblStatusValue.Left(), 480 + 220);
+    EXPECT_EQ(dialog.lblStatusValue.Top(), 255 + 60 + 60);
+    EXPECT_EQ(dialog.lblStatusValue.Width(), 5600 - 700 - 100);
     EXPECT_EQ(dialog.RefreshCount(), 1);
 
     const std::int32_t repaints = dialog.lblStatusValue.RefreshCount();

@@ -132,10 +132,14 @@ TEST_F(Lifecycle, TheStartPreparesTheDialogBeforeShowingIt) {
     Run(dialog, [&](TestDialog& d) {
         EXPECT_EQ(d.mlHelpContextId, helpctx::kAfterLoad);
         EXPECT_EQ(d.msHelpFile, HelpFilePath());
+        EXPECT_EQ(d.mnActiveTab, 0);
         EXPECT_TRUE(d.mbEventsEnabled);
         EXPECT_EQ(d.tvModules.ImageListControl(), &d.ilsSmall);
+        EXPECT_EQ(d.ilsSmall.Count(), 3u);
         ASSERT_TRUE(d.Icon());
+        EXPECT_EQ(d.Icon()->Id(), dlgres::kDialogIcon);
         EXPECT_TRUE(d.tvTrace.Visible() && !d.tvModules.Visible());
+        EXPECT_EQ(d.Caption(), Text(9031));
         EXPECT_EQ(d.abMenuBar.BandCount(), 6u);
         EXPECT_EQ(d.imgSplitter.Left(), 3480);  // laid out from the design split
         // Every control has the resource module's dialog font.

@@ -19,37 +19,69 @@ using forms::Tool;
 
 class Menu : public DialogTest {};
 
-// The bar's structure, the links between its menus, and what a person relies on: shortcuts,
-// groups and the tool bar's pictures and tips.
-TEST_F(Menu, TheBarIsBuiltWithItsMenusShortcutsAndToolBar) {
+struct ToolExpectation {
+    std::string_view band;
+    std::int32_t id;
+    std::string_view key;
+    std::int32_t caption;
+    std::int32_t picture;  // 0 = none
+    std::int32_t shortcut;
+    bool group;
+    std::int32_t tip;      // 0 = empty
+    std::int16_t style;
+};
+
+TEST_F(Menu, TheBarIsBuiltExactlyAsTabled) {
     forms::MenuBar bar("abMenuBar");
     ASSERT_EQ(SetMenuButtons(bar, error), ResultCode::Success);
+
     std::vector<std::string> bands;
-    for (const auto& band : bar) {
-        std::string tools;
-        for (std::size_t i = 1; i <= band->ToolCount(); ++i) {
-            const Tool& tool = band->ToolAt(i);
-            tools += " " + tool.Name() + (tool.BeginGroup ? "|" : "") + (tool.Shortcut() ? "^" : "");
-            EXPECT_TRUE(tool.Enabled && tool.Visible) << tool.Name();
-            if (tool.Picture()) {
-                EXPECT_EQ(tool.PictureMaskColor(), 0x8000000Fu) << tool.Name();
-            }
+    for (const auto& band : bar) bands.push_back(band->Name() + "/" + std::to_string(band->Kind()));
+    EXPECT_EQ(bands, (std::vector<std::string>{"mnuBandMain/1", "mnuBandFile/2", "mnuBandTool/2", "mnuBandHelp/2",
+                                               "mnuBandWeb/2", "mnuToolBar/0"}));
+
+    const std::vector<ToolExpectation> table = {
+        {"mnuBandMain", 1, "mnuFile", 2555, 0, 0, false, 0, 0},
+        {"mnuBandMain", 2, "mnuTools", 2573, 0, 0, false, 0, 0},
+        {"mnuBandMain", 3, "mnuHelps", 34012, 0, 0, false, 0, 0},
+        {"mnuBandFile", 4, "mnuSave", 2563, 5023, 19, false, 0, 0},
+        {"mnuBandFile", 5, "mnuExit", 2556, 0, 0, true, 0, 0},
+        {"mnuBandTool", 6, "mnuClearAll", 9002, 6703, 0, false, 0, 0},
+        {"mnuBandTool", 7, "mnuOpenLogFolder", 9063, 6704, 0, true, 9070, 0},
+        {"mnuBandTool", 8, "mnuCollectLogs", 9064, 6705, 0, false, 9071, 0},
+        {"mnuBandHelp", 10, "TOOL_HELP_F1", 2528, 5025, 27, false, 0, 0},
+        {"mnuBandHelp", 9, "mnuContentsAndIndex", 33529, 5022, 0, true, 0, 0},
+        {"mnuBandHelp", 12, "mnuOnTheWeb", 33535, 0, 0, true, 0, 0},
+        {"mnuBandWeb", 14, "mnuServices", 34125, 5024, 0, false, 0, 0},
+        {"mnuBandWeb", 15, "mnuNewsEvents", 34127, 5024, 0, false, 0, 0},
+        {"mnuBandWeb", 16, "mnuOnlineSupport", 34129, 5024, 0, true, 0, 0},
+        {"mnuBandWeb", 17, "mnuQORHome", 34131, 5024, 0, true, 0, 0},
+        {"mnuToolBar", 18, "mnuSaveClose", 13565, 5023, 0, false, 13563, 3},
+        {"mnuToolBar", 6, "mnuClearAll", 9002, 6703, 0, true, 9029, 3},
+    };
+    std::size_t total = 0;
+    for (const auto& band : bar) total += band->ToolCount();
+    EXPECT_EQ(total, table.size());
+    std::map<std::string, std::size_t> position;
+    for (const ToolExpectation& row : table) {
+        SCOPED_TRACE(std::string(row.key));
+        const Band& band = bar.BandByKey(row.band);
+        const Tool& tool = band.ToolAt(++position[std::string(row.band)]);  // in the order added
+        EXPECT_EQ(tool.Name(), row.key);
+        EXPECT_EQ(tool.Id(), row.id);
+        EXPECT_EQ(tool.Caption, Text(row.caption));
+        EXPECT_EQ(tool.Picture() ? tool.Picture()->Id() : 0, row.picture);
+        if (tool.Picture()) {
+            EXPECT_EQ(tool.Picture()->Width(), 16);
+            EXPECT_EQ(tool.PictureMaskColor(), 0x8000000Fu);
         }
-        bands.push_back(band->Name() + "/" + std::to_string(band->Kind()) + ":" + tools);
+        EXPECT_EQ(tool.Shortcut(), row.shortcut);
+        EXPECT_EQ(tool.BeginGroup, row.group);
+        EXPECT_EQ(tool.ToolTipText, row.tip ? Text(row.tip) : "");
+        EXPECT_EQ(tool.Style, row.style);
+        EXPECT_EQ(tool.Description, "");
+        EXPECT_TRUE(tool.Enabled && tool.Visible);
     }
-    EXPECT_EQ(bands, (std::vector<std::string>{
-                         "mnuBandMain/1: mnuFile mnuTools mnuHelps", "mnuBandFile/2: mnuSave^ mnuExit|",
-                         "mnuBandTool/2: mnuClearAll mnuOpenLogFolder| mnuCollectLogs",
-                         "mnuBandHelp/2: TOOL_HELP_F1^ mnuContentsAndIndex| mnuOnTheWeb|",
-                         "mnuBandWeb/2: mnuServices mnuNewsEvents mnuOnlineSupport| mnuQORHome|",
-                         "mnuToolBar/0: mnuSaveClose mnuClearAll|"}));
-    const Band& file = bar.BandByKey("mnuBandFile");
-    EXPECT_EQ(file.ToolByKey("mnuSave").Shortcut(), 19);
-    EXPECT_EQ(file.ToolByKey("mnuSave").Caption, Text(2563));
-    EXPECT_EQ(bar.BandByKey("mnuBandHelp").ToolByKey("TOOL_HELP_F1").Shortcut(), 27);
-    const Tool& saveClose = bar.BandByKey("mnuToolBar").ToolByKey("mnuSaveClose");
-    EXPECT_EQ(std::tuple(saveClose.Id(), saveClose.Style, saveClose.ToolTipText, saveClose.Picture()->Id()),
-              std::tuple(18, std::int16_t{3}, Text(13563), 5023));
     EXPECT_EQ(bar.BandByKey("mnuBandMain").ToolByKey("mnuFile").SubBand, "mnuBandFile");
     EXPECT_EQ(bar.BandByKey("mnuBandMain").ToolByKey("mnuTools").SubBand, "mnuBandTool");
     EXPECT_EQ(bar.BandByKey("mnuBandMain").ToolByKey("mnuHelps").SubBand, "mnuBandHelp");
@@ -93,6 +125,9 @@ TEST_F(Menu, CommandsAreDispatchedWithoutRegardToCaseUnderABusyPointer) {
 
         d.mTraceTab.LogEnabled = true;
         d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
+        EXPECT_FALSE(d.mTraceTab.LogEnabled);
+        d.mTraceTab.LogEnabled = true;
+        d.UserKeyDown('L', forms::shift::kAlt);  // Clear all's key
         EXPECT_FALSE(d.mTraceTab.LogEnabled);
         EXPECT_TRUE(shell.opened.empty());
         user.answers = {platform::mb::kNo};  // Clear all left unsaved changes

@@ -83,6 +83,7 @@ TEST(TypedNotifications, EveryShownStateIsAnnouncedOnceAndOnlyOnARealChange) {
     text.SetFocus();
     check.SetFocus();
     EXPECT_EQ(r.Take(), (Strings{"txtFileName.Focus", "txtFileName.Focus", "chkLogfile.Focus"}));
+    EXPECT_EQ(std::string(PropName(Prop::NodeChecked)), "NodeChecked");
 }
 
 TEST(TreeMirroring, NodesAreAnnouncedAddedRemovedAndMovedOneByOne) {

@@ -248,6 +248,17 @@ TEST_F(FileStoreCrashSafety, AWriteCutOffAtAnyByteLeavesTheOldOrTheNewValues) {
     }
 }
 
+TEST_F(FileStoreCrashSafety, ZerosLeftAtTheEndByAPowerCutAreIgnored) {
+    {
+        FileStore store(file);
+        ASSERT_TRUE(store.Apply({Set(kKey, "a", "1")}).ok());
+        ASSERT_TRUE(store.Apply({Set(kKey, "a", "2")}).ok());
+    }
+    WriteBytes(file, ReadBytes(file) + std::string(4096, '\0'));
+    FileStore store(file);
+    EXPECT_EQ(Get(store, kKey, "a"), "2");
+}
+
 TEST_F(FileStoreCrashSafety, ADamagedCommitInTheMiddleIsAnErrorNotSilentlyDropped) {
     {
         FileStore store(file);
