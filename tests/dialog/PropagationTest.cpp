@@ -165,8 +165,11 @@ TEST_F(Propagation, SwitchingTheLastOutputOffWarnsAndUnchecksTheModules) {
     TwoEditorsSharingAnOutput();
     Run([&](TestDialog& d) {
         d.tvTrace.UserToggleCheck(Module(d, "Attribute Editor"));
+        d.chkLogfile.UserClick();  // the log file on, then the monitor off: the file still writes
+        d.chkDbgMntr.UserClick();
+        EXPECT_TRUE(user.boxes.empty());
         user.answers = {platform::mb::kOk};
-        d.chkDbgMntr.UserClick();  // the log file is off as well: nothing would be written
+        d.chkLogfile.UserClick();  // the log file off as well: nothing would be written
         ASSERT_EQ(user.boxes.size(), 1u);
         EXPECT_EQ(user.boxes[0].text, Text(9026));
         EXPECT_EQ(user.boxes[0].title, Text(9031));
