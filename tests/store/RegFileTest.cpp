@@ -159,6 +159,7 @@ TEST(TextEncoding, Utf8AndUtf16ConvertBothWaysAppendingToWhatIsThere) {
     EXPECT_FALSE(Utf8ToUtf16Le("ok\xC3", cut));  // a sequence cut off at the end
     std::string odd;
     EXPECT_FALSE(Utf16LeToUtf8(std::string("a\0b", 3), odd));
+    EXPECT_FALSE(Utf16LeToUtf8(std::string("\x00\xDC", 2), odd));  // a low surrogate alone
     EXPECT_EQ(Cp1252ToUtf8("\x80\xE9"), "\xE2\x82\xAC\xC3\xA9");  // the euro sign takes three bytes
     EXPECT_EQ(Utf8ToCp1252("\xE2\x82\xAC\xC3\xA9"), "\x80\xE9");
 }
