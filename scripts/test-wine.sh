@@ -112,9 +112,10 @@ test_build() {
   out=$(cmake --preset "$wine_build_name" 2>&1) || { fail "the $wine_build_name preset configures" "$out"; return; }
   # Keep going past a target that fails to build, so everything else is still tested; the
   # failure is counted below.
-  local build_log build_rc
+  local build_log build_rc began=$SECONDS
   build_log=$(cmake --build --preset "$wine_build_name" -- -k 2>&1)
   build_rc=$?
+  echo "-- $wine_build_name: built in $((SECONDS - began)) s"
   printf '%s\n' "$build_log" >>"$log"
   if [ "$build_rc" -ne 0 ]; then
     fail "the $wine_build_name preset builds completely" "$(grep -E 'error|Error [0-9]' <<<"$build_log" | head -20)"
@@ -126,9 +127,11 @@ test_build() {
   (cd "$bin" && exec "$wine64" diagsprobe.exe closer 1800 "Diagnostics Configuration") >/dev/null 2>&1 &
 
   local exe
+  began=$SECONDS
   while IFS= read -r exe; do
     run_gtest "$exe"
   done < <(find "$bin" -maxdepth 1 -name 'test_*.exe' | sort)
+  echo "-- $wine_build_name: test programs ran in $((SECONDS - began)) s"
 
   local dll=$bin/DiagsConfig.dll entry name clsid script rc out p f
   if [ ! -f "$dll" ]; then fail "DiagsConfig.dll was built ($wine_build_name)"; wine_stop; return; fi
