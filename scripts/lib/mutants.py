@@ -6,12 +6,16 @@ boolean operators, off-by-one constants, a deleted call or assignment, a negated
 swapped boolean literal), picks N of them with a seeded random choice, and for each one: writes
 the mutant, rebuilds the area's test program incrementally, runs it, and puts the file back.
 A mutant is killed when the suite fails (or runs past its time), survives when it passes, and
-is stillborn when it does not compile (those are not counted). Survivors are listed with their
+is stillborn when it does not compile; neither those nor mutants of files this build does not
+compile (the Windows-only ones) are counted. Survivors are listed with their
 file, line and change, so each can get the test that kills it or be shown equivalent.
 """
 import argparse
+import json
+import os
 import random
 import re
+import signal
 import subprocess
 import sys
 import time
@@ -83,12 +87,46 @@ def area_of(path):
     return max((a for a in AREAS if relative.startswith(a + "/")), key=len)
 
 
+BACKUP_SUFFIX = ".mutant-original"
+
+
+def restore_leftovers(files):
+    """Put back any file a killed earlier run left mutated."""
+    for path in files:
+        backup = path.with_name(path.name + BACKUP_SUFFIX)
+        if backup.exists():
+            path.write_bytes(backup.read_bytes())
+            backup.unlink()
+            print(f"mutants: restored {path.relative_to(ROOT)} from an interrupted run", file=sys.stderr)
+
+
+def on_signal(number, _frame):
+    # Turned into an exception so the finally blocks put the mutated file back.
+    raise SystemExit(128 + number)
+
+
 def run(command, timeout):
+    """The command's exit code, or None when it ran past its time. The command runs in a process
+    group of its own, which is killed whole when the time is up or the sampler is stopped, so no
+    compiler or forked test is left behind."""
+    process = subprocess.Popen(command, cwd=ROOT, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                               start_new_session=True)
     try:
-        return subprocess.run(command, cwd=ROOT, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                              timeout=timeout).returncode
+        return process.wait(timeout=timeout)
     except subprocess.TimeoutExpired:
         return None
+    finally:
+        if process.poll() is None:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.wait()
+
+
+def configure(build):
+    # Unoptimised and without debug information: each mutant recompiles one file and relinks one
+    # test program, and -O0 -g0 makes that several times faster than the preset's build.
+    subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), "-DCMAKE_BUILD_TYPE=Debug",
+                    "-DCMAKE_CXX_COMPILER=g++", "-DCMAKE_CXX_FLAGS_DEBUG=-O0 -g0", "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON"],
+                   cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
 
 
 def main():
@@ -96,57 +134,84 @@ def main():
     parser.add_argument("count", nargs="?", type=int, default=200, help="how many mutants (default 200)")
     parser.add_argument("--seed", type=int, default=1, help="the random choice's seed (default 1)")
     parser.add_argument("--areas", nargs="+", default=list(AREAS), choices=list(AREAS))
-    parser.add_argument("--build", default="build/native", help="the build tree (default build/native, made by its preset)")
+    parser.add_argument("--build", default="build/mutants", help="the build tree (default build/mutants, -O0)")
     parser.add_argument("--list", action="store_true", help="only list the chosen sites")
+    parser.add_argument("--only", nargs="+", metavar="FILE:LINE",
+                        help="of the chosen mutants, run only those at these places (to recheck survivors)")
+    parser.add_argument("--timeout", type=float, default=0,
+                        help="seconds per test run (default: 5 times the unmutated run, at least 20)")
     args = parser.parse_args()
 
     files = sorted(p for a in args.areas for p in (ROOT / a).glob("*.cpp"))
+    restore_leftovers(files)
     sites = [s for f in files for s in sites_of(f)]
     chosen = random.Random(args.seed).sample(sites, min(args.count, len(sites)))
     chosen.sort(key=lambda s: (str(s[0]), s[1]))
+    if args.only:
+        chosen = [s for s in chosen if f"{s[0].relative_to(ROOT).as_posix()}:{s[1]}" in args.only]
     print(f"mutants: {len(chosen)} of {len(sites)} sites in {len(files)} files, seed {args.seed}")
     if args.list:
         for path, number, name, _, mutated in chosen:
             print(f"{path.relative_to(ROOT)}:{number}: {name}: {mutated.strip()}")
         return 0
 
+    signal.signal(signal.SIGTERM, on_signal)
+    signal.signal(signal.SIGHUP, on_signal)
     build = ROOT / args.build
-    if not (build / "CMakeCache.txt").exists():
-        configure = (["cmake", "--preset", "native"] if args.build == "build/native" else
-                     ["cmake", "-S", str(ROOT), "-B", str(build), "-DCMAKE_BUILD_TYPE=Debug", "-DCMAKE_CXX_COMPILER=g++"])
-        subprocess.run(configure, cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
+    if not (build / "compile_commands.json").exists():
+        configure(build)
     targets = sorted({Path(AREAS[area_of(s[0])]).name for s in chosen})
-    print(f"mutants: building {', '.join(targets)} once in {args.build}")
+    print(f"mutants: building {', '.join(targets)} once in {args.build}", flush=True)
     if run(["cmake", "--build", str(build), "-j2", "--target", *targets], 3600) != 0:
         print("mutants: the unmutated code does not build", file=sys.stderr)
         return 2
-    killed, survived, stillborn = 0, [], 0
+    limits = {}
+    for target in sorted({AREAS[area_of(s[0])] for s in chosen}):
+        began = time.monotonic()
+        if run([str(build / target), "--gtest_brief=1"], 600) != 0:
+            print(f"mutants: {target} fails on the unmutated code", file=sys.stderr)
+            return 2
+        limits[target] = args.timeout or max(20.0, 5 * (time.monotonic() - began))
+    # Files this build does not compile (the Windows-only ones) cannot be tested here: their
+    # mutants are left out rather than counted as survivors.
+    compiled = {str(Path(entry["file"]).resolve())
+                for entry in json.loads((build / "compile_commands.json").read_text())}
+    killed, survived, stillborn, unbuilt = 0, [], 0, 0
     started = time.monotonic()
     for index, (path, number, name, _, mutated) in enumerate(chosen, 1):
-        original = path.read_text(encoding="utf-8")
-        lines = original.split("\n")
+        began = time.monotonic()
+        original = path.read_bytes()
+        backup = path.with_name(path.name + BACKUP_SUFFIX)
+        lines = original.decode("utf-8").split("\n")
         lines[number - 1] = mutated
         test = AREAS[area_of(path)]
+        if str(path.resolve()) not in compiled:
+            unbuilt += 1
+            print(f"[{index}/{len(chosen)}] not built {path.relative_to(ROOT)}:{number}: {name}", flush=True)
+            continue
         try:
+            backup.write_bytes(original)
             path.write_text("\n".join(lines), encoding="utf-8")
             if run(["cmake", "--build", str(build), "-j2", "--target", Path(test).name], 900) != 0:
                 verdict = "stillborn"
                 stillborn += 1
             else:
-                rc = run([str(build / test), "--gtest_brief=1"], 120)
-                verdict = "survived" if rc == 0 else "killed"
+                rc = run([str(build / test), "--gtest_brief=1"], limits[test])
+                verdict = "survived" if rc == 0 else ("timeout" if rc is None else "killed")
                 if rc == 0:
                     survived.append((path, number, name, mutated))
                 else:
                     killed += 1
         finally:
-            path.write_text(original, encoding="utf-8")
-        print(f"[{index}/{len(chosen)}] {verdict:9} {path.relative_to(ROOT)}:{number}: {name}", flush=True)
+            path.write_bytes(original)
+            backup.unlink(missing_ok=True)
+        print(f"[{index}/{len(chosen)}] {verdict:9} {time.monotonic() - began:5.1f}s "
+              f"{path.relative_to(ROOT)}:{number}: {name}: {mutated.strip()}", flush=True)
     counted = killed + len(survived)
     rate = 100.0 * killed / counted if counted else 0.0
     minutes = (time.monotonic() - started) / 60
-    print(f"mutants: {killed} killed, {len(survived)} survived, {stillborn} stillborn; "
-          f"kill rate {rate:.1f}% in {minutes:.1f} min")
+    print(f"mutants: {killed} killed, {len(survived)} survived, {stillborn} stillborn, {unbuilt} not built here; "
+          f"kill rate {rate:.1f}% in {minutes:.1f} min ({60 * minutes / max(1, len(chosen)):.1f} s a mutant)")
     for path, number, name, mutated in survived:
         print(f"survived: {path.relative_to(ROOT)}:{number}: {name}: {mutated.strip()}")
     # The tree is back as it was; rebuild so the next incremental build starts from it.

@@ -17,15 +17,6 @@ namespace exitcode = tools::exitcode;
 
 class TraceVerbs : public DialogTest {
 protected:
-    struct Result {
-        int code;
-        std::string out, err;
-    };
-    static Result Console(std::vector<std::string> args) {
-        std::ostringstream out, err;
-        const int code = tools::RunDiagsConfig(args, out, err);
-        return {code, out.str(), err.str()};
-    }
     // The configuration as the registry file would hold it.
     static std::string Exported() {
         std::optional<platform::registry::RegKey> key;
@@ -49,16 +40,15 @@ protected:
 
 TEST_F(TraceVerbs, TraceOnLeavesWhatTheDialogsRoadOfOneCheckLeaves) {
     (void)Stored();  // the default configuration
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         d.tvTrace.UserToggleCheck(d.tvTrace.Item("Report Editor"));
-        d.UserKeyDown('S', forms::shift::kCtrl);
+        Save(d);
         d.UserClose();
     });
     const std::string byDialog = Exported();
     Reinstall();
 
-    const Result r = Console({"trace", "on", "report EDITOR"});
+    const ConsoleRun r = Console({"trace", "on", "report EDITOR"});
     EXPECT_EQ(r.code, exitcode::kOk) << r.err;
     EXPECT_EQ(Exported(), byDialog);
     EXPECT_NE(r.out.find("ZEL DateLib\\Function Level Tracing\n  DebugMonitor    false -> true"), std::string::npos)
@@ -69,17 +59,16 @@ TEST_F(TraceVerbs, TraceOnLeavesWhatTheDialogsRoadOfOneCheckLeaves) {
 TEST_F(TraceVerbs, TraceOffAllLeavesWhatClearAllLeaves) {
     (void)Stored();
     SomeOutputsOn();
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
-        d.UserKeyDown('S', forms::shift::kCtrl);
+        Save(d);
         d.UserClose();
     });
     const std::string byDialog = Exported();
     Reinstall();
     SomeOutputsOn();
 
-    const Result r = Console({"trace", "off", "--all"});
+    const ConsoleRun r = Console({"trace", "off", "--all"});
     EXPECT_EQ(r.code, exitcode::kOk) << r.err;
     EXPECT_EQ(Exported(), byDialog);
     EXPECT_EQ(StoredValue("ZEL Errors", "", prop::kLogToFile), hostconfig::PropertyValue(true));
@@ -89,7 +78,7 @@ TEST_F(TraceVerbs, TraceOffSwitchesOffAModuleThatIsOnlyPartlyOn) {
     (void)Stored();
     Store("ZEL DateLib", kTracing, prop::kDebugMonitor, true);  // one of Report Editor's outputs
     EXPECT_NE(Console({"trace"}).out.find("Report Editor                 partly"), std::string::npos);
-    const Result r = Console({"trace", "off", "Report Editor"});
+    const ConsoleRun r = Console({"trace", "off", "Report Editor"});
     EXPECT_EQ(r.code, exitcode::kOk) << r.err;
     EXPECT_EQ(StoredValue("ZEL DateLib", kTracing, prop::kDebugMonitor), hostconfig::PropertyValue(false));
     EXPECT_NE(Console({"trace"}).out.find("Report Editor                 off"), std::string::npos);
@@ -98,7 +87,7 @@ TEST_F(TraceVerbs, TraceOffSwitchesOffAModuleThatIsOnlyPartlyOn) {
 TEST_F(TraceVerbs, UnknownNamesAndWrongArgumentsChangeNothing) {
     (void)Stored();
     const std::string before = Exported();
-    const Result unknown = Console({"trace", "on", "Report Editor", "Repport Editor"});
+    const ConsoleRun unknown = Console({"trace", "on", "Report Editor", "Repport Editor"});
     EXPECT_EQ(unknown.code, exitcode::kNotFound);
     EXPECT_NE(unknown.err.find("unknown editor or task \"Repport Editor\""), std::string::npos) << unknown.err;
     EXPECT_NE(unknown.err.find("\n  Warehouse Catalog Browser"), std::string::npos);  // the valid names follow
@@ -120,7 +109,7 @@ TEST_F(TraceVerbs, AMissingDirectoryIsCreatedOnlyWithYes) {
     const std::string missing = (std::filesystem::path(TempPath("new")) / "logs").string();
     const std::vector<std::string> args{"trace", "on", "Report Editor", "--dir", missing, "--file", "report.log",
                                         "--circular", "--size", "512"};
-    const Result asked = Console(args);
+    const ConsoleRun asked = Console(args);
     EXPECT_EQ(asked.code, exitcode::kQuestion);
     EXPECT_NE(asked.err.find(missing), std::string::npos) << asked.err;
     EXPECT_NE(asked.err.find("--yes"), std::string::npos);
@@ -129,7 +118,7 @@ TEST_F(TraceVerbs, AMissingDirectoryIsCreatedOnlyWithYes) {
 
     std::vector<std::string> yes = args;
     yes.push_back("--yes");
-    const Result done = Console(yes);
+    const ConsoleRun done = Console(yes);
     EXPECT_EQ(done.code, exitcode::kOk) << done.err;
     EXPECT_TRUE(std::filesystem::is_directory(missing));
     EXPECT_EQ(StoredValue("ZEL DateLib", kTracing, prop::kLogToFile), hostconfig::PropertyValue(true));
@@ -142,17 +131,16 @@ TEST_F(TraceVerbs, AMissingDirectoryIsCreatedOnlyWithYes) {
 TEST_F(TraceVerbs, PanelEditsLeaveWhatTheDialogLeaves) {
     // Log to file ticked, the file name emptied: the outputs keep the names the tick gave them.
     (void)Stored();
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         d.tvTrace.UserToggleCheck(d.tvTrace.Item("Report Editor"));
         d.chkLogfile.UserClick();
         Retype(d.txtFileName, "");
-        d.UserKeyDown('S', forms::shift::kCtrl);
+        Save(d);
         d.UserClose();
     });
     const std::string byDialog = Exported();
     Reinstall();
-    const Result r = Console({"trace", "on", "Report Editor", "--file", ""});
+    const ConsoleRun r = Console({"trace", "on", "Report Editor", "--file", ""});
     EXPECT_EQ(r.code, exitcode::kOk) << r.err;
     EXPECT_EQ(Exported(), byDialog);
 }
@@ -161,7 +149,7 @@ TEST_F(TraceVerbs, AStopTheDialogReportsEndsTheCommandWithItsText) {
     (void)Stored();
     const std::string before = Exported();
     // Neither a file nor the monitor: the dialog says nothing would be written.
-    const Result r = Console({"trace", "on", "Report Editor", "--no-monitor"});
+    const ConsoleRun r = Console({"trace", "on", "Report Editor", "--no-monitor"});
     EXPECT_EQ(r.code, exitcode::kStopped);
     EXPECT_EQ(r.err, "diagsconfig: " + Text(dlgres::kNoOutputMessage) + "\n");
     EXPECT_EQ(Exported(), before);
@@ -169,16 +157,16 @@ TEST_F(TraceVerbs, AStopTheDialogReportsEndsTheCommandWithItsText) {
 
 TEST_F(TraceVerbs, JsonGivesTheSameFacts) {
     (void)Stored();
-    const Result list = Console({"--json", "trace"});
+    const ConsoleRun list = Console({"--json", "trace"});
     EXPECT_EQ(list.code, exitcode::kOk);
     EXPECT_NE(list.out.find("{\"name\":\"Report Editor\",\"state\":\"off\"}"), std::string::npos) << list.out;
     EXPECT_NE(list.out.find("\"panel\":{\"logToFile\":false,\"debugMonitor\":false"), std::string::npos);
-    const Result on = Console({"trace", "on", "Report Editor", "--json"});
+    const ConsoleRun on = Console({"trace", "on", "Report Editor", "--json"});
     EXPECT_NE(on.out.find("{\"saved\":true,\"exitCode\":0"), std::string::npos) << on.out;
     EXPECT_NE(on.out.find("{\"output\":\"ZEL DateLib\\\\Function Level Tracing\",\"property\":\"DebugMonitor\","
                           "\"before\":false,\"after\":true}"),
               std::string::npos);
-    const Result unknown = Console({"--json", "trace", "on", "Nothing"});
+    const ConsoleRun unknown = Console({"--json", "trace", "on", "Nothing"});
     EXPECT_EQ(unknown.out.substr(0, 27), "{\"exitCode\":2,\"message\":\"un");
 }
 

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@
 #include "services/ResourceStrings.h"
 #include "tests/support/RecordingSink.h"
 #include "tests/support/TestSupport.h"
+#include "tools/diagsconfig/Commands.h"
 
 namespace diags::testing {
 
@@ -167,6 +169,31 @@ protected:
         return out;
     }
 
+    // The console tool run over this configuration: its exit code, output and error output.
+    struct ConsoleRun {
+        int code;
+        std::string out, err;
+    };
+    static ConsoleRun Console(const std::vector<std::string>& args) {
+        std::ostringstream out, err;
+        const int code = tools::RunDiagsConfig(args, out, err);
+        return {code, out.str(), err.str()};
+    }
+
+    // Every raw value stored under the configuration's root: "key path|value name" to the value.
+    using RawValues = std::map<std::string, platform::registry::RegValue>;
+    static RawValues StoredRaw() {
+        std::optional<platform::registry::RegKey> key;
+        (void)platform::registry::NativeStore().ReadTree(hostconfig::DefaultRootKey(), key);
+        RawValues out;
+        const auto flatten = [&](auto& self, const platform::registry::RegKey& k, const std::string& path) -> void {
+            for (const auto& v : k.Values()) out[path + "|" + v.name] = v.value;
+            for (const auto& child : k.Children()) self(self, *child, path + "\\" + child->Name());
+        };
+        if (key) flatten(flatten, *key, "");
+        return out;
+    }
+
     // Changes one stored property before the dialog reads the configuration.
     void Store(const std::string& component, const std::string& output, std::int32_t index,
                const hostconfig::PropertyValue& value) const {
@@ -196,6 +223,21 @@ protected:
                 ADD_FAILURE() << "the script raised " << raised->Number() << ": " << raised->Description();
         });
         return dialog.FormLoad(error);
+    }
+    ResultCode Run(std::function<void(TestDialog&)> script) {
+        TestDialog dialog;
+        return Run(dialog, std::move(script));
+    }
+    // The user's commonest steps: show an output of the Advanced tab, save (Ctrl+S), and close
+    // answering No to the question about unsaved edits.
+    static void ShowOutput(TestDialog& d, std::string_view key) {
+        d.tbsOptions.UserSelectTab(2);
+        d.tvModules.UserClickNode(d.tvModules.Item(key));
+    }
+    static void Save(TestDialog& d) { d.UserKeyDown('S', forms::shift::kCtrl); }
+    void CloseUnsaved(TestDialog& d) {
+        user.answers = {platform::mb::kNo};
+        d.UserClose();
     }
 
     // Makes the next save of the error log fail (its directory cannot be created: a file is

@@ -26,13 +26,6 @@ RegValue Binary(std::string bytes) {
     return v;
 }
 
-// Every stored value under the root: "key path|value name" to the value.
-using Flat = std::map<std::string, RegValue>;
-void Flatten(const RegKey& key, const std::string& path, Flat& out) {
-    for (const auto& v : key.Values()) out[path + "|" + v.name] = v.value;
-    for (const auto& child : key.Children()) Flatten(*child, path + "\\" + child->Name(), out);
-}
-
 struct Corpus {
     const char* name;
     // Raw keys and values under the root: {relative key path, {value name, value}...}.
@@ -104,17 +97,9 @@ protected:
         if (item.withErrorLog) AddErrorLog();
         for (const auto& [key, values] : item.keys) Put(key, values);
     }
-    static Flat Stored() {
-        std::optional<RegKey> key;
-        EXPECT_TRUE(platform::registry::NativeStore().ReadTree(Root(), key).ok());
-        Flat flat;
-        if (key) Flatten(*key, "", flat);
-        return flat;
-    }
     static std::pair<int, std::string> Tool(const std::vector<std::string>& args) {
-        std::ostringstream out, err;
-        const int code = tools::RunDiagsConfig(args, out, err);
-        return {code, out.str() + err.str()};
+        const ConsoleRun run = Console(args);
+        return {run.code, run.out + run.err};
     }
 };
 
@@ -134,7 +119,7 @@ TEST_P(HostileConfig, OpensNamesWhatItCannotReadAndSavesOnlyWhatChanged) {
         EXPECT_NE(text.find("restored ZEL Errors"), std::string::npos);
         error.reset();
     }
-    const Flat before = Stored();
+    const RawValues before = StoredRaw();
 
     // The console tool reads it all and names every bad value with its key.
     const auto [code, text] = Tool({"show"});
@@ -144,8 +129,7 @@ TEST_P(HostileConfig, OpensNamesWhatItCannotReadAndSavesOnlyWhatChanged) {
                   std::string::npos)
             << text;
 
-    TestDialog dialog;
-    const ResultCode result = Run(dialog, [&](TestDialog& d) {
+    const ResultCode result = Run([&](TestDialog& d) {
         // Told once, before anything else, in one message naming every bad value.
         if (item.unreadable.empty()) {
             EXPECT_TRUE(user.boxes.empty()) << user.boxes.front().text;
@@ -159,15 +143,14 @@ TEST_P(HostileConfig, OpensNamesWhatItCannotReadAndSavesOnlyWhatChanged) {
             }
         }
         user.boxes.clear();
-        d.UserKeyDown('S', forms::shift::kCtrl);  // saves what the start changed: the error log
-        user.answers = {platform::mb::kNo};
-        d.UserClose();
+        Save(d);  // saves what the start changed: the error log
+        CloseUnsaved(d);
     });
     EXPECT_NE(result, ResultCode::Failure) << (error ? error->description : "");
     EXPECT_EQ(shownCount, 1);
 
     // Nothing but the error log's own values was written.
-    const Flat after = Stored();
+    const RawValues after = StoredRaw();
     for (const auto& [name, value] : before) {
         if (name.starts_with("\\ZEL Errors|")) continue;
         const auto found = after.find(name);
@@ -200,14 +183,12 @@ TEST_F(DialogTest, AnUnreadableValueIsShownEmptyAndKeptUntilTheUserChangesIt) {
         return v ? *v : RegValue{};
     };
     user.otherwise = platform::mb::kOk;
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
-        d.tbsOptions.UserSelectTab(2);
-        d.tvModules.UserClickNode(d.tvModules.Item("ZEL ATrace"));
+    Run([&](TestDialog& d) {
+        ShowOutput(d, "ZEL ATrace");
         EXPECT_EQ(d.txtFileSize.Text(), "");
         EXPECT_EQ(d.chkLogfile.Value(), 0);
         d.chkDbgMntr.UserClick();  // another value of the same output
-        d.UserKeyDown('S', forms::shift::kCtrl);
+        Save(d);
         EXPECT_EQ(raw("FileSize"), RegValue::Text("abc"));
         EXPECT_EQ(raw("LogToFile"), RegValue::Text("?"));
         EXPECT_EQ(raw("DebugMonitor"), RegValue::Dword(1));
@@ -217,7 +198,7 @@ TEST_F(DialogTest, AnUnreadableValueIsShownEmptyAndKeptUntilTheUserChangesIt) {
         d.txtFileSize.UserType("64");
         Retype(d.txtFileName, "a.log");
         Retype(d.txtDirectory, LogDir());
-        d.UserKeyDown('S', forms::shift::kCtrl);
+        Save(d);
         EXPECT_TRUE(d.mbSaved);
         d.UserClose();
     });
@@ -233,14 +214,13 @@ TEST_F(DialogTest, OutputsWhoseNamesReadAlikeSaveIntoTheirOwnKeys) {
     AddOutput("ZEL A", smile, {{prop::kFileName, std::string("smile.log")}});
     AddOutput("ZEL A", party, {{prop::kFileName, std::string("party.log")}});
     std::string shown;
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         d.tbsOptions.UserSelectTab(2);
         ASSERT_NE(d.tvModules.Find("ZEL ATrace ? (2)"), nullptr);
         d.tvModules.UserClickNode(d.tvModules.Item("ZEL ATrace ? (2)"));
         shown = d.txtFileName.Text();  // which of the two it is (the registry may list them sorted)
         d.chkDbgMntr.UserClick();
-        d.UserKeyDown('S', forms::shift::kCtrl);
+        Save(d);
         EXPECT_TRUE(d.mbSaved);
         d.UserClose();
     });
@@ -271,13 +251,12 @@ TEST_F(DialogTest, TenThousandComponentsOpen) {
                            {{"FileSize", RegValue::Text(i == kComponents / 2 ? "x" : "40")}}});
     ASSERT_TRUE(platform::registry::NativeStore().Apply(changes).ok());
     user.otherwise = platform::mb::kOk;
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         ASSERT_EQ(user.boxes.size(), 1u);
         EXPECT_NE(user.boxes[0].text.find("ZEL C" + std::to_string(kComponents / 2) + "\\Trace: FileSize"),
                   std::string::npos);
         EXPECT_EQ(d.mcolOutputs->Count(), kComponents + 1);
-        d.UserKeyDown('S', forms::shift::kCtrl);
+        Save(d);
         d.UserClose();
     });
     EXPECT_EQ(shownCount, 1);

@@ -40,8 +40,7 @@ TEST_F(Lifecycle, ClosingRightAfterTheShowAsksNothingAndReturnsZero) {
 }
 
 TEST_F(Lifecycle, CancelKeepsTheDialogOpenAndALaterNoClosesWithTwo) {
-    TestDialog dialog;
-    const ResultCode result = Run(dialog, [&](TestDialog& d) {
+    const ResultCode result = Run([&](TestDialog& d) {
         d.mbSaved = false;  // the user changed something
         user.answers = {kCancel};
         EXPECT_FALSE(d.UserClose());
@@ -62,8 +61,7 @@ TEST_F(Lifecycle, CancelKeepsTheDialogOpenAndALaterNoClosesWithTwo) {
 }
 
 TEST_F(Lifecycle, YesSavesAndClosesWithOne) {
-    TestDialog dialog;
-    const ResultCode result = Run(dialog, [&](TestDialog& d) {
+    const ResultCode result = Run([&](TestDialog& d) {
         d.mbSaved = false;
         user.answers = {kYes};
         d.UserClose();
@@ -74,8 +72,7 @@ TEST_F(Lifecycle, YesSavesAndClosesWithOne) {
 }
 
 TEST_F(Lifecycle, AFailedSaveIsShownKeepsTheDialogOpenAndResultThree) {
-    TestDialog dialog;
-    const ResultCode result = Run(dialog, [&](TestDialog& d) {
+    const ResultCode result = Run([&](TestDialog& d) {
         d.mbSaved = false;
         BreakErrorLogDirectory(d);
         user.answers = {kYes, kYes, platform::mb::kOk};  // save, create the directory, the report
@@ -112,8 +109,7 @@ TEST_F(Lifecycle, ASaveThatStopsKeepsTheDialogOpenSoNoEditIsLost) {
         EXPECT_FALSE(d.UserClose());
         EXPECT_TRUE(d.Loaded());
         EXPECT_EQ(d.mnResult, ResultCode::None);
-        user.answers = {kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
     EXPECT_EQ(answer, kCancel);
     EXPECT_EQ(Saves(), 2);
@@ -122,8 +118,7 @@ TEST_F(Lifecycle, ASaveThatStopsKeepsTheDialogOpenSoNoEditIsLost) {
 
 TEST_F(Lifecycle, AHelpFileThatCannotBeFoundEndsTheStartWithThreeUnshown) {
     SetHelpFile(HelpFilePath() + ".missing");
-    TestDialog dialog;
-    const ResultCode result = Run(dialog, [&](TestDialog&) {});
+    const ResultCode result = Run([&](TestDialog&) {});
     EXPECT_EQ(result, ResultCode::Failure);
     EXPECT_EQ(shownCount, 0);
     ASSERT_TRUE(error);
@@ -143,8 +138,7 @@ TEST_F(Lifecycle, TheStartPreparesTheDialogBeforeShowingIt) {
         EXPECT_EQ(d.ilsSmall.Count(), 3u);
         ASSERT_TRUE(d.Icon());
         EXPECT_EQ(d.Icon()->Id(), dlgres::kDialogIcon);
-        EXPECT_FALSE(d.tvModules.Visible());
-        EXPECT_TRUE(d.tvTrace.Visible());
+        EXPECT_TRUE(d.tvTrace.Visible() && !d.tvModules.Visible());
         EXPECT_EQ(d.Caption(), Text(9031));
         EXPECT_EQ(d.abMenuBar.BandCount(), 6u);
         EXPECT_EQ(d.imgSplitter.Left(), 3480);  // laid out from the design split
@@ -183,46 +177,19 @@ TEST_F(Lifecycle, EscapeLeavesTheResultAloneTheMenuExitSetsTwo) {
         EXPECT_TRUE(user.boxes.empty());
     }
     {
-        TestDialog dialog;
-        const ResultCode result = Run(dialog, [&](TestDialog& d) {
+        const ResultCode result = Run([&](TestDialog& d) {
             d.abMenuBar.UserClickTool("mnuBandFile", "mnuExit");
         });
         EXPECT_EQ(result, ResultCode::Stopped);
     }
 }
 
-// The person at the screen whose first message box fails with a run-time error.
-class FailingFirstBox final : public platform::Interaction {
-public:
-    explicit FailingFirstBox(platform::Interaction& next) : next_(next) {}
-    std::int32_t ShowMessage(std::string_view text, std::int32_t style, std::string_view title) override {
-        if (!failed_) {
-            failed_ = true;
-            throw RuntimeError(err::kPathFileAccess, "disk gone");
-        }
-        return next_.ShowMessage(text, style, title);
-    }
-    std::optional<std::string> BrowseForFolder(platform::WindowHandle owner, std::string_view title,
-                                               std::uint32_t flags) override {
-        return next_.BrowseForFolder(owner, title, flags);
-    }
-    void SendKeys(std::string_view keys) override { next_.SendKeys(keys); }
-    std::int16_t AsyncKeyState(std::int32_t key) override { return next_.AsyncKeyState(key); }
-    std::int16_t MousePointer() override { return next_.MousePointer(); }
-    void SetMousePointer(std::int16_t pointer) override { next_.SetMousePointer(pointer); }
-
-private:
-    platform::Interaction& next_;
-    bool failed_ = false;
-};
-
 TEST_F(Lifecycle, ARunTimeFailureInsideTheExitQuestionIsShownAndKeepsTheDialogOpen) {
     TestDialog dialog;
     std::int32_t answer = -1;
     const ResultCode result = Run(dialog, [&](TestDialog& d) {
         d.mbSaved = false;
-        FailingFirstBox failing(user);
-        platform::ScopedPart<platform::Interaction> part(&platform::Platform::interaction, failing);
+        user.raiseOnNextBox = RuntimeError(err::kPathFileAccess, "disk gone");
         user.answers = {platform::mb::kOk};
         answer = d.ProcessExit();
         EXPECT_TRUE(d.Loaded());

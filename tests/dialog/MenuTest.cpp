@@ -109,8 +109,7 @@ TEST_F(Menu, ATwiceBuiltBarFailsWithThreeAndAToolThatCannotBeSetUpStopsOnlyItsel
 }
 
 TEST_F(Menu, CommandsAreDispatchedWithoutRegardToCaseUnderABusyPointer) {
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         user.pointerHistory.clear();
         Tool odd(4, "MNUSAVE");
         d.abMenuBar_Click(odd);
@@ -127,6 +126,9 @@ TEST_F(Menu, CommandsAreDispatchedWithoutRegardToCaseUnderABusyPointer) {
         d.mTraceTab.LogEnabled = true;
         d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
         EXPECT_FALSE(d.mTraceTab.LogEnabled);
+        d.mTraceTab.LogEnabled = true;
+        d.UserKeyDown('L', forms::shift::kAlt);  // Clear all's key
+        EXPECT_FALSE(d.mTraceTab.LogEnabled);
         EXPECT_TRUE(shell.opened.empty());
         user.answers = {platform::mb::kNo};  // Clear all left unsaved changes
         d.UserClose();
@@ -136,11 +138,9 @@ TEST_F(Menu, CommandsAreDispatchedWithoutRegardToCaseUnderABusyPointer) {
 TEST_F(Menu, OpenLogFolderOpensThePanelsFolderAndOnlySaysSoWhenItIsMissing) {
     AddOutput("ZEL DateLib", kTracing, {{hostconfig::prop::kLogToFile, true}, {hostconfig::prop::kDirectory, LogDir()}});
     AddErrorLog();
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         const auto open = [&] { d.abMenuBar.UserClickTool("mnuBandTool", "mnuOpenLogFolder"); };
-        d.tbsOptions.UserSelectTab(2);
-        d.tvModules.UserClickNode(d.tvModules.Item(std::string("ZEL DateLib") + kTracing));
+        ShowOutput(d, std::string("ZEL DateLib") + kTracing);
         open();
         EXPECT_EQ(shell.opened, (std::vector<std::string>{LogDir()}));
         EXPECT_EQ(shell.lastShow, 1);
@@ -153,8 +153,7 @@ TEST_F(Menu, OpenLogFolderOpensThePanelsFolderAndOnlySaysSoWhenItIsMissing) {
         EXPECT_EQ(user.boxes[0].style, platform::mb::kInformation);
         EXPECT_FALSE(std::filesystem::exists(TempPath("not-yet")));
         EXPECT_EQ(shell.opened.size(), 1u);
-        user.answers = {platform::mb::kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 
@@ -165,8 +164,7 @@ TEST_F(Menu, CollectLogsAsksForTheFileShowsProgressAndNamesTheBundle) {
     AddErrorLog();
     WriteBytes(LogDir() + "/date.log", "a line\n");
     std::vector<std::string> status;
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         d.lblStatusValue.StateChanged.Connect([&](forms::Prop property) {
             if (property == forms::Prop::Caption) status.push_back(d.lblStatusValue.Caption());
         });
@@ -189,8 +187,7 @@ TEST_F(Menu, CollectLogsAsksForTheFileShowsProgressAndNamesTheBundle) {
         ASSERT_EQ(user.boxes.size(), 2u);
         EXPECT_EQ(user.boxes[1].style, platform::mb::kCritical);
         EXPECT_NE(user.boxes[1].text.find("no/such/folder"), std::string::npos);
-        user.answers = {platform::mb::kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
     EXPECT_NE(std::find(status.begin(), status.end(),
                         MessageService::FormatMessage(Text(9069), std::vector<std::string>{(std::filesystem::path(LogDir()) / "date.log").string()})),
@@ -206,8 +203,7 @@ TEST_F(Menu, SaveAndCloseFromTheBarOrAltCClosesWithOneOrReportsAFailureWithThree
     }
     {
         lines.clear();
-        TestDialog dialog;
-        const ResultCode result = Run(dialog, [&](TestDialog& d) {
+        const ResultCode result = Run([&](TestDialog& d) {
             BreakErrorLogDirectory(d);
             user.answers = {platform::mb::kYes, platform::mb::kOk};  // create the directory; the report
             d.abMenuBar.UserClickTool("mnuToolBar", "mnuSaveClose");
@@ -230,30 +226,25 @@ TEST_F(Menu, SaveAndCloseFromTheBarOrAltCClosesWithOneOrReportsAFailureWithThree
 }
 
 TEST_F(Menu, CtrlTabAndCtrlShiftTabWalkTheTabsRoundAndFocusTheStrip) {
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         int clicks = 0;
         d.tbsOptions.Click.Connect([&] { ++clicks; });
-        EXPECT_EQ(d.tbsOptions.SelectedIndex(), 1);
-        d.UserKeyDown(9, forms::shift::kCtrl);
-        EXPECT_EQ(d.tbsOptions.SelectedIndex(), 2);
+        using namespace forms::shift;
+        // Forward from the last back to the first, backward from the first to the last; not
+        // exactly Ctrl: nothing.
+        for (const auto& [shift, tab] : {std::pair{kCtrl, 2}, {kCtrl, 1}, {kCtrl | kShift, 2}, {kCtrl | kShift, 1},
+                                        {kCtrl | kAlt, 1}}) {
+            d.UserKeyDown(9, static_cast<std::int16_t>(shift));
+            EXPECT_EQ(d.tbsOptions.SelectedIndex(), tab) << shift;
+        }
         EXPECT_EQ(d.ActiveControl(), &d.tbsOptions);
-        d.UserKeyDown(9, forms::shift::kCtrl);
-        EXPECT_EQ(d.tbsOptions.SelectedIndex(), 1);  // from the last back to the first
-        d.UserKeyDown(9, forms::shift::kCtrl | forms::shift::kShift);
-        EXPECT_EQ(d.tbsOptions.SelectedIndex(), 2);  // from the first to the last
-        d.UserKeyDown(9, forms::shift::kCtrl | forms::shift::kShift);
-        EXPECT_EQ(d.tbsOptions.SelectedIndex(), 1);
-        d.UserKeyDown(9, forms::shift::kCtrl | forms::shift::kAlt);  // not exactly Ctrl
-        EXPECT_EQ(d.tbsOptions.SelectedIndex(), 1);
         EXPECT_EQ(clicks, 4);
         d.UserClose();
     });
 }
 
 TEST_F(Menu, F1AndCtrlSRunTheirCommandOnce) {
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         d.UserKeyDown(112, 0);
         ASSERT_EQ(shell.help.size(), 1u);  // one help page for one key
         for (const auto& call : shell.help) {
@@ -267,7 +258,7 @@ TEST_F(Menu, F1AndCtrlSRunTheirCommandOnce) {
         ASSERT_EQ(shell.help.size(), 1u);
         EXPECT_EQ(shell.help.back().data, 821u);
 
-        d.UserKeyDown('S', forms::shift::kCtrl);  // the Save tool's shortcut
+        Save(d);  // the Save tool's shortcut
         EXPECT_EQ(Saves(), 1);
         std::int16_t key = 'S', shift = forms::shift::kCtrl;
         d.Form_KeyDown(key, shift);

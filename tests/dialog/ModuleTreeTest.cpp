@@ -10,8 +10,6 @@ using platform::mb::kNo;
 
 class ModuleTree : public DialogTest {
 protected:
-    // Shows the module tab and clicks a node as the user does.
-    static void ShowAdvanced(TestDialog& d) { d.tbsOptions.UserSelectTab(2); }
     static void Click(TestDialog& d, std::string_view key) { d.tvModules.UserClickNode(d.tvModules.Item(key)); }
 };
 
@@ -22,8 +20,7 @@ TEST_F(ModuleTree, FoldersHoldTheOutputsAndTheErrorLogStandsAlone) {
     AddComponent("ZEL Alpha");  // no outputs: no folder
     AddOutput("ZEL Charlie", "Only Tracing", {{prop::kDebugMonitor, false}});
     AddOutput("zel errors", "Hidden Child");  // the error log in another letter case
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         const forms::TreeView& tree = d.tvModules;
         EXPECT_EQ(tree.Count(), 6);  // two folders, three outputs, the error log
         EXPECT_EQ(tree.Find("ZEL Alpha"), nullptr);
@@ -68,8 +65,7 @@ TEST_F(ModuleTree, WithTheErrorLogListedLastTheDialogOpensOnItAndTheTraceTabKeep
     AddComponent("ZEL Errors", {{prop::kLogToFile, true}, {prop::kAppendToFile, true},
                                 {prop::kFileName, std::string("Errors.log")},
                                 {prop::kDirectory, LogDir()}, {prop::kFileSize, 50.0}});
-    TestDialog dialog;
-    const ResultCode result = Run(dialog, [&](TestDialog& d) {
+    const ResultCode result = Run([&](TestDialog& d) {
         // The error log was selected and shown while the trees were filled ...
         EXPECT_EQ(d.tvModules.SelectedItem()->Key(), "ZEL Errors");
         // ... but the trace tab shows its own (still empty) values, and nothing of the error
@@ -85,7 +81,7 @@ TEST_F(ModuleTree, WithTheErrorLogListedLastTheDialogOpensOnItAndTheTraceTabKeep
             EXPECT_EQ(output->FileName, "");
         }
 
-        ShowAdvanced(d);
+        d.tbsOptions.UserSelectTab(2);
         EXPECT_EQ(d.txtFileName.Text(), "Errors.log");
         EXPECT_EQ(d.txtFileSize.Text(), "50");  // " 50" without its leading blank
         EXPECT_FALSE(d.chkLogfile.Enabled());   // always logs to its file
@@ -103,10 +99,8 @@ TEST_F(ModuleTree, AFolderClearsAndDisablesThePanelAnOutputShowsItself) {
                                            {prop::kFileName, std::string("loud.log")},
                                            {prop::kDirectory, std::string("  ") + LogDir()}});
     AddComponent("ZEL Errors", {{prop::kLogToFile, true}});
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
-        ShowAdvanced(d);
-        Click(d, "ZEL BetaLoud Tracing");
+    Run([&](TestDialog& d) {
+        ShowOutput(d, "ZEL BetaLoud Tracing");
         EXPECT_EQ(d.msCurrentNode, "ZEL BetaLoud Tracing");
         EXPECT_EQ(d.txtDirectory.Text(), LogDir());  // shown trimmed
         EXPECT_TRUE(d.optFileOptions(1).Value());
@@ -138,10 +132,8 @@ TEST_F(ModuleTree, TypingEditsTheRecordShownAndItsFolderFollowsTheOutputJustWrit
                                           {prop::kErrorThreshold, std::int16_t{5}}});
     AddOutput("ZEL Beta", "Two Tracing", {{prop::kLogToFile, true}});
     AddComponent("ZEL Errors", {{prop::kLogToFile, true}});
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
-        ShowAdvanced(d);
-        Click(d, "ZEL BetaOne Tracing");
+    Run([&](TestDialog& d) {
+        ShowOutput(d, "ZEL BetaOne Tracing");
         d.txtFileName.UserFocus();
         d.txtFileName.SetSelStart(static_cast<std::int32_t>(d.txtFileName.Text().size()));
         d.txtFileName.UserType(".bak");  // the caret stays where the user types
@@ -162,8 +154,7 @@ TEST_F(ModuleTree, TypingEditsTheRecordShownAndItsFolderFollowsTheOutputJustWrit
         d.chkLogfile.UserClick();  // switched off: the folder shows it, though Two still logs
         EXPECT_FALSE(one->LogToFile);
         EXPECT_EQ(d.tvModules.Item("ZEL Beta").Image(), "ClosedFolder");
-        user.answers = {kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 
@@ -180,8 +171,7 @@ TEST_F(ModuleTree, AConfigurationTheTreeCannotShowEndsTheStartWithThree) {
         // "ZEL X" + "Y Tracing" and "ZEL XY" + " Tracing" make the same node key.
         AddOutput("ZEL X", "Y Tracing");
         AddOutput("ZEL XY", " Tracing");
-        TestDialog dialog;
-        EXPECT_EQ(Run(dialog, [](TestDialog&) {}), ResultCode::Failure);
+        EXPECT_EQ(Run([](TestDialog&) {}), ResultCode::Failure);
         EXPECT_EQ(shownCount, 0);
     }
 }

@@ -23,8 +23,7 @@ protected:
 };
 
 TEST_F(Panel, SwitchingTabsRestoresWhatEachTabShowed) {
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         Check(d, "Attribute Editor");
         d.chkLogfile.UserClick();
         d.optFileOptions(1).UserClick();
@@ -55,14 +54,12 @@ TEST_F(Panel, SwitchingTabsRestoresWhatEachTabShowed) {
         d.tbsOptions.UserSelectTab(1);
         EXPECT_TRUE(d.optFileOptions(2).Value());
         EXPECT_FALSE(d.chkLogfile.Enabled());
-        user.answers = {kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 
 TEST_F(Panel, SwitchingLoggingOnFillsInWhatALogFileNeeds) {
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         Check(d, "Report Editor");
         d.chkLogfile.UserClick();
         const char separator = platform::Current().fileSystem->Separator();
@@ -98,14 +95,12 @@ TEST_F(Panel, SwitchingLoggingOnFillsInWhatALogFileNeeds) {
         EXPECT_EQ(d.txtFileName.Text(), "");
         d.chkDbgMntr.UserClick();  // an edit copies the panel into the record
         EXPECT_EQ(d.mcolOutputs->Item("ZEL DateLib" + std::string(kTracing))->FileName, "");
-        user.answers = {kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 
 TEST_F(Panel, TheSizeBoxKeepsToItsFloorAndOpensOnlyForACircularLog) {
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         Check(d, "Report Editor");
         d.chkLogfile.UserClick();
         EXPECT_FALSE(d.txtFileSize.Enable());  // Overwrite: no size
@@ -128,14 +123,12 @@ TEST_F(Panel, TheSizeBoxKeepsToItsFloorAndOpensOnlyForACircularLog) {
         d.optFileOptions(1).UserClick();
         d.chkLogfile.UserClick();
         EXPECT_FALSE(d.txtFileSize.Enable());
-        user.answers = {kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 
 TEST_F(Panel, FocusSelectsTheTextAndPassesOverALockedSizeBox) {
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         Check(d, "Report Editor");
         d.chkLogfile.UserClick();
         d.txtFileName.UserFocus();
@@ -146,14 +139,12 @@ TEST_F(Panel, FocusSelectsTheTextAndPassesOverALockedSizeBox) {
         d.txtFileName.UserFocus();
         d.txtFileSize.UserFocus();
         EXPECT_EQ(user.sentKeys, (std::vector<std::string>{"{TAB}", "+{TAB}"}));
-        user.answers = {kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 
 TEST_F(Panel, TheFolderBrowserFillsTheDirectoryUnlessCancelled) {
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         Check(d, "Report Editor");
         d.chkLogfile.UserClick();
         const std::string before = d.txtDirectory.Text();
@@ -163,17 +154,14 @@ TEST_F(Panel, TheFolderBrowserFillsTheDirectoryUnlessCancelled) {
         d.cmdBrowse.UserClick();
         EXPECT_EQ(d.txtDirectory.Text(), LogDir());
         EXPECT_EQ(TracingOutput(d, "ZEL DateLib").Directory, LogDir());
-        user.answers = {kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 
 TEST_F(Panel, AnOverwriteRecordIsWrittenBackWithBothModesOff) {
     Store("ZEL DateLib", kTracing, prop::kAppendToFile, true);
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
-        d.tbsOptions.UserSelectTab(2);
-        d.tvModules.UserClickNode(d.tvModules.Item("ZEL DateLib" + std::string(kTracing)));
+    Run([&](TestDialog& d) {
+        ShowOutput(d, "ZEL DateLib" + std::string(kTracing));
         EXPECT_TRUE(d.optFileOptions(0).Value());
         d.chkLogfile.UserClick();
         d.optFileOptions(2).UserClick();
@@ -182,8 +170,7 @@ TEST_F(Panel, AnOverwriteRecordIsWrittenBackWithBothModesOff) {
         EXPECT_FALSE(output.CircularLogFile);
         EXPECT_TRUE(output.LogToFile);
         EXPECT_EQ(output.FileName, "Trace.log");  // the user's own tick gets the defaults
-        user.answers = {kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 

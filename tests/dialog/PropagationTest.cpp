@@ -47,7 +47,7 @@ TEST_F(Propagation, CheckingReportEditorAndSavingWritesItsOutputsAndNothingElse)
             if (mine.contains(output.get())) linked.push_back(output->Parent + "\\" + output->Name);
         ASSERT_GT(linked.size(), 20u);
 
-        d.UserKeyDown('S', forms::shift::kCtrl);
+        Save(d);
         EXPECT_TRUE(d.mbSaved);
         d.UserClose();  // nothing pending: no question
     });
@@ -80,8 +80,7 @@ TEST_F(Propagation, CheckingReportEditorAndSavingWritesItsOutputsAndNothingElse)
 }
 
 TEST_F(Propagation, RootsAndModulesStayConsistent) {
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         forms::Node& editors = Module(d, "Desktop Editors");
         d.tvTrace.UserToggleCheck(editors);
         for (forms::Node* editor = editors.Child(); editor; editor = editor->Next()) {
@@ -103,22 +102,19 @@ TEST_F(Propagation, RootsAndModulesStayConsistent) {
         }
         EXPECT_FALSE(d.chkDbgMntr.Enabled());  // nothing checked: the panel is disabled
         EXPECT_FALSE(d.chkLogfile.Enabled());
-        user.answers = {kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 
 TEST_F(Propagation, AnOutputSharedWithAModuleThatStaysCheckedKeepsFollowingIt) {
     TwoEditorsSharingAnOutput();
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         d.tvTrace.UserToggleCheck(Module(d, "Attribute Editor"));
         d.tvTrace.UserToggleCheck(Module(d, "Report Editor"));
         EXPECT_TRUE(TracingOutput(d, "ZEL CommonDialogsLib").DebugMonitor);
 
         // An edit of Report Editor's own output on the Advanced tab ...
-        d.tbsOptions.UserSelectTab(2);
-        d.tvModules.UserClickNode(d.tvModules.Item("ZEL DateLibFunction Level Tracing"));
+        ShowOutput(d, "ZEL DateLibFunction Level Tracing");
         d.txtFileName.SetSelStart(0);
         d.txtFileName.UserType("date-");
         d.tbsOptions.UserSelectTab(1);
@@ -129,15 +125,13 @@ TEST_F(Propagation, AnOutputSharedWithAModuleThatStaysCheckedKeepsFollowingIt) {
         EXPECT_EQ(TracingOutput(d, "ZEL CommonDialogsLib").FileName, "Trace.log");
         EXPECT_EQ(TracingOutput(d, "ZEL DateLib").FileName, "date-Trace.log");  // ... survives
         EXPECT_TRUE(Module(d, "Report Editor").Checked());
-        user.answers = {kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 
 TEST_F(Propagation, AnUntouchedPanelLeavesNamesDirectoriesAndSizesAlone) {
     TwoEditorsSharingAnOutput();
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         ASSERT_EQ(d.txtFileName.Text(), "");
         d.tvTrace.UserToggleCheck(Module(d, "Report Editor"));
         for (const char* component : {"ZEL CommonDialogsLib", "ZEL DateLib"}) {
@@ -150,33 +144,32 @@ TEST_F(Propagation, AnUntouchedPanelLeavesNamesDirectoriesAndSizesAlone) {
         d.tvTrace.UserToggleCheck(Module(d, "Report Editor"));  // off again: values stay
         EXPECT_FALSE(TracingOutput(d, "ZEL DateLib").DebugMonitor);
         EXPECT_EQ(TracingOutput(d, "ZEL DateLib").FileName, "Trace.log");
-        user.answers = {kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 
 TEST_F(Propagation, SpaceOnAModuleTogglesItOnceAndPropagatesOnce) {
     TwoEditorsSharingAnOutput();
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         d.tvTrace.UserClickNode(Module(d, "Report Editor"));
         lines.clear();
         d.tvTrace.UserKey(32);
         EXPECT_TRUE(Module(d, "Report Editor").Checked());
         EXPECT_EQ(Calls("tvTrace_Click"), 1);
         EXPECT_TRUE(TracingOutput(d, "ZEL DateLib").DebugMonitor);
-        user.answers = {kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 
 TEST_F(Propagation, SwitchingTheLastOutputOffWarnsAndUnchecksTheModules) {
     TwoEditorsSharingAnOutput();
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         d.tvTrace.UserToggleCheck(Module(d, "Attribute Editor"));
+        d.chkLogfile.UserClick();  // the log file on, then the monitor off: the file still writes
+        d.chkDbgMntr.UserClick();
+        EXPECT_TRUE(user.boxes.empty());
         user.answers = {platform::mb::kOk};
-        d.chkDbgMntr.UserClick();  // the log file is off as well: nothing would be written
+        d.chkLogfile.UserClick();  // the log file off as well: nothing would be written
         ASSERT_EQ(user.boxes.size(), 1u);
         EXPECT_EQ(user.boxes[0].text, Text(9026));
         EXPECT_EQ(user.boxes[0].title, Text(9031));
@@ -188,8 +181,7 @@ TEST_F(Propagation, SwitchingTheLastOutputOffWarnsAndUnchecksTheModules) {
         // Checking it again is a fresh choice: it takes the panel (the monitor back on).
         d.tvTrace.UserToggleCheck(Module(d, "Attribute Editor"));
         EXPECT_TRUE(TracingOutput(d, "ZEL AttributeEditor").DebugMonitor);
-        user.answers = {kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 

@@ -29,11 +29,6 @@ protected:
             if (property == forms::Prop::Caption) status.push_back(d.lblStatusValue.Caption());
         });
     }
-    static void Select(TestDialog& d, const std::string& key) {
-        d.tbsOptions.UserSelectTab(2);
-        d.tvModules.UserClickNode(d.tvModules.Item(key));
-    }
-    static void Save(TestDialog& d) { d.UserKeyDown('S', forms::shift::kCtrl); }
     hostconfig::PropertyValue Stored(const char* component, std::int32_t index) const {
         return StoredValue(component, std::string(component) == "ZEL Errors" ? "" : kTracing, index);
     }
@@ -41,8 +36,7 @@ protected:
 };
 
 TEST_F(Saving, ASaveWithNothingEditedWritesNothingButCountsAsSaved) {
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         WatchStatus(d);
         d.mbSaved = false;
         ErrorRef saveError;
@@ -56,13 +50,12 @@ TEST_F(Saving, ASaveWithNothingEditedWritesNothingButCountsAsSaved) {
 }
 
 TEST_F(Saving, EditedRecordsAreWrittenWithProgressAndOneRefresh) {
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         WatchStatus(d);
-        Select(d, std::string("ZEL AttributeEditor") + kTracing);
+        ShowOutput(d, std::string("ZEL AttributeEditor") + kTracing);
         d.chkLogfile.UserClick();
         d.optFileOptions(1).UserClick();
-        Select(d, "ZEL Errors");
+        ShowOutput(d, "ZEL Errors");
         d.chkDbgMntr.UserClick();
         user.pointerHistory.clear();
         Save(d);
@@ -86,11 +79,10 @@ TEST_F(Saving, EditedRecordsAreWrittenWithProgressAndOneRefresh) {
 
 TEST_F(Saving, AMissingFileNameOrDirectoryStopsTheSaveWithItsOwnTextUntilItIsGiven) {
     const std::string label = std::string("ZEL DateLib\\") + kTracing;
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
-        Select(d, std::string("ZEL AttributeEditor") + kTracing);
+    Run([&](TestDialog& d) {
+        ShowOutput(d, std::string("ZEL AttributeEditor") + kTracing);
         d.chkDbgMntr.UserClick();
-        Select(d, std::string("ZEL DateLib") + kTracing);
+        ShowOutput(d, std::string("ZEL DateLib") + kTracing);
         d.chkLogfile.UserClick();
         Retype(d.txtFileName, "");
         user.answers = {kOk};
@@ -129,9 +121,8 @@ TEST_F(Saving, AMissingFileNameOrDirectoryStopsTheSaveWithItsOwnTextUntilItIsGiv
 
 TEST_F(Saving, AMissingDirectoryIsCreatedReplacedOrTheSaveCancelled) {
     const std::string missing = (std::filesystem::path(TempPath("new")) / "deeper" / "Log").string();
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
-        Select(d, std::string("ZEL DateLib") + kTracing);
+    Run([&](TestDialog& d) {
+        ShowOutput(d, std::string("ZEL DateLib") + kTracing);
         d.chkLogfile.UserClick();
         Retype(d.txtDirectory, missing);
         user.answers = {kCancel};
@@ -155,8 +146,7 @@ TEST_F(Saving, AMissingDirectoryIsCreatedReplacedOrTheSaveCancelled) {
 }
 
 TEST_F(Saving, ClearAllSwitchesEveryOutputOffButTheErrorLogKeepsWriting) {
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         d.tvTrace.UserToggleCheck(d.tvTrace.Item("Report Editor"));
         d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
         EXPECT_FALSE(d.tvTrace.Item("Report Editor").Checked());
@@ -175,8 +165,7 @@ TEST_F(Saving, ClearAllSwitchesEveryOutputOffButTheErrorLogKeepsWriting) {
 TEST_F(Saving, AnOutputNamedLikeTheErrorLogIsAnOrdinaryOutput) {
     AddOutput("ZEL AttributeEditor", "ZEL Errors", {{prop::kLogToFile, true}, {prop::kFileName, std::string("odd.log")},
                                                     {prop::kDirectory, LogDir()}});
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
         Save(d);
         d.UserClose();
@@ -187,9 +176,8 @@ TEST_F(Saving, AnOutputNamedLikeTheErrorLogIsAnOrdinaryOutput) {
 }
 
 TEST_F(Saving, ClearAllWritesThePanelOnlyIntoTheRecordItShows) {
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
-        Select(d, std::string("ZEL AttributeEditor") + kTracing);  // shown, then a folder
+    Run([&](TestDialog& d) {
+        ShowOutput(d, std::string("ZEL AttributeEditor") + kTracing);  // shown, then a folder
         d.tvModules.UserClickNode(d.tvModules.Item("ZEL DateLib"));
         ASSERT_EQ(d.msCurrentNode, std::string("ZEL AttributeEditor") + kTracing);
         d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
@@ -199,19 +187,16 @@ TEST_F(Saving, ClearAllWritesThePanelOnlyIntoTheRecordItShows) {
         d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
         EXPECT_EQ(d.mcolOutputs->Item(std::string("ZEL AttributeEditor") + kTracing)->FileName, "attr.log");
         EXPECT_EQ(d.mcolOutputs->Item("ZEL Errors")->FileName, "Errors.log");
-        user.answers = {kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 
 TEST_F(Saving, EditsBeforeAMessageBoxAreStillAskedAboutOnClosing) {
-    TestDialog dialog;
-    const ResultCode result = Run(dialog, [&](TestDialog& d) {
+    const ResultCode result = Run([&](TestDialog& d) {
         d.tvTrace.UserToggleCheck(d.tvTrace.Item("Report Editor"));
         d.Activate();  // the window comes back after a message box
         EXPECT_FALSE(d.mbSaved);
-        user.answers = {kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
     EXPECT_EQ(result, ResultCode::Stopped);
     EXPECT_EQ(user.boxes.size(), 1u);

@@ -1,5 +1,7 @@
 // The Tracing tab: the editors and tasks offered, each module derived from its outputs when the
 // dialog opens or the tab is shown again, and the checked modules' values in the panel.
+#include <set>
+
 #include "tests/dialog/DialogHarness.h"
 
 namespace diags::testing {
@@ -24,8 +26,7 @@ protected:
 };
 
 TEST_F(TraceTree, OffersTheEditorsAndTasksUnderTwoExpandedRoots) {
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         const forms::TreeView& tree = d.tvTrace;
         EXPECT_EQ(tree.Count(), 29);
         const forms::Node& editors = tree.Item("Desktop Editors");
@@ -41,6 +42,9 @@ TEST_F(TraceTree, OffersTheEditorsAndTasksUnderTwoExpandedRoots) {
         EXPECT_EQ(tree.Item("Report Editor").Text(), Text(9043));
         EXPECT_EQ(tasks.Child()->LastSibling()->Text(), Text(9052));
         EXPECT_EQ(tree.Item("Metadata SQL").Text(), Text(9061));
+        std::set<std::string> texts;  // every module its own text
+        for (std::int32_t i = 1; i <= tree.Count(); ++i) texts.insert(tree.Item(i).Text());
+        EXPECT_EQ(texts.size(), 29u);
 
         // Building the tree again keeps the map and its links.
         const std::shared_ptr<CDiagMap> map = d.moDiagMap;
@@ -53,8 +57,7 @@ TEST_F(TraceTree, OffersTheEditorsAndTasksUnderTwoExpandedRoots) {
 
 TEST_F(TraceTree, AModuleIsCheckedWhenAllItsOutputsLogAndItsValuesFillThePanel) {
     AttributeEditorLogging(LogDir() + "/A", LogDir() + "/C");
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         const std::shared_ptr<CTraceSetting> attribute = d.moDiagMap->GetTraceSetting("Attribute Editor");
         EXPECT_TRUE(attribute->Checked);
         EXPECT_TRUE(attribute->LogToFile);
@@ -82,16 +85,21 @@ TEST_F(TraceTree, AModuleIsCheckedWhenAllItsOutputsLogAndItsValuesFillThePanel) 
         EXPECT_EQ(d.mcolOutputs->Item("ZEL AttributeEditorFunction Level Tracing")->Directory, LogDir() + "/A");
         EXPECT_FALSE(d.mcolOutputs->Item("ZEL AttributeEditorFunction Level Tracing")->DirtyFlag);
         EXPECT_EQ(d.mcolOutputs->Item("ZEL DateLibFunction Level Tracing")->Directory, LogDir() + "/C");
-        user.answers = {platform::mb::kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 
 TEST_F(TraceTree, ModulesWhoseOutputsWereAllSwitchedOffAreUncheckedOnReturn) {
     AttributeEditorLogging(LogDir(), LogDir());
-    TestDialog dialog;
-    Run(dialog, [&](TestDialog& d) {
+    Run([&](TestDialog& d) {
         ASSERT_TRUE(d.tvTrace.Item("Attribute Editor").Checked());
+        // One output's file and the other's monitor off: partly on, so still chosen.
+        ShowOutput(d, "ZEL AttributeEditorFunction Level Tracing");
+        d.chkLogfile.UserClick();
+        ShowOutput(d, "ZEL ColumnEditorFunction Level Tracing");
+        d.chkDbgMntr.UserClick();
+        d.tbsOptions.UserSelectTab(1);
+        EXPECT_TRUE(d.tvTrace.Item("Attribute Editor").Checked());
         d.tbsOptions.UserSelectTab(2);
         for (const char* key : {"ZEL AttributeEditorFunction Level Tracing", "ZEL ColumnEditorFunction Level Tracing",
                                 "ZEL CommonDialogsLibFunction Level Tracing"}) {
@@ -110,8 +118,7 @@ TEST_F(TraceTree, ModulesWhoseOutputsWereAllSwitchedOffAreUncheckedOnReturn) {
         d.tvTrace.UserToggleCheck(d.tvTrace.Item("Report Editor"));
         EXPECT_FALSE(d.mcolOutputs->Item("ZEL AttributeEditorFunction Level Tracing")->DebugMonitor);
         EXPECT_FALSE(d.mcolOutputs->Item("ZEL ColumnEditorFunction Level Tracing")->LogToFile);
-        user.answers = {platform::mb::kNo};
-        d.UserClose();
+        CloseUnsaved(d);
     });
 }
 

@@ -2,6 +2,7 @@
 // QueryUnload and Unload; keys reach the form first; focus moves with its notifications.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,24 +63,20 @@ TEST(ModalShow, AnUnloadStartedInsideQueryUnloadUnloadsOnce) {
     EXPECT_FALSE(form.Loaded());
 }
 
-TEST(ModalShow, ALoopThatLeavesTheFormOpenStillEndsTheShow) {
-    Form form("frmDiagsConfig");
-    Recorder recorder(form);
-    recorder.cancelNext = 1;  // the form refuses every close
-    {
-        ScopedModalLoop user([](Form&) {});
+// Unloaded from code: asked with mode 1; a loop that leaves a form refusing every close open
+// still ends the show, asked with mode 2.
+TEST(ModalShow, AnUnloadFromCodeOrTheLoopsEndAsksWithItsModeAndUnloads) {
+    for (const bool fromCode : {true, false}) {
+        Form form("frmDiagsConfig");
+        Recorder recorder(form);
+        recorder.cancelNext = fromCode ? 0 : 1;
+        std::optional<ScopedModalLoop> installed;  // the loop every form uses unless given its own
+        if (fromCode) form.SetModalLoop([](Form& shown) { shown.Unload(); });
+        else installed.emplace([](Form&) {});
         form.ShowModal();
+        EXPECT_FALSE(form.Loaded());
+        EXPECT_EQ(recorder.events, (std::vector<std::string>{"activate", fromCode ? "query:1" : "query:2", "unload"}));
     }
-    EXPECT_FALSE(form.Loaded());
-    EXPECT_EQ(recorder.events, (std::vector<std::string>{"activate", "query:2", "unload"}));
-}
-
-TEST(ModalShow, UnloadFromCodeAsksWithModeOne) {
-    Form form("frmDiagsConfig");
-    Recorder recorder(form);
-    form.SetModalLoop([](Form& shown) { shown.Unload(); });
-    form.ShowModal();
-    EXPECT_EQ(recorder.events, (std::vector<std::string>{"activate", "query:1", "unload"}));
 }
 
 TEST(Keys, TheFormPreviewsKeysAndAKeyItClearsNeverReachesTheControl) {

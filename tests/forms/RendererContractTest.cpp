@@ -61,11 +61,12 @@ TEST(TypedNotifications, EveryShownStateIsAnnouncedOnceAndOnlyOnARealChange) {
     text.Tag = std::string("tag");
     text.SetMaxLength(12);
     size.SetMaxCharPerCell(5);
+    size.SetText("48");
     images.ImageWidth = 32;
     check.SetCaption("Log to file");
     check.SetValue(1);
     EXPECT_EQ(r.Take(), (Strings{"txtFileName.TabIndex", "txtFileName.TabStop", "txtFileName.ToolTipText",
-                                 "txtFileName.Tag", "txtFileName.MaxLength", "txtFileSize.MaxLength",
+                                 "txtFileName.Tag", "txtFileName.MaxLength", "txtFileSize.MaxLength", "txtFileSize.Text",
                                  "ilsSmall.ImageSize", "chkLogfile.Caption", "chkLogfile.Value"}));
 
     // The same values again: nothing to mirror.
@@ -73,6 +74,7 @@ TEST(TypedNotifications, EveryShownStateIsAnnouncedOnceAndOnlyOnARealChange) {
     text.SetTabStop(false);
     text.ToolTipText = std::string("the log file");
     text.SetMaxLength(12);
+    size.SetText("48");
     images.ImageWidth = 32;
     check.SetCaption("Log to file");
     check.SetValue(1);
@@ -319,7 +321,7 @@ TEST(Navigation, TabFollowsTabOrderSkipsWhatCannotBeReachedAndArrowsStayInTheGro
         c->SetTabIndex(index++);
         if (c != &tree && c != &frame) c->SetContainer(&frame);
     }
-    overwrite.SetTop(100), append.SetTop(200), circular.SetTop(300);
+    append.SetTop(100), overwrite.SetTop(200), circular.SetTop(300);  // not the order they were loaded in
     append.SetValue(true);
 
     EXPECT_EQ(NextInTabOrder(form, &tree, true), &check);  // frames and labels take no focus
@@ -332,9 +334,9 @@ TEST(Navigation, TabFollowsTabOrderSkipsWhatCannotBeReachedAndArrowsStayInTheGro
     EXPECT_EQ(NextInTabOrder(form, &tree, true), nullptr);
     frame.SetEnabled(true);
 
-    EXPECT_EQ(NextOption(append, true), &circular);  // top to bottom as shown
-    EXPECT_EQ(NextOption(circular, true), &overwrite);
-    EXPECT_EQ(NextOption(overwrite, false), &circular);
+    EXPECT_EQ(NextOption(append, true), &overwrite);  // top to bottom as shown
+    EXPECT_EQ(NextOption(circular, true), &append);
+    EXPECT_EQ(NextOption(overwrite, false), &append);
 }
 
 }  // namespace

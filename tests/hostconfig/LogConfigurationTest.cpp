@@ -36,7 +36,7 @@ protected:
     registry::FileStore store_{file_};
 };
 
-TEST_F(LogConfigurationTest, ComponentsAndOutputsComeInHostOrderAndAreFoundByNameInAnyCase) {
+TEST_F(LogConfigurationTest, ComponentsAndOutputsComeInHostOrderAndAreFoundByNameInAnyCaseOrNotAtAll) {
     const auto root = Open();
     ASSERT_EQ(root->Children().Count(), 3);
     EXPECT_EQ(root->Children().Item(1)->Name(), "ZEL Zeta");
@@ -48,10 +48,7 @@ TEST_F(LogConfigurationTest, ComponentsAndOutputsComeInHostOrderAndAreFoundByNam
     for (const auto& output : zeta->Children()) names.push_back(output->Name());
     EXPECT_EQ(names, (std::vector<std::string>{"Second Tracing", "First Tracing"}));
     EXPECT_EQ(zeta->Children().Item("FIRST tracing")->Children().Count(), 0);
-}
-
-TEST_F(LogConfigurationTest, AMissingItemIsASubscriptError) {
-    const auto root = Open();
+    // A missing item is a subscript error.
     EXPECT_EQ(testing::ErrorOf([&] { root->Children().Item("ZEL Nobody"); }), err::kSubscript);
     EXPECT_THROW(root->Children().Item(0), RuntimeError);
     EXPECT_THROW(root->Children().Item(4), RuntimeError);
@@ -111,31 +108,27 @@ TEST_F(LogConfigurationTest, ValuesThatCannotBeConvertedAreRefusedWithoutTouchin
     EXPECT_FALSE(node->HasUnsavedChanges());
 }
 
-TEST_F(LogConfigurationTest, PutsReachTheStoreOnlyThroughTheirNodesSave) {
+// Puts reach the store only through their node's Save, which stores only the properties put,
+// so another program's changes survive.
+TEST_F(LogConfigurationTest, ASaveStoresOnlyItsNodesPutsAndAnotherProgramsChangesSurvive) {
     const std::string before = ReadBytes(file_);
-    const auto root = Open();
-    const auto first = root->Children().Item("ZEL Zeta")->Children().Item("First Tracing");
-    const auto second = root->Children().Item("ZEL Zeta")->Children().Item("Second Tracing");
+    const auto zeta = Open()->Children().Item("ZEL Zeta");
+    const auto first = zeta->Children().Item("First Tracing"), second = zeta->Children().Item("Second Tracing");
+    const auto theirs = Open()->Children().Item("ZEL Zeta")->Children().Item("First Tracing");
     first->SetProperty(prop::kFileName, std::string("A.log"));
     second->SetProperty(prop::kFileName, std::string("B.log"));
     EXPECT_EQ(first->Property(prop::kFileName), PropertyValue(std::string("A.log")));  // the node sees its put
     EXPECT_EQ(ReadBytes(file_), before);
     second->Save();
-    const auto fresh = Open()->Children().Item("ZEL Zeta");
-    EXPECT_EQ(fresh->Children().Item("Second Tracing")->Property(prop::kFileName), PropertyValue(std::string("B.log")));
-    EXPECT_EQ(fresh->Children().Item("First Tracing")->Property(prop::kFileName), PropertyValue(std::string("Trace.log")));
-}
-
-TEST_F(LogConfigurationTest, ASaveStoresOnlyThePropertiesPutSoAnotherProgramsChangesSurvive) {
-    const auto mine = Open()->Children().Item("ZEL Zeta")->Children().Item("First Tracing");
-    const auto theirs = Open()->Children().Item("ZEL Zeta")->Children().Item("First Tracing");
     theirs->SetProperty(prop::kDirectory, std::string("E:\\Theirs"));
     theirs->Save();
-    mine->SetProperty(prop::kFileName, std::string("Mine.log"));
-    mine->Save();
-    const auto fresh = Open()->Children().Item("ZEL Zeta")->Children().Item("First Tracing");
-    EXPECT_EQ(fresh->Property(prop::kDirectory), PropertyValue(std::string("E:\\Theirs")));
-    EXPECT_EQ(fresh->Property(prop::kFileName), PropertyValue(std::string("Mine.log")));
+    auto fresh = Open()->Children().Item("ZEL Zeta");
+    EXPECT_EQ(fresh->Children().Item("Second Tracing")->Property(prop::kFileName), PropertyValue(std::string("B.log")));
+    EXPECT_EQ(fresh->Children().Item("First Tracing")->Property(prop::kFileName), PropertyValue(std::string("Trace.log")));
+    first->Save();
+    fresh = Open()->Children().Item("ZEL Zeta");
+    EXPECT_EQ(fresh->Children().Item("First Tracing")->Property(prop::kDirectory), PropertyValue(std::string("E:\\Theirs")));
+    EXPECT_EQ(fresh->Children().Item("First Tracing")->Property(prop::kFileName), PropertyValue(std::string("A.log")));
 }
 
 TEST_F(LogConfigurationTest, AFailedSaveRaisesAClearErrorAndKeepsThePutsForARetry) {

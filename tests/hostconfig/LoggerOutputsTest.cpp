@@ -53,31 +53,25 @@ protected:
     TempDir logs_;
 };
 
-TEST_F(LoggerOutputs, AppendKeepsWhatTheFileHeldAndAddsEveryLevel) {
-    WriteBytes(logs_.File("Trace.log"), "earlier\n");
-    Configure("\"LogToFile\"=dword:1\n\"AppendToFile\"=dword:1\n\"FileName\"=\"Trace.log\"\n");
-    Logger& logger = Start();
-    for (int level : {1, 32, 64}) logger.Trace(level, "line %1", level);
-    logger.Refresh();
-    logger.Trace(64, "after refresh");
-    const std::string log = Log();
-    EXPECT_EQ(log.rfind("earlier\n", 0), 0u);
-    for (const char* text : {"[ZEL Test][1] line 1\n", "[ZEL Test][32] line 32\n", "[ZEL Test][64] line 64\n",
-                             "after refresh\n"})
-        EXPECT_NE(log.find(text), std::string::npos) << text;
-}
-
-TEST_F(LoggerOutputs, OverwriteStartsTheFileAfreshWhenTheLoggerOpensIt) {
-    WriteBytes(logs_.File("Trace.log"), "earlier\n");
-    Configure("\"LogToFile\"=dword:1\n\"FileName\"=\"Trace.log\"\n");
-    Logger& logger = Start();
-    logger.Trace(64, "first");
-    EXPECT_EQ(Log().find("earlier"), std::string::npos);
-    EXPECT_NE(Log().find("first"), std::string::npos);
-    logger.Refresh();
-    logger.Trace(64, "second");
-    EXPECT_EQ(Log().find("first"), std::string::npos);
-    EXPECT_NE(Log().find("second"), std::string::npos);
+// Append keeps what the file held and adds every level; overwrite starts the file afresh each
+// time the logger opens it.
+TEST_F(LoggerOutputs, AppendKeepsWhatTheFileHeldAndOverwriteStartsAfreshOnEachOpen) {
+    for (const bool append : {true, false}) {
+        WriteBytes(logs_.File("Trace.log"), "earlier\n");
+        Configure("\"LogToFile\"=dword:1\n\"AppendToFile\"=dword:" + std::to_string(append) + "\n\"FileName\"=\"Trace.log\"\n");
+        Logger& logger = Start();
+        for (int level : {1, 32, 64}) logger.Trace(level, "line %1", level);
+        const std::string first = Log();
+        logger.Refresh();
+        logger.Trace(64, "after refresh");
+        const std::string log = Log();
+        EXPECT_EQ(first.find("earlier\n") == 0, append);
+        for (const char* text : {"[ZEL Test][1] line 1\n", "[ZEL Test][32] line 32\n", "[ZEL Test][64] line 64\n"})
+            EXPECT_NE(first.find(text), std::string::npos) << text;
+        EXPECT_EQ(log.find("earlier\n") == 0, append);
+        EXPECT_EQ(log.find("line 64\n") != std::string::npos, append);
+        EXPECT_NE(log.find("after refresh\n"), std::string::npos);
+    }
 }
 
 TEST_F(LoggerOutputs, ACircularLogNeverOutgrowsItsSizeAndMarksItsNewestLine) {

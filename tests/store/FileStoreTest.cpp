@@ -53,6 +53,10 @@ TEST_F(FileStoreSaving, AMissingFileIsCreatedOnTheFirstSaveAsAnImportableRegistr
     ASSERT_TRUE(store.ReadTree(kKey, key).ok());
     EXPECT_FALSE(key);
     ASSERT_TRUE(store.Apply({Set(kKey, "v", "1")}).ok());
+    ASSERT_TRUE(store.ReadTree(kKey, key).ok());
+    EXPECT_TRUE(key);
+    ASSERT_TRUE(store.ReadTree(kKey + "\\Missing", key).ok());
+    EXPECT_FALSE(key);  // a result read before is emptied, not left standing
     const std::string bytes = ReadBytes(dir.File("sub/dir/registry.reg"));
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
     ParsedFile parsed;

@@ -36,6 +36,8 @@ TEST(RegistryFileReading, ReadsTheEditorsUtf16ExportWithEveryValueType) {
         "\"Expand\"=hex(2):25,00,41,00,25,00,00,00\n"
         "\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\n"
         "\"Big\"=hex(b):01,02,03,04,05,06,07,08\n"
+        "\"None\"=hex(0):01\n"
+        "\"Link\"=hex(10):02\n"
         "\"Blob\"=hex:de,ad,\\\n"
         "  be,ef\n"
         "; a comment\n"
@@ -50,6 +52,8 @@ TEST(RegistryFileReading, ReadsTheEditorsUtf16ExportWithEveryValueType) {
     EXPECT_EQ(key->FindValue("Expand")->AsText(), "%A%");
     EXPECT_EQ(key->FindValue("Multi")->data, std::string("a\0\0\0b\0\0\0\0\0", 10));
     EXPECT_EQ(key->FindValue("Big")->type, reg::kQword);
+    EXPECT_EQ(key->FindValue("None")->type, 0u);  // types with a zero digit
+    EXPECT_EQ(key->FindValue("Link")->type, 16u);
     EXPECT_EQ(key->FindValue("Blob")->data, "\xde\xad\xbe\xef");
     EXPECT_EQ(key->FindValue("Ünïcode ☃")->AsText(), "Grüße ☃");
 }
@@ -126,6 +130,7 @@ TEST(RegistryFileWriting, EveryValueTypeSurvivesARoundTripInBothEncodings) {
     for (int i = 0; i < 300; ++i) blob += static_cast<char>(i);
     key.SetValue("Binary", RegValue{reg::kBinary, blob});
     key.SetValue("NoTerminator", RegValue{reg::kSz, std::string("a\0b", 3)});
+    key.SetValue("LastUnitNotNul", RegValue{reg::kSz, std::string("a\0\0b", 4)});
     key.SetValue("name with\na line break", RegValue::Text("x"));  // names keep their own line
     key.SetValue(std::string("cr\r and nul\0 \\n", 16), RegValue::Text("y"));
     tree.CreatePath("HKEY_CURRENT_USER\\Software\\Round Trip\\Child\\Grandchild");
@@ -159,6 +164,9 @@ TEST(TextEncoding, Utf8AndUtf16ConvertBothWaysAppendingToWhatIsThere) {
     EXPECT_FALSE(Utf8ToUtf16Le("ok\xC3", cut));  // a sequence cut off at the end
     std::string odd;
     EXPECT_FALSE(Utf16LeToUtf8(std::string("a\0b", 3), odd));
+    EXPECT_FALSE(Utf16LeToUtf8(std::string("\x00\xDC", 2), odd));  // a low surrogate alone
+    EXPECT_EQ(Cp1252ToUtf8("\x80\xE9"), "\xE2\x82\xAC\xC3\xA9");  // the euro sign takes three bytes
+    EXPECT_EQ(Utf8ToCp1252("\xE2\x82\xAC\xC3\xA9"), "\x80\xE9");
 }
 
 TEST(RegistryFileWriting, WritesTheEditorsHeaderAndUtf16WithAByteOrderMark) {
@@ -197,6 +205,7 @@ TEST(DamagedRegistryFiles, AreRefusedWithTheFileTheLineAndTheReason) {
         {head + "[HKCU\\K]\n\"Blob\"=hex:01,0", "bad.reg, line 3: a hex value has a byte"},
         {head + "[HKCU\\K]\n\"Name", "bad.reg, line 3: a quoted text is not closed"},
         {head + "[HKCU\\K]\n\"Name\"", "bad.reg, line 3: a value name is not followed by '='"},
+        {head + "[HKCU\\K]\n\"v\"=hex:01,\\", "bad.reg, line 3: a hex value has a byte"},  // no line to continue on
     };
     for (const auto& c : cases) EXPECT_TRUE(ParseError(c.bytes).starts_with(c.expected)) << ParseError(c.bytes);
 }

@@ -13,6 +13,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "base/RuntimeError.h"
@@ -118,6 +119,7 @@ public:
         std::string title;
     };
     std::int32_t ShowMessage(std::string_view text, std::int32_t style, std::string_view title) override {
+        if (auto raise = std::exchange(raiseOnNextBox, std::nullopt)) throw *raise;
         boxes.push_back({std::string(text), style, std::string(title)});
         if (answers.empty()) {
             if (otherwise) return *otherwise;
@@ -140,6 +142,7 @@ public:
     void SetMousePointer(std::int16_t value) override { pointerHistory.push_back(pointer = value); }
 
     std::deque<std::int32_t> answers;
+    std::optional<RuntimeError> raiseOnNextBox;  // the next box fails with it instead of showing
     std::optional<std::int32_t> otherwise = platform::mb::kOk;
     std::optional<std::string> folder;  // what the folder browser returns (nothing: cancelled)
     bool shiftDown = false;
