@@ -78,6 +78,11 @@ LRESULT FormWindow::OnRootMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (!HIWORD(lParam) && menuOwner_ != nullptr)  // not the window menu
                 menuOwner_->OnRootMessage(message, wParam, lParam);
             break;
+        case WM_MEASUREITEM:
+        case WM_DRAWITEM:  // a menu entry's picture (wParam 0: from a menu, not a control)
+            if (wParam == 0 && menuOwner_ != nullptr)
+                if (const auto result = menuOwner_->OnRootMessage(message, wParam, lParam)) return *result;
+            break;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN: return OnColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_SETCURSOR:

@@ -15,7 +15,6 @@ namespace diags::win32ui {
 
 namespace {
 
-using platform::win32::OwnedBitmap;
 using platform::win32::OwnedImageList;
 using platform::win32::OwnedMenu;
 
@@ -71,9 +70,10 @@ public:
         return 0;
     }
 
-    std::optional<LRESULT> OnRootMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) override {
+    std::optional<LRESULT> OnRootMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == WM_SIZE) PlaceToolBar(false);
         else if (message == WM_INITMENUPOPUP) OnMenuOpening(reinterpret_cast<HMENU>(wParam));
+        else if (message == WM_MEASUREITEM || message == WM_DRAWITEM) return OnMenuPicture(message, lParam);
         return std::nullopt;
     }
 
@@ -112,9 +112,8 @@ private:
         }
     }
 
+    std::optional<LRESULT> OnMenuPicture(UINT message, LPARAM lParam);
     HMENU BuildMenu(const std::string& bandKey, bool isBar);
-    HBITMAP MenuPicture(std::uintptr_t icon);
-
     void RebuildToolBar() {
         HWND tools = Window();
         while (::SendMessageA(tools, TB_BUTTONCOUNT, 0, 0) > 0) ::SendMessageA(tools, TB_DELETEBUTTON, 0, 0);
@@ -183,7 +182,6 @@ private:
 
     OwnedMenu menu_;
     OwnedImageList toolImages_;
-    std::vector<OwnedBitmap> menuPictures_;
     std::vector<std::pair<std::string, std::string>> commands_;  // id - kFirstCommand -> band, tool
     std::unordered_map<HMENU, std::string> popupBands_;          // pop-up menu -> its band's key
     std::string tipText_;                                        // the text a tooltip was last given
@@ -191,18 +189,24 @@ private:
     std::size_t builtTools_ = 0;
 };
 
-HBITMAP MenuMirror::MenuPicture(std::uintptr_t icon) {
-    const int size = ::GetSystemMetrics(SM_CXMENUCHECK) > 0 ? ::GetSystemMetrics(SM_CXMENUCHECK) : 16;
-    platform::win32::WindowDc screen(nullptr);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen.get(), size, size);
-    if (bitmap == nullptr) return nullptr;
-    menuPictures_.emplace_back(bitmap);
-    platform::win32::OwnedMemoryDc dc(::CreateCompatibleDC(screen.get()));
-    platform::win32::SelectedObject selected(dc.get(), bitmap);
-    RECT all{0, 0, size, size};
-    ::FillRect(dc.get(), &all, ::GetSysColorBrush(COLOR_MENU));
-    ::DrawIconEx(dc.get(), 0, 0, reinterpret_cast<HICON>(icon), size, size, 0, nullptr, DI_NORMAL);
-    return bitmap;
+// An entry's picture, drawn by the menu's owner: the icon itself at the small-icon size, its
+// transparent parts showing the entry's background whether it is highlighted or not (a bitmap
+// handed to the menu would keep a square of one background colour, and some systems draw it
+// inverted while its entry is highlighted).
+std::optional<LRESULT> MenuMirror::OnMenuPicture(UINT message, LPARAM lParam) {
+    const int size = ::GetSystemMetrics(SM_CXSMICON) > 0 ? ::GetSystemMetrics(SM_CXSMICON) : 16;
+    if (message == WM_MEASUREITEM) {
+        auto& measure = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (measure.CtlType != ODT_MENU) return std::nullopt;
+        measure.itemWidth = static_cast<UINT>(size);
+        measure.itemHeight = static_cast<UINT>(size);
+        return TRUE;
+    }
+    const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (draw.CtlType != ODT_MENU || draw.itemData == 0) return std::nullopt;
+    const int top = draw.rcItem.top + (draw.rcItem.bottom - draw.rcItem.top - size) / 2;
+    ::DrawIconEx(draw.hDC, draw.rcItem.left, top, reinterpret_cast<HICON>(draw.itemData), size, size, 0, nullptr, DI_NORMAL);
+    return TRUE;
 }
 
 HMENU MenuMirror::BuildMenu(const std::string& bandKey, bool isBar) {
@@ -230,8 +234,9 @@ HMENU MenuMirror::BuildMenu(const std::string& bandKey, bool isBar) {
         if (tool->Picture() && !isBar) {
             MENUITEMINFOA item{};
             item.cbSize = sizeof(item);
-            item.fMask = MIIM_BITMAP;
-            item.hbmpItem = MenuPicture(tool->Picture()->NativeHandle());
+            item.fMask = MIIM_BITMAP | MIIM_DATA;
+            item.hbmpItem = HBMMENU_CALLBACK;  // drawn by OnMenuPicture, the icon in the item's data
+            item.dwItemData = tool->Picture()->NativeHandle();
             ::SetMenuItemInfoA(menu, static_cast<UINT>(::GetMenuItemCount(menu) - 1), TRUE, &item);
         }
     }

@@ -17,6 +17,7 @@
 #include "forms/MenuBar.h"
 #include "forms/TextBox.h"
 #include "forms/TreeView.h"
+#include "platform/win32/Owned.h"
 #include "win32ui/FormWindow.h"
 #include "win32ui/Win32FormHost.h"
 
@@ -380,6 +381,7 @@ TEST_F(Renderer, TheBarBecomesAMenuWithShortcutsAndAToolBarAndAChoiceClicksOnce)
     forms::Tool& save = file.AddTool(4, "mnuSave");
     save.Caption = "&Save";
     save.SetShortcut(19);
+    save.SetPicture(0, std::make_shared<StockIcon>(), 0);
     forms::Tool& exit = file.AddTool(5, "mnuExit");
     exit.Caption = "E&xit";
     exit.BeginGroup = true;
@@ -399,6 +401,36 @@ TEST_F(Renderer, TheBarBecomesAMenuWithShortcutsAndAToolBarAndAChoiceClicksOnce)
     ::GetMenuStringA(popup, 0, text, sizeof(text), MF_BYPOSITION);
     EXPECT_STREQ(text, "&Save\tCtrl+S");
     EXPECT_EQ(::GetMenuState(popup, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    // An entry's picture is drawn by the window owning the menu, at the small-icon size, so its
+    // transparent parts show the entry's background, highlighted or not.
+    MENUITEMINFOA entry{};
+    entry.cbSize = sizeof entry;
+    entry.fMask = MIIM_BITMAP | MIIM_DATA;
+    ASSERT_TRUE(::GetMenuItemInfoA(popup, 0, TRUE, &entry));
+    EXPECT_EQ(entry.hbmpItem, HBMMENU_CALLBACK);
+    MEASUREITEMSTRUCT measure{};
+    measure.CtlType = ODT_MENU;
+    measure.itemData = entry.dwItemData;
+    EXPECT_TRUE(::SendMessageA(window.Root(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)));
+    EXPECT_EQ(measure.itemWidth, static_cast<UINT>(::GetSystemMetrics(SM_CXSMICON)));
+    {
+        platform::win32::WindowDc screen(nullptr);
+        platform::win32::OwnedMemoryDc dc(::CreateCompatibleDC(screen.get()));
+        platform::win32::OwnedBitmap canvas(::CreateCompatibleBitmap(screen.get(), 32, 32));
+        platform::win32::SelectedObject selected(dc.get(), canvas.get());
+        const RECT all{0, 0, 32, 32};
+        ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        DRAWITEMSTRUCT draw{};
+        draw.CtlType = ODT_MENU;
+        draw.hDC = dc.get();
+        draw.rcItem = all;
+        draw.itemData = entry.dwItemData;
+        EXPECT_TRUE(::SendMessageA(window.Root(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)));
+        int drawn = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) drawn += ::GetPixel(dc.get(), x, y) != RGB(255, 255, 255);
+        EXPECT_GT(drawn, 0) << "the picture was drawn";
+    }
     HWND bar = window.WindowOf(form.bar);
     EXPECT_EQ(::SendMessageA(bar, TB_BUTTONCOUNT, 0, 0), 3);  // two buttons and the group's separator
     EXPECT_TRUE(::IsWindowVisible(bar) || !::IsWindowVisible(window.Root()));
