@@ -1,13 +1,15 @@
 // A seeded random person in the headless dialog: clicks, ticks, tab switches, keys and
 // shortcuts, menu and tool-bar commands, random and hostile typing, random answers to every
 // message box, saves and closes, only on controls that are shown and enabled. After every step
-// the invariants below are checked; a failure prints its seed and the step that broke one.
+// the invariants below are checked; a failure prints its seed and the shortest action sequence
+// found that still fails.
 //
 // DIAGS_MONKEY_SECONDS bounds the run (default: a short run), DIAGS_MONKEY_SEED replays one seed.
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <sstream>
 
 #include "hostconfig/Properties.h"
 #include "platform/registry/FileStore.h"
@@ -24,6 +26,10 @@ enum class Kind {
     TraceCheck, TraceClick, TraceKey, ModuleClick, ModuleKey, Tab, LogFile, DebugMonitor, FileMode,
     TypeDirectory, TypeFileName, TypeSize, Browse, Menu, FormKey, Save, Close, Resize, Splitter, Count
 };
+constexpr const char* kKindNames[] = {"TraceCheck", "TraceClick", "TraceKey", "ModuleClick", "ModuleKey", "Tab",
+                                      "LogFile", "DebugMonitor", "FileMode", "TypeDirectory", "TypeFileName",
+                                      "TypeSize", "Browse", "Menu", "FormKey", "Save", "Close", "Resize", "Splitter"};
+
 // One step: what the person does, and the random numbers that pick its target, its text and
 // the answers to any message box it brings up. Replayed from these alone.
 struct Action {
@@ -31,6 +37,13 @@ struct Action {
     std::uint32_t pick;
     std::uint32_t answers;
 };
+
+std::string Describe(const std::vector<Action>& actions) {
+    std::ostringstream out;
+    for (const Action& a : actions)
+        out << "  {" << kKindNames[static_cast<int>(a.kind)] << ", " << a.pick << ", " << a.answers << "}\n";
+    return out.str();
+}
 
 const std::vector<std::string>& HostileTexts() {
     static const std::vector<std::string> texts = {
@@ -46,6 +59,7 @@ public:
     explicit RandomPerson(platform::Interaction& next) : next_(next) {}
     std::int32_t ShowMessage(std::string_view text, std::int32_t style, std::string_view title) override {
         boxes.push_back({std::string(text), style, std::string(title)});
+        ++seen[std::to_string(style) + " " + std::string(text.substr(0, 40))];
         if (style == platform::mb::kQuestionYesNoCancel) {
             constexpr std::int32_t choices[] = {platform::mb::kYes, platform::mb::kNo, platform::mb::kCancel};
             return choices[rng() % 3];
@@ -64,6 +78,7 @@ public:
     std::mt19937 rng;
     std::vector<std::string> folders;
     std::vector<ScriptedInteraction::Box> boxes;
+    std::map<std::string, int> seen;  // every kind of box shown: style and the text's start
 
 private:
     platform::Interaction& next_;
@@ -96,11 +111,11 @@ protected:
             TestDialog dialog;
             ResultCode outcome = ResultCode::None;
             dialog.SetModalLoop([&](forms::Form&) {
-                RawValues lastSaved = StoredRaw();
+                Snapshot lastSaved = Flat();
                 while (next < actions.size() && failure.empty() && dialog.Loaded() &&
                        !(deadline_ && std::chrono::steady_clock::now() > *deadline_)) {
                     const Action& action = actions[next++];
-                    const RawValues before = StoredRaw();
+                    const Snapshot before = Flat();
                     const std::size_t savesBefore = saves_;
                     person_.rng.seed(action.answers);
                     person_.boxes.clear();
@@ -109,8 +124,7 @@ protected:
                     ++actionsRun_;
                     Digest();
                     if (failure.empty()) failure = Check(dialog, before, lastSaved, saves_ != savesBefore);
-                    if (!failure.empty()) failure += " (step " + std::to_string(next) + ")";
-                    if (saves_ != savesBefore) lastSaved = StoredRaw();
+                    if (saves_ != savesBefore) lastSaved = Flat();
                 }
                 if (dialog.Loaded() && failure.empty()) {
                     person_.rng.seed(0);
@@ -141,13 +155,40 @@ protected:
         return actions;
     }
 
-    // The time the run must end by: a run in progress stops there.
+    // The shortest sequence found that still fails: drops ever smaller chunks while it fails.
+    std::vector<Action> Shrink(std::vector<Action> actions, std::uint32_t configSeed) {
+        for (std::size_t chunk = actions.size() / 2; chunk >= 1; chunk /= 2) {
+            for (std::size_t at = 0; at + chunk <= actions.size();) {
+                std::vector<Action> candidate(actions.begin(), actions.begin() + static_cast<std::ptrdiff_t>(at));
+                candidate.insert(candidate.end(), actions.begin() + static_cast<std::ptrdiff_t>(at + chunk), actions.end());
+                if (!Play(candidate, configSeed).empty()) actions = std::move(candidate);
+                else at += chunk;
+            }
+        }
+        return actions;
+    }
+
+    // The time the run must end by: a run in progress stops there (not while shrinking).
     std::optional<std::chrono::steady_clock::time_point> deadline_;
     std::size_t actionsRun_ = 0;
     std::set<std::string> procedures_;
     RandomPerson person_{user};
 
 private:
+    using Snapshot = std::map<std::string, RegValue>;
+
+    static void FlattenKey(const RegKey& key, const std::string& path, Snapshot& out) {
+        for (const auto& v : key.Values()) out[path + "|" + v.name] = v.value;
+        for (const auto& child : key.Children()) FlattenKey(*child, path + "\\" + child->Name(), out);
+    }
+    static Snapshot Flat() {
+        std::optional<RegKey> key;
+        (void)platform::registry::NativeStore().ReadTree(hostconfig::DefaultRootKey(), key);
+        Snapshot out;
+        if (key) FlattenKey(*key, "", out);
+        return out;
+    }
+
     // A fresh default configuration; some seeds add values that cannot be read.
     void ResetStore(std::uint32_t configSeed) {
         using platform::registry::KeyChange;
@@ -264,7 +305,7 @@ private:
                 if (d.Loaded()) d.UserKeyUp(key, shift);
                 break;
             }
-            case Kind::Save: Save(d); break;
+            case Kind::Save: d.UserKeyDown('S', forms::shift::kCtrl); break;
             case Kind::Close: d.UserClose(); break;
             case Kind::Resize: d.UserResize(static_cast<std::int32_t>(1500 + p % 12000), static_cast<std::int32_t>(1500 + (p / 7) % 9000)); break;
             case Kind::Splitter: {
@@ -279,7 +320,7 @@ private:
         }
     }
 
-    std::string Check(TestDialog& d, const RawValues& before, const RawValues& lastSaved, bool saved) {
+    std::string Check(TestDialog& d, const Snapshot& before, const Snapshot& lastSaved, bool saved) {
         for (const auto& box : person_.boxes)
             if (box.style == platform::mb::kCritical && box.title == Text(dlgres::kErrorTitle) &&
                 box.text.find("ValidPath") == std::string::npos)
@@ -289,7 +330,7 @@ private:
             platform::registry::FileStore fresh(file);
             if (auto s = fresh.Refresh(); !s) return "the store does not load: " + s.message();
         }
-        const RawValues now = StoredRaw();
+        const Snapshot now = Flat();
         if (!saved && now != before) return "the store changed without a save";
         if (!d.Loaded() && d.mnResult == ResultCode::Stopped && now != lastSaved)
             return "a close answered No wrote after the last save";
@@ -348,8 +389,12 @@ TEST_F(Monkey, RandomUseKeepsEveryInvariant) {
         const std::vector<Action> actions = Generate(seed, 150);
         const std::string failure = Play(actions, seed);
         if (!failure.empty()) {
+            deadline_.reset();
+            const std::vector<Action> shortest = Shrink(actions, seed);
             std::filesystem::current_path(cwd);
-            FAIL() << "seed " << seed << " (DIAGS_MONKEY_SEED=" << seed << "): " << failure;
+            FAIL() << "seed " << seed << " (DIAGS_MONKEY_SEED=" << seed << "): " << failure << "\nshortest sequence ("
+                   << shortest.size() << " actions, fails with: " << Play(shortest, seed) << "):\n"
+                   << Describe(shortest);
         }
         ++runs;
         ++seed;
@@ -357,6 +402,10 @@ TEST_F(Monkey, RandomUseKeepsEveryInvariant) {
     std::filesystem::current_path(cwd);
     std::cout << "monkey: " << runs << " runs, " << actionsRun_ << " actions, " << procedures_.size()
               << " distinct procedures reached\n";
+    if (std::getenv("DIAGS_MONKEY_LIST"))
+        for (const std::string& p : procedures_) std::cout << "  " << p << "\n";
+    if (std::getenv("DIAGS_MONKEY_LIST"))
+        for (const auto& [box, count] : person_.seen) std::cout << "  box " << count << "x: " << box << "\n";
 }
 
 }  // namespace
