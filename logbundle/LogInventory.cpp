@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 
+#include "base/CalendarTime.h"
 #include "base/Text.h"
 #include "hostconfig/LogConfiguration.h"
 #include "platform/registry/Encoding.h"
@@ -51,13 +52,7 @@ std::string ModeText(hostconfig::FileMode mode) {
 }
 
 std::string TimeText(std::int64_t seconds) {
-    const std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm tm{};
-#ifdef _WIN32
-    gmtime_s(&tm, &t);
-#else
-    gmtime_r(&t, &tm);
-#endif
+    const std::tm tm = base::UtcParts(seconds);
     char buffer[32];
     std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &tm);
     return buffer;

@@ -7,6 +7,8 @@
 
 #include <zlib.h>
 
+#include "base/CalendarTime.h"
+
 namespace diags::logbundle {
 namespace {
 
@@ -31,13 +33,7 @@ void Put64(std::string& b, std::uint64_t v) {
 
 // MS-DOS time and date of a moment (UTC; DOS has no zone). Before 1980 is 1980-01-01.
 void DosTime(std::int64_t seconds, std::uint16_t& time, std::uint16_t& date) {
-    const std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm tm{};
-#ifdef _WIN32
-    gmtime_s(&tm, &t);
-#else
-    gmtime_r(&t, &tm);
-#endif
+    const std::tm tm = base::UtcParts(seconds);
     if (tm.tm_year < 80) {
         time = 0;
         date = (1 << 5) | 1;

@@ -12,10 +12,7 @@ source scripts/lib/wine.sh
 each_build "$0" "$@"
 wine_build "$1"
 
-wine_available || exit 1
-cmake --preset "$wine_build_name" >/dev/null
-cmake --build --preset "$wine_build_name" --target diagsconfig kvuien diags_help_page >/dev/null
-wine_ensure_prefix "$build/wineprefix-tools" || { fail "the Wine prefix is made"; check_summary; exit 1; }
+wine_tools_prefix || { fail "the tool is built and the Wine prefix is made"; check_summary; exit 1; }
 scratch="$(mktemp -d "$root/build/console-wine.XXXXXX")"
 trap 'rm -rf "$scratch"; wine_settle' EXIT
 win="Z:${scratch//\//\\}"

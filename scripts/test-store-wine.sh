@@ -14,11 +14,7 @@ source scripts/lib/wine.sh
 each_build "$0" "$@"
 wine_build "$1"
 
-wine_available || exit 1
-cmake --preset "$wine_build_name" >/dev/null
-cmake --build --preset "$wine_build_name" --target diagsconfig >/dev/null
-# A prefix whose first boot has finished: nothing of it still runs when the checks start.
-wine_ensure_prefix "$build/wineprefix-tools" || { fail "the Wine prefix is made"; check_summary; exit 1; }
+wine_tools_prefix || { fail "the tool is built and the Wine prefix is made"; check_summary; exit 1; }
 scratch="$(mktemp -d "$root/build/store-wine.XXXXXX")"
 trap 'rm -rf "$scratch"; wine_settle' EXIT
 win="Z:$scratch"  # the same folder as Windows programs name it

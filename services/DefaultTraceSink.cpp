@@ -30,6 +30,7 @@
 #include <windows.h>
 #endif
 
+#include "base/CalendarTime.h"
 #include "hostconfig/LogConfiguration.h"
 #include "hostconfig/LogFile.h"
 #include "services/Logger.h"
@@ -73,12 +74,7 @@ std::string Stamp() {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     const auto millis =
         std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm parts{};
-#ifdef _WIN32
-    localtime_s(&parts, &seconds);
-#else
-    localtime_r(&seconds, &parts);
-#endif
+    const std::tm parts = base::LocalParts(seconds);
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &parts);
     char withMillis[40];
     std::snprintf(withMillis, sizeof withMillis, "%s.%03d", stamp, static_cast<int>(millis));

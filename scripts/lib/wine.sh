@@ -12,6 +12,7 @@
 #                           server has written the registry files
 #   wine_stop               ends every process of the prefix
 #   winpath PATH            the Windows name of a Linux path (Z: maps the Linux root)
+#   wine_tools_prefix       the console tool built and the prefix the tool suites share
 #   wine_dialog_prefix NAME LOG   (with check.sh) what a suite that drives the dialog needs; sets
 #                           browser_log, the file the recording browser appends addresses to
 #
@@ -144,4 +145,13 @@ wine_dialog_prefix() {
   chmod +x "$browser"
   wine_reg add 'HKCR\.htm' /ve /d htmlfile /f >>"$log" 2>&1
   wine_reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$browser" /f >>"$log" 2>&1
+}
+
+# The suites of the console tool: diagsconfig.exe (with the strings and the help page it
+# names) built, and a prefix whose first boot has finished, shared by those suites.
+wine_tools_prefix() {
+  wine_available || return 1
+  cmake --preset "$wine_build_name" >/dev/null &&
+    cmake --build --preset "$wine_build_name" --target diagsconfig kvuien diags_help_page >/dev/null || return 1
+  wine_ensure_prefix "$build/wineprefix-tools"
 }

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <thread>
 
 #include "hostconfig/LogFile.h"
@@ -19,11 +18,11 @@ namespace exitcode = tools::exitcode;
 
 class LogsAndCollect : public DialogTest {
 protected:
-    static int Console(std::vector<std::string> args, std::string& out) {
-        std::ostringstream o, e;
-        const int code = tools::RunDiagsConfig(args, o, e);
-        out = o.str() + e.str();
-        return code;
+    // The harness's run, with both outputs in one text.
+    static int Console(const std::vector<std::string>& args, std::string& out) {
+        const ConsoleRun run = DialogTest::Console(args);
+        out = run.out + run.err;
+        return run.code;
     }
     static Settings File(const std::string& dir, const std::string& name, const char* mode, double kb = 24) {
         const bool circular = std::string(mode) == "circular", append = std::string(mode) == "append";

@@ -301,21 +301,16 @@ struct StockIcon final : platform::Picture {
     }
 };
 
-int NativeImage(HWND tree, const forms::Node& node) {
+// The control's item of a node, with the fields `mask` asks for.
+TVITEMA NativeItem(HWND tree, const forms::Node& node, UINT mask) {
     TVITEMA data{};
-    data.mask = TVIF_IMAGE;
+    data.mask = mask;
     data.hItem = FormWindow::ItemOf(node);
     ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
-    return data.iImage;
+    return data;
 }
-
-int NativeChildren(HWND tree, const forms::Node& node) {
-    TVITEMA data{};
-    data.mask = TVIF_CHILDREN;
-    data.hItem = FormWindow::ItemOf(node);
-    ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
-    return data.cChildren;
-}
+int NativeImage(HWND tree, const forms::Node& node) { return NativeItem(tree, node, TVIF_IMAGE).iImage; }
+int NativeChildren(HWND tree, const forms::Node& node) { return NativeItem(tree, node, TVIF_CHILDREN).cChildren; }
 
 TEST_F(Renderer, AFoldersChildrenGetTheirItemsWhenItIsFirstExpandedAndShowWhatChangedMeanwhile) {
     Win32FormHost host(96);
