@@ -38,6 +38,7 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
         for (const hostconfig::LogConfigNodePtr& component : *mcolComponents) outputs += 1 + component->Children().Count();
         mcolOutputs->Reserve(outputs);
         mFolderOf.reserve(outputs);
+        mNodeOf.reserve(outputs);
 
         for (const hostconfig::LogConfigNodePtr& component : *mcolComponents) {
             const std::string& name = component->Name();
@@ -51,7 +52,7 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
                     return ResultCode::Failure;
                 output->Key = name;
                 mcolOutputs->Add(output, name);
-                mNodeOf.emplace(output.get(), component);
+                mNodeOf.emplace(output.get(), component.get());
                 continue;
             }
             if (component->Children().Count() == 0) continue;
@@ -66,7 +67,7 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
                 output->Key = key;
                 mcolOutputs->Add(output, key);
                 mFolderOf.emplace(output.get(), &folder);
-                mNodeOf.emplace(output.get(), trace);
+                mNodeOf.emplace(output.get(), trace.get());
             }
         }
         tvModules.SetSorted(true);
@@ -81,10 +82,10 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
 }
 
 std::string frmDiagsConfig::UniqueNodeKey(const std::string& key) const {
-    // The error log's key is reserved for it, wherever it comes in the configuration.
+    // The error log's key is reserved for it, wherever it comes in the configuration. Every
+    // record's key is also the key of its node, so the tree alone tells which keys are taken.
     const auto taken = [&](const std::string& candidate) {
-        return EqualsNoCase(candidate, nodekey::kErrorLog) || tvModules.Find(candidate) != nullptr ||
-               (mcolOutputs && mcolOutputs->Contains(candidate));
+        return EqualsNoCase(candidate, nodekey::kErrorLog) || tvModules.Find(candidate) != nullptr;
     };
     if (!taken(key)) return key;
     for (int number = 2;; ++number) {

@@ -59,7 +59,7 @@ ResultCode frmDiagsConfig::SaveDirtyRecords(std::int32_t& saved, ErrorRef& oErro
         const bool errorLog = IsErrorLog(*output);
         const auto known = mNodeOf.find(output.get());
         const hostconfig::LogConfigNodePtr node =
-            known != mNodeOf.end() ? known->second
+            known != mNodeOf.end() ? hostconfig::LogConfigNodePtr(moLogConfig, known->second)
             : errorLog             ? moLogConfig->Children().Item(output->Name)
                                    : moLogConfig->Children().Item(output->Parent)->Children().Item(output->Name);
         if (!errorLog) {

@@ -111,7 +111,8 @@ public:
     std::unordered_map<const COutput*, forms::Node*> mFolderOf;  // non-owning; nodes of tvModules
     // The host node each record was read from. Names are shown in the ANSI code page, where
     // two stored names may read alike; the record still saves into its own node.
-    std::unordered_map<const COutput*, hostconfig::LogConfigNodePtr> mNodeOf;
+    // Non-owning: moLogConfig holds the nodes, and both go together.
+    std::unordered_map<const COutput*, hostconfig::LogConfigNode*> mNodeOf;
     // The properties (indices) of each record whose stored value could not be read: the
     // record holds the empty value instead, and a save leaves the stored value as it is
     // unless the record's value was changed.

@@ -104,13 +104,12 @@ TreeView::~TreeView() = default;
 Node& TreeView::Add(Node* relative, Relationship relationship, std::string_view key, std::string_view text,
                     std::string_view image) {
     if (relative != nullptr && &relative->Tree() != this) throw RuntimeError(err::kElementNotFound, "Element not found");
-    std::string folded = FoldCase(key);
-    if (!key.empty() && byKey_.contains(folded)) throw RuntimeError(err::kKeyNotUnique, "Key is not unique in collection");
+    if (!key.empty() && byKey_.contains(key)) throw RuntimeError(err::kKeyNotUnique, "Key is not unique in collection");
 
     nodes_.push_back(std::make_unique<Node>(Node::Token(), *this, std::string(key), std::string(text), std::string(image)));
     Node& node = *nodes_.back();
     node.index_ = static_cast<std::int32_t>(nodes_.size());
-    if (!key.empty()) byKey_.emplace(std::move(folded), &node);
+    if (!key.empty()) byKey_.emplace(node.key_, &node);
 
     if (relative == nullptr) {
         if (sorted_) InsertSortedRoot(node);
@@ -205,7 +204,7 @@ void TreeView::Remove(Node& node) {
     RemoveRecursive(node, removed);
     Unlink(node);
     for (Node* n : removed) {
-        if (!n->key_.empty()) byKey_.erase(FoldCase(n->key_));
+        if (!n->key_.empty()) byKey_.erase(std::string_view(n->key_));
         if (selected_ == n) selected_ = nullptr;
     }
     const std::unordered_set<const Node*> gone(removed.begin(), removed.end());
@@ -245,7 +244,7 @@ Node& TreeView::Item(std::int32_t index) const {
 
 Node* TreeView::Find(std::string_view key) const noexcept {
     if (key.empty()) return nullptr;
-    auto it = byKey_.find(FoldCase(key));
+    auto it = byKey_.find(key);
     return it == byKey_.end() ? nullptr : it->second;
 }
 

@@ -25,6 +25,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/Text.h"
 #include "forms/Control.h"
 
 namespace diags::forms {
@@ -221,8 +222,19 @@ private:
     void ScrollTo(const Node& node);
     void Moved(Node& node, Node* oldPrevious, Node* oldNext);
 
-    std::vector<std::unique_ptr<Node>> nodes_;           // by index - 1
-    std::unordered_map<std::string, Node*> byKey_;       // folded key -> node
+    // Keys compared without regard to case, hashed without a folded copy.
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const noexcept { return HashNoCase(key); }
+    };
+    struct KeyEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const noexcept { return EqualsNoCase(a, b); }
+    };
+    std::vector<std::unique_ptr<Node>> nodes_;  // by index - 1
+    // Views of the nodes' own keys (a node never moves and its key never changes), so a key
+    // is held once per node.
+    std::unordered_map<std::string_view, Node*, KeyHash, KeyEqual> byKey_;
     Node* firstRoot_ = nullptr;
     Node* lastRoot_ = nullptr;
     Node* selected_ = nullptr;
