@@ -1,5 +1,6 @@
 #include "hostconfig/LogConfiguration.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "base/RuntimeError.h"
@@ -22,21 +23,22 @@ std::string LastComponent(std::string_view path) {
 // ------------------------------------------------------------------ collection
 
 void LogConfigNodes::Add(LogConfigNodePtr node) {
-    if (indexed_) index_.emplace(registry::FoldName(registry::Cp1252ToUtf8(node->Name())), nodes_.size());
+    if (index_) index_->emplace(registry::FoldName(registry::Cp1252ToUtf8(node->Name())), nodes_.size());
     nodes_.push_back(std::move(node));
 }
 
 LogConfigNodePtr LogConfigNodes::Find(std::string_view name) const noexcept {
     try {
-        if (!indexed_) {
-            index_.reserve(nodes_.size());
+        if (!index_) {
+            auto index = std::make_unique<std::unordered_map<std::string, std::size_t>>();
+            index->reserve(nodes_.size());
             // The first of two equal names keeps the position, as adding in order did.
             for (std::size_t i = 0; i < nodes_.size(); ++i)
-                index_.emplace(registry::FoldName(registry::Cp1252ToUtf8(nodes_[i]->Name())), i);
-            indexed_ = true;
+                index->emplace(registry::FoldName(registry::Cp1252ToUtf8(nodes_[i]->Name())), i);
+            index_ = std::move(index);
         }
-        const auto it = index_.find(registry::FoldName(registry::Cp1252ToUtf8(name)));
-        return it == index_.end() ? nullptr : nodes_[it->second];
+        const auto it = index_->find(registry::FoldName(registry::Cp1252ToUtf8(name)));
+        return it == index_->end() ? nullptr : nodes_[it->second];
     } catch (...) {
         return nullptr;
     }
@@ -61,7 +63,8 @@ LogConfigNode::LogConfigNode(std::string keyPath, std::string utf8Name, registry
 PropertyValue LogConfigNode::Property(std::int32_t index) const {
     if (KindOf(index) == PropertyKind::Unknown)
         throw RuntimeError(err::kInvalidCall, "Invalid property index " + std::to_string(index));
-    if (const auto it = pending_.find(index); it != pending_.end()) return FromRegistry(index, &it->second);
+    for (const auto& [put, value] : pending_)
+        if (put == index) return FromRegistry(index, &value);
     const std::string_view name = PropertyValueName(index);
     if (stored_)
         for (const auto& v : *stored_)
@@ -72,7 +75,10 @@ PropertyValue LogConfigNode::Property(std::int32_t index) const {
 void LogConfigNode::SetProperty(std::int32_t index, const PropertyValue& value) {
     if (KindOf(index) == PropertyKind::Unknown)
         throw RuntimeError(err::kInvalidCall, "Invalid property index " + std::to_string(index));
-    pending_[index] = ToRegistry(index, value);
+    registry::RegValue stored = ToRegistry(index, value);
+    auto at = std::ranges::lower_bound(pending_, index, {}, &decltype(pending_)::value_type::first);
+    if (at != pending_.end() && at->first == index) at->second = std::move(stored);
+    else pending_.emplace(at, index, std::move(stored));
 }
 
 registry::Status LogConfigNode::TrySave() {

@@ -16,11 +16,11 @@
 // Failures are run-time errors (RuntimeError), which the calling procedure turns into its
 // ErrorObject.
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -63,9 +63,8 @@ private:
     void Reserve(std::size_t count) { nodes_.reserve(count); }
     std::vector<LogConfigNodePtr> nodes_;
     // Folded UTF-8 name -> position, made on the first look-up by name: most nodes of a large
-    // configuration are only ever walked in order.
-    mutable std::unordered_map<std::string, std::size_t> index_;
-    mutable bool indexed_ = false;
+    // configuration are only ever walked in order (and most have no children at all).
+    mutable std::unique_ptr<std::unordered_map<std::string, std::size_t>> index_;
 };
 
 class LogConfigNode {
@@ -101,7 +100,8 @@ private:
     platform::registry::Store* store_;                       // not owned; outlives the node
     // As last read or saved; shared with the store's copy of the key (no copy per node).
     std::shared_ptr<const std::vector<platform::registry::NamedValue>> stored_;
-    std::map<std::int32_t, platform::registry::RegValue> pending_;  // puts since the last save
+    // Puts since the last save, in index order (a few at most; none on most nodes).
+    std::vector<std::pair<std::int32_t, platform::registry::RegValue>> pending_;
     LogConfigNodes children_;
 };
 

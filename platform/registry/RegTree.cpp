@@ -1,7 +1,9 @@
 #include "platform/registry/RegTree.h"
 
+#include <stdexcept>
 #include <type_traits>
 
+#include "base/Text.h"
 #include "platform/Platform.h"
 #include "platform/registry/Encoding.h"
 
@@ -64,38 +66,91 @@ RegKey& RegKey::operator=(const RegKey& other) {
     return *this;
 }
 
+namespace {
+
+constexpr std::size_t kLinearChildren = 8;  // up to this many children: no index
+
+// Names equal without regard to case (SameName) hash alike: the hash of the folded name,
+// which for a plain ASCII name is its case-blind hash without a folded copy.
+std::uint64_t NameHash(std::string_view name) {
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) >= 0x80) return HashNoCase(FoldName(name));
+    return HashNoCase(name);
+}
+
+}  // namespace
+
+std::size_t RegKey::ChildPosition(std::string_view name) const {
+    if (childIndex_.empty()) {
+        for (std::size_t i = 0; i < children_.size(); ++i)
+            if (SameName(children_[i]->name_, name)) return i;
+        return kNoChild;
+    }
+    const std::size_t mask = childIndex_.size() - 1;
+    for (std::size_t probe = NameHash(name) & mask;; probe = (probe + 1) & mask) {
+        const std::uint32_t entry = childIndex_[probe];
+        if (entry == 0) return kNoChild;
+        if (SameName(children_[entry - 1]->name_, name)) return entry - 1;
+    }
+}
+
+void RegKey::IndexChild(std::size_t position) {
+    if (childIndex_.empty() || 2 * children_.size() > childIndex_.size()) return Reindex();
+    const std::size_t mask = childIndex_.size() - 1;
+    std::size_t probe = NameHash(children_[position]->name_) & mask;
+    while (childIndex_[probe] != 0) probe = (probe + 1) & mask;
+    childIndex_[probe] = static_cast<std::uint32_t>(position + 1);
+}
+
+void RegKey::Reindex() {
+    if (children_.size() <= kLinearChildren) {
+        childIndex_ = {};
+        return;
+    }
+    std::size_t size = 16;
+    while (size < 2 * children_.size() + 2) size *= 2;
+    std::vector<std::uint32_t> fresh(size, 0);
+    const std::size_t mask = size - 1;
+    for (std::size_t i = 0; i < children_.size(); ++i) {
+        std::size_t probe = NameHash(children_[i]->name_) & mask;
+        while (fresh[probe] != 0) probe = (probe + 1) & mask;
+        fresh[probe] = static_cast<std::uint32_t>(i + 1);
+    }
+    childIndex_.swap(fresh);
+}
+
 RegKey* RegKey::FindChild(std::string_view name) noexcept {
     return const_cast<RegKey*>(static_cast<const RegKey*>(this)->FindChild(name));
 }
 
 const RegKey* RegKey::FindChild(std::string_view name) const noexcept {
     try {
-        const auto it = childIndex_.find(FoldName(name));
-        return it == childIndex_.end() ? nullptr : children_[it->second].get();
+        const std::size_t at = ChildPosition(name);
+        return at == kNoChild ? nullptr : children_[at].get();
     } catch (...) {
         return nullptr;
     }
 }
 
 RegKey& RegKey::ChildOrCreate(std::string_view name) {
-    std::string folded = FoldName(name);
-    if (const auto it = childIndex_.find(folded); it != childIndex_.end()) return *children_[it->second];
+    if (const std::size_t at = ChildPosition(name); at != kNoChild) return *children_[at];
+    if (children_.size() >= 0xFFFFFFFEu) throw std::length_error("too many subkeys");
     children_.push_back(std::make_unique<RegKey>(std::string(name)));
-    childIndex_.emplace(std::move(folded), children_.size() - 1);
+    try {
+        IndexChild(children_.size() - 1);
+    } catch (...) {
+        children_.pop_back();
+        throw;
+    }
     return *children_.back();
 }
 
 bool RegKey::RemoveChild(std::string_view name) {
-    const auto it = childIndex_.find(FoldName(name));
-    if (it == childIndex_.end()) return false;
-    children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(it->second));
+    const std::size_t at = ChildPosition(name);
+    if (at == kNoChild) return false;
+    children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(at));
     Reindex();
     return true;
-}
-
-void RegKey::Reindex() {
-    childIndex_.clear();
-    for (std::size_t i = 0; i < children_.size(); ++i) childIndex_.emplace(FoldName(children_[i]->name_), i);
 }
 
 const std::vector<NamedValue>& RegKey::NoValues() noexcept {

@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace diags::platform::registry {
@@ -81,13 +80,20 @@ public:
     std::size_t CountKeys() const noexcept;
 
 private:
+    // Position of the child with this name, or kNoChild (may throw while folding a name).
+    static constexpr std::size_t kNoChild = static_cast<std::size_t>(-1);
+    std::size_t ChildPosition(std::string_view name) const;
+    void IndexChild(std::size_t position);
     void Reindex();
     static const std::vector<NamedValue>& NoValues() noexcept;
     std::vector<NamedValue>& WritableValues();
 
     std::string name_;
     std::vector<std::unique_ptr<RegKey>> children_;
-    std::unordered_map<std::string, std::size_t> childIndex_;  // folded name -> position
+    // Open-addressed table of child positions + 1 (0 = empty), hashed by folded name, made
+    // only once a key has more than a few children (fewer are searched in order). Nothing
+    // is allocated per child: a large configuration has a hundred thousand keys.
+    std::vector<std::uint32_t> childIndex_;
     std::shared_ptr<std::vector<NamedValue>> values_;  // shared with copies until either changes
 };
 
