@@ -18,14 +18,16 @@ std::string FoldCase(std::string_view text) {
 
 bool EqualsNoCase(std::string_view a, std::string_view b) noexcept {
     if (a.size() != b.size()) return false;
+    // Equal bytes fold alike: only where they differ is folding needed.
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldChar(a[i]) != FoldChar(b[i])) return false;
+        if (a[i] != b[i] && FoldChar(a[i]) != FoldChar(b[i])) return false;
     return true;
 }
 
 bool LessNoCase(std::string_view a, std::string_view b) noexcept {
     const std::size_t common = a.size() < b.size() ? a.size() : b.size();
     for (std::size_t i = 0; i < common; ++i) {
+        if (a[i] == b[i]) continue;  // sorted names share long beginnings
         const auto x = static_cast<unsigned char>(FoldChar(a[i])), y = static_cast<unsigned char>(FoldChar(b[i]));
         if (x != y) return x < y;
     }

@@ -104,12 +104,18 @@ TreeView::~TreeView() = default;
 Node& TreeView::Add(Node* relative, Relationship relationship, std::string_view key, std::string_view text,
                     std::string_view image) {
     if (relative != nullptr && &relative->Tree() != this) throw RuntimeError(err::kElementNotFound, "Element not found");
-    if (!key.empty() && byKey_.contains(key)) throw RuntimeError(err::kKeyNotUnique, "Key is not unique in collection");
-
-    nodes_.push_back(std::make_unique<Node>(Node::Token(), *this, std::string(key), std::string(text), std::string(image)));
-    Node& node = *nodes_.back();
+    auto added = std::make_unique<Node>(Node::Token(), *this, std::string(key), std::string(text), std::string(image));
+    Node& node = *added;
+    // One look-up both checks the key and indexes the node under it.
+    if (!key.empty() && !byKey_.emplace(node.key_, &node).second)
+        throw RuntimeError(err::kKeyNotUnique, "Key is not unique in collection");
+    try {
+        nodes_.push_back(std::move(added));
+    } catch (...) {
+        if (!key.empty()) byKey_.erase(std::string_view(node.key_));
+        throw;
+    }
     node.index_ = static_cast<std::int32_t>(nodes_.size());
-    if (!key.empty()) byKey_.emplace(node.key_, &node);
 
     if (relative == nullptr) {
         if (sorted_) InsertSortedRoot(node);

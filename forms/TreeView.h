@@ -222,10 +222,12 @@ private:
     void ScrollTo(const Node& node);
     void Moved(Node& node, Node* oldPrevious, Node* oldNext);
 
-    // Keys compared without regard to case, hashed without a folded copy.
+    // Keys compared without regard to case, hashed without a folded copy. The hash may
+    // throw as far as the table knows, so the table keeps each key's hash and never hashes a
+    // key again when it grows.
     struct KeyHash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view key) const noexcept { return HashNoCase(key); }
+        std::size_t operator()(std::string_view key) const { return HashNoCase(key); }
     };
     struct KeyEqual {
         using is_transparent = void;

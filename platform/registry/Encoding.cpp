@@ -222,6 +222,7 @@ bool SameName(std::string_view a, std::string_view b) {
     // Folding keeps every name's length (ASCII and Latin-1 letters keep their UTF-8 size).
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == b[i] && static_cast<unsigned char>(a[i]) < 0x80) continue;
         const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
         if (x >= 0x80 || y >= 0x80) return FoldName(a) == FoldName(b);
         const auto fx = (x >= 'a' && x <= 'z') ? x - 32 : x;
