@@ -58,7 +58,23 @@ LogConfigNodePtr LogConfigNodes::Item(std::int32_t position) const {
 // ------------------------------------------------------------------ node
 
 LogConfigNode::LogConfigNode(std::string keyPath, std::string utf8Name, registry::Store* store)
-    : keyPath_(std::move(keyPath)), name_(registry::Utf8ToCp1252(utf8Name)), store_(store) {}
+    : path_(std::make_shared<const std::string>(std::move(keyPath))),
+      name_(registry::Utf8ToCp1252(utf8Name)),
+      store_(store) {}
+
+LogConfigNode::LogConfigNode(ChildOf child, std::string_view utf8Name, registry::Store* store)
+    : path_(std::move(child.parentPath)), child_(true), name_(registry::Utf8ToCp1252(utf8Name)), store_(store) {
+    if (name_ != utf8Name) utf8Name_ = std::make_unique<const std::string>(utf8Name);
+}
+
+std::string LogConfigNode::KeyPath() const {
+    if (!child_) return *path_;
+    const std::string& own = utf8Name_ ? *utf8Name_ : name_;
+    std::string path;
+    path.reserve(path_->size() + 1 + own.size());
+    path.append(*path_).append(1, '\\').append(own);
+    return path;
+}
 
 PropertyValue LogConfigNode::Property(std::int32_t index) const {
     if (KindOf(index) == PropertyKind::Unknown)
@@ -85,7 +101,7 @@ registry::Status LogConfigNode::TrySave() {
     if (pending_.empty()) return registry::Status::Ok();
     if (!store_) return registry::Status::Fail("the node is not bound to a store");
     registry::KeyChange change;
-    change.path = keyPath_;
+    change.path = KeyPath();
     for (const auto& [index, value] : pending_) change.values.push_back({std::string(PropertyValueName(index)), value});
     auto stored = stored_ ? std::make_shared<std::vector<registry::NamedValue>>(*stored_)
                           : std::make_shared<std::vector<registry::NamedValue>>();
@@ -114,9 +130,11 @@ void LogConfigNode::Save() {
 
 void LogConfiguration::Fill(LogConfigNode& node, const registry::RegKey& key, registry::Store* store) {
     node.stored_ = key.SharedValues();
+    if (key.Children().empty()) return;
     node.children_.Reserve(key.Children().size());
+    const LogConfigNode::ChildOf parent{std::make_shared<const std::string>(node.KeyPath())};
     for (const auto& child : key.Children()) {
-        auto childNode = std::make_shared<LogConfigNode>(node.keyPath_ + "\\" + child->Name(), child->Name(), store);
+        auto childNode = std::make_shared<LogConfigNode>(parent, child->Name(), store);
         Fill(*childNode, *child, store);
         node.children_.Add(std::move(childNode));
     }

@@ -88,15 +88,31 @@ public:
 
     bool HasUnsavedChanges() const noexcept { return !pending_.empty(); }
     // The node's registry key (UTF-8, hive first).
-    const std::string& KeyPath() const noexcept { return keyPath_; }
+    std::string KeyPath() const;
 
+    // A node at its own key path.
     LogConfigNode(std::string keyPath, std::string utf8Name, platform::registry::Store* store);
+
+private:
+    // Only the configuration makes child nodes (this type is private to it).
+    struct ChildOf {
+        std::shared_ptr<const std::string> parentPath;
+    };
+
+public:
+    // A child of the node whose key path is `child.parentPath`.
+    LogConfigNode(ChildOf child, std::string_view utf8Name, platform::registry::Store* store);
 
 private:
     friend class LogConfiguration;
     friend class SaveBatch;
-    std::string keyPath_;
+    // A child holds its parent's key path, one string shared by all the siblings, and adds
+    // its own name when asked; a node made at its own path holds that path.
+    std::shared_ptr<const std::string> path_;
+    bool child_ = false;
     std::string name_;                                       // ANSI
+    // The key's own name when the ANSI name does not spell it byte for byte; else null.
+    std::unique_ptr<const std::string> utf8Name_;
     platform::registry::Store* store_;                       // not owned; outlives the node
     // As last read or saved; shared with the store's copy of the key (no copy per node).
     std::shared_ptr<const std::vector<platform::registry::NamedValue>> stored_;
