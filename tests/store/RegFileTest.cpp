@@ -83,6 +83,26 @@ TEST(RegistryFileReading, LaterSectionsAndDeletionsApplyInOrderAsAnImportDoes) {
     EXPECT_EQ(a->FindChild("first")->FindValue("gone"), nullptr);
 }
 
+// Past a few subkeys a key indexes them: every name is still found without regard to case
+// (Latin letters beyond ASCII too), in creation order, after removals and in a copy.
+TEST(RegistryTree, ManySubkeysAreFoundWithoutRegardToCaseAfterRemovalsAndInACopy) {
+    RegKey key;
+    for (int i = 0; i < 40; ++i) key.ChildOrCreate("Key " + std::to_string(i));
+    key.ChildOrCreate("\xC3\x84rger");  // "Ärger"
+    EXPECT_EQ(&key.ChildOrCreate("KEY 3"), key.FindChild("key 3"));
+    EXPECT_EQ(key.FindChild("\xC3\xA4RGER"), key.Children().back().get());  // "äRGER"
+    EXPECT_TRUE(key.RemoveChild("kEy 5"));
+    EXPECT_EQ(key.FindChild("Key 5"), nullptr);
+    ASSERT_EQ(key.Children().size(), 40u);
+    EXPECT_EQ(key.Children()[5]->Name(), "Key 6");
+    const RegKey copy(key);
+    for (int i = 0; i < 40; ++i) EXPECT_EQ(copy.FindChild("KEY " + std::to_string(i)) == nullptr, i == 5) << i;
+    for (int i = 0; i < 36; ++i) key.RemoveChild("key " + std::to_string(i));
+    ASSERT_EQ(key.Children().size(), 5u);
+    EXPECT_NE(key.FindChild("KEY 39"), nullptr);
+    EXPECT_NE(key.FindChild("\xC3\xA4rger"), nullptr);
+}
+
 // A large file read straight into a tree gives the registry its changes give, and the same
 // account of the file: sections outside commits go in as they are read, a commit's only when
 // it ends intact, a torn one never.
