@@ -104,18 +104,18 @@ TreeView::~TreeView() = default;
 Node& TreeView::Add(Node* relative, Relationship relationship, std::string_view key, std::string_view text,
                     std::string_view image) {
     if (relative != nullptr && &relative->Tree() != this) throw RuntimeError(err::kElementNotFound, "Element not found");
-    auto added = std::make_unique<Node>(Node::Token(), *this, std::string(key), std::string(text), std::string(image));
-    Node& node = *added;
-    // One look-up both checks the key and indexes the node under it.
-    if (!key.empty() && !byKey_.emplace(node.key_, &node).second)
-        throw RuntimeError(err::kKeyNotUnique, "Key is not unique in collection");
-    try {
-        nodes_.push_back(std::move(added));
-    } catch (...) {
-        if (!key.empty()) byKey_.erase(std::string_view(node.key_));
-        throw;
+    const std::uint64_t hash = key.empty() ? 0 : HashNoCase(key);
+    if (!key.empty()) {
+        if (FindKey(key, hash) != nullptr) throw RuntimeError(err::kKeyNotUnique, "Key is not unique in collection");
+        ReserveKeys(keyed_ + 1);
     }
+    nodes_.push_back(std::make_unique<Node>(Node::Token(), *this, std::string(key), std::string(text), std::string(image)));
+    Node& node = *nodes_.back();
     node.index_ = static_cast<std::int32_t>(nodes_.size());
+    if (!key.empty()) {
+        PlaceKey(keyIndex_, {hash, &node});
+        ++keyed_;
+    }
 
     if (relative == nullptr) {
         if (sorted_) InsertSortedRoot(node);
@@ -209,11 +209,15 @@ void TreeView::Remove(Node& node) {
     std::vector<Node*> removed;
     RemoveRecursive(node, removed);
     Unlink(node);
-    for (Node* n : removed) {
-        if (!n->key_.empty()) byKey_.erase(std::string_view(n->key_));
-        if (selected_ == n) selected_ = nullptr;
-    }
     const std::unordered_set<const Node*> gone(removed.begin(), removed.end());
+    if (gone.contains(selected_)) selected_ = nullptr;
+    std::vector<KeySlot> kept(keyIndex_.size());
+    for (const KeySlot& slot : keyIndex_) {
+        if (slot.node == nullptr) continue;
+        if (gone.contains(slot.node)) --keyed_;
+        else PlaceKey(kept, slot);
+    }
+    keyIndex_.swap(kept);
     std::erase_if(nodes_, [&](const std::unique_ptr<Node>& p) { return gone.contains(p.get()); });
     Renumber();
 }
@@ -232,7 +236,8 @@ void TreeView::Clear() {
     Clearing();
     selected_ = nullptr;
     firstRoot_ = lastRoot_ = nullptr;
-    byKey_.clear();
+    keyIndex_ = {};
+    keyed_ = 0;
     nodes_.clear();
     topRow_ = 0;
 }
@@ -249,9 +254,34 @@ Node& TreeView::Item(std::int32_t index) const {
 }
 
 Node* TreeView::Find(std::string_view key) const noexcept {
-    if (key.empty()) return nullptr;
-    auto it = byKey_.find(key);
-    return it == byKey_.end() ? nullptr : it->second;
+    return key.empty() ? nullptr : FindKey(key, HashNoCase(key));
+}
+
+Node* TreeView::FindKey(std::string_view key, std::uint64_t hash) const noexcept {
+    if (keyIndex_.empty()) return nullptr;
+    const std::size_t mask = keyIndex_.size() - 1;
+    for (std::size_t probe = hash & mask;; probe = (probe + 1) & mask) {
+        const KeySlot& slot = keyIndex_[probe];
+        if (slot.node == nullptr) return nullptr;
+        if (slot.hash == hash && EqualsNoCase(slot.node->key_, key)) return slot.node;
+    }
+}
+
+void TreeView::ReserveKeys(std::size_t keys) {
+    if (2 * keys <= keyIndex_.size()) return;
+    std::size_t size = 16;
+    while (size < 2 * keys) size *= 2;
+    std::vector<KeySlot> grown(size);
+    for (const KeySlot& slot : keyIndex_)
+        if (slot.node != nullptr) PlaceKey(grown, slot);
+    keyIndex_.swap(grown);
+}
+
+void TreeView::PlaceKey(std::vector<KeySlot>& table, KeySlot slot) noexcept {
+    const std::size_t mask = table.size() - 1;
+    std::size_t probe = slot.hash & mask;
+    while (table[probe].node != nullptr) probe = (probe + 1) & mask;
+    table[probe] = slot;
 }
 
 void TreeView::SetSorted(bool value) {

@@ -25,7 +25,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "base/Text.h"
 #include "forms/Control.h"
 
 namespace diags::forms {
@@ -222,21 +221,21 @@ private:
     void ScrollTo(const Node& node);
     void Moved(Node& node, Node* oldPrevious, Node* oldNext);
 
-    // Keys compared without regard to case, hashed without a folded copy. The hash may
-    // throw as far as the table knows, so the table keeps each key's hash and never hashes a
-    // key again when it grows.
-    struct KeyHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view key) const { return HashNoCase(key); }
+    // The key index: open addressing with linear probing over a power-of-two table, at most
+    // half full; each slot keeps the key's case-blind hash and the node, whose own key is
+    // the only copy (a node never moves and its key never changes). One table for the whole
+    // tree: nothing is allocated or freed per node, and a look-up touches one slot.
+    struct KeySlot {
+        std::uint64_t hash = 0;
+        Node* node = nullptr;  // null: empty
     };
-    struct KeyEqual {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const noexcept { return EqualsNoCase(a, b); }
-    };
+    Node* FindKey(std::string_view key, std::uint64_t hash) const noexcept;
+    void ReserveKeys(std::size_t keys);
+    static void PlaceKey(std::vector<KeySlot>& table, KeySlot slot) noexcept;
+
     std::vector<std::unique_ptr<Node>> nodes_;  // by index - 1
-    // Views of the nodes' own keys (a node never moves and its key never changes), so a key
-    // is held once per node.
-    std::unordered_map<std::string_view, Node*, KeyHash, KeyEqual> byKey_;
+    std::vector<KeySlot> keyIndex_;
+    std::size_t keyed_ = 0;  // nodes with a key
     Node* firstRoot_ = nullptr;
     Node* lastRoot_ = nullptr;
     Node* selected_ = nullptr;
