@@ -177,6 +177,14 @@ TEST(TreeSize, AHundredThousandNodesAddFindAndNavigateQuickly) {
     EXPECT_EQ(tree.Item(tree.Count()).Text(), "Trace 98");
     // Generous enough for the sanitizer build; a quadratic index takes minutes.
     EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 5000);
+
+    // After removals every other key is still found, and only those.
+    for (int folder = 0; folder < 1000; folder += 100) tree.Remove(tree.Item("ZEL COMPONENT " + std::to_string(folder)));
+    int kept = 0;
+    for (int folder = 0; folder < 1000; ++folder)
+        for (int trace = 0; trace < 99; trace += 7)
+            kept += tree.Find("Zel Component " + std::to_string(folder) + "TRACE " + std::to_string(trace)) != nullptr;
+    EXPECT_EQ(kept, 990 * 15);
 }
 
 }  // namespace
