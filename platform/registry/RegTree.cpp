@@ -103,10 +103,10 @@ void RegKey::IndexChild(std::size_t position) {
 }
 
 void RegKey::Reindex() {
-    if (children_.size() <= kLinearChildren) {
-        childIndex_ = {};
-        return;
-    }
+    // Without an index the children are searched in order, which is always right: a failure
+    // below leaves the key searchable.
+    childIndex_ = {};
+    if (children_.size() <= kLinearChildren) return;
     std::size_t size = 16;
     while (size < 2 * children_.size() + 2) size *= 2;
     std::vector<std::uint32_t> fresh(size, 0);
