@@ -76,12 +76,5 @@ TEST(ResourceModule, ItsDirectoryIsTheProgramsUnlessConfigured) {
     EXPECT_EQ(resources.ModuleDirectory(), std::filesystem::read_symlink("/proc/self/exe").parent_path().string());
 }
 
-TEST(InstalledPlatform, HasEveryPartForTheWholeProcess) {
-    Platform& current = Current();
-    EXPECT_TRUE(current.registry && current.fileSystem && current.windowing && current.shell &&
-                current.interaction && current.resources && current.fileDialogs);
-    EXPECT_EQ(&Current(), &current);
-}
-
 }  // namespace
 }  // namespace diags::platform::posix
