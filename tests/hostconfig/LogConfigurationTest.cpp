@@ -74,27 +74,27 @@ TEST_F(LogConfigurationTest, PropertiesAreReadWithTheirDocumentedTypes) {
 }
 
 TEST_F(LogConfigurationTest, SavedValuesOfEveryTypeReadBackExactlyIncludingFractionalSizes) {
+    const std::string directory = "D:\\Tr\xE4" "ces";
+    const struct {
+        std::int32_t property;
+        PropertyValue put, read;
+    } cases[] = {
+        {prop::kCircularLogFile, true, true},
+        {prop::kAppendToFile, std::int16_t{-1}, true},  // any non-zero number is true
+        {prop::kDirectory, directory, directory},
+        {prop::kFileName, std::string("Out.log"), std::string("Out.log")},
+        {prop::kFileSize, 24.1, 24.1},
+        {prop::kLogToFile, std::string("True"), true},
+        {prop::kDebugMonitor, false, false},
+        {prop::kErrorThreshold, 2.5, std::int16_t{2}},  // rounds half to even
+    };
     {
         const auto node = Zeta("Second Tracing");
-        node->SetProperty(prop::kCircularLogFile, true);
-        node->SetProperty(prop::kAppendToFile, std::int16_t{-1});  // any non-zero number is true
-        node->SetProperty(prop::kDirectory, std::string("D:\\Tr\xE4" "ces"));
-        node->SetProperty(prop::kFileName, std::string("Out.log"));
-        node->SetProperty(prop::kFileSize, 24.1);
-        node->SetProperty(prop::kLogToFile, std::string("True"));
-        node->SetProperty(prop::kDebugMonitor, false);
-        node->SetProperty(prop::kErrorThreshold, 2.5);  // rounds half to even
+        for (const auto& c : cases) node->SetProperty(c.property, c.put);
         node->Save();
     }
     const auto node = Zeta("Second Tracing");
-    EXPECT_EQ(node->Property(prop::kCircularLogFile), PropertyValue(true));
-    EXPECT_EQ(node->Property(prop::kAppendToFile), PropertyValue(true));
-    EXPECT_EQ(node->Property(prop::kDirectory), PropertyValue(std::string("D:\\Tr\xE4" "ces")));
-    EXPECT_EQ(node->Property(prop::kFileName), PropertyValue(std::string("Out.log")));
-    EXPECT_EQ(node->Property(prop::kFileSize), PropertyValue(24.1));
-    EXPECT_EQ(node->Property(prop::kLogToFile), PropertyValue(true));
-    EXPECT_EQ(node->Property(prop::kDebugMonitor), PropertyValue(false));
-    EXPECT_EQ(node->Property(prop::kErrorThreshold), PropertyValue(std::int16_t{2}));
+    for (const auto& c : cases) EXPECT_EQ(node->Property(c.property), c.read) << "property " << c.property;
     for (double size : {0.1, 1e-300, 123456.789, 99999.00000000001}) {
         node->SetProperty(prop::kFileSize, size);
         node->Save();
