@@ -89,7 +89,7 @@ TEST_F(TraceVerbs, TraceOffSwitchesOffAModuleThatIsOnlyPartlyOn) {
     EXPECT_NE(Console({"trace"}).out.find("Report Editor                 off"), std::string::npos);
 }
 
-TEST_F(TraceVerbs, UnknownNamesAndWrongArgumentsChangeNothing) {
+TEST_F(TraceVerbs, UnknownNamesWrongArgumentsAndStopsChangeNothing) {
     (void)Stored();
     const std::string before = Exported();
     const ConsoleRun unknown = Console({"trace", "on", "Report Editor", "Repport Editor"});
@@ -105,6 +105,10 @@ TEST_F(TraceVerbs, UnknownNamesAndWrongArgumentsChangeNothing) {
                                                                   {"trace", "maybe"}})
         EXPECT_EQ(Console(args).code, exitcode::kUsage) << args.back();
     EXPECT_EQ(Console({"trace", "on", "Report Editor", "--size", "12"}).code, exitcode::kBadValue);
+    // Neither a file nor the monitor: the dialog would stop, saying nothing would be written.
+    const ConsoleRun stop = Console({"trace", "on", "Report Editor", "--no-monitor"});
+    EXPECT_EQ(stop.code, exitcode::kStopped);
+    EXPECT_EQ(stop.err, "diagsconfig: " + Text(dlgres::kNoOutputMessage) + "\n");
     EXPECT_EQ(Exported(), before);
 }
 
@@ -131,16 +135,6 @@ TEST_F(TraceVerbs, AMissingDirectoryIsCreatedOnlyWithYes) {
     EXPECT_EQ(StoredValue("ZEL DateLib", kTracing, prop::kFileName), hostconfig::PropertyValue(std::string("report.log")));
     EXPECT_EQ(StoredValue("ZEL DateLib", kTracing, prop::kCircularLogFile), hostconfig::PropertyValue(true));
     EXPECT_EQ(StoredValue("ZEL DateLib", kTracing, prop::kFileSize), hostconfig::PropertyValue(512.0));
-}
-
-TEST_F(TraceVerbs, AStopTheDialogReportsEndsTheCommandWithItsText) {
-    (void)Stored();
-    const std::string before = Exported();
-    // Neither a file nor the monitor: the dialog says nothing would be written.
-    const ConsoleRun r = Console({"trace", "on", "Report Editor", "--no-monitor"});
-    EXPECT_EQ(r.code, exitcode::kStopped);
-    EXPECT_EQ(r.err, "diagsconfig: " + Text(dlgres::kNoOutputMessage) + "\n");
-    EXPECT_EQ(Exported(), before);
 }
 
 TEST_F(TraceVerbs, JsonGivesTheSameFacts) {
