@@ -190,14 +190,12 @@ TEST(MessageBoxes, QuestionsOfferYesNoCancelAndReturnTheAnswerOtherBoxesHaveOneO
     }
 }
 
-TEST(Shell, FailuresComeBackAsTheShellsOwnSmallResult) {
+// A failure comes back as the shell's own small result; help pages open at the topic's anchor.
+TEST(Shell, FailuresComeBackSmallAndHtmlHelpPagesOpenAtTheTopicAnchor) {
     Win32Shell shell;
     const std::intptr_t result = shell.Execute(0, "", "C:\\no\\such\\document.txt", "", "", SW_SHOWNORMAL);
     EXPECT_LE(result, 32);
     EXPECT_GE(result, 0);
-}
-
-TEST(Help, HtmlHelpPagesOpenAtTheTopicAnchor) {
     EXPECT_TRUE(IsHtmlHelp("C:\\Help\\DiagsConfig.htm"));
     EXPECT_TRUE(IsHtmlHelp("c:\\help\\DIAGS.HTML"));
     EXPECT_FALSE(IsHtmlHelp("C:\\Help\\diags.hlp"));
@@ -206,7 +204,6 @@ TEST(Help, HtmlHelpPagesOpenAtTheTopicAnchor) {
               HtmlHelpAddress("C:\\Program Files\\Diags\\DiagsConfig.htm", HELP_CONTEXT, 819));
     EXPECT_EQ("file:///C:/Diags/DiagsConfig.htm", HtmlHelpAddress("C:\\Diags\\DiagsConfig.htm", HELP_FINDER, 0));
     EXPECT_EQ("file://server/share/h.htm#topic-821", HtmlHelpAddress("\\\\server\\share\\h.htm", HELP_CONTEXT, 821));
-    Win32Shell shell;
     EXPECT_TRUE(shell.Help(0, "C:\\Diags\\DiagsConfig.htm", HELP_QUIT, 0));  // nothing to close
 }
 

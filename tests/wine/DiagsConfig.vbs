@@ -56,13 +56,11 @@ CheckEqual "COutput text type", "String", TypeName(o.Key)
 CheckEqual "COutput FileSize starts 0 as Double", "Double 0", TypeName(o.FileSize) & " " & o.FileSize
 CheckEqual "COutput NTEventCategory is a Long", "Long 0", TypeName(o.NTEventCategory) & " " & o.NTEventCategory
 CheckEqual "COutput ErrorThreshold is an Integer", "Integer 0", TypeName(o.ErrorThreshold) & " " & o.ErrorThreshold
-CheckEqual "COutput starts with no linked trace settings", 0, o.LinkedTraceSettings.Count
 
 Set t = CreateObject("DiagsConfig.CTraceSetting")
 Check "CTraceSetting booleans start False", Not (t.AppendToFile Or t.LogToFile Or t.DebugMonitor Or t.DirtyFlag Or t.Checked Or t.CircularLogFile)
 Check "CTraceSetting texts start empty", t.Name & t.FileName & t.Directory = ""
 CheckEqual "CTraceSetting FileSize starts 0", "Double 0", TypeName(t.FileSize) & " " & t.FileSize
-CheckEqual "CTraceSetting starts with no linked outputs", 0, t.LinkedOutputs.Count
 
 ' ---------------------------------------------------------------- properties store what they are given
 o.NTEventLog = True: o.AppendToFile = True: o.LogToFile = True: o.DebugMonitor = True

@@ -15,7 +15,8 @@ ComPtr<ITypeLib> LoadLibraryOfDll() {
     return library;
 }
 
-std::wstring Name(ITypeInfo* info, MEMBERID id) {
+template <class Described>  // a type library or a type's description
+std::wstring Name(Described* info, MEMBERID id) {
     OwnedBstr name;
     info->GetDocumentation(id, name.put(), nullptr, nullptr, nullptr);
     return name.get() ? name.get() : L"";
@@ -67,10 +68,7 @@ TEST_F(TypeLibraryTest, IsDiagsConfigVersionOnePointOneInEnglishWithTheEarlierEn
     EXPECT_EQ(1, attributes->wMinorVerNum);
     EXPECT_EQ(0x409u, attributes->lcid);
     library_->ReleaseTLibAttr(attributes);
-    OwnedBstr name, help;
-    library_->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr);
-    EXPECT_STREQ(L"DiagsConfig", name.get());
-    EXPECT_STREQ(L"Veltrane Diagnostics Configuration Component", help.get());
+    EXPECT_EQ(L"DiagsConfig", Name(library_.Get(), -1));  // its help text is checked on the registered key
 
     ComPtr<ITypeInfo> alias;  // the earlier entry interface names the current one
     ASSERT_EQ(S_OK, library_->GetTypeInfoOfGuid(kEarlierEntryInterface, alias.Put()));
@@ -109,11 +107,6 @@ TEST_F(TypeLibraryTest, SixCreatableClassesWithHiddenDualDefaultInterfaces) {
         EXPECT_EQ(wanted, attributes->wTypeFlags & wanted);
         face->ReleaseTypeAttr(attributes);
     }
-    ComPtr<ITypeInfo> output;
-    library_->GetTypeInfoOfGuid(CLSID_COutput, output.Put());
-    OwnedBstr help;
-    output->GetDocumentation(MEMBERID_NIL, nullptr, help.put(), nullptr, nullptr);
-    EXPECT_STREQ(L"This class will help to keep the contents of all the elements that need to be saved", help.get());
 }
 
 // Early-bound clients call by slot: each interface's members in their order, with the
