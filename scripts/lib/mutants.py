@@ -15,6 +15,7 @@ import json
 import os
 import random
 import re
+import shutil
 import signal
 import subprocess
 import sys
@@ -123,8 +124,15 @@ def run(command, timeout):
 
 def configure(build):
     # Unoptimised and without debug information: each mutant recompiles one file and relinks one
-    # test program, and -O0 -g0 makes that several times faster than the preset's build.
-    subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), "-DCMAKE_BUILD_TYPE=Debug",
+    # test program, and -O0 -g0 makes that several times faster than the preset's build. Ninja
+    # checks a one-file change faster than make, and lld links faster than the default linker;
+    # both are used when installed.
+    generator = ["-G", "Ninja"] if shutil.which("ninja") else []
+    linker = ["-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld"] if shutil.which("ld.lld") else []
+    cache = build / "CMakeCache.txt"
+    if cache.exists() and ("CMAKE_GENERATOR:INTERNAL=Ninja" in cache.read_text()) != bool(generator):
+        shutil.rmtree(build)
+    subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), *generator, *linker, "-DCMAKE_BUILD_TYPE=Debug",
                     "-DCMAKE_CXX_COMPILER=g++", "-DCMAKE_CXX_FLAGS_DEBUG=-O0 -g0", "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON"],
                    cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
 
@@ -158,8 +166,7 @@ def main():
     signal.signal(signal.SIGTERM, on_signal)
     signal.signal(signal.SIGHUP, on_signal)
     build = ROOT / args.build
-    if not (build / "compile_commands.json").exists():
-        configure(build)
+    configure(build)
     targets = sorted({Path(AREAS[area_of(s[0])]).name for s in chosen})
     print(f"mutants: building {', '.join(targets)} once in {args.build}", flush=True)
     if run(["cmake", "--build", str(build), "-j2", "--target", *targets], 3600) != 0:
@@ -196,7 +203,7 @@ def main():
                 verdict = "stillborn"
                 stillborn += 1
             else:
-                rc = run([str(build / test), "--gtest_brief=1"], limits[test])
+                rc = run([str(build / test), "--gtest_brief=1", "--gtest_fail_fast"], limits[test])
                 verdict = "survived" if rc == 0 else ("timeout" if rc is None else "killed")
                 if rc == 0:
                     survived.append((path, number, name, mutated))

@@ -39,36 +39,28 @@ TEST_F(Lifecycle, ClosingRightAfterTheShowAsksNothingAndReturnsZero) {
     EXPECT_EQ(user.pointer, platform::pointer::kDefault);
 }
 
-TEST_F(Lifecycle, CancelKeepsTheDialogOpenAndALaterNoClosesWithTwo) {
-    const ResultCode result = Run([&](TestDialog& d) {
-        d.mbSaved = false;  // the user changed something
-        user.answers = {kCancel};
-        EXPECT_FALSE(d.UserClose());
-        EXPECT_TRUE(d.Loaded());
-        EXPECT_EQ(d.mnResult, ResultCode::None);
-        EXPECT_EQ(user.boxes.size(), 1u);
-
-        user.answers = {kNo};
-        EXPECT_TRUE(d.UserClose());
-    });
-    EXPECT_EQ(result, ResultCode::Stopped);
-    ASSERT_EQ(user.boxes.size(), 2u);  // once per attempt, though the unload passes QueryUnload again
-    EXPECT_EQ(user.boxes[0].text, Text(dlgres::kExitQuestion));
-    EXPECT_EQ(user.boxes[0].title, Text(dlgres::kExitTitle));
-    EXPECT_EQ(user.boxes[0].style, platform::mb::kQuestionYesNoCancel);
-    EXPECT_EQ(Saves(), 0);
-    EXPECT_FALSE(frmDiagsConfig::ExitGuardSet());
-}
-
-TEST_F(Lifecycle, YesSavesAndClosesWithOne) {
-    const ResultCode result = Run([&](TestDialog& d) {
-        d.mbSaved = false;
-        user.answers = {kYes};
-        d.UserClose();
-    });
-    EXPECT_EQ(result, ResultCode::Success);
-    EXPECT_EQ(Saves(), 1);
-    EXPECT_EQ(user.boxes.size(), 1u);
+// Cancel keeps the dialog open; a later No closes with two, a later Yes saves and closes with one.
+TEST_F(Lifecycle, TheExitQuestionIsAskedOncePerAttempt) {
+    for (const auto& [answer, expected, saves] : {std::tuple{kNo, ResultCode::Stopped, 0}, {kYes, ResultCode::Success, 1}}) {
+        lines.clear();
+        user.boxes.clear();
+        const ResultCode result = Run([&](TestDialog& d) {
+            d.mbSaved = false;  // the user changed something
+            user.answers = {kCancel};
+            EXPECT_FALSE(d.UserClose());
+            EXPECT_TRUE(d.Loaded());
+            EXPECT_EQ(d.mnResult, ResultCode::None);
+            user.answers = {answer};
+            EXPECT_TRUE(d.UserClose());
+        });
+        EXPECT_EQ(result, expected);
+        EXPECT_EQ(Saves(), saves);
+        ASSERT_EQ(user.boxes.size(), 2u);  // once per attempt, though the unload passes QueryUnload again
+        EXPECT_EQ(user.boxes[1].text, Text(dlgres::kExitQuestion));
+        EXPECT_EQ(user.boxes[1].title, Text(dlgres::kExitTitle));
+        EXPECT_EQ(user.boxes[1].style, platform::mb::kQuestionYesNoCancel);
+        EXPECT_FALSE(frmDiagsConfig::ExitGuardSet());
+    }
 }
 
 TEST_F(Lifecycle, AFailedSaveIsShownKeepsTheDialogOpenAndResultThree) {

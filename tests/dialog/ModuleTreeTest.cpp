@@ -176,16 +176,5 @@ TEST_F(ModuleTree, AConfigurationTheTreeCannotShowEndsTheStartWithThree) {
     }
 }
 
-TEST_F(ModuleTree, AConfigurationWithoutTheErrorLogEndsTheStartWithThree) {
-    AddOutput("ZEL AttributeEditor", "Function Level Tracing");  // linked to a trace setting
-    TestDialog dialog;
-    EXPECT_EQ(Run(dialog, [](TestDialog&) {}), ResultCode::Failure);
-    EXPECT_EQ(shownCount, 0);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->procedure, "FormLoad");
-    // The dialog was never shown nor unloaded; its linked records go with it (the sanitizer
-    // build reports them otherwise).
-}
-
 }  // namespace
 }  // namespace diags::testing

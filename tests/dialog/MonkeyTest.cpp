@@ -19,7 +19,6 @@ namespace diags::testing {
 namespace {
 
 namespace prop = hostconfig::prop;
-using platform::registry::RegKey;
 using platform::registry::RegValue;
 
 enum class Kind {
@@ -111,11 +110,11 @@ protected:
             TestDialog dialog;
             ResultCode outcome = ResultCode::None;
             dialog.SetModalLoop([&](forms::Form&) {
-                Snapshot lastSaved = Flat();
+                RawValues lastSaved = StoredRaw();
                 while (next < actions.size() && failure.empty() && dialog.Loaded() &&
                        !(deadline_ && std::chrono::steady_clock::now() > *deadline_)) {
                     const Action& action = actions[next++];
-                    const Snapshot before = Flat();
+                    const RawValues before = StoredRaw();
                     const std::size_t savesBefore = saves_;
                     person_.rng.seed(action.answers);
                     person_.boxes.clear();
@@ -124,7 +123,7 @@ protected:
                     ++actionsRun_;
                     Digest();
                     if (failure.empty()) failure = Check(dialog, before, lastSaved, saves_ != savesBefore);
-                    if (saves_ != savesBefore) lastSaved = Flat();
+                    if (saves_ != savesBefore) lastSaved = StoredRaw();
                 }
                 if (dialog.Loaded() && failure.empty()) {
                     person_.rng.seed(0);
@@ -175,20 +174,6 @@ protected:
     RandomPerson person_{user};
 
 private:
-    using Snapshot = std::map<std::string, RegValue>;
-
-    static void FlattenKey(const RegKey& key, const std::string& path, Snapshot& out) {
-        for (const auto& v : key.Values()) out[path + "|" + v.name] = v.value;
-        for (const auto& child : key.Children()) FlattenKey(*child, path + "\\" + child->Name(), out);
-    }
-    static Snapshot Flat() {
-        std::optional<RegKey> key;
-        (void)platform::registry::NativeStore().ReadTree(hostconfig::DefaultRootKey(), key);
-        Snapshot out;
-        if (key) FlattenKey(*key, "", out);
-        return out;
-    }
-
     // A fresh default configuration; some seeds add values that cannot be read.
     void ResetStore(std::uint32_t configSeed) {
         using platform::registry::KeyChange;
@@ -320,7 +305,7 @@ private:
         }
     }
 
-    std::string Check(TestDialog& d, const Snapshot& before, const Snapshot& lastSaved, bool saved) {
+    std::string Check(TestDialog& d, const RawValues& before, const RawValues& lastSaved, bool saved) {
         for (const auto& box : person_.boxes)
             if (box.style == platform::mb::kCritical && box.title == Text(dlgres::kErrorTitle) &&
                 box.text.find("ValidPath") == std::string::npos)
@@ -330,7 +315,7 @@ private:
             platform::registry::FileStore fresh(file);
             if (auto s = fresh.Refresh(); !s) return "the store does not load: " + s.message();
         }
-        const Snapshot now = Flat();
+        const RawValues now = StoredRaw();
         if (!saved && now != before) return "the store changed without a save";
         if (!d.Loaded() && d.mnResult == ResultCode::Stopped && now != lastSaved)
             return "a close answered No wrote after the last save";
@@ -402,10 +387,10 @@ TEST_F(Monkey, RandomUseKeepsEveryInvariant) {
     std::filesystem::current_path(cwd);
     std::cout << "monkey: " << runs << " runs, " << actionsRun_ << " actions, " << procedures_.size()
               << " distinct procedures reached\n";
-    if (std::getenv("DIAGS_MONKEY_LIST"))
+    if (std::getenv("DIAGS_MONKEY_LIST")) {
         for (const std::string& p : procedures_) std::cout << "  " << p << "\n";
-    if (std::getenv("DIAGS_MONKEY_LIST"))
         for (const auto& [box, count] : person_.seen) std::cout << "  box " << count << "x: " << box << "\n";
+    }
 }
 
 }  // namespace

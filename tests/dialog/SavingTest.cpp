@@ -145,7 +145,10 @@ TEST_F(Saving, AMissingDirectoryIsCreatedReplacedOrTheSaveCancelled) {
     EXPECT_EQ(Stored("ZEL DateLib", prop::kDirectory), hostconfig::PropertyValue(missing));
 }
 
+// An output merely named like the error log is switched off like any other.
 TEST_F(Saving, ClearAllSwitchesEveryOutputOffButTheErrorLogKeepsWriting) {
+    AddOutput("ZEL AttributeEditor", "ZEL Errors", {{prop::kLogToFile, true}, {prop::kFileName, std::string("odd.log")},
+                                                    {prop::kDirectory, LogDir()}});
     Run([&](TestDialog& d) {
         d.tvTrace.UserToggleCheck(d.tvTrace.Item("Report Editor"));
         d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
@@ -157,22 +160,11 @@ TEST_F(Saving, ClearAllSwitchesEveryOutputOffButTheErrorLogKeepsWriting) {
     EXPECT_EQ(Stored("ZEL DateLib", prop::kDebugMonitor), hostconfig::PropertyValue(false));
     EXPECT_EQ(Stored("ZEL AttributeEditor", prop::kFileName), hostconfig::PropertyValue(std::string("attr.log")));
     EXPECT_EQ(Stored("ZEL AttributeEditor", prop::kFileSize), hostconfig::PropertyValue(40.0));
+    EXPECT_EQ(StoredValue("ZEL AttributeEditor", "ZEL Errors", prop::kLogToFile), hostconfig::PropertyValue(false));
     EXPECT_EQ(Stored("ZEL Errors", prop::kLogToFile), hostconfig::PropertyValue(true));
+    EXPECT_EQ(Stored("ZEL Errors", prop::kFileName), hostconfig::PropertyValue(std::string("Errors.log")));
     EXPECT_EQ(Stored("ZEL Errors", prop::kCircularLogFile), hostconfig::PropertyValue(true));  // its mode kept
     EXPECT_EQ(Stored("ZEL Errors", prop::kAppendToFile), hostconfig::PropertyValue(true));
-}
-
-TEST_F(Saving, AnOutputNamedLikeTheErrorLogIsAnOrdinaryOutput) {
-    AddOutput("ZEL AttributeEditor", "ZEL Errors", {{prop::kLogToFile, true}, {prop::kFileName, std::string("odd.log")},
-                                                    {prop::kDirectory, LogDir()}});
-    Run([&](TestDialog& d) {
-        d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
-        Save(d);
-        d.UserClose();
-    });
-    EXPECT_EQ(StoredValue("ZEL AttributeEditor", "ZEL Errors", prop::kLogToFile), hostconfig::PropertyValue(false));
-    EXPECT_EQ(Stored("ZEL Errors", prop::kLogToFile), hostconfig::PropertyValue(true));  // the real one keeps logging
-    EXPECT_EQ(Stored("ZEL Errors", prop::kFileName), hostconfig::PropertyValue(std::string("Errors.log")));
 }
 
 TEST_F(Saving, ClearAllWritesThePanelOnlyIntoTheRecordItShows) {

@@ -92,8 +92,8 @@ TEST(Keys, TheFormPreviewsKeysAndAKeyItClearsNeverReachesTheControl) {
     });
     box.KeyDown.Connect([&](std::int16_t& key, std::int16_t) { events.push_back("box:" + std::to_string(key)); });
 
-    form.UserKeyDown(65, 0);
-    form.UserKeyDown(27, 0);
+    EXPECT_EQ(form.UserKeyDown(65, 0), 65);
+    EXPECT_EQ(form.UserKeyDown(27, 0), 0);  // what the renderer passes on
     EXPECT_EQ(events, (std::vector<std::string>{"form:65/0", "box:65", "form:27/0"}));
 
     form.SetKeyPreview(false);

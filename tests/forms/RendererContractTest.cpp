@@ -161,7 +161,7 @@ TEST(FormHosting, WindowsExistBeforeTheFirstUseAndGoAfterUnloadNeverRecreated) {
     EXPECT_EQ(CurrentFormHost(), &host);
 }
 
-TEST(UserInput, AKeyAHandlerCancelledIsNotPassedOnAndATreeKeyIsRaisedOnce) {
+TEST(UserInput, ATreeKeyIsRaisedOnceThroughTheFormsPreview) {
     Form form("frm");
     form.SetKeyPreview(true);
     TreeView tree("tvTrace");
@@ -172,16 +172,10 @@ TEST(UserInput, AKeyAHandlerCancelledIsNotPassedOnAndATreeKeyIsRaisedOnce) {
     tree.SetFocus();
 
     int formKeys = 0, treeKeys = 0, checks = 0;
-    form.KeyDown.Connect([&](std::int16_t& key, std::int16_t) {
-        ++formKeys;
-        if (key == 27) key = 0;  // the form takes Escape
-    });
+    form.KeyDown.Connect([&](std::int16_t&, std::int16_t) { ++formKeys; });
     tree.KeyDown.Connect([&](std::int16_t&, std::int16_t) { ++treeKeys; });
     tree.NodeCheck.Connect([&](Node&) { ++checks; });
 
-    EXPECT_EQ(form.UserKeyDown(27, 0), 0);
-    EXPECT_EQ(form.UserKeyDown(65, 0), 65);
-    formKeys = treeKeys = 0;
     tree.UserKey(32);
     EXPECT_EQ(formKeys, 1);
     EXPECT_EQ(treeKeys, 1);
