@@ -55,8 +55,8 @@ std::string RunScript(const wchar_t* code) {
         return "the VBScript engine could not be created";
     auto parser = engine.As<IActiveScriptParse>(IID_IActiveScriptParse);
     if (!parser || FAILED(engine->SetScriptSite(&site)) || FAILED(parser->InitNew())) return "engine set-up failed";
-    EXCEPINFO exception{};
-    parser->ParseScriptText(code, nullptr, nullptr, nullptr, 0, 0, 0, nullptr, &exception);
+    OwnedExcepInfo exception;  // a parse error is reported to the site as well
+    parser->ParseScriptText(code, nullptr, nullptr, nullptr, 0, 0, 0, nullptr, exception.put());
     engine->SetScriptState(SCRIPTSTATE_STARTED);
     engine->Close();
     return site.errorText;
