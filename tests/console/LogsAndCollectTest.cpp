@@ -43,25 +43,21 @@ TEST_F(LogsAndCollect, LogsWarnsAboutSharedFilesMissingDirectoriesAndUnboundedAp
     AddOutput("ZEL C", "Three", File(TempPath("nowhere"), "c.log", "append"));
     AddOutput("ZEL D", "Four", {{prop::kDebugMonitor, true}});
     AddErrorLog({{prop::kCircularLogFile, true}, {prop::kAppendToFile, true}, {prop::kFileSize, 24.0}});
-    WriteBytes(In(LogDir(), "shared.log"), "0123456789");
+    const std::string shared = In(LogDir(), "shared.log");
+    WriteBytes(shared, "0123456789");
 
     std::string out;
     ASSERT_EQ(Console({"logs"}, out), exitcode::kOk) << out;
-    EXPECT_NE(out.find("  ZEL A\\One\n    " + In(LogDir(), "shared.log") + "\n    Circular, cap 100 KB; 10 bytes, last written"),
-              std::string::npos)
-        << out;
-    EXPECT_NE(out.find("Debug monitor (1)\n  ZEL D\\Four\n"), std::string::npos);
-    EXPECT_NE(out.find("  2 outputs write one file, " + In(LogDir(), "shared.log") +
-                       "; their modes or caps differ, so they corrupt each other's circular wrap\n"
-                       "      ZEL A\\One\n      ZEL B\\Two\n"),
-              std::string::npos);
-    EXPECT_NE(out.find("  the directory " + TempPath("nowhere") + " does not exist\n      ZEL C\\Three\n"),
-              std::string::npos);
-    EXPECT_NE(out.find("  appends to " + In(TempPath("nowhere"), "c.log") + " without any bound\n      ZEL C\\Three\n"),
-              std::string::npos);
-    // The shared file counts once, at its larger cap; the append is not capped.
-    EXPECT_NE(out.find("Worst-case disk use of the 2 capped logs together: 124 KB; 1 file has no cap (append or overwrite)"),
-              std::string::npos);
+    for (const std::string& part : {
+             "  ZEL A\\One\n    " + shared + "\n    Circular, cap 100 KB; 10 bytes, last written",
+             std::string("Debug monitor (1)\n  ZEL D\\Four\n"),
+             "  2 outputs write one file, " + shared +
+                 "; their modes or caps differ, so they corrupt each other's circular wrap\n      ZEL A\\One\n      ZEL B\\Two\n",
+             "  the directory " + TempPath("nowhere") + " does not exist\n      ZEL C\\Three\n",
+             "  appends to " + In(TempPath("nowhere"), "c.log") + " without any bound\n      ZEL C\\Three\n",
+             // The shared file counts once, at its larger cap; the append is not capped.
+             std::string("Worst-case disk use of the 2 capped logs together: 124 KB; 1 file has no cap (append or overwrite)")})
+        EXPECT_NE(out.find(part), std::string::npos) << part << "\nin:\n" << out;
 
     ASSERT_EQ(Console({"logs", "--json"}, out), exitcode::kOk);
     EXPECT_NE(out.find("\"worstCaseBytes\":126976,"), std::string::npos) << out;
@@ -122,7 +118,6 @@ TEST_F(LogsAndCollect, TheBundleHoldsEveryLogTheConfigurationAndAManifestWhileAL
     // --since leaves out what was written before.
     ASSERT_EQ(Console({"collect", TempPath("recent.zip"), "--since", "2999-01-01"}, out), exitcode::kOk);
     EXPECT_NE(out.find("left out (older than --since): " + In(LogDir(), "busy.log")), std::string::npos) << out;
-    EXPECT_EQ(Console({"collect", TempPath("bad.zip"), "--since", "yesterday"}, out), exitcode::kBadValue);
     EXPECT_EQ(Console({"collect", TempPath("no/such/dir/x.zip")}, out), exitcode::kStoreFailure);
 }
 

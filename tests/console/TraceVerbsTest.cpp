@@ -25,53 +25,58 @@ protected:
         if (key) platform::registry::FormatTree(*key, hostconfig::DefaultRootKey(), text);
         return text;
     }
-    // Back to the shipped default configuration, installed afresh at the next read.
-    void Reinstall() const {
-        using platform::registry::KeyChange;
-        ASSERT_TRUE(platform::registry::NativeStore().Apply({KeyChange{hostconfig::DefaultRootKey(), true, {}}}).ok());
-        (void)Stored();
-    }
-    // Two outputs switched on outside the dialog, before each run.
-    void SomeOutputsOn() const {
-        Store("ZEL DateLib", kTracing, prop::kDebugMonitor, true);
-        Store("ZEL MDServer", "SQL Tracing", prop::kLogToFile, true);
+    // Runs the dialog's road from the default configuration (with two outputs switched on
+    // outside the dialog when `someOn`) and saves; then from the same start, the console's
+    // command, which must leave the store byte for byte as the dialog did.
+    ConsoleRun ExpectAsTheDialog(const std::function<void(TestDialog&)>& road, const std::vector<std::string>& args,
+                                 bool someOn = false) {
+        const auto start = [&] {
+            using platform::registry::KeyChange;
+            ASSERT_TRUE(platform::registry::NativeStore().Apply({KeyChange{hostconfig::DefaultRootKey(), true, {}}}).ok());
+            (void)Stored();  // the default configuration, installed afresh
+            if (someOn) {
+                Store("ZEL DateLib", kTracing, prop::kDebugMonitor, true);
+                Store("ZEL MDServer", "SQL Tracing", prop::kLogToFile, true);
+            }
+        };
+        start();
+        Run([&](TestDialog& d) {
+            road(d);
+            Save(d);
+            d.UserClose();
+        });
+        const std::string byDialog = Exported();
+        start();
+        const ConsoleRun r = Console(args);
+        EXPECT_EQ(r.code, exitcode::kOk) << r.err;
+        EXPECT_EQ(Exported(), byDialog);
+        return r;
     }
 };
 
 TEST_F(TraceVerbs, TraceOnLeavesWhatTheDialogsRoadOfOneCheckLeaves) {
-    (void)Stored();  // the default configuration
-    Run([&](TestDialog& d) {
-        d.tvTrace.UserToggleCheck(d.tvTrace.Item("Report Editor"));
-        Save(d);
-        d.UserClose();
-    });
-    const std::string byDialog = Exported();
-    Reinstall();
-
-    const ConsoleRun r = Console({"trace", "on", "report EDITOR"});
-    EXPECT_EQ(r.code, exitcode::kOk) << r.err;
-    EXPECT_EQ(Exported(), byDialog);
+    const ConsoleRun r = ExpectAsTheDialog([](TestDialog& d) { d.tvTrace.UserToggleCheck(d.tvTrace.Item("Report Editor")); },
+                                           {"trace", "on", "report EDITOR"});
     EXPECT_NE(r.out.find("ZEL DateLib\\Function Level Tracing\n  DebugMonitor    false -> true"), std::string::npos)
         << r.out;
     EXPECT_EQ(Console({"trace", "on", "Report Editor"}).out, "nothing changed\n");
 }
 
 TEST_F(TraceVerbs, TraceOffAllLeavesWhatClearAllLeaves) {
-    (void)Stored();
-    SomeOutputsOn();
-    Run([&](TestDialog& d) {
-        d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
-        Save(d);
-        d.UserClose();
-    });
-    const std::string byDialog = Exported();
-    Reinstall();
-    SomeOutputsOn();
-
-    const ConsoleRun r = Console({"trace", "off", "--all"});
-    EXPECT_EQ(r.code, exitcode::kOk) << r.err;
-    EXPECT_EQ(Exported(), byDialog);
+    ExpectAsTheDialog([](TestDialog& d) { d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll"); },
+                      {"trace", "off", "--all"}, /*someOn=*/true);
     EXPECT_EQ(StoredValue("ZEL Errors", "", prop::kLogToFile), hostconfig::PropertyValue(true));
+}
+
+// Log to file ticked, the file name emptied: the outputs keep the names the tick gave them.
+TEST_F(TraceVerbs, PanelEditsLeaveWhatTheDialogLeaves) {
+    ExpectAsTheDialog(
+        [](TestDialog& d) {
+            d.tvTrace.UserToggleCheck(d.tvTrace.Item("Report Editor"));
+            d.chkLogfile.UserClick();
+            Retype(d.txtFileName, "");
+        },
+        {"trace", "on", "Report Editor", "--file", ""});
 }
 
 TEST_F(TraceVerbs, TraceOffSwitchesOffAModuleThatIsOnlyPartlyOn) {
@@ -84,7 +89,7 @@ TEST_F(TraceVerbs, TraceOffSwitchesOffAModuleThatIsOnlyPartlyOn) {
     EXPECT_NE(Console({"trace"}).out.find("Report Editor                 off"), std::string::npos);
 }
 
-TEST_F(TraceVerbs, UnknownNamesAndWrongArgumentsChangeNothing) {
+TEST_F(TraceVerbs, UnknownNamesWrongArgumentsAndStopsChangeNothing) {
     (void)Stored();
     const std::string before = Exported();
     const ConsoleRun unknown = Console({"trace", "on", "Report Editor", "Repport Editor"});
@@ -100,6 +105,10 @@ TEST_F(TraceVerbs, UnknownNamesAndWrongArgumentsChangeNothing) {
                                                                   {"trace", "maybe"}})
         EXPECT_EQ(Console(args).code, exitcode::kUsage) << args.back();
     EXPECT_EQ(Console({"trace", "on", "Report Editor", "--size", "12"}).code, exitcode::kBadValue);
+    // Neither a file nor the monitor: the dialog would stop, saying nothing would be written.
+    const ConsoleRun stop = Console({"trace", "on", "Report Editor", "--no-monitor"});
+    EXPECT_EQ(stop.code, exitcode::kStopped);
+    EXPECT_EQ(stop.err, "diagsconfig: " + Text(dlgres::kNoOutputMessage) + "\n");
     EXPECT_EQ(Exported(), before);
 }
 
@@ -126,33 +135,6 @@ TEST_F(TraceVerbs, AMissingDirectoryIsCreatedOnlyWithYes) {
     EXPECT_EQ(StoredValue("ZEL DateLib", kTracing, prop::kFileName), hostconfig::PropertyValue(std::string("report.log")));
     EXPECT_EQ(StoredValue("ZEL DateLib", kTracing, prop::kCircularLogFile), hostconfig::PropertyValue(true));
     EXPECT_EQ(StoredValue("ZEL DateLib", kTracing, prop::kFileSize), hostconfig::PropertyValue(512.0));
-}
-
-TEST_F(TraceVerbs, PanelEditsLeaveWhatTheDialogLeaves) {
-    // Log to file ticked, the file name emptied: the outputs keep the names the tick gave them.
-    (void)Stored();
-    Run([&](TestDialog& d) {
-        d.tvTrace.UserToggleCheck(d.tvTrace.Item("Report Editor"));
-        d.chkLogfile.UserClick();
-        Retype(d.txtFileName, "");
-        Save(d);
-        d.UserClose();
-    });
-    const std::string byDialog = Exported();
-    Reinstall();
-    const ConsoleRun r = Console({"trace", "on", "Report Editor", "--file", ""});
-    EXPECT_EQ(r.code, exitcode::kOk) << r.err;
-    EXPECT_EQ(Exported(), byDialog);
-}
-
-TEST_F(TraceVerbs, AStopTheDialogReportsEndsTheCommandWithItsText) {
-    (void)Stored();
-    const std::string before = Exported();
-    // Neither a file nor the monitor: the dialog says nothing would be written.
-    const ConsoleRun r = Console({"trace", "on", "Report Editor", "--no-monitor"});
-    EXPECT_EQ(r.code, exitcode::kStopped);
-    EXPECT_EQ(r.err, "diagsconfig: " + Text(dlgres::kNoOutputMessage) + "\n");
-    EXPECT_EQ(Exported(), before);
 }
 
 TEST_F(TraceVerbs, JsonGivesTheSameFacts) {

@@ -30,6 +30,10 @@ protected:
                    "[" + kRoot + "\\ZEL Errors]\n\"LogToFile\"=dword:00000001\n");
     }
     LogConfigNodePtr Open() { return LogConfiguration::Open(store_, kRoot); }
+    // An output of ZEL Zeta in a new configuration.
+    LogConfigNodePtr Zeta(const std::string& output) {
+        return Open()->Children().Item("ZEL Zeta")->Children().Item(output);
+    }
 
     TempDir dir_;
     std::string file_ = dir_.File("r.reg");
@@ -56,7 +60,7 @@ TEST_F(LogConfigurationTest, ComponentsAndOutputsComeInHostOrderAndAreFoundByNam
 }
 
 TEST_F(LogConfigurationTest, PropertiesAreReadWithTheirDocumentedTypes) {
-    const auto first = Open()->Children().Item("ZEL Zeta")->Children().Item("First Tracing");
+    const auto first = Zeta("First Tracing");
     EXPECT_EQ(first->Property(prop::kDebugMonitor), PropertyValue(true));
     EXPECT_EQ(first->Property(prop::kLogToFile), PropertyValue(false));
     EXPECT_EQ(first->Property(prop::kAppendToFile), PropertyValue(false));  // missing reads as off
@@ -70,37 +74,36 @@ TEST_F(LogConfigurationTest, PropertiesAreReadWithTheirDocumentedTypes) {
 }
 
 TEST_F(LogConfigurationTest, SavedValuesOfEveryTypeReadBackExactlyIncludingFractionalSizes) {
+    const std::string directory = "D:\\Tr\xE4" "ces";
+    const struct {
+        std::int32_t property;
+        PropertyValue put, read;
+    } cases[] = {
+        {prop::kCircularLogFile, true, true},
+        {prop::kAppendToFile, std::int16_t{-1}, true},  // any non-zero number is true
+        {prop::kDirectory, directory, directory},
+        {prop::kFileName, std::string("Out.log"), std::string("Out.log")},
+        {prop::kFileSize, 24.1, 24.1},
+        {prop::kLogToFile, std::string("True"), true},
+        {prop::kDebugMonitor, false, false},
+        {prop::kErrorThreshold, 2.5, std::int16_t{2}},  // rounds half to even
+    };
     {
-        const auto node = Open()->Children().Item("ZEL Zeta")->Children().Item("Second Tracing");
-        node->SetProperty(prop::kCircularLogFile, true);
-        node->SetProperty(prop::kAppendToFile, std::int16_t{-1});  // any non-zero number is true
-        node->SetProperty(prop::kDirectory, std::string("D:\\Tr\xE4" "ces"));
-        node->SetProperty(prop::kFileName, std::string("Out.log"));
-        node->SetProperty(prop::kFileSize, 24.1);
-        node->SetProperty(prop::kLogToFile, std::string("True"));
-        node->SetProperty(prop::kDebugMonitor, false);
-        node->SetProperty(prop::kErrorThreshold, 2.5);  // rounds half to even
+        const auto node = Zeta("Second Tracing");
+        for (const auto& c : cases) node->SetProperty(c.property, c.put);
         node->Save();
     }
-    const auto node = Open()->Children().Item("ZEL Zeta")->Children().Item("Second Tracing");
-    EXPECT_EQ(node->Property(prop::kCircularLogFile), PropertyValue(true));
-    EXPECT_EQ(node->Property(prop::kAppendToFile), PropertyValue(true));
-    EXPECT_EQ(node->Property(prop::kDirectory), PropertyValue(std::string("D:\\Tr\xE4" "ces")));
-    EXPECT_EQ(node->Property(prop::kFileName), PropertyValue(std::string("Out.log")));
-    EXPECT_EQ(node->Property(prop::kFileSize), PropertyValue(24.1));
-    EXPECT_EQ(node->Property(prop::kLogToFile), PropertyValue(true));
-    EXPECT_EQ(node->Property(prop::kDebugMonitor), PropertyValue(false));
-    EXPECT_EQ(node->Property(prop::kErrorThreshold), PropertyValue(std::int16_t{2}));
+    const auto node = Zeta("Second Tracing");
+    for (const auto& c : cases) EXPECT_EQ(node->Property(c.property), c.read) << "property " << c.property;
     for (double size : {0.1, 1e-300, 123456.789, 99999.00000000001}) {
         node->SetProperty(prop::kFileSize, size);
         node->Save();
-        EXPECT_EQ(Open()->Children().Item("ZEL Zeta")->Children().Item("Second Tracing")->Property(prop::kFileSize),
-                  PropertyValue(size));
+        EXPECT_EQ(Zeta("Second Tracing")->Property(prop::kFileSize), PropertyValue(size));
     }
 }
 
 TEST_F(LogConfigurationTest, ValuesThatCannotBeConvertedAreRefusedWithoutTouchingTheNode) {
-    const auto node = Open()->Children().Item("ZEL Zeta")->Children().Item("First Tracing");
+    const auto node = Zeta("First Tracing");
     EXPECT_THROW(node->SetProperty(prop::kFileSize, std::string("big")), RuntimeError);
     EXPECT_THROW(node->SetProperty(prop::kErrorThreshold, 40000.0), RuntimeError);
     EXPECT_THROW(node->SetProperty(prop::kDebugMonitor, std::string("maybe")), RuntimeError);
@@ -112,9 +115,7 @@ TEST_F(LogConfigurationTest, ValuesThatCannotBeConvertedAreRefusedWithoutTouchin
 // so another program's changes survive.
 TEST_F(LogConfigurationTest, ASaveStoresOnlyItsNodesPutsAndAnotherProgramsChangesSurvive) {
     const std::string before = ReadBytes(file_);
-    const auto zeta = Open()->Children().Item("ZEL Zeta");
-    const auto first = zeta->Children().Item("First Tracing"), second = zeta->Children().Item("Second Tracing");
-    const auto theirs = Open()->Children().Item("ZEL Zeta")->Children().Item("First Tracing");
+    const auto first = Zeta("First Tracing"), second = Zeta("Second Tracing"), theirs = Zeta("First Tracing");
     first->SetProperty(prop::kFileName, std::string("A.log"));
     second->SetProperty(prop::kFileName, std::string("B.log"));
     EXPECT_EQ(first->Property(prop::kFileName), PropertyValue(std::string("A.log")));  // the node sees its put
@@ -122,13 +123,11 @@ TEST_F(LogConfigurationTest, ASaveStoresOnlyItsNodesPutsAndAnotherProgramsChange
     second->Save();
     theirs->SetProperty(prop::kDirectory, std::string("E:\\Theirs"));
     theirs->Save();
-    auto fresh = Open()->Children().Item("ZEL Zeta");
-    EXPECT_EQ(fresh->Children().Item("Second Tracing")->Property(prop::kFileName), PropertyValue(std::string("B.log")));
-    EXPECT_EQ(fresh->Children().Item("First Tracing")->Property(prop::kFileName), PropertyValue(std::string("Trace.log")));
+    EXPECT_EQ(Zeta("Second Tracing")->Property(prop::kFileName), PropertyValue(std::string("B.log")));
+    EXPECT_EQ(Zeta("First Tracing")->Property(prop::kFileName), PropertyValue(std::string("Trace.log")));
     first->Save();
-    fresh = Open()->Children().Item("ZEL Zeta");
-    EXPECT_EQ(fresh->Children().Item("First Tracing")->Property(prop::kDirectory), PropertyValue(std::string("E:\\Theirs")));
-    EXPECT_EQ(fresh->Children().Item("First Tracing")->Property(prop::kFileName), PropertyValue(std::string("A.log")));
+    EXPECT_EQ(Zeta("First Tracing")->Property(prop::kDirectory), PropertyValue(std::string("E:\\Theirs")));
+    EXPECT_EQ(Zeta("First Tracing")->Property(prop::kFileName), PropertyValue(std::string("A.log")));
 }
 
 TEST_F(LogConfigurationTest, AFailedSaveRaisesAClearErrorAndKeepsThePutsForARetry) {
@@ -148,14 +147,13 @@ TEST_F(LogConfigurationTest, AFailedSaveRaisesAClearErrorAndKeepsThePutsForARetr
 }
 
 TEST_F(LogConfigurationTest, ANewConfigurationSeesAnEditMadeInPlaceWithTheSameLength) {
-    auto first = [&] { return Open()->Children().Item("ZEL Zeta")->Children().Item("First Tracing"); };
-    ASSERT_EQ(first()->Property(prop::kDebugMonitor), PropertyValue(true));
+    ASSERT_EQ(Zeta("First Tracing")->Property(prop::kDebugMonitor), PropertyValue(true));
     std::string bytes = ReadBytes(file_);
     const auto at = bytes.find("\"DebugMonitor\"=dword:00000001");
     ASSERT_NE(at, std::string::npos);
     bytes[at + 28] = '0';  // same length, same ending: only a value far from the end differs
     WriteBytes(file_, bytes);
-    EXPECT_EQ(first()->Property(prop::kDebugMonitor), PropertyValue(false));
+    EXPECT_EQ(Zeta("First Tracing")->Property(prop::kDebugMonitor), PropertyValue(false));
 }
 
 TEST_F(LogConfigurationTest, AMalformedStoreIsAnErrorNamingTheFileAndLine) {

@@ -39,6 +39,8 @@ protected:
         ASSERT_TRUE(setup.Apply(changes).ok());
     }
     LogConfigNodePtr Open() { return LogConfiguration::Open(store_, kRoot, false); }
+    // The configuration as another program reads it from the file.
+    LogConfigNodePtr Fresh() { return LogConfiguration::Open(fresh_, kRoot, false); }
     static LogConfigNodePtr Output(const LogConfigNodePtr& root, int c, int o) {
         return root->Children().Item("ZEL C" + std::to_string(c))->Children().Item("Trace " + std::to_string(o));
     }
@@ -53,6 +55,11 @@ protected:
         node.SetProperty(prop::kFileSize, 24.5 + tag);
         node.SetProperty(prop::kCircularLogFile, tag % 5 == 0);
     }
+    // Puts the record and saves the node.
+    static void SaveRecord(const LogConfigNodePtr& root, int c, int o, int tag) {
+        PutRecord(*Output(root, c, o), tag);
+        Output(root, c, o)->Save();
+    }
     static void ExpectRecord(const LogConfigNode& node, int tag) {
         EXPECT_EQ(node.Property(prop::kFileName), PropertyValue("Out" + std::to_string(tag) + ".log")) << node.KeyPath();
         EXPECT_EQ(node.Property(prop::kErrorThreshold), PropertyValue(static_cast<std::int16_t>(tag % 1000)));
@@ -63,7 +70,7 @@ protected:
 
     TempDir dir_;
     std::string file_ = dir_.File("r.reg");
-    registry::FileStore store_{file_};
+    registry::FileStore store_{file_}, fresh_{file_};
 };
 
 TEST_F(SaveBatchTest, EveryNodeSavedInABatchIsItsOwnCommitAndReadsBackInAFreshConfiguration) {
@@ -83,8 +90,7 @@ TEST_F(SaveBatchTest, EveryNodeSavedInABatchIsItsOwnCommitAndReadsBackInAFreshCo
     registry::ParsedFile parsed;
     ASSERT_TRUE(registry::ParseRegFile(ReadBytes(file_), file_, parsed).ok());
     EXPECT_EQ(parsed.commits, static_cast<std::size_t>(kComponents * kOutputs));  // one checksummed unit per node
-    registry::FileStore fresh(file_);
-    const auto root = LogConfiguration::Open(fresh, kRoot, false);
+    const auto root = Fresh();
     for (int c = 0; c < kComponents; ++c)
         for (int o = 0; o < kOutputs; ++o) ExpectRecord(*Output(root, c, o), c * kOutputs + o);
 }
@@ -95,27 +101,22 @@ TEST_F(SaveBatchTest, SavesInABatchAreVisibleAtOnceAndAnotherProgramsSavesMeanwh
     const auto other = LogConfiguration::Open(otherStore, kRoot, false);
     {
         SaveBatch batch(*root);
-        PutRecord(*Output(root, 0, 0), 1);
-        Output(root, 0, 0)->Save();
+        SaveRecord(root, 0, 0, 1);
         // The other program sees the batch's save before the batch ends, and saves in between:
         // another node, and another property of a node the batch saves again later.
-        EXPECT_EQ(LogConfiguration::Open(otherStore, kRoot, false)->Children().Item("ZEL C0")->Children().Item(
-                      "Trace 0")->Property(prop::kFileName),
+        EXPECT_EQ(Output(LogConfiguration::Open(otherStore, kRoot, false), 0, 0)->Property(prop::kFileName),
                   PropertyValue(std::string("Out1.log")));
         Output(other, 5, 5)->SetProperty(prop::kFileName, std::string("Theirs.log"));
         Output(other, 5, 5)->Save();
         Output(other, 0, 1)->SetProperty(prop::kMessageDll, std::string("theirs.dll"));
         Output(other, 0, 1)->Save();
-        PutRecord(*Output(root, 0, 1), 2);
-        Output(root, 0, 1)->Save();
-        PutRecord(*Output(root, 0, 2), 3);
-        Output(root, 0, 2)->Save();
+        SaveRecord(root, 0, 1, 2);
+        SaveRecord(root, 0, 2, 3);
         batch.Commit();
     }
     Output(other, 0, 2)->SetProperty(prop::kMessageDll, std::string("after.dll"));  // after the batch
     Output(other, 0, 2)->Save();
-    registry::FileStore fresh(file_);
-    const auto now = LogConfiguration::Open(fresh, kRoot, false);
+    const auto now = Fresh();
     ExpectRecord(*Output(now, 0, 0), 1);
     ExpectRecord(*Output(now, 0, 1), 2);
     ExpectRecord(*Output(now, 0, 2), 3);
@@ -127,8 +128,7 @@ TEST_F(SaveBatchTest, SavesInABatchAreVisibleAtOnceAndAnotherProgramsSavesMeanwh
 TEST_F(SaveBatchTest, ANodeWhoseSaveFailsInABatchReportsItAloneAndTheOthersAreStored) {
     const auto root = Open();
     SaveBatch batch(*root);
-    PutRecord(*Output(root, 1, 0), 10);
-    Output(root, 1, 0)->Save();
+    SaveRecord(root, 1, 0, 10);
     const std::string good = ReadBytes(file_);
     WriteBytes(file_, good + "garbage line\n");  // damaged by someone while the batch runs
     PutRecord(*Output(root, 1, 1), 11);
@@ -139,17 +139,15 @@ TEST_F(SaveBatchTest, ANodeWhoseSaveFailsInABatchReportsItAloneAndTheOthersAreSt
     EXPECT_NE(e->Description().find(file_), std::string::npos) << e->Description();
     EXPECT_TRUE(Output(root, 1, 1)->HasUnsavedChanges());  // kept for a retry
     WriteBytes(file_, good);
-    PutRecord(*Output(root, 1, 2), 12);
-    Output(root, 1, 2)->Save();
+    SaveRecord(root, 1, 2, 12);
     batch.Commit();
 
-    registry::FileStore fresh(file_);
-    auto now = LogConfiguration::Open(fresh, kRoot, false);
+    auto now = Fresh();
     ExpectRecord(*Output(now, 1, 0), 10);
     ExpectRecord(*Output(now, 1, 2), 12);
     EXPECT_EQ(Output(now, 1, 1)->Property(prop::kFileName), PropertyValue(std::string("Trace.log")));  // untouched
     Output(root, 1, 1)->Save();  // the retry, outside any batch
-    now = LogConfiguration::Open(fresh, kRoot, false);
+    now = Fresh();
     ExpectRecord(*Output(now, 1, 1), 11);
 }
 
@@ -157,8 +155,7 @@ TEST_F(SaveBatchTest, ABatchWhoseFlushFailsRaisesAnErrorFromCommitAndTryCommitRe
     const auto root = Open();
     {
         SaveBatch batch(*root);
-        PutRecord(*Output(root, 2, 0), 20);
-        Output(root, 2, 0)->Save();
+        SaveRecord(root, 2, 0, 20);
         std::filesystem::remove(file_);  // the saved node went with the file: not durable
         const auto e = RaisedError([&] { batch.Commit(); });
         ASSERT_TRUE(e);
@@ -166,11 +163,9 @@ TEST_F(SaveBatchTest, ABatchWhoseFlushFailsRaisesAnErrorFromCommitAndTryCommitRe
         EXPECT_NE(e->Description().find(file_), std::string::npos) << e->Description();
     }
     // Saves after the batch flush each on their own again and create the file afresh.
-    PutRecord(*Output(root, 2, 1), 21);
-    Output(root, 2, 1)->Save();
+    SaveRecord(root, 2, 1, 21);
     SaveBatch batch(*root);
-    PutRecord(*Output(root, 2, 2), 22);
-    Output(root, 2, 2)->Save();
+    SaveRecord(root, 2, 2, 22);
     std::filesystem::remove(file_);
     const registry::Status s = batch.TryCommit();
     EXPECT_FALSE(s.ok());
@@ -183,17 +178,14 @@ TEST_F(SaveBatchTest, NestedBatchesAndReadOnlyConfigurationsAreHarmless) {
         SaveBatch outer(*root);
         {
             SaveBatch inner(*root);
-            PutRecord(*Output(root, 3, 0), 30);
-            Output(root, 3, 0)->Save();
+            SaveRecord(root, 3, 0, 30);
         }  // ends without Commit: the outer batch goes on
-        PutRecord(*Output(root, 3, 1), 31);
-        Output(root, 3, 1)->Save();
+        SaveRecord(root, 3, 1, 31);
     }  // ends without Commit: still flushed
     registry::RegKey copy;
     SaveBatch readOnly(*LogConfiguration::FromTree(copy, kRoot));
     EXPECT_TRUE(readOnly.TryCommit().ok());
-    registry::FileStore fresh(file_);
-    const auto now = LogConfiguration::Open(fresh, kRoot, false);
+    const auto now = Fresh();
     ExpectRecord(*Output(now, 3, 0), 30);
     ExpectRecord(*Output(now, 3, 1), 31);
 }

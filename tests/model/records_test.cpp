@@ -1,4 +1,4 @@
-// Output and trace-setting records: defaults, links, and breaking the link cycles.
+// Output and trace-setting records: links, and breaking the link cycles.
 #include <gtest/gtest.h>
 
 #include "base/RuntimeError.h"
@@ -22,22 +22,10 @@ std::shared_ptr<CTraceSetting> Setting(std::string name) {
     return s;
 }
 
-TEST(NewRecords, StartEmptyWithAnEmptyLinkCollectionAndKeepFractionalSizes) {
-    COutput o;
-    EXPECT_FALSE(o.DebugMonitor || o.LogToFile || o.AppendToFile || o.DirtyFlag || o.CircularLogFile || o.NTEventLog);
-    EXPECT_EQ(o.FileSize + o.NTEventCategory + o.ErrorThreshold, 0);
-    EXPECT_EQ(o.MessageDLL + o.Directory + o.FileName + o.Key + o.NTEventSource + o.Name + o.Parent, "");
-    const CTraceSetting s;
-    EXPECT_FALSE(s.DebugMonitor || s.LogToFile || s.AppendToFile || s.CircularLogFile || s.DirtyFlag || s.Checked);
-    EXPECT_EQ(s.Name + s.Directory + s.FileName, "");
-    EXPECT_EQ(s.LinkedOutputs()->Count() + o.LinkedTraceSettings()->Count(), 0);
-    o.FileSize = 24.123456789012345;
-    EXPECT_EQ(o.FileSize, 24.123456789012345);
-}
-
 TEST(Linking, ADuplicateNameOrKeyInAnyCaseFailsAndAMissingCollectionIsObjectRequired) {
     auto output = Output("ZEL DateLibTrace");
     auto setting = Setting("Report Editor");
+    EXPECT_EQ(output->LinkedTraceSettings()->Count() + setting->LinkedOutputs()->Count(), 0);  // new, empty
     EXPECT_EQ(output->AddTraceSetting(setting), 0);
     EXPECT_EQ(setting->AddOutput(output), 0);
     EXPECT_EQ(ErrorOf([&] { output->AddTraceSetting(Setting("REPORT editor")); }), err::kDuplicateKey);

@@ -22,13 +22,9 @@ TEST(FileSystem, TheWindowsDirectoryIsTheStandInPaddedWithNulsOrNothingWhenTooLo
     EXPECT_EQ(files.WindowsDirectoryBuffer(256).c_str(), std::string("/home/someone"));
 }
 
-TEST(Windows, StylesAndIconsAreKeptPerWindowAndSettingAnswersTheOldValue) {
+// Styles are read back by the form-font test; the icons are seen nowhere else.
+TEST(Windows, IconsAreKeptPerWindowAndSettingAnswersTheOldValue) {
     PosixWindowing windows;
-    EXPECT_EQ(windows.GetStyle(10), 0);
-    EXPECT_EQ(windows.SetStyle(10, 0x50010000), 0);
-    EXPECT_EQ(windows.SetStyle(10, windows.GetStyle(10) | 0x80), 0x50010000);
-    EXPECT_EQ(windows.GetStyle(10), 0x50010080);
-    EXPECT_EQ(windows.GetStyle(11), 0);
     EXPECT_EQ(windows.Send(5, kWmSetIcon, kIconSmall, 111), 0);
     EXPECT_EQ(windows.Send(5, kWmSetIcon, kIconBig, 222), 0);
     EXPECT_EQ(windows.Send(5, kWmSetIcon, kIconSmall, 333), 111);
@@ -74,13 +70,6 @@ TEST(ResourceModule, ItsDirectoryIsTheProgramsUnlessConfigured) {
     }
     ScopedEnv dir("DIAGS_MODULE_DIR", std::nullopt);
     EXPECT_EQ(resources.ModuleDirectory(), std::filesystem::read_symlink("/proc/self/exe").parent_path().string());
-}
-
-TEST(InstalledPlatform, HasEveryPartForTheWholeProcess) {
-    Platform& current = Current();
-    EXPECT_TRUE(current.registry && current.fileSystem && current.windowing && current.shell &&
-                current.interaction && current.resources && current.fileDialogs);
-    EXPECT_EQ(&Current(), &current);
 }
 
 }  // namespace

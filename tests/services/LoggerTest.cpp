@@ -52,29 +52,20 @@ TEST_F(TraceLines, ArgumentsFillTheFormatAndUnwantedLevelsAreDropped) {
                                              {64, "True -5 2.5"}}));
 }
 
-TEST_F(TraceLines, GoToTheEnvironmentsFileFilteredByItsLevelMask) {
+TEST_F(TraceLines, GoToTheEnvironmentsFileFilteredByItsLevelMaskAndRefreshFollowsANewOneAppending) {
     testing::TempDir dir;
-    ScopedEnv to("DIAGS_TRACE_FILE", dir.File("trace.log"));
+    testing::WriteBytes(dir.File("second.log"), "earlier line\n");
     ScopedEnv levels("DIAGS_TRACE_LEVELS", "0x41");
+    std::optional<ScopedEnv> to(std::in_place, "DIAGS_TRACE_FILE", dir.File("first.log"));
     Logger& logger = Logger::Create();
     logger.Initialize("ZEL DiagnosticsConfiguration", 0);
     logger.Trace(64, "[%1][%2] Function Enter", "General", "ValidPath");
     logger.Trace(32, "startup");
-    std::string text = ReadBytes(dir.File("trace.log"));
-    std::erase(text, '\r');  // a text file: lines end in CR LF on Windows
-    EXPECT_NE(text.find("[ZEL DiagnosticsConfiguration][64] [General][ValidPath] Function Enter\n"),
-              std::string::npos) << text;
-    EXPECT_EQ(text.find("startup"), std::string::npos);
-}
-
-TEST_F(TraceLines, RefreshFollowsANewDestinationAndAppendsToIt) {
-    testing::TempDir dir;
-    testing::WriteBytes(dir.File("second.log"), "earlier line\n");
-    ScopedEnv levels("DIAGS_TRACE_LEVELS", std::nullopt);
-    std::optional<ScopedEnv> to(std::in_place, "DIAGS_TRACE_FILE", dir.File("first.log"));
-    Logger& logger = Logger::Create();
-    logger.Initialize("M", 0);
-    logger.Trace(64, "one");
+    std::string first = ReadBytes(dir.File("first.log"));
+    std::erase(first, '\r');  // a text file: lines end in CR LF on Windows
+    EXPECT_NE(first.find("[ZEL DiagnosticsConfiguration][64] [General][ValidPath] Function Enter\n"),
+              std::string::npos) << first;
+    EXPECT_EQ(first.find("startup"), std::string::npos);
     to.emplace("DIAGS_TRACE_FILE", dir.File("second.log"));
     logger.Refresh();
     logger.Trace(64, "two");

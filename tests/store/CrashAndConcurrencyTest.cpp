@@ -46,6 +46,9 @@ int GenerationOf(const RegKey& tree, const std::string& key) {
     return std::stoi(*first);
 }
 
+std::string Key(int k) { return kRoot + "\\Key" + std::to_string(k); }
+
+// Saves generations from..to of the key, one save each.
 pid_t SaveInChild(const std::string& file, const std::string& key, int from, int to) {
     const pid_t child = fork();
     if (child == 0) {
@@ -58,138 +61,96 @@ pid_t SaveInChild(const std::string& file, const std::string& key, int from, int
     return child;
 }
 
-TEST(ConcurrentSaving, TwoProcessesSavingDifferentKeysManyTimesLoseNothing) {
+// Every generation from `from` on saves Key0..Key<keys-1> in turn, each key as its own
+// commit, in a batch or not; it never ends (the child is killed first).
+pid_t SaveForeverInChild(const std::string& file, int keys, int from, bool batch) {
+    const pid_t child = fork();
+    if (child == 0) {
+        FileStore store(file);
+        store.SetCompaction(2.0, 64 * 1024);
+        if (batch) store.BeginBatch();
+        for (int g = from;; ++g)
+            for (int k = 0; k < keys; ++k)
+                if (!store.Apply({Generation(Key(k), g)}).ok()) _exit(1);
+    }
+    return child;
+}
+
+TEST(KilledWhileSaving, AProcessKilledAloneOrInABatchLeavesEveryKeySavedOrUntouched) {
+    constexpr int kKeys = 40;
+    for (const bool batch : {false, true}) {
+        const TempDir dir;
+        const std::string file = dir.File("r.reg");
+        {
+            FileStore store(file);
+            std::vector<KeyChange> initial{Generation(kRoot + "\\Steady", 7)};
+            for (int k = 0; k < kKeys; ++k) initial.push_back(Generation(Key(k), 1));
+            ASSERT_TRUE(store.Apply(initial).ok());
+        }
+        std::mt19937 random(4242);
+        int last = 1;
+        bool saved = false;  // some round got a save in before the kill
+        for (int round = 0; round < 10; ++round) {
+            const pid_t child = SaveForeverInChild(file, kKeys, last + 1, batch);
+            ASSERT_GT(child, 0);
+            std::this_thread::sleep_for(std::chrono::microseconds(5000 + random() % 30000));
+            kill(child, SIGKILL);
+            int status = 0;
+            ASSERT_EQ(waitpid(child, &status, 0), child);
+
+            FileStore store(file);
+            const Status s = store.Refresh();
+            ASSERT_TRUE(s.ok()) << "batch " << batch << ", round " << round << ": " << s.message();
+            // Keys are saved in order, so the child reached a prefix of them with generation g
+            // and left the rest at g - 1: never a torn key, never a gap.
+            const int first = GenerationOf(store.Tree(), Key(0));
+            ASSERT_GE(first, last) << "batch " << batch << ", round " << round << ": a saved generation was lost";
+            saved = saved || first > last;
+            int previous = first;
+            for (int k = 0; k < kKeys; ++k) {
+                const int g = GenerationOf(store.Tree(), Key(k));
+                ASSERT_TRUE(g != -1 && g >= last && g <= previous && g >= first - 1)
+                    << "batch " << batch << ", round " << round << ": Key" << k << " holds " << g << " after "
+                    << previous << " (-1: torn)";
+                previous = g;
+            }
+            EXPECT_EQ(GenerationOf(store.Tree(), kRoot + "\\Steady"), 7);
+            last = previous;  // every key holds at least this now
+        }
+        EXPECT_TRUE(saved) << "batch " << batch << ": the children never got to save";
+    }
+}
+
+// Two processes saving one key each many times, while this one saves many keys in a batch.
+TEST(ConcurrentSaving, ProcessesSavingDifferentKeysAtOnceLoseNothingWithOrWithoutABatch) {
     const TempDir dir;
     const std::string file = dir.File("r.reg");
-    constexpr int kSaves = 150;
-    const pid_t a = SaveInChild(file, kRoot + "\\A", 1, kSaves);
-    const pid_t b = SaveInChild(file, kRoot + "\\B", 1, kSaves);
+    {
+        FileStore store(file);
+        ASSERT_TRUE(store.Apply({Generation(kRoot + "\\A", 0)}).ok());
+    }
+    constexpr int kOtherSaves = 150, kBatchKeys = 1500;
+    const pid_t a = SaveInChild(file, kRoot + "\\A", 1, kOtherSaves);
+    const pid_t b = SaveInChild(file, kRoot + "\\B", 1, kOtherSaves);
     ASSERT_GT(a, 0);
     ASSERT_GT(b, 0);
+    FileStore store(file);
+    store.SetCompaction(2.0, 64 * 1024);
+    store.BeginBatch();
+    for (int k = 0; k < kBatchKeys; ++k) ASSERT_TRUE(store.Apply({Generation(Key(k), k + 1)}).ok());
+    const Status flushed = store.EndBatch();
+    ASSERT_TRUE(flushed.ok()) << flushed.message();
     for (pid_t child : {a, b}) {
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a save failed in a child";
     }
-    FileStore store(file);
-    ASSERT_TRUE(store.Refresh().ok());
-    EXPECT_EQ(GenerationOf(store.Tree(), kRoot + "\\A"), kSaves);
-    EXPECT_EQ(GenerationOf(store.Tree(), kRoot + "\\B"), kSaves);
-}
-
-TEST(ConcurrentSaving, AProcessKilledWhileSavingLeavesEveryKeyOldOrNew) {
-    const TempDir dir;
-    const std::string file = dir.File("r.reg");
-    {
-        FileStore store(file);
-        ASSERT_TRUE(store.Apply({Generation(kRoot + "\\Steady", 7), Generation(kRoot + "\\Busy", 1)}).ok());
-    }
-    std::mt19937 random(12345);
-    int last = 1;
-    for (int round = 0; round < 12; ++round) {
-        const pid_t child = SaveInChild(file, kRoot + "\\Busy", last + 1, last + 100000);
-        ASSERT_GT(child, 0);
-        std::this_thread::sleep_for(std::chrono::microseconds(2000 + random() % 20000));
-        kill(child, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-
-        FileStore store(file);
-        const Status s = store.Refresh();
-        ASSERT_TRUE(s.ok()) << s.message();
-        const int now = GenerationOf(store.Tree(), kRoot + "\\Busy");
-        ASSERT_GE(now, last) << "round " << round << ": a saved generation was lost or torn";
-        EXPECT_EQ(GenerationOf(store.Tree(), kRoot + "\\Steady"), 7);
-        last = now;
-    }
-    EXPECT_GT(last, 1) << "the children never got to save";
-}
-
-// A batch over keys Key0..Key<keys-1>: every generation from `from` on saves each key in turn
-// as its own commit; the batch is never ended (the child is killed first).
-pid_t SaveBatchesInChild(const std::string& file, int keys, int from) {
-    const pid_t child = fork();
-    if (child == 0) {
-        FileStore store(file);
-        store.SetCompaction(2.0, 64 * 1024);
-        store.BeginBatch();
-        for (int g = from;; ++g)
-            for (int k = 0; k < keys; ++k)
-                if (!store.Apply({Generation(kRoot + "\\Key" + std::to_string(k), g)}).ok()) _exit(1);
-    }
-    return child;
-}
-
-TEST(BatchedSaving, AProcessKilledInTheMiddleOfABatchLeavesEveryKeySavedOrUntouched) {
-    const TempDir dir;
-    const std::string file = dir.File("r.reg");
-    constexpr int kKeys = 40;
-    {
-        FileStore store(file);
-        std::vector<KeyChange> initial{Generation(kRoot + "\\Steady", 7)};
-        for (int k = 0; k < kKeys; ++k) initial.push_back(Generation(kRoot + "\\Key" + std::to_string(k), 1));
-        ASSERT_TRUE(store.Apply(initial).ok());
-    }
-    std::mt19937 random(4242);
-    int last = 1;
-    bool saved = false;  // some round's batch got a save in before the kill
-    for (int round = 0; round < 10; ++round) {
-        const pid_t child = SaveBatchesInChild(file, kKeys, last + 1);
-        ASSERT_GT(child, 0);
-        std::this_thread::sleep_for(std::chrono::microseconds(5000 + random() % 30000));
-        kill(child, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-
-        FileStore store(file);
-        const Status s = store.Refresh();
-        ASSERT_TRUE(s.ok()) << "round " << round << ": " << s.message();
-        // Keys are saved in order, so the batch reached a prefix of them with generation g and
-        // left the rest at g - 1: never a torn key, never a gap.
-        const int first = GenerationOf(store.Tree(), kRoot + "\\Key0");
-        ASSERT_GE(first, last) << "round " << round << ": a saved generation was lost";
-        saved = saved || first > last;
-        int previous = first;
-        for (int k = 0; k < kKeys; ++k) {
-            const int g = GenerationOf(store.Tree(), kRoot + "\\Key" + std::to_string(k));
-            ASSERT_NE(g, -1) << "round " << round << ": Key" << k << " is torn";
-            ASSERT_GE(g, last) << "round " << round << ": Key" << k << " lost a saved generation";
-            ASSERT_TRUE(g <= previous && g >= first - 1)
-                << "round " << round << ": Key" << k << " holds " << g << " after " << previous;
-            previous = g;
-        }
-        EXPECT_EQ(GenerationOf(store.Tree(), kRoot + "\\Steady"), 7);
-        last = previous;  // every key holds at least this now
-    }
-    EXPECT_TRUE(saved) << "the children never got to save";
-}
-
-TEST(BatchedSaving, AnotherProcessSavingDuringABatchLosesNothingAndNeitherDoesTheBatch) {
-    const TempDir dir;
-    const std::string file = dir.File("r.reg");
-    {
-        FileStore store(file);
-        ASSERT_TRUE(store.Apply({Generation(kRoot + "\\Other", 0)}).ok());
-    }
-    constexpr int kOtherSaves = 200, kBatchKeys = 1500;
-    const pid_t other = SaveInChild(file, kRoot + "\\Other", 1, kOtherSaves);
-    ASSERT_GT(other, 0);
-    FileStore store(file);
-    store.SetCompaction(2.0, 64 * 1024);
-    store.BeginBatch();
-    for (int k = 0; k < kBatchKeys; ++k)
-        ASSERT_TRUE(store.Apply({Generation(kRoot + "\\Key" + std::to_string(k), k + 1)}).ok());
-    const Status flushed = store.EndBatch();
-    ASSERT_TRUE(flushed.ok()) << flushed.message();
-    int status = 0;
-    ASSERT_EQ(waitpid(other, &status, 0), other);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a save failed in the other process";
 
     FileStore fresh(file);
     ASSERT_TRUE(fresh.Refresh().ok());
-    EXPECT_EQ(GenerationOf(fresh.Tree(), kRoot + "\\Other"), kOtherSaves);
-    for (int k = 0; k < kBatchKeys; ++k)
-        ASSERT_EQ(GenerationOf(fresh.Tree(), kRoot + "\\Key" + std::to_string(k)), k + 1) << "Key" << k;
+    EXPECT_EQ(GenerationOf(fresh.Tree(), kRoot + "\\A"), kOtherSaves);
+    EXPECT_EQ(GenerationOf(fresh.Tree(), kRoot + "\\B"), kOtherSaves);
+    for (int k = 0; k < kBatchKeys; ++k) ASSERT_EQ(GenerationOf(fresh.Tree(), Key(k)), k + 1) << "Key" << k;
 }
 
 }  // namespace

@@ -47,6 +47,20 @@ std::optional<std::string> Get(Store& store, const std::string& path, const std:
     return key->FindValue(name)->AsText();
 }
 
+// The commits the file holds after its last compaction.
+std::size_t Commits(const std::string& file) {
+    ParsedFile parsed;
+    EXPECT_TRUE(ParseRegFile(ReadBytes(file), "f", parsed).ok());
+    return parsed.commits;
+}
+
+// Each save as its own commit, with compaction off so every commit stays in the file.
+void SaveEach(const std::string& file, const std::vector<std::vector<KeyChange>>& saves) {
+    FileStore store(file);
+    store.SetCompaction(1e9, ~0ull);
+    for (const auto& save : saves) ASSERT_TRUE(store.Apply(save).ok());
+}
+
 TEST_F(FileStoreSaving, AMissingFileIsCreatedOnTheFirstSaveAsAnImportableRegistryFile) {
     FileStore store(dir.File("sub/dir/registry.reg"));
     std::optional<RegKey> key;
@@ -57,45 +71,26 @@ TEST_F(FileStoreSaving, AMissingFileIsCreatedOnTheFirstSaveAsAnImportableRegistr
     EXPECT_TRUE(key);
     ASSERT_TRUE(store.ReadTree(kKey + "\\Missing", key).ok());
     EXPECT_FALSE(key);  // a result read before is emptied, not left standing
-    const std::string bytes = ReadBytes(dir.File("sub/dir/registry.reg"));
-    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
-    ParsedFile parsed;
-    ASSERT_TRUE(ParseRegFile(bytes, "f", parsed).ok());
-    EXPECT_EQ(parsed.commits, 0u);  // a new file is written whole
+    EXPECT_EQ(ReadBytes(dir.File("sub/dir/registry.reg")).substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(Commits(dir.File("sub/dir/registry.reg")), 0u);  // a new file is written whole
 }
 
-TEST_F(FileStoreSaving, ASaveIsVisibleToEveryOtherStoreOnTheSameFile) {
-    FileStore writer(file), reader(file);
-    ASSERT_TRUE(writer.Apply({Set(kKey, "v", "1")}).ok());
-    EXPECT_EQ(Get(reader, kKey, "v"), "1");
-    ASSERT_TRUE(writer.Apply({Set(kKey, "v", "2"), Set(kKey + "\\Sub", "w", "3")}).ok());
-    EXPECT_EQ(Get(reader, kKey, "v"), "2");
-    EXPECT_EQ(Get(reader, kKey + "\\Sub", "w"), "3");
-}
-
-TEST_F(FileStoreSaving, TwoWritersWithStaleViewsKeepEachOthersKeys) {
+TEST_F(FileStoreSaving, StoresOnOneFileSeeEachOthersSavesAndAStaleWriterLosesNothing) {
     FileStore a(file), b(file);
     ASSERT_TRUE(a.Apply({Set(kKey + "\\A", "v", "a0"), Set(kKey + "\\B", "v", "b0")}).ok());
-    ASSERT_TRUE(b.Refresh().ok());
+    EXPECT_EQ(Get(b, kKey + "\\B", "v"), "b0");
     ASSERT_TRUE(a.Apply({Set(kKey + "\\A", "v", "a1")}).ok());
-    ASSERT_TRUE(b.Apply({Set(kKey + "\\B", "v", "b1")}).ok());  // b had not seen a's save
-    FileStore fresh(file);
-    EXPECT_EQ(Get(fresh, kKey + "\\A", "v"), "a1");
-    EXPECT_EQ(Get(fresh, kKey + "\\B", "v"), "b1");
-}
-
-TEST_F(FileStoreSaving, AFileRewrittenInPlaceByAnEditorIsReadAfresh) {
-    FileStore store(file);
-    ASSERT_TRUE(store.Apply({Set(kKey, "v", "mine")}).ok());
-    // Same file, same inode, longer content: not an append.
-    WriteBytes(file, "Windows Registry Editor Version 5.00\n[" + kKey + "]\n\"v\"=\"edited by hand\"\n\"w\"=\"" +
-                         std::string(500, 'w') + "\"\n");
-    EXPECT_EQ(Get(store, kKey, "v"), "edited by hand");
+    ASSERT_TRUE(b.Apply({Set(kKey + "\\B", "v", "b1")}).ok());  // b had not seen a's second save
+    for (FileStore* store : {&a, &b}) {
+        EXPECT_EQ(Get(*store, kKey + "\\A", "v"), "a1");
+        EXPECT_EQ(Get(*store, kKey + "\\B", "v"), "b1");
+    }
 }
 
 // What a new configuration asks of the store: it reads the file again and must see an edit
-// made anywhere in it, as well as what others appended meanwhile.
-TEST_F(FileStoreSaving, AFreshReadSeesAnInPlaceEditFarFromTheEndAndWhatWasAppended) {
+// made anywhere in it, as well as what others appended meanwhile; a longer rewrite by an
+// editor is seen without being asked.
+TEST_F(FileStoreSaving, AppendsByOthersAndEditsInPlaceAnywhereAreReadAfresh) {
     FileStore store(file), other(file);
     ASSERT_TRUE(store.Apply({Set(kKey, "first", "one"), Set(kKey + "\\Padding", "p", std::string(2000, 'p'))}).ok());
     ASSERT_TRUE(other.Apply({Set(kKey, "appended", "yes")}).ok());
@@ -103,14 +98,18 @@ TEST_F(FileStoreSaving, AFreshReadSeesAnInPlaceEditFarFromTheEndAndWhatWasAppend
     EXPECT_EQ(Get(store, kKey, "appended"), "yes");  // unchanged before: only the commit is new
 
     std::string bytes = ReadBytes(file);
-    const std::string one("o\0n\0e\0", 6);  // UTF-16LE
-    const auto at = bytes.find(one);
+    const auto at = bytes.find(std::string("o\0n\0e\0", 6));  // UTF-16LE
     ASSERT_NE(at, std::string::npos);
     bytes[at + 4] = 'f';  // same length, same ending, thousands of bytes before it
     WriteBytes(file, bytes);
     store.Invalidate();
     EXPECT_EQ(Get(store, kKey, "first"), "onf");
     EXPECT_EQ(Get(store, kKey, "appended"), "yes");
+
+    // Same file, same inode, longer content: not an append.
+    WriteBytes(file, "Windows Registry Editor Version 5.00\n[" + kKey + "]\n\"v\"=\"edited by hand\"\n\"w\"=\"" +
+                         std::string(6000, 'w') + "\"\n");
+    EXPECT_EQ(Get(store, kKey, "v"), "edited by hand");
 }
 
 TEST(RunningHash, TheSameBytesHashAlikeHoweverSplitAndAnyChangedByteChangesTheHash) {
@@ -142,9 +141,7 @@ TEST_F(FileStoreSaving, CompactionKeepsEveryKeyAndTheirOrder) {
     store.SetCompaction(0.5, 1);
     for (int i = 0; i < 50; ++i)
         ASSERT_TRUE(store.Apply({Set(kKey + "\\N" + std::to_string(i % 7), "v", std::to_string(i))}).ok());
-    ParsedFile parsed;
-    ASSERT_TRUE(ParseRegFile(ReadBytes(file), "f", parsed).ok());
-    EXPECT_LT(parsed.commits, 50u);  // compacted along the way
+    EXPECT_LT(Commits(file), 50u);  // compacted along the way
     FileStore fresh(file);
     ASSERT_TRUE(fresh.Refresh().ok());
     const RegKey* key = fresh.Tree().FindPath(kKey);
@@ -172,13 +169,9 @@ TEST_F(FileStoreSaving, ABatchAppendsACommitPerSaveAndCompactsOnlyAtItsEnd) {
     store.BeginBatch();
     for (int i = 0; i < 30; ++i)
         ASSERT_TRUE(store.Apply({Set(kKey + "\\N" + std::to_string(i), "v", std::to_string(i))}).ok());
-    ParsedFile parsed;
-    ASSERT_TRUE(ParseRegFile(ReadBytes(file), "f", parsed).ok());
-    EXPECT_EQ(parsed.commits, 30u);  // each save its own commit, none compacted away yet
+    EXPECT_EQ(Commits(file), 30u);  // each save its own commit, none compacted away yet
     ASSERT_TRUE(store.EndBatch().ok());
-    ParsedFile after;
-    ASSERT_TRUE(ParseRegFile(ReadBytes(file), "f", after).ok());
-    EXPECT_EQ(after.commits, 0u);  // the compaction the saves skipped
+    EXPECT_EQ(Commits(file), 0u);  // the compaction the saves skipped
     FileStore fresh(file);
     for (int i = 0; i < 30; ++i) EXPECT_EQ(Get(fresh, kKey + "\\N" + std::to_string(i), "v"), std::to_string(i));
 }
@@ -213,19 +206,10 @@ TEST_F(FileStoreSaving, ABatchFollowsTheFileWhenAnotherStoreReplacesItOrAnEditor
 #endif
 
 // A file with an old commit and a new commit of the same key; cut at every byte of the new one.
-TEST_F(FileStoreCrashSafety, AWriteCutOffAtAnyByteLeavesTheOldOrTheNewValues) {
-    {
-        FileStore store(file);
-        store.SetCompaction(1e9, ~0ull);
-        ASSERT_TRUE(store.Apply({Set(kKey, "other", "kept")}).ok());
-        ASSERT_TRUE(store.Apply({Set(kKey, "a", "old"), Set(kKey, "b", "old")}).ok());
-    }
+TEST_F(FileStoreCrashSafety, AWriteCutOffAtAnyByteOrFollowedByZerosLeavesTheOldOrTheNewValues) {
+    SaveEach(file, {{Set(kKey, "other", "kept")}, {Set(kKey, "a", "old"), Set(kKey, "b", "old")}});
     const std::string oldBytes = ReadBytes(file);
-    {
-        FileStore store(file);
-        store.SetCompaction(1e9, ~0ull);
-        ASSERT_TRUE(store.Apply({Set(kKey, "a", "new"), Set(kKey, "b", "new")}).ok());
-    }
+    SaveEach(file, {{Set(kKey, "a", "new"), Set(kKey, "b", "new")}});
     const std::string newBytes = ReadBytes(file);
     ASSERT_GT(newBytes.size(), oldBytes.size());
     // The commit is followed by its flush mark.
@@ -250,50 +234,34 @@ TEST_F(FileStoreCrashSafety, AWriteCutOffAtAnyByteLeavesTheOldOrTheNewValues) {
         FileStore fresh(file);
         ASSERT_EQ(Get(fresh, kKey, "c"), "after") << "cut at " << cut;
     }
-}
-
-TEST_F(FileStoreCrashSafety, ZerosLeftAtTheEndByAPowerCutAreIgnored) {
-    {
-        FileStore store(file);
-        ASSERT_TRUE(store.Apply({Set(kKey, "a", "1")}).ok());
-        ASSERT_TRUE(store.Apply({Set(kKey, "a", "2")}).ok());
-    }
-    WriteBytes(file, ReadBytes(file) + std::string(4096, '\0'));
+    // Zeros a power cut left after the whole write are ignored.
+    WriteBytes(file, newBytes + std::string(4096, '\0'));
     FileStore store(file);
-    EXPECT_EQ(Get(store, kKey, "a"), "2");
+    EXPECT_EQ(Get(store, kKey, "a"), "new");
 }
 
-TEST_F(FileStoreCrashSafety, ADamagedCommitInTheMiddleIsAnErrorNotSilentlyDropped) {
-    {
-        FileStore store(file);
-        store.SetCompaction(1e9, ~0ull);
-        ASSERT_TRUE(store.Apply({Set(kKey, "a", "1")}).ok());
-        ASSERT_TRUE(store.Apply({Set(kKey, "a", "2")}).ok());
-        ASSERT_TRUE(store.Apply({Set(kKey, "a", "3")}).ok());
-    }
-    std::string bytes = ReadBytes(file);
+// A file the reader refuses (a malformed line, or a finished commit whose checksum no longer
+// matches its text: not silently dropped) is reported with its line, and a save never rewrites it.
+TEST_F(FileStoreFailures, ADamagedFileIsReportedWithItsLineAndNeverRewritten) {
+    SaveEach(file, {{Set(kKey, "a", "1")}, {Set(kKey, "a", "2")}, {Set(kKey, "a", "3")}});
+    std::string damagedCommit = ReadBytes(file);
     const std::string two = EncodeText("\"a\"=\"2\"", FileEncoding::Utf16Le);
-    const auto at = bytes.find(two);
+    const auto at = damagedCommit.find(two);
     ASSERT_NE(at, std::string::npos);
-    bytes[at + two.size() - 4] = '9';  // "2" -> "9" inside a finished commit
-    WriteBytes(file, bytes);
-    FileStore store(file);
-    const Status s = store.Refresh();
-    ASSERT_FALSE(s.ok());
-    EXPECT_NE(s.message().find("checksum"), std::string::npos) << s.message();
-    EXPECT_EQ(ReadBytes(file), bytes);
-}
-
-TEST_F(FileStoreFailures, AMalformedFileIsReportedAndNeverRewritten) {
-    const std::string bytes = "Windows Registry Editor Version 5.00\n[HKCU\\K]\n\"v\"=bogus\n";
-    WriteBytes(file, bytes);
-    FileStore store(file);
-    const Status read = store.Refresh();
-    ASSERT_FALSE(read.ok());
-    EXPECT_TRUE(read.message().starts_with(file + ", line 3: unknown value type")) << read.message();
-    const Status save = store.Apply({Set(kKey, "v", "x")});
-    EXPECT_FALSE(save.ok());
-    EXPECT_EQ(ReadBytes(file), bytes);
+    damagedCommit[at + two.size() - 4] = '9';  // "2" -> "9" inside a finished commit
+    const std::pair<std::string, std::string> cases[] = {
+        {"Windows Registry Editor Version 5.00\n[HKCU\\K]\n\"v\"=bogus\n", ", line 3: unknown value type"},
+        {damagedCommit, "checksum"}};
+    for (const auto& [bytes, reason] : cases) {
+        WriteBytes(file, bytes);
+        FileStore store(file);
+        const Status s = store.Refresh();
+        ASSERT_FALSE(s.ok()) << reason;
+        EXPECT_TRUE(s.message().starts_with(file + ", line ")) << s.message();
+        EXPECT_NE(s.message().find(reason), std::string::npos) << s.message();
+        EXPECT_FALSE(store.Apply({Set(kKey, "a", "4")}).ok()) << reason;
+        EXPECT_EQ(ReadBytes(file), bytes) << reason;
+    }
 }
 
 #ifndef _WIN32  // the file-size limit is how a full disk is brought about here

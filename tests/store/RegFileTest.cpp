@@ -116,16 +116,14 @@ TEST(RegistryFileReading, ReadingStraightIntoATreeGivesWhatTheChangesGive) {
     }
 }
 
-TEST(RegistryFileWriting, EveryValueTypeSurvivesARoundTripInBothEncodings) {
+// The plain values of every type come back from each store (StoreContract); these are the
+// ones the writer must escape, split or keep as raw data.
+TEST(RegistryFileWriting, AwkwardValuesAndNamesSurviveARoundTripInBothEncodings) {
     RegKey tree;
     RegKey& key = tree.CreatePath("HKEY_CURRENT_USER\\Software\\Round Trip");
-    key.SetValue("", RegValue::Text("default"));
     key.SetValue("Text", RegValue::Text("quote \" backslash \\ umlaut ä snowman ☃"));
     key.SetValue("Lines", RegValue::Text("one\r\ntwo"));
-    key.SetValue("Empty", RegValue::Text(""));
     key.SetValue("Dword", RegValue::Dword(0xFFFFFFFFu));
-    key.SetValue("Expand", RegValue::Text("%WINDIR%\\x", reg::kExpandSz));
-    key.SetValue("Qword", RegValue{reg::kQword, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8)});
     std::string blob;
     for (int i = 0; i < 300; ++i) blob += static_cast<char>(i);
     key.SetValue("Binary", RegValue{reg::kBinary, blob});
@@ -180,6 +178,7 @@ TEST(RegistryFileWriting, WritesTheEditorsHeaderAndUtf16WithAByteOrderMark) {
 
 TEST(DamagedRegistryFiles, AreRefusedWithTheFileTheLineAndTheReason) {
     const std::string head = "Windows Registry Editor Version 5.00\n";
+    const std::string utf16 = Utf16(head + "[HKCU\\K]\n");
     struct Case {
         std::string bytes, expected;
     } cases[] = {
@@ -206,16 +205,12 @@ TEST(DamagedRegistryFiles, AreRefusedWithTheFileTheLineAndTheReason) {
         {head + "[HKCU\\K]\n\"Name", "bad.reg, line 3: a quoted text is not closed"},
         {head + "[HKCU\\K]\n\"Name\"", "bad.reg, line 3: a value name is not followed by '='"},
         {head + "[HKCU\\K]\n\"v\"=hex:01,\\", "bad.reg, line 3: a hex value has a byte"},  // no line to continue on
+        // UTF-16 with an odd byte, and with an unpaired surrogate.
+        {utf16 + "\x41" + EncodeText("[HKCU\\X]\n\"v\"=\"x\"\n", FileEncoding::Utf16Le),
+         "bad.reg, line 3: the bytes are not text"},
+        {utf16 + std::string("\"\0v\0\"\0=\0\"\0\x00\xD8\"\0\n\0", 16), "bad.reg, line 3: the bytes are not text"},
     };
     for (const auto& c : cases) EXPECT_TRUE(ParseError(c.bytes).starts_with(c.expected)) << ParseError(c.bytes);
-}
-
-TEST(DamagedRegistryFiles, OddOrBrokenUtf16IsRefusedAtItsLine) {
-    const std::string good = Utf16("Windows Registry Editor Version 5.00\n[HKCU\\K]\n");
-    const std::string odd = good + "\x41" + EncodeText("[HKCU\\X]\n\"v\"=\"x\"\n", FileEncoding::Utf16Le);
-    EXPECT_TRUE(ParseError(odd).starts_with("bad.reg, line 3: the bytes are not text")) << ParseError(odd);
-    const std::string lone = good + std::string("\"\0v\0\"\0=\0\"\0\x00\xD8\"\0\n\0", 16);  // unpaired surrogate
-    EXPECT_TRUE(ParseError(lone).starts_with("bad.reg, line 3: the bytes are not text")) << ParseError(lone);
 }
 
 TEST(DamagedRegistryFiles, AHugeValidLineIsReadNotRefused) {

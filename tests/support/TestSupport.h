@@ -21,8 +21,7 @@
 
 namespace diags::testing {
 
-// A fresh directory under the system's temporary folder, removed with everything in it (after
-// giving back any permission a test took away).
+// A fresh directory under the system's temporary folder, removed with everything in it.
 class TempDir {
 public:
     TempDir() {
@@ -32,13 +31,7 @@ public:
     }
     ~TempDir() {
         std::error_code ec;
-        namespace fs = std::filesystem;
-        fs::permissions(path_, fs::perms::owner_all, ec);
-        for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
-             it.increment(ec)) {
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        }
-        fs::remove_all(path_, ec);
+        std::filesystem::remove_all(path_, ec);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

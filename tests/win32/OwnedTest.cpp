@@ -64,9 +64,7 @@ TEST(Owned, PutFillsAnOutParameterAfterReleasingWhatWasHeld) {
     EXPECT_EQ(nullptr, *slot);
     OwnedKey key;
     ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, key.put()));
-    DWORD subKeys = 0;
-    EXPECT_EQ(ERROR_SUCCESS, ::RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
-                                                nullptr, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_NE(nullptr, key.get());
 }
 
 TEST(Owned, AVariantClearsItsTextAndHandsItOver) {
@@ -86,16 +84,14 @@ TEST(Owned, AVariantClearsItsTextAndHandsItOver) {
     EXPECT_EQ(VT_EMPTY, adopted->vt);
 }
 
-TEST(ErrorText, SystemTextsAreOneLineWithoutTheClosingFullStop) {
+// The system's texts are one line without the closing full stop; codes without one are named by number.
+TEST(ErrorText, SystemTextsAreOneLineWithoutTheClosingFullStopOthersAreNamedByNumber) {
     const std::string denied = Win32ErrorText(ERROR_ACCESS_DENIED);
     EXPECT_FALSE(denied.empty());
     EXPECT_EQ(std::string::npos, denied.find_first_of("\r\n"));
     EXPECT_NE('.', denied.back());
     EXPECT_NE(' ', denied.back());
     EXPECT_EQ(denied, HResultText(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)));
-}
-
-TEST(ErrorText, CodesWithoutATextAreNamedByNumber) {
     EXPECT_EQ("Windows error 987654", Win32ErrorText(987654));
     EXPECT_EQ("error 0xA0001234", HResultText(static_cast<HRESULT>(0xA0001234)));
 }

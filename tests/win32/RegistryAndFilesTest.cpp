@@ -18,38 +18,9 @@ namespace {
 constexpr std::uint32_t kAccess = 0x3F;
 
 // The registry calls' shared behaviour is checked in tests/store (RegistryCallsTest); here, what
-// only the real registry has: values stored without any data, and the machine's own keys.
-TEST(Registry, AStringStoredWithoutDataHasSizeZero) {
-    const std::string path = "Software\\DiagsConfigTests\\Key" + std::to_string(::GetCurrentProcessId());
-    HKEY raw = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                               &raw, nullptr));
-    ::RegSetValueExA(OwnedKey(raw).get(), "Empty", 0, REG_SZ, nullptr, 0);
-    Win32Registry registry;
-    RegKeyHandle key = 0;
-    ASSERT_EQ(reg::kSuccess, registry.OpenKey(RootKey::CurrentUser, path, kAccess, key));
-    std::uint32_t type = 0, size = 99;
-    EXPECT_EQ(reg::kSuccess, registry.QueryValue(key, "Empty", &type, nullptr, &size));
-    EXPECT_EQ(reg::kSz, type);
-    EXPECT_EQ(0u, size);
-    registry.CloseKey(key);
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\DiagsConfigTests");
-}
-
-TEST(Registry, MachineKeysOpenWithTheDocumentedAccessMask) {
-    Win32Registry registry;
-    RegKeyHandle key = 0;
-    ASSERT_EQ(reg::kSuccess, registry.OpenKey(RootKey::LocalMachine, "Software\\Microsoft\\Windows NT\\CurrentVersion",
-                                              kAccess, key));
-    std::uint32_t type = 0, size = 0;
-    EXPECT_EQ(reg::kSuccess, registry.QueryValue(key, "CurrentVersion", &type, nullptr, &size));
-    EXPECT_EQ(reg::kSz, type);
-    EXPECT_EQ(reg::kSuccess, registry.CloseKey(key));
-}
-
-// The product's machine keys live in the 32-bit view, where the 32-bit client's installer writes
-// them. A program of either bitness reads and writes that view, and only that view: a different
-// value in the 64-bit view is never seen or touched.
+// only the real registry has. The product's machine keys live in the 32-bit view, where the
+// 32-bit client's installer writes them. A program of either bitness reads and writes that view,
+// and only that view: a different value in the 64-bit view is never seen or touched.
 class ProductView : public ::testing::Test {
 protected:
     static constexpr const char* kPath = "Software\\DiagsConfigViewTest";
@@ -66,6 +37,7 @@ protected:
                                                    nullptr, key.put(), nullptr));
         ::RegSetValueExA(key.get(), "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                          static_cast<DWORD>(std::strlen(text) + 1));
+        ::RegSetValueExA(key.get(), "Empty", 0, REG_SZ, nullptr, 0);  // a text stored without any data
     }
     static std::string Read(REGSAM view) {
         OwnedKey key;
@@ -79,7 +51,7 @@ protected:
     static std::string Machine(std::string_view rest) { return "HKEY_LOCAL_MACHINE\\" + std::string(kPath) + std::string(rest); }
 };
 
-TEST_F(ProductView, TheSeamAndTheStoreReadThe32BitView) {
+TEST_F(ProductView, TheSeamAndTheStoreReadThe32BitViewAndATextWithoutDataHasSizeZero) {
     Win32Registry registry;
     RegKeyHandle key = 0;
     ASSERT_EQ(reg::kSuccess, registry.OpenKey(RootKey::LocalMachine, kPath, kAccess, key));
@@ -87,7 +59,11 @@ TEST_F(ProductView, TheSeamAndTheStoreReadThe32BitView) {
     std::uint32_t type = 0, size = sizeof text;
     EXPECT_EQ(reg::kSuccess, registry.QueryValue(key, "Path", &type, text, &size));
     EXPECT_STREQ("32-bit view", text);
-    registry.CloseKey(key);
+    size = 99;
+    EXPECT_EQ(reg::kSuccess, registry.QueryValue(key, "Empty", &type, nullptr, &size));
+    EXPECT_EQ(reg::kSz, type);
+    EXPECT_EQ(0u, size);
+    EXPECT_EQ(reg::kSuccess, registry.CloseKey(key));
 
     std::optional<registry::RegKey> tree;
     ASSERT_TRUE(registry::NativeStore().ReadTree(Machine(""), tree).ok());

@@ -70,14 +70,19 @@ RECT InParent(HWND window) {
     return r;
 }
 
-std::string ItemText(HWND tree, HTREEITEM item) {
-    char text[128] = {};
+// The control's item, with the fields `mask` asks for.
+TVITEMA NativeItem(HWND tree, HTREEITEM item, UINT mask, char* text = nullptr, int size = 0) {
     TVITEMA data{};
-    data.mask = TVIF_TEXT;
+    data.mask = mask;
     data.hItem = item;
     data.pszText = text;
-    data.cchTextMax = sizeof(text);
+    data.cchTextMax = size;
     ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    return data;
+}
+std::string ItemText(HWND tree, HTREEITEM item) {
+    char text[128] = {};
+    NativeItem(tree, item, TVIF_TEXT, text, sizeof text);
     return text;
 }
 
@@ -88,15 +93,20 @@ std::vector<std::string> NativeRoots(HWND tree) {
     return texts;
 }
 
+FormWindow& Show(forms::Form& form, Win32FormHost& host) {
+    form.SetFormHost(&host);
+    return *host.WindowsOf(form);
+}
+
+// The sample shown at 96 DPI.
 class Renderer : public ::testing::Test {
 protected:
-    FormWindow& Show(forms::Form& form, Win32FormHost& host) {
-        form.SetFormHost(&host);
-        return *host.WindowsOf(form);
-    }
+    Win32FormHost host{96};
+    SampleForm form;
+    FormWindow& window = Show(form, host);
 };
 
-TEST_F(Renderer, GeometryIsTwipsAtTheWindowsResolution) {
+TEST(RendererGeometry, IsTwipsAtTheWindowsResolution) {
     for (const int dpi : {96, 144}) {
         Win32FormHost host(dpi);
         SampleForm form;
@@ -119,9 +129,6 @@ TEST_F(Renderer, GeometryIsTwipsAtTheWindowsResolution) {
 }
 
 TEST_F(Renderer, WindowsShowTheModelsStateAndFollowCodeChanges) {
-    Win32FormHost host(96);
-    SampleForm form;
-    FormWindow& window = Show(form, host);
     EXPECT_EQ(Text(window.Root()), "Renderer sample");
     EXPECT_EQ(Text(window.WindowOf(form.check)), "Log to file");
     EXPECT_EQ(Text(window.WindowOf(form.label)), "File name:");
@@ -139,9 +146,6 @@ TEST_F(Renderer, WindowsShowTheModelsStateAndFollowCodeChanges) {
 }
 
 TEST_F(Renderer, RealInputReachesTheModelsOnceAndAHandlersCorrectionReachesTheScreen) {
-    Win32FormHost host(96);
-    SampleForm form;
-    FormWindow& window = Show(form, host);
     int clicks = 0, changes = 0;
     form.check.Click.Connect([&] { ++clicks; });
     form.text.Change.Connect([&] {
@@ -168,9 +172,6 @@ TEST_F(Renderer, RealInputReachesTheModelsOnceAndAHandlersCorrectionReachesTheSc
 }
 
 TEST_F(Renderer, TreesAreMirroredNodeByNodeThroughFillSortAndRemoval) {
-    Win32FormHost host(96);
-    SampleForm form;
-    FormWindow& window = Show(form, host);
     HWND tree = window.WindowOf(form.tree);
 
     form.tree.BeginUpdate();
@@ -227,7 +228,7 @@ bool NativeChecked(HWND tree, const forms::Node& node) {
            INDEXTOSTATEIMAGEMASK(2);
 }
 
-TEST_F(Renderer, ACheckThatChangesBothTreesShowsOnTheShownTreeAndReachesTheOtherWhenItIsShown) {
+TEST(RendererTwoTrees, ACheckThatChangesBothShowsOnTheShownTreeAndReachesTheOtherWhenItIsShown) {
     Win32FormHost host(96);
     TwoTreeForm form;
     form.SetVisible(true);
@@ -301,21 +302,12 @@ struct StockIcon final : platform::Picture {
     }
 };
 
-// The control's item of a node, with the fields `mask` asks for.
-TVITEMA NativeItem(HWND tree, const forms::Node& node, UINT mask) {
-    TVITEMA data{};
-    data.mask = mask;
-    data.hItem = FormWindow::ItemOf(node);
-    ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
-    return data;
+int NativeImage(HWND tree, const forms::Node& node) { return NativeItem(tree, FormWindow::ItemOf(node), TVIF_IMAGE).iImage; }
+int NativeChildren(HWND tree, const forms::Node& node) {
+    return NativeItem(tree, FormWindow::ItemOf(node), TVIF_CHILDREN).cChildren;
 }
-int NativeImage(HWND tree, const forms::Node& node) { return NativeItem(tree, node, TVIF_IMAGE).iImage; }
-int NativeChildren(HWND tree, const forms::Node& node) { return NativeItem(tree, node, TVIF_CHILDREN).cChildren; }
 
 TEST_F(Renderer, AFoldersChildrenGetTheirItemsWhenItIsFirstExpandedAndShowWhatChangedMeanwhile) {
-    Win32FormHost host(96);
-    SampleForm form;
-    FormWindow& window = Show(form, host);
     HWND tree = window.WindowOf(form.tree);
     forms::TreeView& model = form.tree;
     forms::ImageList images{"ilsSmall"};
@@ -364,9 +356,6 @@ TEST_F(Renderer, AFoldersChildrenGetTheirItemsWhenItIsFirstExpandedAndShowWhatCh
 }
 
 TEST_F(Renderer, TheBarBecomesAMenuWithShortcutsAndAToolBarAndAChoiceClicksOnce) {
-    Win32FormHost host(96);
-    SampleForm form;
-    FormWindow& window = Show(form, host);
     forms::Band& main = form.bar.AddBand("mnuBandMain");
     main.SetKind(forms::band_kind::kMenuBar);
     main.AddTool(1, "mnuFile").Caption = "&File";
@@ -461,12 +450,9 @@ TEST_F(Renderer, TheBarBecomesAMenuWithShortcutsAndAToolBarAndAChoiceClicksOnce)
 }
 
 TEST_F(Renderer, TheModalLoopDisablesItsOwnerRoutesKeysOnceAndClosesThroughQueryUnload) {
-    Win32FormHost host(96);
     HWND owner = ::CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
                                    nullptr, nullptr, nullptr);
-    ::SetActiveWindow(owner);
-    SampleForm form;
-    FormWindow& window = Show(form, host);
+    ::SetActiveWindow(owner);  // the modal loop's owner is the window active when it starts
     forms::Node& node = form.tree.AddRoot("Common Tasks", "Common Tasks");
     form.tree.SetSelectedItem(&node);
     int previewed = 0, treeKeys = 0, checks = 0;

@@ -35,20 +35,13 @@ public:
         error->GetExceptionInfo(info.put());
         error->GetSourcePosition(&context, &line, &column);
         if (errorText.empty())
-            errorText = "line " + std::to_string(line + 1) + ": " + Narrow(info->bstrDescription);
+            errorText = "line " + std::to_string(line + 1) + ": " + FromBstr(info->bstrDescription);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OnEnterScript() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnLeaveScript() override { return S_OK; }
 
     std::string errorText;
-
-private:
-    static std::string Narrow(BSTR text) {
-        std::string result;
-        for (UINT i = 0; text && i < ::SysStringLen(text); ++i) result += static_cast<char>(text[i]);
-        return result;
-    }
 };
 
 // Runs VBScript code to its end in a fresh engine, which is closed and released afterwards.
@@ -62,17 +55,19 @@ std::string RunScript(const wchar_t* code) {
         return "the VBScript engine could not be created";
     auto parser = engine.As<IActiveScriptParse>(IID_IActiveScriptParse);
     if (!parser || FAILED(engine->SetScriptSite(&site)) || FAILED(parser->InitNew())) return "engine set-up failed";
-    EXCEPINFO exception{};
-    parser->ParseScriptText(code, nullptr, nullptr, nullptr, 0, 0, 0, nullptr, &exception);
+    OwnedExcepInfo exception;  // a parse error is reported to the site as well
+    parser->ParseScriptText(code, nullptr, nullptr, nullptr, 0, 0, 0, nullptr, exception.put());
     engine->SetScriptState(SCRIPTSTATE_STARTED);
     engine->Close();
     return site.errorText;
 }
 
-TEST(ScriptRelease, EveryObjectIsGoneOnceTheScriptLetsGo) {
-    Server server;
-    ASSERT_TRUE(server.Loaded());
-    ASSERT_EQ(S_OK, server.Register());
+// The script creates the classes by ProgID, so the server registers itself first (regsvr32's
+// keys are checked by scripts/test-wine.sh) and unregisters afterwards.
+class ScriptRelease : public WithServer {};
+
+TEST_F(ScriptRelease, EveryObjectIsGoneOnceTheScriptLetsGoAndUnregisteringTwiceIsHarmless) {
+    ASSERT_EQ(S_OK, server_.Register());
     const std::string error = RunScript(LR"(
         Set m = CreateObject("DiagsConfig.CDiagMap")
         m.InitializeDiagMapDefs
@@ -85,10 +80,8 @@ TEST(ScriptRelease, EveryObjectIsGoneOnceTheScriptLetsGo) {
             End If
         Next
         m.PopulateCheckedMap outputs
-        If m.GetTraceSetting("Report Editor").LinkedOutputs.Count <> 27 Then Err.Raise 1000, "test", "links"
         On Error Resume Next
-        m.GetTraceSetting("Report Editor").AddOutput outputs(1)
-        If Err.Number <> 457 And Err.Number <> 0 Then Err.Raise 1001, "test", "error number"
+        m.GetTraceSetting("Report Editor").AddOutput outputs(1)  ' a failure leaves an error object behind
         On Error GoTo 0
         For Each t In m.AllTraceSettings
             t.RemoveLinkedOutputs
@@ -106,8 +99,9 @@ TEST(ScriptRelease, EveryObjectIsGoneOnceTheScriptLetsGo) {
         If r <> 3 Or Not IsObject(e) Then Err.Raise 1002, "test", "second call"
     )");
     EXPECT_EQ("", error);
-    EXPECT_EQ(S_OK, server.CanUnloadNow());
-    EXPECT_EQ(S_OK, server.Unregister());
+    EXPECT_EQ(S_OK, server_.CanUnloadNow());
+    EXPECT_EQ(S_OK, server_.Unregister());
+    EXPECT_EQ(S_OK, server_.Unregister());
 }
 
 }  // namespace

@@ -64,6 +64,16 @@ private:
     Simple canUnloadNow_ = nullptr, register_ = nullptr, unregister_ = nullptr;
 };
 
+// Every suite's fixture: the server loaded, or the test stops before touching it.
+class WithServer : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server_.Loaded()); }
+    Server server_;
+};
+
+// The entry class's interface identity in its earlier release, kept for the clients built then.
+constexpr IID kEarlierEntryInterface = {0x51e525f6, 0x9e7b, 0x411d, {0x96, 0x09, 0xfb, 0x45, 0x9a, 0x06, 0xa3, 0xe0}};
+
 using platform::win32::OwnedBstr;
 using platform::win32::OwnedExcepInfo;
 using platform::win32::OwnedKey;
