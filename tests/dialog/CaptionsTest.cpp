@@ -45,8 +45,8 @@ TEST_F(Captions, TheImageListIsFilledOnceWithThreeKeyedImages) {
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(dialog.ilsSmall.KeyAt(i + 1), images[i].first);
         EXPECT_EQ(dialog.ilsSmall.Item(images[i].first)->Id(), images[i].second);
+        EXPECT_EQ(dialog.ilsSmall.Item(images[i].first)->Width(), 16);
     }
-    EXPECT_EQ(dialog.ilsSmall.Item(1)->Width(), 16);
 }
 
 // The design settings the procedures rely on.

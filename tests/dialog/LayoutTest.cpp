@@ -90,6 +90,7 @@ TEST_F(Layout, ANarrowFrameKeepsItsContentsWhereTheyWere) {
     dialog.SizeControls(X);
     EXPECT_EQ(dialog.fraOutput.Width(), 3001);
     EXPECT_EQ(dialog.txtFileName.Width(), 3001 - 540 - 315);
+    EXPECT_EQ(dialog.cmdBrowse.Left() + dialog.cmdBrowse.Width(), 3001 - 315);
 }
 
 TEST_F(Layout, ATinyDialogSkipsTheStatementsThatFail) {
@@ -116,6 +117,7 @@ TEST_F(Layout, DraggingTheGripToTheFarLeftShowsTheBarAt500AndTreesOf1320) {
     LayOutDesignSize();
     dialog.imgSplitter.UserMouseDown(forms::button::kLeft, 0, 30, 100);
     EXPECT_TRUE(dialog.picSplitter.Visible());
+    EXPECT_EQ(dialog.picSplitter.BackColor(), 0x808080u);
     EXPECT_TRUE(dialog.mbSplitterMoving);
     EXPECT_EQ(dialog.picSplitter.Left(), 3480);
     EXPECT_EQ(dialog.picSplitter.Width(), 30);

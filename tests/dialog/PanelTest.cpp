@@ -31,6 +31,7 @@ TEST_F(Panel, SwitchingTabsRestoresWhatEachTabShowed) {
         EXPECT_EQ(d.mlHelpContextId, helpctx::kAfterLoad);
 
         d.tbsOptions.UserSelectTab(2);
+        EXPECT_EQ(d.tvModules.Item("ZEL AttributeEditor").Image(), "ICON_KEY_CHECKEDFOLDER");
         EXPECT_EQ(d.mlHelpContextId, helpctx::kModuleTab);
         EXPECT_TRUE(d.tvModules.Visible());
         EXPECT_FALSE(d.tvTrace.Visible());
@@ -44,6 +45,13 @@ TEST_F(Panel, SwitchingTabsRestoresWhatEachTabShowed) {
         EXPECT_TRUE(d.optFileOptions(1).Value());
         EXPECT_TRUE(d.chkLogfile.Enabled());
         EXPECT_TRUE(d.txtFileSize.Enable());
+        // Append with nothing checked any more, away to a record in Overwrite, and back.
+        d.optFileOptions(0).UserClick();
+        d.tvTrace.UserToggleCheck(d.tvTrace.Item("Attribute Editor"));
+        d.tbsOptions.UserSelectTab(2);
+        d.tbsOptions.UserSelectTab(1);
+        EXPECT_TRUE(d.optFileOptions(0).Value());
+        d.tvTrace.UserToggleCheck(d.tvTrace.Item("Attribute Editor"));
 
         // Overwrite comes back selected when neither append nor circular was chosen, and a
         // log-file box the trace tab had disabled is disabled again.
@@ -120,6 +128,7 @@ TEST_F(Panel, TheSizeBoxKeepsToItsFloorAndOpensOnlyForACircularLog) {
 
         d.optFileOptions(0).UserClick();
         EXPECT_FALSE(d.txtFileSize.Enable());
+        EXPECT_TRUE(TracingOutput(d, "ZEL DateLib").AppendToFile);
         d.optFileOptions(1).UserClick();
         d.chkLogfile.UserClick();
         EXPECT_FALSE(d.txtFileSize.Enable());

@@ -62,6 +62,8 @@ TEST_F(Saving, EditedRecordsAreWrittenWithProgressAndOneRefresh) {
         EXPECT_TRUE(d.mbSaved);
         EXPECT_EQ(user.pointer, platform::pointer::kDefault);
         EXPECT_FALSE(d.frmStatus.Visible());
+        ShowOutput(d, std::string("ZEL DateLib") + kTracing);
+        Save(d);  // a record only looked at is not written: no status text, no refresh
         d.UserClose();
     });
     EXPECT_EQ(status, (std::vector<std::string>{"", MessageService::FormatMessage(
@@ -149,6 +151,7 @@ TEST_F(Saving, AMissingDirectoryIsCreatedReplacedOrTheSaveCancelled) {
 TEST_F(Saving, ClearAllSwitchesEveryOutputOffButTheErrorLogKeepsWriting) {
     AddOutput("ZEL AttributeEditor", "ZEL Errors", {{prop::kLogToFile, true}, {prop::kFileName, std::string("odd.log")},
                                                     {prop::kDirectory, LogDir()}});
+    AddOutput("ZEL Charlie", kTracing, {{prop::kLogToFile, true}});  // no module uses it
     Run([&](TestDialog& d) {
         d.tvTrace.UserToggleCheck(d.tvTrace.Item("Report Editor"));
         d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
@@ -158,6 +161,7 @@ TEST_F(Saving, ClearAllSwitchesEveryOutputOffButTheErrorLogKeepsWriting) {
         d.UserClose();
     });
     EXPECT_EQ(Stored("ZEL DateLib", prop::kDebugMonitor), hostconfig::PropertyValue(false));
+    EXPECT_EQ(Stored("ZEL Charlie", prop::kLogToFile), hostconfig::PropertyValue(false));
     EXPECT_EQ(Stored("ZEL AttributeEditor", prop::kFileName), hostconfig::PropertyValue(std::string("attr.log")));
     EXPECT_EQ(Stored("ZEL AttributeEditor", prop::kFileSize), hostconfig::PropertyValue(40.0));
     EXPECT_EQ(StoredValue("ZEL AttributeEditor", "ZEL Errors", prop::kLogToFile), hostconfig::PropertyValue(false));
@@ -174,11 +178,15 @@ TEST_F(Saving, ClearAllWritesThePanelOnlyIntoTheRecordItShows) {
         ASSERT_EQ(d.msCurrentNode, std::string("ZEL AttributeEditor") + kTracing);
         d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
         EXPECT_EQ(d.mcolOutputs->Item(std::string("ZEL AttributeEditor") + kTracing)->FileName, "attr.log");
+        EXPECT_FALSE(d.mbSaved);
 
         d.tbsOptions.UserSelectTab(1);  // the trace tab's panel is no record at all
         d.abMenuBar.UserClickTool("mnuToolBar", "mnuClearAll");
         EXPECT_EQ(d.mcolOutputs->Item(std::string("ZEL AttributeEditor") + kTracing)->FileName, "attr.log");
         EXPECT_EQ(d.mcolOutputs->Item("ZEL Errors")->FileName, "Errors.log");
+        for (const char* module : {"Report Editor", "Attribute Editor"})  // checked again: each takes effect
+            d.tvTrace.UserToggleCheck(d.tvTrace.Item(module));
+        EXPECT_TRUE(TracingOutput(d, "ZEL AttributeEditor").DebugMonitor);
         CloseUnsaved(d);
     });
 }

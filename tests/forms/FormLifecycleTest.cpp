@@ -125,6 +125,13 @@ TEST(Focus, MovingFocusRaisesLostThenGotAndRefusesHiddenOrDisabledControls) {
     EXPECT_EQ(ErrorOf([&] { second.SetFocus(); }), 5);
     first.SetEnabled(false);
     EXPECT_EQ(ErrorOf([&] { first.SetFocus(); }), 5);
+
+    CommandButton browse("cmdBrowse");  // a click focuses the button; a disabled one takes none
+    form.AddControl(browse);
+    browse.UserClick();
+    EXPECT_EQ(form.ActiveControl(), &browse);
+    browse.SetEnabled(false);
+    EXPECT_EQ(ErrorOf([&] { browse.UserClick(); }), 0);
 }
 
 TEST(Geometry, OuterClientAndInnerAreasAndTheMinimisedForm) {
@@ -132,6 +139,8 @@ TEST(Geometry, OuterClientAndInnerAreasAndTheMinimisedForm) {
     form.SetClientSize(8445, 7050);
     EXPECT_EQ(form.Width(), 8445 + form.NonClientWidth());
     EXPECT_EQ(form.ClientHeight(), 7050);
+    form.SetNonClientExtent(180, 500);  // the client area is kept
+    EXPECT_EQ(std::pair(form.Width(), form.Height()), std::pair(8445 + 180, 7050 + 500));
     form.SetReservedTop(690);
     EXPECT_EQ(form.ScaleHeight(), 7050 - 690);
     EXPECT_EQ(form.ScaleWidth(), 8445);

@@ -99,6 +99,7 @@ TEST(ValueNotifications, TabStripClicksWhenTheSelectedTabChanges) {
     tabs.UserSelectTab(1);
     EXPECT_EQ(clicks, 2);
     EXPECT_EQ(tabs.SelectedItem()->Caption, "Tracing");
+    EXPECT_EQ(tabs.TabAt(2).Caption, "Advanced");
     EXPECT_EQ(ErrorOf([&] { tabs.Select(3); }), 35600);
 }
 
@@ -118,6 +119,8 @@ TEST(ValueNotifications, EnabledVisibleAndGeometryRaiseNothing) {
     EXPECT_EQ(notifications, 0);
     EXPECT_EQ(box.Width(), 3555);
     EXPECT_EQ(ErrorOf([&] { box.SetWidth(-1); }), 380);
+    PictureBox splitter("picSplitter");
+    EXPECT_EQ(ErrorOf([&] { splitter.SetBorderStyle(0); }), 0);
     EXPECT_EQ(box.Width(), 3555);
 }
 
@@ -134,9 +137,12 @@ TEST(UserInput, TypingGoesThroughKeyPressAndRespectsMaxLengthAndLock) {
     EXPECT_EQ(changes, "||||||");
     box.UserType("\b\bx");
     EXPECT_EQ(box.Text(), "Tracx");
+    box.SetMaxLength(0);  // no limit
+    box.UserType("yz");
+    EXPECT_EQ(box.Text(), "Tracxyz");
     box.SetLocked(true);
     box.UserType("y");
-    EXPECT_EQ(box.Text(), "Tracx");
+    EXPECT_EQ(box.Text(), "Tracxyz");
 }
 
 TEST(UserInput, MaskedBoxTakesDigitsOnlyWhileItsOwnSwitchIsOn) {

@@ -78,6 +78,7 @@ TEST(TypedNotifications, EveryShownStateIsAnnouncedOnceAndOnlyOnARealChange) {
     images.ImageWidth = 32;
     check.SetCaption("Log to file");
     check.SetValue(1);
+    text.SetSelLength(0);
     text.SetFont(text.FontName(), text.FontSize());
     EXPECT_TRUE(r.Take().empty());
 
@@ -211,13 +212,16 @@ TEST(UserInput, EditedTextArrivesWholeAndTheMaskedBoxKeepsDigitsWithinItsLimit) 
     TextBox text("txtFileName");
     int changes = 0;
     text.Change.Connect([&] { ++changes; });
-    text.UserEdited("trace.log", 9, 0);
+    text.UserEdited("trace.log", 5, 0);
+    EXPECT_EQ(text.SelLength(), 0);
     text.UserEdited("trace.log", 2, 3);  // only the selection moved
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(text.SelStart(), 2);
     EXPECT_EQ(text.SelLength(), 3);
 
     MaskedBox size("txtFileSize");
+    size.UserEdited("123456", 6, 0);  // no limit yet
+    EXPECT_EQ(size.Text(), "123456");
     size.SetMaxCharPerCell(5);
     size.UserEdited("12a3456", 7, 0);  // a paste with a letter and too many digits
     EXPECT_EQ(size.Text(), "12345");

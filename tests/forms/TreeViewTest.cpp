@@ -86,6 +86,8 @@ TEST(TreeChecks, ACheckFromCodeRaisesNothingAUserToggleRaisesMouseDownThenNodeCh
     tree.UserToggleCheck(report);  // expands the root so the node can be reached
     EXPECT_EQ(events, (std::vector<std::string>{"down:Report Editor", "check:Report Editor=1"}));
     EXPECT_EQ(tree.SelectedItem(), &report);
+    EXPECT_TRUE(report.Selected() && !root.Selected());
+    EXPECT_EQ(tree.HitTest(0, 0), &root);
     EXPECT_TRUE(root.Expanded());
 
     events.clear();
@@ -108,12 +110,16 @@ TEST(TreeChecks, KeyPressSeesTheSpaceBeforeTheToggleAndMayCancelIt) {
     });
     tree.NodeCheck.Connect([&](Node&) { events.push_back("check"); });
     tree.UserKey(32);
+    tree.UserKey(40);  // an arrow is no character: no KeyPress
     EXPECT_EQ(events, (std::vector<std::string>{"press:32 clear", "check"}));
     EXPECT_TRUE(node.Checked());
 
     tree.KeyDown.Connect([](std::int16_t& key, std::int16_t) { key = 0; });
     tree.UserKey(32);
     EXPECT_TRUE(node.Checked());  // the key was taken away before the tree acted
+    tree.SetEnabled(false);
+    tree.UserKeyAction(32);  // the native side's key reaches a disabled tree: ignored
+    EXPECT_TRUE(node.Checked());
 }
 
 TEST(TreeSorting, SortingOrdersTopLevelNodesAndLeavesChildrenInHostOrder) {
