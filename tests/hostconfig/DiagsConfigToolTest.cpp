@@ -57,7 +57,7 @@ TEST_F(DiagsConfigTool, RefusesUnknownNamesAndBadValuesWithDistinctCodesAndSaves
         {{"set", "ZEL Errors", "Colour=red"}, exitcode::kNotFound, "unknown property \"Colour\""},
         {{"set", "ZEL Errors", "FileSize=23"}, exitcode::kBadValue, "from 24 to 99999"},
         {{"set", "ZEL Errors", "FileSize=100000"}, exitcode::kBadValue, "from 24 to 99999"},
-        {{"set", "ZEL Errors", "FileSize=big"}, exitcode::kBadValue, "from 24 to 99999"},
+        {{"set", "ZEL Errors", "FileSize=48abc"}, exitcode::kBadValue, "from 24 to 99999"},
         {{"set", "ZEL Errors", "LogToFile=perhaps"}, exitcode::kBadValue, "true or false"},
         {{"set", "ZEL Errors", "FileMode=Sideways"}, exitcode::kBadValue, "Append, Circular or Overwrite"},
         {{"set", "ZEL Errors", "FileName=..\\up.log"}, exitcode::kBadValue, "not a plain file name"},

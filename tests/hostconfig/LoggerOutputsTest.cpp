@@ -91,6 +91,7 @@ TEST_F(LoggerOutputs, ACircularLogNeverOutgrowsItsSizeAndMarksItsNewestLine) {
         EXPECT_NE(log.substr(lineStart, marker - lineStart).find("line number " + std::to_string(newest) + "\n"),
                   std::string::npos);
         EXPECT_EQ(log.find("line number 0\n"), std::string::npos) << "the oldest lines were overwritten";
+        EXPECT_NE(log.find("line number " + std::to_string(newest - 1) + "\n"), std::string::npos);
     };
     check(199);
     // A new logger continues after the newest line instead of starting over.
@@ -149,6 +150,9 @@ TEST_F(LoggerOutputs, NobodyListensUntilAnOutputIsSwitchedOnAndRefreshed) {
     on.values.push_back({"LogToFile", platform::registry::RegValue::Dword(1)});
     on.values.push_back({"FileName", platform::registry::RegValue::Text("Late.log")});
     ASSERT_TRUE(other.Apply({on}).ok());
+    std::vector<OutputSettings> outputs(1);  // a component the store lacks has no outputs
+    EXPECT_TRUE(ReadComponentOutputs(other, kBuiltInRootKey, "ZEL Nobody", outputs).ok());
+    EXPECT_TRUE(outputs.empty());
     EXPECT_FALSE(logger.Listening(64));
     logger.Refresh();
     EXPECT_TRUE(logger.Listening(64));

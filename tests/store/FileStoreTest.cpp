@@ -165,11 +165,14 @@ TEST_F(FileStoreSaving, SavingManyKeysDoesNotRewriteTheFileEachTime) {
 TEST_F(FileStoreSaving, ABatchAppendsACommitPerSaveAndCompactsOnlyAtItsEnd) {
     FileStore store(file);
     ASSERT_TRUE(store.Apply({Set(kKey, "base", "x")}).ok());
+    store.BeginBatch();  // a first batch, too small to compact: the next one reopens the same file
+    ASSERT_TRUE(store.Apply({Set(kKey, "base", "y")}).ok());
+    ASSERT_TRUE(store.EndBatch().ok());
     store.SetCompaction(0.5, 1);
     store.BeginBatch();
     for (int i = 0; i < 30; ++i)
         ASSERT_TRUE(store.Apply({Set(kKey + "\\N" + std::to_string(i), "v", std::to_string(i))}).ok());
-    EXPECT_EQ(Commits(file), 30u);  // each save its own commit, none compacted away yet
+    EXPECT_EQ(Commits(file), 31u);  // each save its own commit (the first batch's too), none compacted yet
     ASSERT_TRUE(store.EndBatch().ok());
     EXPECT_EQ(Commits(file), 0u);  // the compaction the saves skipped
     FileStore fresh(file);
@@ -238,6 +241,8 @@ TEST_F(FileStoreCrashSafety, AWriteCutOffAtAnyByteOrFollowedByZerosLeavesTheOldO
     WriteBytes(file, newBytes + std::string(4096, '\0'));
     FileStore store(file);
     EXPECT_EQ(Get(store, kKey, "a"), "new");
+    ASSERT_TRUE(store.Apply({Set(kKey, "c", "after")}).ok());  // cut away first, none left behind
+    EXPECT_EQ(ReadBytes(file).find(std::string(64, '\0')), std::string::npos);
 }
 
 // A file the reader refuses (a malformed line, or a finished commit whose checksum no longer

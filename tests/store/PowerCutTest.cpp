@@ -119,6 +119,9 @@ TEST_F(PowerCut, DamageBeforeTheLastFlushIsCorruptionNamingTheLine) {
 }
 
 TEST_F(PowerCut, ACutOffTailIsDroppedAndTheNextSaveContinuesTheFile) {
+    std::string overwritten = bytesAt[1];  // K1's commit-begin line overwritten by other text
+    overwritten[overwritten.rfind(EncodeText(std::string(kCommitBegin), FileEncoding::Utf16Le)) + 14] = 'X';
+    EXPECT_EQ(SavesIn(overwritten), 1);
     std::string cut = bytesAt[kBatch];
     std::fill(cut.begin() + static_cast<std::ptrdiff_t>(bytesAt[1].size()),
               cut.begin() + static_cast<std::ptrdiff_t>(bytesAt[2].size()), '\0');  // K2 lost, K3 and K4 kept
