@@ -46,19 +46,23 @@ outcome_within() {
   outcome=$?
   return 0
 }
-# Closes whatever is open: message boxes answered No (or OK), then the close box.
+# Closes whatever is open: message boxes answered No (else Cancel, else OK), then the close box.
+# Cancel comes before OK so that a Save As or folder dialog the monkey left open is cancelled
+# rather than used. Boxes are answered until none is left: a save the monkey started asks
+# about every missing directory in turn (and says where the log goes instead), which can be
+# many more than a handful of boxes.
 close_everything() {
   local cx cy
-  for _ in 1 2 3 4 5; do
+  for _ in $(seq 1 60); do
     probe question 1 >/dev/null || break
-    probe answer no >/dev/null || probe answer ok >/dev/null || probe answer cancel >/dev/null
+    probe answer no >/dev/null || probe answer cancel >/dev/null || probe answer ok >/dev/null
     sleep 0.3
   done
   read -r cx cy < <(probe closebox) && xdotool mousemove "$cx" "$cy" click 1
   sleep 0.5
-  for _ in 1 2 3 4 5; do
+  for _ in $(seq 1 60); do
     probe question 1 >/dev/null || break
-    probe answer no >/dev/null || probe answer ok >/dev/null
+    probe answer no >/dev/null || probe answer cancel >/dev/null || probe answer ok >/dev/null
     sleep 0.3
   done
 }
