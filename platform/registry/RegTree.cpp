@@ -78,6 +78,14 @@ std::uint64_t NameHash(std::string_view name) {
     return HashNoCase(name);
 }
 
+// Puts a child's position (plus one; zero marks a free slot) at the first free slot from its hash.
+void PlaceChild(std::vector<std::uint32_t>& table, std::string_view name, std::size_t position) {
+    const std::size_t mask = table.size() - 1;
+    std::size_t probe = NameHash(name) & mask;
+    while (table[probe] != 0) probe = (probe + 1) & mask;
+    table[probe] = static_cast<std::uint32_t>(position + 1);
+}
+
 }  // namespace
 
 std::size_t RegKey::ChildPosition(std::string_view name) const {
@@ -96,10 +104,7 @@ std::size_t RegKey::ChildPosition(std::string_view name) const {
 
 void RegKey::IndexChild(std::size_t position) {
     if (childIndex_.empty() || 2 * children_.size() > childIndex_.size()) return Reindex();
-    const std::size_t mask = childIndex_.size() - 1;
-    std::size_t probe = NameHash(children_[position]->name_) & mask;
-    while (childIndex_[probe] != 0) probe = (probe + 1) & mask;
-    childIndex_[probe] = static_cast<std::uint32_t>(position + 1);
+    PlaceChild(childIndex_, children_[position]->name_, position);
 }
 
 void RegKey::Reindex() {
@@ -110,12 +115,7 @@ void RegKey::Reindex() {
     std::size_t size = 16;
     while (size < 2 * children_.size() + 2) size *= 2;
     std::vector<std::uint32_t> fresh(size, 0);
-    const std::size_t mask = size - 1;
-    for (std::size_t i = 0; i < children_.size(); ++i) {
-        std::size_t probe = NameHash(children_[i]->name_) & mask;
-        while (fresh[probe] != 0) probe = (probe + 1) & mask;
-        fresh[probe] = static_cast<std::uint32_t>(i + 1);
-    }
+    for (std::size_t i = 0; i < children_.size(); ++i) PlaceChild(fresh, children_[i]->name_, i);
     childIndex_.swap(fresh);
 }
 
