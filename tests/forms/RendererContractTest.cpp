@@ -17,9 +17,12 @@
 #include "forms/OptionButton.h"
 #include "forms/TextBox.h"
 #include "forms/TreeView.h"
+#include "tests/support/TestSupport.h"
 
 namespace diags::forms {
 namespace {
+
+using testing::ErrorOf;
 
 // Records "control.Property" for every state change of the controls it watches.
 struct RecordingRenderer {
@@ -162,7 +165,7 @@ TEST(FormHosting, WindowsExistBeforeTheFirstUseAndGoAfterUnloadNeverRecreated) {
     EXPECT_EQ(CurrentFormHost(), &host);
 }
 
-TEST(UserInput, ATreeKeyIsRaisedOnceThroughTheFormsPreview) {
+TEST(UserInput, ATreeKeyGoesThroughTheFormsPreviewAndKeyPressBeforeTheTreeActs) {
     Form form("frm");
     form.SetKeyPreview(true);
     TreeView tree("tvTrace");
@@ -172,15 +175,23 @@ TEST(UserInput, ATreeKeyIsRaisedOnceThroughTheFormsPreview) {
     tree.SetSelectedItem(&node);
     tree.SetFocus();
 
-    int formKeys = 0, treeKeys = 0, checks = 0;
-    form.KeyDown.Connect([&](std::int16_t&, std::int16_t) { ++formKeys; });
-    tree.KeyDown.Connect([&](std::int16_t&, std::int16_t) { ++treeKeys; });
-    tree.NodeCheck.Connect([&](Node&) { ++checks; });
-
+    Strings events;
+    form.KeyDown.Connect([&](std::int16_t& key, std::int16_t) { events.push_back("form:" + std::to_string(key)); });
+    tree.KeyDown.Connect([&](std::int16_t& key, std::int16_t) { events.push_back("tree:" + std::to_string(key)); });
+    tree.KeyPress.Connect([&](std::int16_t& key) {
+        events.push_back("press:" + std::to_string(key) + (node.Checked() ? " checked" : " clear"));
+    });
+    tree.NodeCheck.Connect([&](Node&) { events.push_back("check"); });
     tree.UserKey(32);
-    EXPECT_EQ(formKeys, 1);
-    EXPECT_EQ(treeKeys, 1);
-    EXPECT_EQ(checks, 1);
+    tree.UserKey(40);  // an arrow is no character: no KeyPress
+    EXPECT_EQ(events, (Strings{"form:32", "tree:32", "press:32 clear", "check", "form:40", "tree:40"}));
+    EXPECT_TRUE(node.Checked());
+
+    tree.KeyDown.Connect([](std::int16_t& key, std::int16_t) { key = 0; });
+    tree.UserKey(32);
+    EXPECT_TRUE(node.Checked());  // the key was taken away before the tree acted
+    tree.SetEnabled(false);
+    tree.UserKeyAction(32);  // the native side's key reaches a disabled tree: ignored
     EXPECT_TRUE(node.Checked());
 }
 
@@ -277,14 +288,27 @@ TEST(RendererMetrics, DpiAndRealBarHeightsShapeTheModelGeometry) {
     MenuBar bar("abMenuBar");
     form.AddControl(bar);
     bar.AddBand("mnuBandMain").SetKind(band_kind::kMenuBar);
-    bar.AddBand("mnuToolBar").AddTool(1, "mnuSaveClose");
-    bar.RecalcLayout();
-    EXPECT_EQ(form.ReservedTop(), MenuBar::kMenuBandHeight + MenuBar::kToolBandHeight);
+    Tool& save = bar.AddBand("mnuToolBar").AddTool(1, "mnuSaveClose");
     int resized = 0;
     bar.BandResize.Connect([&](Band&) { ++resized; });
+    bar.RecalcLayout();
+    bar.RecalcLayout();  // nothing changed: no second notification
+    EXPECT_EQ(form.ReservedTop(), MenuBar::kMenuBandHeight + MenuBar::kToolBandHeight);
     bar.SetBandHeights(285, 420);  // what the native bars really take
     EXPECT_EQ(form.ReservedTop(), 705);
-    EXPECT_EQ(resized, 1);
+    EXPECT_EQ(resized, 2);
+
+    // The user's commands: a shortcut needs exactly its shift state, a disabled tool does nothing.
+    int clicks = 0;
+    bar.Click.Connect([&](Tool&) { ++clicks; });
+    save.SetShortcut(19);  // Ctrl+S
+    std::int16_t key = 'S', shift = 6;  // Ctrl+Alt+S
+    bar.OnKeyDown(key, shift);
+    EXPECT_EQ(key, 'S');
+    save.Enabled = false;
+    bar.UserClickTool("mnuToolBar", "mnuSaveClose");
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(ErrorOf([&] { bar.BandByKey("mnuBandWeb"); }), 35601);
 
     form.SetTwipsPerPixel(10, 10);  // 144 DPI
     struct Picture32 : platform::Picture {

@@ -99,29 +99,6 @@ TEST(TreeChecks, ACheckFromCodeRaisesNothingAUserToggleRaisesMouseDownThenNodeCh
     EXPECT_EQ(events, (std::vector<std::string>{"click:Attribute Editor"}));
 }
 
-TEST(TreeChecks, KeyPressSeesTheSpaceBeforeTheToggleAndMayCancelIt) {
-    TreeView tree("tvTrace");
-    tree.SetCheckboxes(true);
-    Node& node = tree.AddRoot("Common Tasks", "Common Tasks");
-    tree.SetSelectedItem(&node);
-    std::vector<std::string> events;
-    tree.KeyPress.Connect([&](std::int16_t& key) {
-        events.push_back("press:" + std::to_string(key) + (node.Checked() ? " checked" : " clear"));
-    });
-    tree.NodeCheck.Connect([&](Node&) { events.push_back("check"); });
-    tree.UserKey(32);
-    tree.UserKey(40);  // an arrow is no character: no KeyPress
-    EXPECT_EQ(events, (std::vector<std::string>{"press:32 clear", "check"}));
-    EXPECT_TRUE(node.Checked());
-
-    tree.KeyDown.Connect([](std::int16_t& key, std::int16_t) { key = 0; });
-    tree.UserKey(32);
-    EXPECT_TRUE(node.Checked());  // the key was taken away before the tree acted
-    tree.SetEnabled(false);
-    tree.UserKeyAction(32);  // the native side's key reaches a disabled tree: ignored
-    EXPECT_TRUE(node.Checked());
-}
-
 TEST(TreeSorting, SortingOrdersTopLevelNodesAndLeavesChildrenInHostOrder) {
     TreeView tree("tvModules");
     Node& z = tree.AddRoot("ZEL Server", "ZEL Server");

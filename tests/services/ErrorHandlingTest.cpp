@@ -2,27 +2,11 @@
 
 #include "services/SharedGlobals.h"
 #include "tests/support/TestSupport.h"
-#include "tests/support/RecordingSink.h"
 
 namespace diags {
 namespace {
 
 using testing::ScopedEnv;
-using testing::TraceLine;
-
-using ErrorObjects = testing::FreshServices;
-
-TEST_F(ErrorObjects, CarryWhatTheCallerPassedAndAreTracedAtLevel64) {
-    RecordTraces();
-    const ErrorRef error = SharedGlobals::Instance().HandleError(
-        76, "Path not found", kAppTitle, kComponentTitle, "General", "ValidPath", 7, Logger::Existing());
-    ASSERT_TRUE(error);
-    EXPECT_EQ(std::tie(error->number, error->description, error->module, error->procedure, error->line),
-              std::make_tuple(76, "Path not found", "General", "ValidPath", 7));
-    EXPECT_EQ(error->applicationTitle + "/" + error->componentTitle, "Veltrane Desktop/Diagnostics Configuration");
-    EXPECT_EQ(lines, (std::vector<TraceLine>{
-                         {64, "Module: [General] Procedure: [ValidPath] Error:[76][Path not found] Line: [7]"}}));
-}
 
 TEST(ShowingErrors, TheBoxNamesTheErrorAndWhereItHappenedUnderTheErrorsTitles) {
     testing::ScriptedInteraction person;
@@ -52,24 +36,16 @@ protected:
     ErrorRef error;
 };
 
-TEST_F(FindingTheHelpFile, ThePageBesideTheModuleOrTheOneTheEnvironmentNamesIsFound) {
+// The page the environment names, and a missing one, are met by the dialog's start
+// (LifecycleTest); here the page beside the module and a request for another product.
+TEST_F(FindingTheHelpFile, ThePageBesideTheModuleIsFoundAndAnotherProductFails) {
     testing::WriteBytes(moduleDir.File("DiagsConfig.htm"), "<html></html>");
     EXPECT_EQ(SharedGlobals::Instance().GetHelpFile(6, path, error), ResultCode::Success);
     EXPECT_EQ(path, moduleDir.File("DiagsConfig.htm"));
-    testing::WriteBytes(moduleDir.File("other.htm"), "<html></html>");
-    ScopedEnv named("DIAGS_HELP_FILE", moduleDir.File("other.htm"));
-    EXPECT_EQ(SharedGlobals::Instance().GetHelpFile(6, path, error), ResultCode::Success);
-    EXPECT_EQ(path, moduleDir.File("other.htm"));
     EXPECT_FALSE(error);
-}
-
-TEST_F(FindingTheHelpFile, AMissingPageOrAnotherProductFailsWithTheErrorFilled) {
-    EXPECT_EQ(SharedGlobals::Instance().GetHelpFile(6, path, error), ResultCode::Failure);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->number, err::kFileNotFound);
-    EXPECT_NE(error->description.find("DiagsConfig.htm"), std::string::npos);
-    testing::WriteBytes(moduleDir.File("DiagsConfig.htm"), "<html></html>");
+    path = "unchanged";
     EXPECT_EQ(SharedGlobals::Instance().GetHelpFile(5, path, error), ResultCode::Failure);
+    ASSERT_TRUE(error);
     EXPECT_EQ(error->number, err::kInvalidCall);
     EXPECT_EQ(path, "unchanged");
 }

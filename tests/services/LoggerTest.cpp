@@ -10,33 +10,6 @@ using testing::ReadBytes;
 using testing::ScopedEnv;
 using testing::TraceLine;
 
-using SharedServiceLifetime = testing::FreshServices;
-
-TEST_F(SharedServiceLifetime, NothingExistsBeforeCreateAndThereIsOnlyEverOne) {
-    EXPECT_EQ(Logger::Existing(), nullptr);
-    EXPECT_EQ(MessageService::Existing(), nullptr);
-    TraceIfLogger(64, "no logger, no effect");
-    Logger& logger = Logger::Create();
-    EXPECT_EQ(&Logger::Create(), &logger);
-    EXPECT_EQ(Logger::Existing(), &logger);
-    MessageService& messages = MessageService::Create();
-    messages.Initialize("KVUIEN.DLL");
-    EXPECT_EQ(&MessageService::Create(), &messages);
-    EXPECT_EQ(MessageService::Existing()->ResourceDll(), "KVUIEN.DLL");
-    Logger::Destroy();
-    EXPECT_EQ(Logger::Existing(), nullptr);
-}
-
-TEST_F(SharedServiceLifetime, InitializeAndRefreshRebindTheOutputsToTheModule) {
-    testing::RecordingSink& sink = RecordTraces();
-    Logger& logger = *Logger::Existing();
-    logger.Initialize("ZEL DiagnosticsConfiguration", 0);
-    logger.Initialize("ZEL DiagnosticsConfiguration", 0);
-    logger.Refresh();
-    EXPECT_EQ(logger.InitializeCount(), 2);
-    EXPECT_EQ(sink.bound, std::vector<std::string>(3, "ZEL DiagnosticsConfiguration"));
-}
-
 using TraceLines = testing::FreshServices;
 
 TEST_F(TraceLines, ArgumentsFillTheFormatAndUnwantedLevelsAreDropped) {

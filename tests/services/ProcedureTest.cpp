@@ -12,15 +12,6 @@ namespace {
 using testing::TraceLine;
 using ProcedureConventions = testing::FreshServices;
 
-TEST_F(ProcedureConventions, DialogProceduresTraceEnterAndLeaveAndPassTheirResultOn) {
-    RecordTraces();
-    ErrorRef error;
-    EXPECT_EQ(RunProcedure("frmDiags", "FormLoad", error, [] { return ResultCode::Stopped; }), ResultCode::Stopped);
-    EXPECT_FALSE(error);
-    EXPECT_EQ(lines, (std::vector<TraceLine>{{64, "[frmDiags][FormLoad] Function Enter"},
-                                             {64, "[frmDiags][FormLoad] Function Leave"}}));
-}
-
 TEST_F(ProcedureConventions, ARunTimeErrorReplacesTheCallersErrorObjectAndGives3) {
     RecordTraces();
     const auto callers = std::make_shared<ErrorObject>();

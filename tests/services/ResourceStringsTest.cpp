@@ -63,17 +63,6 @@ TEST_F(OpeningTheResourceModule, TheDefaultNameOpensAndAnotherFailsWithTheErrorF
     EXPECT_EQ(ResourceStrings::Instance().GetString(13572), "Tracing");  // the open module still serves
 }
 
-TEST(ResourcePictures, EveryPictureTheDialogUsesLoadsAndAMissingOneIsARunTimeError) {
-    for (std::int32_t id : {102, 148, 171, 2006, 2008, 5022, 5023, 5024, 5025, 6703, 6704, 6705}) {
-        const auto picture = ResourceStrings::Instance().LoadPictureRes(id, 16, 32);
-        ASSERT_TRUE(picture) << id;
-        EXPECT_EQ(std::tuple(picture->Id(), picture->Width(), picture->Height()), std::tuple(id, 16, 32));
-    }
-    const auto e = testing::RaisedError([] { ResourceStrings::Instance().LoadPictureRes(4242, 16, 16); });
-    ASSERT_TRUE(e);
-    EXPECT_NE(e->Description().find("4242"), std::string::npos);
-}
-
 #ifndef _WIN32  // DIAGS_LANGID stands in for the system language on Linux only
 TEST(DialogFonts, EveryControlGetsTheFontOfTheSystemsScript) {
     struct Control : FontTarget {
