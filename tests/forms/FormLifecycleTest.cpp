@@ -1,5 +1,5 @@
 // The form: modal show hands control to the user and returns after unload; closing asks
-// QueryUnload and Unload; keys reach the form first; focus moves with its notifications.
+// QueryUnload and Unload; focus moves with its notifications.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -69,29 +69,6 @@ TEST(ModalShow, AnUnloadFromCodeOrTheLoopsEndAsksWithItsModeAndUnloads) {
         EXPECT_FALSE(form.Loaded());
         EXPECT_EQ(recorder.events, (std::vector<std::string>{"activate", fromCode ? "query:1" : "query:2", "unload"}));
     }
-}
-
-TEST(Keys, TheFormPreviewsKeysAndAKeyItClearsNeverReachesTheControl) {
-    Form form("frmDiagsConfig");
-    TextBox box("txtDirectory");
-    form.AddControl(box);
-    box.SetFocus();
-    std::vector<std::string> events;
-    form.SetKeyPreview(true);
-    form.KeyDown.Connect([&](std::int16_t& key, std::int16_t shift) {
-        events.push_back("form:" + std::to_string(key) + "/" + std::to_string(shift));
-        if (key == 27) key = 0;
-    });
-    box.KeyDown.Connect([&](std::int16_t& key, std::int16_t) { events.push_back("box:" + std::to_string(key)); });
-
-    EXPECT_EQ(form.UserKeyDown(65, 0), 65);
-    EXPECT_EQ(form.UserKeyDown(27, 0), 0);  // what the renderer passes on
-    EXPECT_EQ(events, (std::vector<std::string>{"form:65/0", "box:65", "form:27/0"}));
-
-    form.SetKeyPreview(false);
-    events.clear();
-    form.UserKeyDown(9, 2);
-    EXPECT_EQ(events, (std::vector<std::string>{"box:9"}));
 }
 
 TEST(Focus, MovingFocusRaisesLostThenGotAndRefusesHiddenOrDisabledControls) {

@@ -1,4 +1,4 @@
-// Tree view: keys, navigation, check marks from code versus the user, sorting, and size.
+// Tree view: keys, navigation, check marks from code versus the user, removal, and size.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -97,25 +97,6 @@ TEST(TreeChecks, ACheckFromCodeRaisesNothingAUserToggleRaisesMouseDownThenNodeCh
     events.clear();
     tree.UserKey(38);  // up moves the selection
     EXPECT_EQ(events, (std::vector<std::string>{"click:Attribute Editor"}));
-}
-
-TEST(TreeSorting, SortingOrdersTopLevelNodesAndLeavesChildrenInHostOrder) {
-    TreeView tree("tvModules");
-    Node& z = tree.AddRoot("ZEL Server", "ZEL Server");
-    tree.AddChild(z, "ZEL ServerZ", "Z Tracing");
-    tree.AddChild(z, "ZEL ServerA", "A Tracing");
-    tree.AddRoot("ZEL Errors", "ZEL Errors");
-    tree.AddRoot("zel Auth", "zel Auth");
-
-    tree.SetSorted(true);
-    EXPECT_EQ(Texts(tree.FirstRoot()), (std::vector<std::string>{"zel Auth", "ZEL Errors", "ZEL Server"}));
-    EXPECT_EQ(Texts(z.Child()), (std::vector<std::string>{"Z Tracing", "A Tracing"}));
-
-    tree.AddRoot("ZEL Engine", "ZEL Engine");  // later roots take their sorted place
-    EXPECT_EQ(Texts(tree.FirstRoot()),
-              (std::vector<std::string>{"zel Auth", "ZEL Engine", "ZEL Errors", "ZEL Server"}));
-    // The last node added is still the one whose index equals the count.
-    EXPECT_EQ(tree.Item(tree.Count()).Text(), "ZEL Engine");
 }
 
 TEST(TreeRemoval, RemovingANodeTakesItsSubtreeKeysAndSelectionAndRenumbers) {
