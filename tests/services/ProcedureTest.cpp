@@ -48,23 +48,5 @@ TEST_F(ProcedureConventions, ForeignExceptionsBecomeErrorObjectsEvenWithoutALogg
     EXPECT_EQ(numberAfter([] { throw 42; }), err::kInternal);
 }
 
-TEST_F(ProcedureConventions, ModelRoutinesTraceTheirFailureOnceAndReturnTheFailureValue) {
-    RecordTraces();
-    EXPECT_TRUE(RunModelProcedure("General", "IntToBool", false, [] { return true; }));
-    int line = 0;
-    const auto body = [&]() -> int {
-        line = __LINE__ + 1;
-        throw RuntimeError(err::kDuplicateKey, "Duplicate key");
-    };
-    EXPECT_EQ(RunModelProcedure("CTraceSetting", "AddOutput", -1, body), -1);
-    EXPECT_EQ(lines, (std::vector<TraceLine>{
-                         {64, "[General][IntToBool] TRACE ENTER"},
-                         {64, "[General][IntToBool] TRACE LEAVE"},
-                         {64, "[CTraceSetting][AddOutput] TRACE ENTER"},
-                         {64, "Module: [CTraceSetting] Procedure: [AddOutput] Error:[457][Duplicate key] Line: [" +
-                                  std::to_string(line) + "]"},
-                         {64, "[CTraceSetting][AddOutput] TRACE LEAVE"}}));
-}
-
 }  // namespace
 }  // namespace diags
