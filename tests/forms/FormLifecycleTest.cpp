@@ -2,7 +2,6 @@
 // QueryUnload and Unload; focus moves with its notifications.
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,20 +54,16 @@ TEST(ModalShow, ReturnsOnceTheUserHasClosedTheForm) {
     EXPECT_EQ(recorder.events, (std::vector<std::string>{"activate", "query:0", "query:0", "query:1", "unload"}));
 }
 
-// Unloaded from code: asked with mode 1; a loop that leaves a form refusing every close open
-// still ends the show, asked with mode 2.
-TEST(ModalShow, AnUnloadFromCodeOrTheLoopsEndAsksWithItsModeAndUnloads) {
-    for (const bool fromCode : {true, false}) {
-        Form form("frmDiagsConfig");
-        Recorder recorder(form);
-        recorder.cancelNext = fromCode ? 0 : 1;
-        std::optional<ScopedModalLoop> installed;  // the loop every form uses unless given its own
-        if (fromCode) form.SetModalLoop([](Form& shown) { shown.Unload(); });
-        else installed.emplace([](Form&) {});
-        form.ShowModal();
-        EXPECT_FALSE(form.Loaded());
-        EXPECT_EQ(recorder.events, (std::vector<std::string>{"activate", fromCode ? "query:1" : "query:2", "unload"}));
-    }
+// A loop that leaves a form refusing every close open still ends the show: the form is asked
+// with mode 2 and unloaded.
+TEST(ModalShow, TheLoopsEndAsksWithModeTwoAndUnloads) {
+    Form form("frmDiagsConfig");
+    Recorder recorder(form);
+    recorder.cancelNext = 1;
+    ScopedModalLoop installed([](Form&) {});  // the loop every form uses unless given its own
+    form.ShowModal();
+    EXPECT_FALSE(form.Loaded());
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"activate", "query:2", "unload"}));
 }
 
 TEST(Focus, MovingFocusRaisesLostThenGotAndRefusesHiddenOrDisabledControls) {
@@ -101,6 +96,14 @@ TEST(Focus, MovingFocusRaisesLostThenGotAndRefusesHiddenOrDisabledControls) {
     EXPECT_EQ(form.ActiveControl(), &browse);
     browse.SetEnabled(false);
     EXPECT_EQ(ErrorOf([&] { browse.UserClick(); }), 0);
+
+    EXPECT_EQ(ErrorOf([&] { form.AddControl(first); }), 5);  // a control joins a form once
+    {
+        Label label("lblFileName");
+        form.AddControl(label);
+        EXPECT_EQ(form.Controls().Count(), 5u);
+    }
+    EXPECT_EQ(form.Controls().Count(), 4u);  // a control destroyed before its form leaves it
 }
 
 TEST(Geometry, OuterClientAndInnerAreasAndTheMinimisedForm) {

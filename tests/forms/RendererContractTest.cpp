@@ -4,7 +4,9 @@
 // handler's correction through.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "forms/BarControls.h"
@@ -58,29 +60,24 @@ TEST(TypedNotifications, EveryShownStateIsAnnouncedOnceAndOnlyOnARealChange) {
     RecordingRenderer r;
     for (Control* c : std::initializer_list<Control*>{&form, &text, &size, &check, &images}) r.Watch(*c);
 
-    text.SetTabIndex(3);
-    text.SetTabStop(false);
-    text.ToolTipText = std::string("the log file");
-    text.Tag = std::string("tag");
-    text.SetMaxLength(12);
-    size.SetMaxCharPerCell(5);
-    size.SetText("48");
-    images.ImageWidth = 32;
-    check.SetCaption("Log to file");
-    check.SetValue(1);
-    EXPECT_EQ(r.Take(), (Strings{"txtFileName.TabIndex", "txtFileName.TabStop", "txtFileName.ToolTipText",
-                                 "txtFileName.Tag", "txtFileName.MaxLength", "txtFileSize.MaxLength", "txtFileSize.Text",
-                                 "ilsSmall.ImageSize", "chkLogfile.Caption", "chkLogfile.Value"}));
-
-    // The same values again: nothing to mirror.
-    text.SetTabIndex(3);
-    text.SetTabStop(false);
-    text.ToolTipText = std::string("the log file");
-    text.SetMaxLength(12);
-    size.SetText("48");
-    images.ImageWidth = 32;
-    check.SetCaption("Log to file");
-    check.SetValue(1);
+    // Each change once, then the same value again: nothing more to mirror.
+    const std::pair<std::function<void()>, const char*> changes[] = {
+        {[&] { text.SetTabIndex(3); }, "txtFileName.TabIndex"},
+        {[&] { text.SetTabStop(false); }, "txtFileName.TabStop"},
+        {[&] { text.ToolTipText = std::string("the log file"); }, "txtFileName.ToolTipText"},
+        {[&] { text.Tag = std::string("tag"); }, "txtFileName.Tag"},
+        {[&] { text.SetMaxLength(12); }, "txtFileName.MaxLength"},
+        {[&] { size.SetMaxCharPerCell(5); }, "txtFileSize.MaxLength"},
+        {[&] { size.SetText("48"); }, "txtFileSize.Text"},
+        {[&] { images.ImageWidth = 32; }, "ilsSmall.ImageSize"},
+        {[&] { check.SetCaption("Log to file"); }, "chkLogfile.Caption"},
+        {[&] { check.SetValue(1); }, "chkLogfile.Value"},
+    };
+    for (const auto& [change, announced] : changes) {
+        change();
+        change();
+        EXPECT_EQ(r.Take(), Strings{announced});
+    }
     text.SetSelLength(0);
     text.SetFont(text.FontName(), text.FontSize());
     EXPECT_TRUE(r.Take().empty());

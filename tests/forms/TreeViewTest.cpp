@@ -19,20 +19,6 @@ std::vector<std::string> Texts(Node* first) {
     return texts;
 }
 
-TEST(TreeKeys, KeysAreUniqueWithoutRegardToCaseAndFoundByKeyOrIndex) {
-    TreeView tree("tvModules");
-    Node& folder = tree.AddRoot("ZEL AuthServer", "ZEL AuthServer", "ClosedFolder");
-    tree.AddChild(folder, "ZEL AuthServerAuthentication Tracing", "Authentication Tracing", "ICON_KEY_STOP");
-
-    EXPECT_EQ(ErrorOf([&] { tree.AddRoot("zel authserver", "again"); }), 35602);
-    EXPECT_EQ(tree.Count(), 2);  // the refused node was not added
-    EXPECT_EQ(&tree.Item("ZEL AUTHSERVERAUTHENTICATION TRACING"), folder.Child());
-    EXPECT_EQ(&tree.Item(1), &folder);
-    EXPECT_EQ(ErrorOf([&] { tree.Item("missing"); }), 35601);
-    EXPECT_EQ(ErrorOf([&] { tree.Item(3); }), 35600);
-    EXPECT_EQ(tree.Find("missing"), nullptr);
-}
-
 TEST(TreeNavigation, ParentChildAndSiblingLinksFollowTheRelationships) {
     TreeView tree("tvTrace");
     Node& editors = tree.AddRoot("Desktop Editors", "Desktop Editors");
@@ -99,15 +85,21 @@ TEST(TreeChecks, ACheckFromCodeRaisesNothingAUserToggleRaisesMouseDownThenNodeCh
     EXPECT_EQ(events, (std::vector<std::string>{"click:Attribute Editor"}));
 }
 
-TEST(TreeRemoval, RemovingANodeTakesItsSubtreeKeysAndSelectionAndRenumbers) {
+TEST(TreeKeys, KeysAreUniqueWithoutRegardToCaseFoundByKeyOrIndexAndFreedWithTheirSubtree) {
     TreeView tree("tvModules");
     Node& a = tree.AddRoot("A", "A");
     Node& a1 = tree.AddChild(a, "A1", "A1");
     tree.AddChild(a1, "A11", "A11");
     Node& b = tree.AddRoot("B", "B");
     tree.SetSelectedItem(&a1);
+    EXPECT_EQ(ErrorOf([&] { tree.AddRoot("a11", "again"); }), 35602);
+    EXPECT_EQ(tree.Count(), 4);  // the refused node was not added
+    EXPECT_EQ(&tree.Item("a11"), a1.Child());
+    EXPECT_EQ(&tree.Item(2), &a1);
+    EXPECT_EQ(ErrorOf([&] { tree.Item("missing"); }), 35601);
+    EXPECT_EQ(ErrorOf([&] { tree.Item(5); }), 35600);
 
-    tree.Remove(a);
+    tree.Remove(a);  // its subtree, keys and selection go; the rest is renumbered
     EXPECT_EQ(tree.Count(), 1);
     EXPECT_EQ(tree.SelectedItem(), nullptr);
     EXPECT_EQ(tree.Find("A11"), nullptr);
