@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "base/RuntimeError.h"
-#include "model/CDiagMapEntries.h"
 #include "model/Records.h"
 #include "tests/support/TestSupport.h"
 
@@ -66,19 +65,6 @@ TEST(BreakingLinks, FreesEveryRecordOnceTheTraceSettingsLetGo) {
         EXPECT_TRUE(first.expired());
         for (auto& o : outputs) ASSERT_TRUE(o.expired());
     }
-}
-
-TEST(MapEntries, AreTheSameOnlyWhenRowAndColumnMatchExactly) {
-    auto entry = std::make_shared<CDiagMapEntry>(), other = std::make_shared<CDiagMapEntry>();
-    entry->Row = other->Row = "ZEL DateLib";
-    entry->Column = other->Column = "Report Editor";
-    EXPECT_TRUE(entry->SameMapEntry(other));
-    other->Row = "zel datelib";
-    EXPECT_FALSE(entry->SameMapEntry(other) || entry->SameMapEntry(nullptr));
-    CDiagMapEntries entries;
-    entries.Add(entry, "one");
-    EXPECT_EQ(entries.DiagMapEntry("ONE"), entry);
-    EXPECT_EQ(ErrorOf([&] { entries.Add(other, "One"); }), err::kDuplicateKey);
 }
 
 }  // namespace
