@@ -244,15 +244,12 @@ TEST(UserInput, EditedTextArrivesWholeAndTheMaskedBoxKeepsDigitsWithinItsLimit) 
     EXPECT_EQ(size.Text(), "12345");
 }
 
-// A fake native edit box: remembers what it shows and counts writes.
-struct FakeNative {
-    std::string shown;
-    int writes = 0;
-};
-
 TEST(EchoSuppression, TheUsersTextIsNotWrittenBackButAHandlersCorrectionIs) {
     TextBox text("txtFileName");
-    FakeNative native;
+    struct {
+        std::string shown;  // what a native edit box shows
+        int writes = 0;
+    } native;
     ChangeQueue queue([&](Control&, Prop p) {
         if (p == Prop::Text && native.shown != text.Text()) {
             native.shown = text.Text();

@@ -8,7 +8,9 @@ namespace {
 
 using testing::ScopedEnv;
 
-TEST(ShowingErrors, TheBoxNamesTheErrorAndWhereItHappenedUnderTheErrorsTitles) {
+// The message, the description and the procedure are read in the dialog's error reports
+// (LifecycleTest); here the title made from the error's titles, its number, and no error.
+TEST(ShowingErrors, TheBoxIsTitledAfterTheErrorAndNamesItsNumber) {
     testing::ScriptedInteraction person;
     platform::ScopedPart<platform::Interaction> scripted(&platform::Platform::interaction, person);
     auto& globals = SharedGlobals::Instance();
@@ -17,12 +19,8 @@ TEST(ShowingErrors, TheBoxNamesTheErrorAndWhereItHappenedUnderTheErrorsTitles) {
                       16, "", "The settings could not be saved.");
     globals.ShowError(nullptr, 16, "", "Something failed.");  // an empty reference still shows the text
     ASSERT_EQ(person.boxes.size(), 2u);
-    const auto& box = person.boxes[0];
-    EXPECT_EQ(box.style, 16);
-    EXPECT_EQ(box.title, "Veltrane Desktop - Diagnostics Configuration");
-    EXPECT_EQ(box.text.rfind("The settings could not be saved.", 0), 0u) << box.text;
-    for (const char* part : {"76", "Path not found", "frmDiags", "SaveGUIValues", "12"})
-        EXPECT_NE(box.text.find(part), std::string::npos) << part << " in " << box.text;
+    EXPECT_EQ(person.boxes[0].title, "Veltrane Desktop - Diagnostics Configuration");
+    EXPECT_NE(person.boxes[0].text.find("76"), std::string::npos) << person.boxes[0].text;
     EXPECT_EQ(person.boxes[1].text, "Something failed.");
 }
 

@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "base/RuntimeError.h"
-#include "resources/strings.h"
 #include "services/ResourceStrings.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/RecordingSink.h"
@@ -28,23 +25,6 @@ TEST(ResourceTexts, EveryIdTheDialogShowsHasATextAndAMissingOneAVisiblePlacehold
     // Formats carry the placeholders their callers fill.
     for (const auto& [id, placeholder] : {std::pair{9025, "%2"}, {9053, "%2"}, {9054, "%1"}})
         EXPECT_NE(strings.GetString(id).find(placeholder), std::string::npos) << id;
-}
-
-TEST(ResourceTexts, TheResourceScriptHoldsExactlyTheBuiltInTextsWithQuotesDoubled) {
-    const std::string script = testing::ReadBytes(DIAGS_STRINGS_RC);
-    std::set<std::int32_t> ids;
-    for (const auto& entry : resources::BuiltInStrings()) {
-        EXPECT_TRUE(ids.insert(entry.id).second) << "twice: " << entry.id;
-        std::string quoted;
-        for (char c : entry.text)
-            quoted += c == '"' ? std::string("\"\"") : c == '\n' ? std::string("\\n") : c == '\t' ? std::string("\\t")
-                    : c == '\\' ? std::string("\\\\") : std::string(1, c);
-        EXPECT_NE(script.find("\n    " + std::to_string(entry.id) + ", \"" + quoted + "\"\n"), std::string::npos)
-            << entry.id;
-    }
-    std::size_t lines = 0;
-    for (std::size_t at = script.find("\n    "); at != std::string::npos; at = script.find("\n    ", at + 1)) ++lines;
-    EXPECT_EQ(lines, ids.size());
 }
 
 using OpeningTheResourceModule = testing::FreshServices;
