@@ -25,7 +25,7 @@ TEST_F(TraceLines, ArgumentsFillTheFormatAndUnwantedLevelsAreDropped) {
                                              {64, "True -5 2.5"}}));
 }
 
-TEST_F(TraceLines, GoToTheEnvironmentsFileFilteredByItsLevelMaskAndRefreshFollowsANewOneAppending) {
+TEST_F(TraceLines, GoToTheEnvironmentsFileByItsLevelMaskRefreshFollowsANewOneAndWithoutOneNobodyListens) {
     testing::TempDir dir;
     testing::WriteBytes(dir.File("second.log"), "earlier line\n");
     ScopedEnv levels("DIAGS_TRACE_LEVELS", "0x41");
@@ -45,17 +45,12 @@ TEST_F(TraceLines, GoToTheEnvironmentsFileFilteredByItsLevelMaskAndRefreshFollow
     EXPECT_EQ(ReadBytes(dir.File("first.log")).find("two"), std::string::npos);
     EXPECT_EQ(ReadBytes(dir.File("second.log")).rfind("earlier line\n", 0), 0u);
     EXPECT_NE(ReadBytes(dir.File("second.log")).find("two"), std::string::npos);
-}
 
-TEST_F(TraceLines, NobodyListensWithoutAUsableDestination) {
-    ScopedEnv console("DIAGS_TRACE", std::nullopt);
+    // Without a usable destination nobody listens.
     for (std::optional<std::string> file : {std::optional<std::string>(), std::optional<std::string>("/no/such/dir/t.log")}) {
-        ScopedEnv to("DIAGS_TRACE_FILE", file);
-        Logger::Destroy();
-        Logger& logger = Logger::Create();
-        logger.Initialize("M", 0);
+        to.emplace("DIAGS_TRACE_FILE", file);
+        logger.Refresh();
         for (int level : {1, 32, 64}) EXPECT_FALSE(logger.Listening(level));
-        logger.Trace(64, "dropped");
     }
 }
 

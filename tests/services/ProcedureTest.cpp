@@ -26,7 +26,6 @@ TEST_F(ProcedureConventions, ARunTimeErrorReplacesTheCallersErrorObjectAndGives3
     EXPECT_NE(error, callers);
     EXPECT_EQ(std::tie(error->number, error->description, error->module, error->procedure, error->line),
               std::make_tuple(13, "Type mismatch", "frmDiags", "txtFileSize_Change", line));
-    EXPECT_EQ(error->applicationTitle, "Veltrane Desktop");
     EXPECT_EQ(error->componentTitle, "Diagnostics Configuration");
     const std::string traced = "Module: [frmDiags] Procedure: [txtFileSize_Change] Error:[13][Type mismatch] Line: [" +
                                std::to_string(line) + "]";
