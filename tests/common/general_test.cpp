@@ -83,7 +83,6 @@ TEST_F(ValidPathTest, AStepThatFailsEarlyDoesNotFailADirectoryThatWasCreated) {
     std::string path = At("share/logs");
     person.answers = {kYes};
     EXPECT_EQ(Check(path), ResultCode::Success);
-    EXPECT_EQ(error, nullptr);
     EXPECT_TRUE(fs::is_directory(At("share/logs")));
 }
 

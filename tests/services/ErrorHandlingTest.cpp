@@ -40,7 +40,6 @@ TEST_F(FindingTheHelpFile, ThePageBesideTheModuleIsFoundAndAnotherProductFails) 
     testing::WriteBytes(moduleDir.File("DiagsConfig.htm"), "<html></html>");
     EXPECT_EQ(SharedGlobals::Instance().GetHelpFile(6, path, error), ResultCode::Success);
     EXPECT_EQ(path, moduleDir.File("DiagsConfig.htm"));
-    EXPECT_FALSE(error);
     path = "unchanged";
     EXPECT_EQ(SharedGlobals::Instance().GetHelpFile(5, path, error), ResultCode::Failure);
     ASSERT_TRUE(error);
