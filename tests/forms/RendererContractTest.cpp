@@ -304,7 +304,11 @@ TEST(RendererMetrics, DpiAndRealBarHeightsShapeTheModelGeometry) {
     save.Enabled = false;
     bar.UserClickTool("mnuToolBar", "mnuSaveClose");
     EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(&bar.BandByKey("MNUTOOLBAR").ToolByKey("MNUSAVECLOSE"), &save);  // keys in any case
     EXPECT_EQ(ErrorOf([&] { bar.BandByKey("mnuBandWeb"); }), 35601);
+    EXPECT_EQ(ErrorOf([&] { bar.BandByKey("mnuToolBar").SetKind(3); }), 380);
+    EXPECT_FALSE(bar.UserOpenBand("mnuToolBar"));  // a band opens only when the query says so
+    EXPECT_FALSE(bar.BandByKey("mnuToolBar").Open());
 
     form.SetTwipsPerPixel(10, 10);  // 144 DPI
     struct Picture32 : platform::Picture {
