@@ -1,9 +1,9 @@
 // The form: modal show hands control to the user and returns after unload; closing asks
-// QueryUnload and Unload; keys reach the form first; focus moves with its notifications.
+// QueryUnload and Unload; focus moves with its notifications.
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "forms/BasicControls.h"
@@ -29,77 +29,41 @@ struct Recorder {
     std::int16_t cancelNext = 0;
 };
 
+// The close the user confirms unloads from inside QueryUnload, as an exit procedure does: the
+// form is asked again (from code) and unloads once.
 TEST(ModalShow, ReturnsOnceTheUserHasClosedTheForm) {
     Form form("frmDiagsConfig");
     Recorder recorder(form);
-    bool visibleDuringLoop = false;
+    bool visibleDuringLoop = false, unloadInside = false;
+    form.QueryUnload.Connect([&](std::int16_t&, std::int16_t) {
+        if (std::exchange(unloadInside, false)) form.Unload();
+    });
     form.SetModalLoop([&](Form& shown) {
         visibleDuringLoop = shown.Visible() && shown.Modal();
         EXPECT_EQ(ErrorOf([&] { shown.ShowModal(); }), 400);
         recorder.cancelNext = 1;
         EXPECT_FALSE(shown.UserClose());  // refused: still loaded
         recorder.cancelNext = 0;
+        unloadInside = true;
         EXPECT_TRUE(shown.UserClose());
     });
     form.ShowModal();
     EXPECT_TRUE(visibleDuringLoop);
     EXPECT_FALSE(form.Loaded());
     EXPECT_FALSE(form.Visible());
-    EXPECT_EQ(recorder.events, (std::vector<std::string>{"activate", "query:0", "query:0", "unload"}));
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"activate", "query:0", "query:0", "query:1", "unload"}));
 }
 
-TEST(ModalShow, AnUnloadStartedInsideQueryUnloadUnloadsOnce) {
+// A loop that leaves a form refusing every close open still ends the show: the form is asked
+// with mode 2 and unloaded.
+TEST(ModalShow, TheLoopsEndAsksWithModeTwoAndUnloads) {
     Form form("frmDiagsConfig");
-    int unloads = 0;
-    int queries = 0;
-    form.QueryUnload.Connect([&](std::int16_t&, std::int16_t) {
-        if (++queries == 1) form.Unload();  // as an exit procedure does
-    });
-    form.UnloadEvent.Connect([&](std::int16_t&) { ++unloads; });
-    form.SetModalLoop([](Form& shown) { shown.UserClose(); });
+    Recorder recorder(form);
+    recorder.cancelNext = 1;
+    ScopedModalLoop installed([](Form&) {});  // the loop every form uses unless given its own
     form.ShowModal();
-    EXPECT_EQ(queries, 2);
-    EXPECT_EQ(unloads, 1);
     EXPECT_FALSE(form.Loaded());
-}
-
-// Unloaded from code: asked with mode 1; a loop that leaves a form refusing every close open
-// still ends the show, asked with mode 2.
-TEST(ModalShow, AnUnloadFromCodeOrTheLoopsEndAsksWithItsModeAndUnloads) {
-    for (const bool fromCode : {true, false}) {
-        Form form("frmDiagsConfig");
-        Recorder recorder(form);
-        recorder.cancelNext = fromCode ? 0 : 1;
-        std::optional<ScopedModalLoop> installed;  // the loop every form uses unless given its own
-        if (fromCode) form.SetModalLoop([](Form& shown) { shown.Unload(); });
-        else installed.emplace([](Form&) {});
-        form.ShowModal();
-        EXPECT_FALSE(form.Loaded());
-        EXPECT_EQ(recorder.events, (std::vector<std::string>{"activate", fromCode ? "query:1" : "query:2", "unload"}));
-    }
-}
-
-TEST(Keys, TheFormPreviewsKeysAndAKeyItClearsNeverReachesTheControl) {
-    Form form("frmDiagsConfig");
-    TextBox box("txtDirectory");
-    form.AddControl(box);
-    box.SetFocus();
-    std::vector<std::string> events;
-    form.SetKeyPreview(true);
-    form.KeyDown.Connect([&](std::int16_t& key, std::int16_t shift) {
-        events.push_back("form:" + std::to_string(key) + "/" + std::to_string(shift));
-        if (key == 27) key = 0;
-    });
-    box.KeyDown.Connect([&](std::int16_t& key, std::int16_t) { events.push_back("box:" + std::to_string(key)); });
-
-    EXPECT_EQ(form.UserKeyDown(65, 0), 65);
-    EXPECT_EQ(form.UserKeyDown(27, 0), 0);  // what the renderer passes on
-    EXPECT_EQ(events, (std::vector<std::string>{"form:65/0", "box:65", "form:27/0"}));
-
-    form.SetKeyPreview(false);
-    events.clear();
-    form.UserKeyDown(9, 2);
-    EXPECT_EQ(events, (std::vector<std::string>{"box:9"}));
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"activate", "query:2", "unload"}));
 }
 
 TEST(Focus, MovingFocusRaisesLostThenGotAndRefusesHiddenOrDisabledControls) {
@@ -121,7 +85,6 @@ TEST(Focus, MovingFocusRaisesLostThenGotAndRefusesHiddenOrDisabledControls) {
     EXPECT_EQ(form.ActiveControl(), &second);
 
     frame.SetVisible(false);  // hides its contents too
-    EXPECT_FALSE(second.EffectivelyVisible());
     EXPECT_EQ(ErrorOf([&] { second.SetFocus(); }), 5);
     first.SetEnabled(false);
     EXPECT_EQ(ErrorOf([&] { first.SetFocus(); }), 5);
@@ -132,6 +95,14 @@ TEST(Focus, MovingFocusRaisesLostThenGotAndRefusesHiddenOrDisabledControls) {
     EXPECT_EQ(form.ActiveControl(), &browse);
     browse.SetEnabled(false);
     EXPECT_EQ(ErrorOf([&] { browse.UserClick(); }), 0);
+
+    EXPECT_EQ(ErrorOf([&] { form.AddControl(first); }), 5);  // a control joins a form once
+    {
+        Label label("lblFileName");
+        form.AddControl(label);
+        EXPECT_EQ(form.Controls().Count(), 5u);
+    }
+    EXPECT_EQ(form.Controls().Count(), 4u);  // a control destroyed before its form leaves it
 }
 
 TEST(Geometry, OuterClientAndInnerAreasAndTheMinimisedForm) {

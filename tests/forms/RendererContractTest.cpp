@@ -4,7 +4,9 @@
 // handler's correction through.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "forms/BarControls.h"
@@ -17,9 +19,12 @@
 #include "forms/OptionButton.h"
 #include "forms/TextBox.h"
 #include "forms/TreeView.h"
+#include "tests/support/TestSupport.h"
 
 namespace diags::forms {
 namespace {
+
+using testing::ErrorOf;
 
 // Records "control.Property" for every state change of the controls it watches.
 struct RecordingRenderer {
@@ -55,29 +60,24 @@ TEST(TypedNotifications, EveryShownStateIsAnnouncedOnceAndOnlyOnARealChange) {
     RecordingRenderer r;
     for (Control* c : std::initializer_list<Control*>{&form, &text, &size, &check, &images}) r.Watch(*c);
 
-    text.SetTabIndex(3);
-    text.SetTabStop(false);
-    text.ToolTipText = std::string("the log file");
-    text.Tag = std::string("tag");
-    text.SetMaxLength(12);
-    size.SetMaxCharPerCell(5);
-    size.SetText("48");
-    images.ImageWidth = 32;
-    check.SetCaption("Log to file");
-    check.SetValue(1);
-    EXPECT_EQ(r.Take(), (Strings{"txtFileName.TabIndex", "txtFileName.TabStop", "txtFileName.ToolTipText",
-                                 "txtFileName.Tag", "txtFileName.MaxLength", "txtFileSize.MaxLength", "txtFileSize.Text",
-                                 "ilsSmall.ImageSize", "chkLogfile.Caption", "chkLogfile.Value"}));
-
-    // The same values again: nothing to mirror.
-    text.SetTabIndex(3);
-    text.SetTabStop(false);
-    text.ToolTipText = std::string("the log file");
-    text.SetMaxLength(12);
-    size.SetText("48");
-    images.ImageWidth = 32;
-    check.SetCaption("Log to file");
-    check.SetValue(1);
+    // Each change once, then the same value again: nothing more to mirror.
+    const std::pair<std::function<void()>, const char*> changes[] = {
+        {[&] { text.SetTabIndex(3); }, "txtFileName.TabIndex"},
+        {[&] { text.SetTabStop(false); }, "txtFileName.TabStop"},
+        {[&] { text.ToolTipText = std::string("the log file"); }, "txtFileName.ToolTipText"},
+        {[&] { text.Tag = std::string("tag"); }, "txtFileName.Tag"},
+        {[&] { text.SetMaxLength(12); }, "txtFileName.MaxLength"},
+        {[&] { size.SetMaxCharPerCell(5); }, "txtFileSize.MaxLength"},
+        {[&] { size.SetText("48"); }, "txtFileSize.Text"},
+        {[&] { images.ImageWidth = 32; }, "ilsSmall.ImageSize"},
+        {[&] { check.SetCaption("Log to file"); }, "chkLogfile.Caption"},
+        {[&] { check.SetValue(1); }, "chkLogfile.Value"},
+    };
+    for (const auto& [change, announced] : changes) {
+        change();
+        change();
+        EXPECT_EQ(r.Take(), Strings{announced});
+    }
     text.SetSelLength(0);
     text.SetFont(text.FontName(), text.FontSize());
     EXPECT_TRUE(r.Take().empty());
@@ -86,7 +86,6 @@ TEST(TypedNotifications, EveryShownStateIsAnnouncedOnceAndOnlyOnARealChange) {
     text.SetFocus();
     check.SetFocus();
     EXPECT_EQ(r.Take(), (Strings{"txtFileName.Focus", "txtFileName.Focus", "chkLogfile.Focus"}));
-    EXPECT_EQ(std::string(PropName(Prop::NodeChecked)), "NodeChecked");
 }
 
 TEST(TreeMirroring, NodesAreAnnouncedAddedRemovedAndMovedOneByOne) {
@@ -106,7 +105,7 @@ TEST(TreeMirroring, NodesAreAnnouncedAddedRemovedAndMovedOneByOne) {
 
     tree.SetSorted(true);  // every root announced at its new place, front to back
     EXPECT_EQ(r.Take(), (Strings{"moved:A first", "moved:B after A"}));
-    tree.AddRoot("C", "C");
+    tree.AddRoot("C", "c");  // sorted without regard to case
     a.SetText("D");  // renaming a sorted root moves it
     EXPECT_EQ(r.Take(), (Strings{"added:C after B", "A.NodeText", "moved:A after C"}));
     b.SetText("BB");  // still in place: no move
@@ -147,7 +146,6 @@ TEST(FormHosting, WindowsExistBeforeTheFirstUseAndGoAfterUnloadNeverRecreated) {
         form.SetFormHost(&host);      // the same host again: no second window
         form.ShowModal();
         EXPECT_EQ(host.calls, (Strings{"create", "run", "destroy"}));
-        EXPECT_EQ(form.hWnd(), 0u);
     }
     EXPECT_EQ(host.calls.size(), 3u);  // the form's end does not destroy twice
 
@@ -157,12 +155,9 @@ TEST(FormHosting, WindowsExistBeforeTheFirstUseAndGoAfterUnloadNeverRecreated) {
         unshown.SetFormHost(&host);
     }
     EXPECT_EQ(host.calls, (Strings{"create", "destroy"}));
-
-    ScopedFormHost installed(host);
-    EXPECT_EQ(CurrentFormHost(), &host);
 }
 
-TEST(UserInput, ATreeKeyIsRaisedOnceThroughTheFormsPreview) {
+TEST(UserInput, ATreeKeyGoesThroughTheFormsPreviewAndKeyPressBeforeTheTreeActs) {
     Form form("frm");
     form.SetKeyPreview(true);
     TreeView tree("tvTrace");
@@ -172,15 +167,29 @@ TEST(UserInput, ATreeKeyIsRaisedOnceThroughTheFormsPreview) {
     tree.SetSelectedItem(&node);
     tree.SetFocus();
 
-    int formKeys = 0, treeKeys = 0, checks = 0;
-    form.KeyDown.Connect([&](std::int16_t&, std::int16_t) { ++formKeys; });
-    tree.KeyDown.Connect([&](std::int16_t&, std::int16_t) { ++treeKeys; });
-    tree.NodeCheck.Connect([&](Node&) { ++checks; });
-
+    Strings events;
+    form.KeyDown.Connect([&](std::int16_t& key, std::int16_t) {
+        events.push_back("form:" + std::to_string(key));
+        if (key == 27) key = 0;  // a key the form clears never reaches the tree
+    });
+    tree.KeyDown.Connect([&](std::int16_t& key, std::int16_t) { events.push_back("tree:" + std::to_string(key)); });
+    tree.KeyPress.Connect([&](std::int16_t& key) {
+        events.push_back("press:" + std::to_string(key) + (node.Checked() ? " checked" : " clear"));
+    });
+    tree.NodeCheck.Connect([&](Node&) { events.push_back("check"); });
     tree.UserKey(32);
-    EXPECT_EQ(formKeys, 1);
-    EXPECT_EQ(treeKeys, 1);
-    EXPECT_EQ(checks, 1);
+    tree.UserKey(40);  // an arrow is no character: no KeyPress
+    tree.UserKey(27);
+    form.SetKeyPreview(false);
+    tree.UserKey(40);
+    EXPECT_EQ(events, (Strings{"form:32", "tree:32", "press:32 clear", "check", "form:40", "tree:40", "form:27", "tree:40"}));
+    EXPECT_TRUE(node.Checked());
+
+    tree.KeyDown.Connect([](std::int16_t& key, std::int16_t) { key = 0; });
+    tree.UserKey(32);
+    EXPECT_TRUE(node.Checked());  // the key was taken away before the tree acted
+    tree.SetEnabled(false);
+    tree.UserKeyAction(32);  // the native side's key reaches a disabled tree: ignored
     EXPECT_TRUE(node.Checked());
 }
 
@@ -230,15 +239,12 @@ TEST(UserInput, EditedTextArrivesWholeAndTheMaskedBoxKeepsDigitsWithinItsLimit) 
     EXPECT_EQ(size.Text(), "12345");
 }
 
-// A fake native edit box: remembers what it shows and counts writes.
-struct FakeNative {
-    std::string shown;
-    int writes = 0;
-};
-
 TEST(EchoSuppression, TheUsersTextIsNotWrittenBackButAHandlersCorrectionIs) {
     TextBox text("txtFileName");
-    FakeNative native;
+    struct {
+        std::string shown;  // what a native edit box shows
+        int writes = 0;
+    } native;
     ChangeQueue queue([&](Control&, Prop p) {
         if (p == Prop::Text && native.shown != text.Text()) {
             native.shown = text.Text();
@@ -269,7 +275,6 @@ TEST(EchoSuppression, TheUsersTextIsNotWrittenBackButAHandlersCorrectionIs) {
     }
     EXPECT_EQ(native.shown, "typed");  // the handler's trimmed text reached the screen
     EXPECT_EQ(native.writes, 2);
-    EXPECT_EQ(queue.Pending(), 0u);
 }
 
 TEST(RendererMetrics, DpiAndRealBarHeightsShapeTheModelGeometry) {
@@ -277,14 +282,31 @@ TEST(RendererMetrics, DpiAndRealBarHeightsShapeTheModelGeometry) {
     MenuBar bar("abMenuBar");
     form.AddControl(bar);
     bar.AddBand("mnuBandMain").SetKind(band_kind::kMenuBar);
-    bar.AddBand("mnuToolBar").AddTool(1, "mnuSaveClose");
-    bar.RecalcLayout();
-    EXPECT_EQ(form.ReservedTop(), MenuBar::kMenuBandHeight + MenuBar::kToolBandHeight);
+    Tool& save = bar.AddBand("mnuToolBar").AddTool(1, "mnuSaveClose");
     int resized = 0;
     bar.BandResize.Connect([&](Band&) { ++resized; });
+    bar.RecalcLayout();
+    bar.RecalcLayout();  // nothing changed: no second notification
+    EXPECT_EQ(form.ReservedTop(), MenuBar::kMenuBandHeight + MenuBar::kToolBandHeight);
     bar.SetBandHeights(285, 420);  // what the native bars really take
     EXPECT_EQ(form.ReservedTop(), 705);
-    EXPECT_EQ(resized, 1);
+    EXPECT_EQ(resized, 2);
+
+    // The user's commands: a shortcut needs exactly its shift state, a disabled tool does nothing.
+    int clicks = 0;
+    bar.Click.Connect([&](Tool&) { ++clicks; });
+    save.SetShortcut(19);  // Ctrl+S
+    std::int16_t key = 'S', shift = 6;  // Ctrl+Alt+S
+    bar.OnKeyDown(key, shift);
+    EXPECT_EQ(key, 'S');
+    save.Enabled = false;
+    bar.UserClickTool("mnuToolBar", "mnuSaveClose");
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(&bar.BandByKey("MNUTOOLBAR").ToolByKey("MNUSAVECLOSE"), &save);  // keys in any case
+    EXPECT_EQ(ErrorOf([&] { bar.BandByKey("mnuBandWeb"); }), 35601);
+    EXPECT_EQ(ErrorOf([&] { bar.BandByKey("mnuToolBar").SetKind(3); }), 380);
+    EXPECT_FALSE(bar.UserOpenBand("mnuToolBar"));  // a band opens only when the query says so
+    EXPECT_FALSE(bar.BandByKey("mnuToolBar").Open());
 
     form.SetTwipsPerPixel(10, 10);  // 144 DPI
     struct Picture32 : platform::Picture {

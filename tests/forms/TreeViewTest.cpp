@@ -1,4 +1,4 @@
-// Tree view: keys, navigation, check marks from code versus the user, sorting, and size.
+// Tree view: keys, navigation, check marks from code versus the user, removal, and size.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,20 +17,6 @@ std::vector<std::string> Texts(Node* first) {
     std::vector<std::string> texts;
     for (Node* n = first; n != nullptr; n = n->Next()) texts.push_back(n->Text());
     return texts;
-}
-
-TEST(TreeKeys, KeysAreUniqueWithoutRegardToCaseAndFoundByKeyOrIndex) {
-    TreeView tree("tvModules");
-    Node& folder = tree.AddRoot("ZEL AuthServer", "ZEL AuthServer", "ClosedFolder");
-    tree.AddChild(folder, "ZEL AuthServerAuthentication Tracing", "Authentication Tracing", "ICON_KEY_STOP");
-
-    EXPECT_EQ(ErrorOf([&] { tree.AddRoot("zel authserver", "again"); }), 35602);
-    EXPECT_EQ(tree.Count(), 2);  // the refused node was not added
-    EXPECT_EQ(&tree.Item("ZEL AUTHSERVERAUTHENTICATION TRACING"), folder.Child());
-    EXPECT_EQ(&tree.Item(1), &folder);
-    EXPECT_EQ(ErrorOf([&] { tree.Item("missing"); }), 35601);
-    EXPECT_EQ(ErrorOf([&] { tree.Item(3); }), 35600);
-    EXPECT_EQ(tree.Find("missing"), nullptr);
 }
 
 TEST(TreeNavigation, ParentChildAndSiblingLinksFollowTheRelationships) {
@@ -99,57 +85,21 @@ TEST(TreeChecks, ACheckFromCodeRaisesNothingAUserToggleRaisesMouseDownThenNodeCh
     EXPECT_EQ(events, (std::vector<std::string>{"click:Attribute Editor"}));
 }
 
-TEST(TreeChecks, KeyPressSeesTheSpaceBeforeTheToggleAndMayCancelIt) {
-    TreeView tree("tvTrace");
-    tree.SetCheckboxes(true);
-    Node& node = tree.AddRoot("Common Tasks", "Common Tasks");
-    tree.SetSelectedItem(&node);
-    std::vector<std::string> events;
-    tree.KeyPress.Connect([&](std::int16_t& key) {
-        events.push_back("press:" + std::to_string(key) + (node.Checked() ? " checked" : " clear"));
-    });
-    tree.NodeCheck.Connect([&](Node&) { events.push_back("check"); });
-    tree.UserKey(32);
-    tree.UserKey(40);  // an arrow is no character: no KeyPress
-    EXPECT_EQ(events, (std::vector<std::string>{"press:32 clear", "check"}));
-    EXPECT_TRUE(node.Checked());
-
-    tree.KeyDown.Connect([](std::int16_t& key, std::int16_t) { key = 0; });
-    tree.UserKey(32);
-    EXPECT_TRUE(node.Checked());  // the key was taken away before the tree acted
-    tree.SetEnabled(false);
-    tree.UserKeyAction(32);  // the native side's key reaches a disabled tree: ignored
-    EXPECT_TRUE(node.Checked());
-}
-
-TEST(TreeSorting, SortingOrdersTopLevelNodesAndLeavesChildrenInHostOrder) {
-    TreeView tree("tvModules");
-    Node& z = tree.AddRoot("ZEL Server", "ZEL Server");
-    tree.AddChild(z, "ZEL ServerZ", "Z Tracing");
-    tree.AddChild(z, "ZEL ServerA", "A Tracing");
-    tree.AddRoot("ZEL Errors", "ZEL Errors");
-    tree.AddRoot("zel Auth", "zel Auth");
-
-    tree.SetSorted(true);
-    EXPECT_EQ(Texts(tree.FirstRoot()), (std::vector<std::string>{"zel Auth", "ZEL Errors", "ZEL Server"}));
-    EXPECT_EQ(Texts(z.Child()), (std::vector<std::string>{"Z Tracing", "A Tracing"}));
-
-    tree.AddRoot("ZEL Engine", "ZEL Engine");  // later roots take their sorted place
-    EXPECT_EQ(Texts(tree.FirstRoot()),
-              (std::vector<std::string>{"zel Auth", "ZEL Engine", "ZEL Errors", "ZEL Server"}));
-    // The last node added is still the one whose index equals the count.
-    EXPECT_EQ(tree.Item(tree.Count()).Text(), "ZEL Engine");
-}
-
-TEST(TreeRemoval, RemovingANodeTakesItsSubtreeKeysAndSelectionAndRenumbers) {
+TEST(TreeKeys, KeysAreUniqueWithoutRegardToCaseFoundByKeyOrIndexAndFreedWithTheirSubtree) {
     TreeView tree("tvModules");
     Node& a = tree.AddRoot("A", "A");
     Node& a1 = tree.AddChild(a, "A1", "A1");
     tree.AddChild(a1, "A11", "A11");
     Node& b = tree.AddRoot("B", "B");
     tree.SetSelectedItem(&a1);
+    EXPECT_EQ(ErrorOf([&] { tree.AddRoot("a11", "again"); }), 35602);
+    EXPECT_EQ(tree.Count(), 4);  // the refused node was not added
+    EXPECT_EQ(&tree.Item("a11"), a1.Child());
+    EXPECT_EQ(&tree.Item(2), &a1);
+    EXPECT_EQ(ErrorOf([&] { tree.Item("missing"); }), 35601);
+    EXPECT_EQ(ErrorOf([&] { tree.Item(5); }), 35600);
 
-    tree.Remove(a);
+    tree.Remove(a);  // its subtree, keys and selection go; the rest is renumbered
     EXPECT_EQ(tree.Count(), 1);
     EXPECT_EQ(tree.SelectedItem(), nullptr);
     EXPECT_EQ(tree.Find("A11"), nullptr);

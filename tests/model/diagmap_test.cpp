@@ -1,7 +1,6 @@
-// The compiled-in map: its tables, the 27 trace settings, and which outputs each one drives.
+// The compiled-in map: the 27 trace settings, and which outputs each one drives.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cctype>
 #include <random>
 
@@ -42,30 +41,6 @@ OutputCollection OnePerRow(const CDiagMap& map) {
     return outputs;
 }
 
-TEST(MapTables, KeepASpareSlotAndEveryRowUsesTheListedColumns) {
-    CDiagMap map;
-    EXPECT_EQ(map.EditorMapRows(), std::vector<std::string>(69));
-    map.InitializeDiagMapDefs();
-    const auto rows = map.EditorMapRows(), bits = map.EditorMapBits(), cols = map.EditorMapCols();
-    EXPECT_EQ(rows[0] + "|" + rows[67] + "|" + rows[68], "ZEL AdminEditorContainer|ZEL PromptStyles|");
-    EXPECT_EQ(cols[0] + "|" + cols[21] + "|" + cols[22], "Attribute Creation Wizard|Warehouse Catalog Browser|");
-    EXPECT_EQ(map.TaskMapRows().size(), 22u);
-    EXPECT_EQ(map.TaskMapCols(), (std::vector<std::string>{"Client Connection", "Element Browsing", "Metadata SQL",
-                                                           "Object Browsing", "Report Execution", ""}));
-    // How many editors use each module, and how many modules each editor uses.
-    std::string perModule, perEditor;
-    std::vector<int> perColumn(22);
-    for (std::size_t r = 0; r < 68; ++r) {
-        ASSERT_EQ(bits[r].size(), 22u) << rows[r];
-        perModule += std::to_string(std::count(bits[r].begin(), bits[r].end(), '1')) + " ";
-        for (std::size_t k = 0; k < 22; ++k) perColumn[k] += bits[r][k] == '1';
-    }
-    for (int n : perColumn) perEditor += std::to_string(n) + " ";
-    EXPECT_EQ(perModule, "1 2 2 1 2 15 4 12 1 2 1 3 1 2 1 1 1 14 14 4 1 2 7 1 2 1 4 1 4 2 2 1 1 3 2 1 1 2 2 1 1 1 6 1 1 "
-                         "2 4 6 1 4 2 2 2 2 2 2 2 3 1 1 1 1 1 1 1 1 2 1 ");
-    EXPECT_EQ(perEditor, "3 9 6 13 5 2 8 13 4 9 7 3 5 4 4 9 27 14 4 20 6 5 ");
-}
-
 TEST(TraceSettings, TwentySevenInTheOrderTheScanMeetsThemEvenWithoutOutputs) {
     CDiagMap map;
     map.InitializeDiagMapDefs();
@@ -81,10 +56,6 @@ TEST(TraceSettings, TwentySevenInTheOrderTheScanMeetsThemEvenWithoutOutputs) {
                   "Report Execution"}));
     for (const auto& s : *map.AllTraceSettings()) EXPECT_EQ(s->LinkedOutputs()->Count(), 0);
     EXPECT_EQ(map.EditorTraceSettings()->Count() + map.TaskTraceSettings()->Count(), 0);
-    EXPECT_EQ(map.AddTraceSetting("report EDITOR"), 1);
-    EXPECT_EQ(map.AllTraceSettings()->Count(), 27);
-    EXPECT_EQ(map.GetTraceSetting("REPORT editor")->Name, "Report Editor");
-    EXPECT_EQ(map.GetTraceSetting("Nobody"), nullptr);
 }
 
 TEST(TraceSettings, EachDrivesTheOutputsOfItsModulesOrTracesInRowOrder) {

@@ -10,33 +10,6 @@ using testing::ReadBytes;
 using testing::ScopedEnv;
 using testing::TraceLine;
 
-using SharedServiceLifetime = testing::FreshServices;
-
-TEST_F(SharedServiceLifetime, NothingExistsBeforeCreateAndThereIsOnlyEverOne) {
-    EXPECT_EQ(Logger::Existing(), nullptr);
-    EXPECT_EQ(MessageService::Existing(), nullptr);
-    TraceIfLogger(64, "no logger, no effect");
-    Logger& logger = Logger::Create();
-    EXPECT_EQ(&Logger::Create(), &logger);
-    EXPECT_EQ(Logger::Existing(), &logger);
-    MessageService& messages = MessageService::Create();
-    messages.Initialize("KVUIEN.DLL");
-    EXPECT_EQ(&MessageService::Create(), &messages);
-    EXPECT_EQ(MessageService::Existing()->ResourceDll(), "KVUIEN.DLL");
-    Logger::Destroy();
-    EXPECT_EQ(Logger::Existing(), nullptr);
-}
-
-TEST_F(SharedServiceLifetime, InitializeAndRefreshRebindTheOutputsToTheModule) {
-    testing::RecordingSink& sink = RecordTraces();
-    Logger& logger = *Logger::Existing();
-    logger.Initialize("ZEL DiagnosticsConfiguration", 0);
-    logger.Initialize("ZEL DiagnosticsConfiguration", 0);
-    logger.Refresh();
-    EXPECT_EQ(logger.InitializeCount(), 2);
-    EXPECT_EQ(sink.bound, std::vector<std::string>(3, "ZEL DiagnosticsConfiguration"));
-}
-
 using TraceLines = testing::FreshServices;
 
 TEST_F(TraceLines, ArgumentsFillTheFormatAndUnwantedLevelsAreDropped) {
@@ -46,13 +19,12 @@ TEST_F(TraceLines, ArgumentsFillTheFormatAndUnwantedLevelsAreDropped) {
     logger.Trace(1, "[Help File: %1][Help Topic: %2]", "DiagsConfig.htm", 820);
     logger.Trace(64, "%1 %2 %3", true, -5, 2.5);
     logger.Trace(32, "not wanted");
-    EXPECT_FALSE(logger.Listening(32));
     EXPECT_EQ(lines, (std::vector<TraceLine>{{64, "[frmDiags][FormLoad] Function Enter"},
                                              {1, "[Help File: DiagsConfig.htm][Help Topic: 820]"},
                                              {64, "True -5 2.5"}}));
 }
 
-TEST_F(TraceLines, GoToTheEnvironmentsFileFilteredByItsLevelMaskAndRefreshFollowsANewOneAppending) {
+TEST_F(TraceLines, GoToTheEnvironmentsFileByItsLevelMaskRefreshFollowsANewOneAndWithoutOneNobodyListens) {
     testing::TempDir dir;
     testing::WriteBytes(dir.File("second.log"), "earlier line\n");
     ScopedEnv levels("DIAGS_TRACE_LEVELS", "0x41");
@@ -72,17 +44,12 @@ TEST_F(TraceLines, GoToTheEnvironmentsFileFilteredByItsLevelMaskAndRefreshFollow
     EXPECT_EQ(ReadBytes(dir.File("first.log")).find("two"), std::string::npos);
     EXPECT_EQ(ReadBytes(dir.File("second.log")).rfind("earlier line\n", 0), 0u);
     EXPECT_NE(ReadBytes(dir.File("second.log")).find("two"), std::string::npos);
-}
 
-TEST_F(TraceLines, NobodyListensWithoutAUsableDestination) {
-    ScopedEnv console("DIAGS_TRACE", std::nullopt);
+    // Without a usable destination nobody listens.
     for (std::optional<std::string> file : {std::optional<std::string>(), std::optional<std::string>("/no/such/dir/t.log")}) {
-        ScopedEnv to("DIAGS_TRACE_FILE", file);
-        Logger::Destroy();
-        Logger& logger = Logger::Create();
-        logger.Initialize("M", 0);
+        to.emplace("DIAGS_TRACE_FILE", file);
+        logger.Refresh();
         for (int level : {1, 32, 64}) EXPECT_FALSE(logger.Listening(level));
-        logger.Trace(64, "dropped");
     }
 }
 

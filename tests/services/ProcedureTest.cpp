@@ -12,15 +12,6 @@ namespace {
 using testing::TraceLine;
 using ProcedureConventions = testing::FreshServices;
 
-TEST_F(ProcedureConventions, DialogProceduresTraceEnterAndLeaveAndPassTheirResultOn) {
-    RecordTraces();
-    ErrorRef error;
-    EXPECT_EQ(RunProcedure("frmDiags", "FormLoad", error, [] { return ResultCode::Stopped; }), ResultCode::Stopped);
-    EXPECT_FALSE(error);
-    EXPECT_EQ(lines, (std::vector<TraceLine>{{64, "[frmDiags][FormLoad] Function Enter"},
-                                             {64, "[frmDiags][FormLoad] Function Leave"}}));
-}
-
 TEST_F(ProcedureConventions, ARunTimeErrorReplacesTheCallersErrorObjectAndGives3) {
     RecordTraces();
     const auto callers = std::make_shared<ErrorObject>();
@@ -35,7 +26,6 @@ TEST_F(ProcedureConventions, ARunTimeErrorReplacesTheCallersErrorObjectAndGives3
     EXPECT_NE(error, callers);
     EXPECT_EQ(std::tie(error->number, error->description, error->module, error->procedure, error->line),
               std::make_tuple(13, "Type mismatch", "frmDiags", "txtFileSize_Change", line));
-    EXPECT_EQ(error->applicationTitle, "Veltrane Desktop");
     EXPECT_EQ(error->componentTitle, "Diagnostics Configuration");
     const std::string traced = "Module: [frmDiags] Procedure: [txtFileSize_Change] Error:[13][Type mismatch] Line: [" +
                                std::to_string(line) + "]";
@@ -55,24 +45,6 @@ TEST_F(ProcedureConventions, ForeignExceptionsBecomeErrorObjectsEvenWithoutALogg
     EXPECT_EQ(error->description, "boom");
     EXPECT_EQ(numberAfter([] { throw std::bad_alloc(); }), 7);
     EXPECT_EQ(numberAfter([] { throw 42; }), err::kInternal);
-}
-
-TEST_F(ProcedureConventions, ModelRoutinesTraceTheirFailureOnceAndReturnTheFailureValue) {
-    RecordTraces();
-    EXPECT_TRUE(RunModelProcedure("General", "IntToBool", false, [] { return true; }));
-    int line = 0;
-    const auto body = [&]() -> int {
-        line = __LINE__ + 1;
-        throw RuntimeError(err::kDuplicateKey, "Duplicate key");
-    };
-    EXPECT_EQ(RunModelProcedure("CTraceSetting", "AddOutput", -1, body), -1);
-    EXPECT_EQ(lines, (std::vector<TraceLine>{
-                         {64, "[General][IntToBool] TRACE ENTER"},
-                         {64, "[General][IntToBool] TRACE LEAVE"},
-                         {64, "[CTraceSetting][AddOutput] TRACE ENTER"},
-                         {64, "Module: [CTraceSetting] Procedure: [AddOutput] Error:[457][Duplicate key] Line: [" +
-                                  std::to_string(line) + "]"},
-                         {64, "[CTraceSetting][AddOutput] TRACE LEAVE"}}));
 }
 
 }  // namespace

@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "base/RuntimeError.h"
-#include "resources/strings.h"
 #include "services/ResourceStrings.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/RecordingSink.h"
@@ -23,34 +20,14 @@ TEST(ResourceTexts, EveryIdTheDialogShowsHasATextAndAMissingOneAVisiblePlacehold
     auto& strings = ResourceStrings::Instance();
     for (std::int32_t id : kUsedIds) EXPECT_EQ(strings.GetString(id).find("<missing"), std::string::npos) << id;
     EXPECT_EQ(strings.GetString(1), "<missing string 1>");
-    EXPECT_EQ(strings.GetString(9006), "Desktop Editors");
-    EXPECT_EQ(strings.GetString(13572), "Tracing");
     // Formats carry the placeholders their callers fill.
     for (const auto& [id, placeholder] : {std::pair{9025, "%2"}, {9053, "%2"}, {9054, "%1"}})
         EXPECT_NE(strings.GetString(id).find(placeholder), std::string::npos) << id;
 }
 
-TEST(ResourceTexts, TheResourceScriptHoldsExactlyTheBuiltInTextsWithQuotesDoubled) {
-    const std::string script = testing::ReadBytes(DIAGS_STRINGS_RC);
-    std::set<std::int32_t> ids;
-    for (const auto& entry : resources::BuiltInStrings()) {
-        EXPECT_TRUE(ids.insert(entry.id).second) << "twice: " << entry.id;
-        std::string quoted;
-        for (char c : entry.text)
-            quoted += c == '"' ? std::string("\"\"") : c == '\n' ? std::string("\\n") : c == '\t' ? std::string("\\t")
-                    : c == '\\' ? std::string("\\\\") : std::string(1, c);
-        EXPECT_NE(script.find("\n    " + std::to_string(entry.id) + ", \"" + quoted + "\"\n"), std::string::npos)
-            << entry.id;
-    }
-    std::size_t lines = 0;
-    for (std::size_t at = script.find("\n    "); at != std::string::npos; at = script.find("\n    ", at + 1)) ++lines;
-    EXPECT_EQ(lines, ids.size());
-}
-
 using OpeningTheResourceModule = testing::FreshServices;
 
 TEST_F(OpeningTheResourceModule, TheDefaultNameOpensAndAnotherFailsWithTheErrorFilled) {
-    RecordTraces();
     ErrorRef error;
     for (const char* name : {"", "KVUIEN.DLL", "kvuien.dll"})
         EXPECT_EQ(ResourceStrings::Instance().Initialize(name, 0, error), ResultCode::Success) << name;
@@ -59,19 +36,7 @@ TEST_F(OpeningTheResourceModule, TheDefaultNameOpensAndAnotherFailsWithTheErrorF
     ASSERT_TRUE(error);
     EXPECT_EQ(error->number, err::kFileNotFound);
     EXPECT_NE(error->description.find("NOSUCH.DLL"), std::string::npos);
-    EXPECT_EQ(lines.size(), 1u);  // traced like every error object
     EXPECT_EQ(ResourceStrings::Instance().GetString(13572), "Tracing");  // the open module still serves
-}
-
-TEST(ResourcePictures, EveryPictureTheDialogUsesLoadsAndAMissingOneIsARunTimeError) {
-    for (std::int32_t id : {102, 148, 171, 2006, 2008, 5022, 5023, 5024, 5025, 6703, 6704, 6705}) {
-        const auto picture = ResourceStrings::Instance().LoadPictureRes(id, 16, 32);
-        ASSERT_TRUE(picture) << id;
-        EXPECT_EQ(std::tuple(picture->Id(), picture->Width(), picture->Height()), std::tuple(id, 16, 32));
-    }
-    const auto e = testing::RaisedError([] { ResourceStrings::Instance().LoadPictureRes(4242, 16, 16); });
-    ASSERT_TRUE(e);
-    EXPECT_NE(e->Description().find("4242"), std::string::npos);
 }
 
 #ifndef _WIN32  // DIAGS_LANGID stands in for the system language on Linux only
