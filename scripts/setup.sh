@@ -4,7 +4,7 @@
 # 64-bit Windows runs a 32-bit component, so the machine takes i386 packages too.
 set -euo pipefail
 packages=(cmake g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
-          g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools wine64 wine32:i386 libwine-dev fonts-wine
+          g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libz-mingw-w64-dev wine64 wine32:i386 libwine-dev fonts-wine
           xvfb xauth xdotool imagemagick)
 SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
 missing=()
