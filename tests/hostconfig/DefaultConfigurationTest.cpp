@@ -55,26 +55,5 @@ TEST(DefaultConfiguration, IsInstalledOnFirstUseWithEveryComponentAndTheErrorLog
     EXPECT_EQ(errors->Property(prop::kDirectory), PropertyValue(std::string("/opt/veltrane/Log")));
 }
 
-TEST(DefaultConfiguration, IsNeverInstalledOverAnExistingConfiguration) {
-    TempDir dir;
-    WriteBytes(dir.File("r.reg"), "Windows Registry Editor Version 5.00\n[" + kRoot + "\\ZEL Mine\\Only]\n");
-    registry::FileStore store(dir.File("r.reg"));
-    const auto root = LogConfiguration::Open(store, kRoot);
-    ASSERT_EQ(root->Children().Count(), 1);
-    EXPECT_EQ(root->Children().Item(1)->Name(), "ZEL Mine");
-    bool installed = true;
-    ASSERT_TRUE(InstallDefaultConfiguration(store, kRoot, installed).ok());
-    EXPECT_FALSE(installed);
-}
-
-TEST(DefaultConfiguration, TheRootKeyCanBeMovedByTheEnvironment) {
-    {
-        const testing::ScopedEnv moved("DIAGS_LOG_CONFIG_ROOT", "HKEY_CURRENT_USER\\Software\\Moved");
-        EXPECT_EQ(DefaultRootKey(), "HKEY_CURRENT_USER\\Software\\Moved");
-    }
-    const testing::ScopedEnv unset("DIAGS_LOG_CONFIG_ROOT", std::nullopt);
-    EXPECT_EQ(DefaultRootKey(), std::string(kBuiltInRootKey));
-}
-
 }  // namespace
 }  // namespace diags::hostconfig
