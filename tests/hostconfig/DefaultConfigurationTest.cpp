@@ -1,7 +1,6 @@
-// The default configuration: installed when a user has none, never over an existing one, with
-// every component of the module and task maps and the error log.
-#include <cstdlib>
-
+// The default configuration: installed when a user has none (never over an existing one:
+// LogConfigurationTest opens one), with every component of the module and task maps and the
+// error log.
 #include <gtest/gtest.h>
 
 #include "tests/support/TestSupport.h"
