@@ -12,7 +12,6 @@
 #include "services/Logger.h"
 #include "services/MessageService.h"
 #include "tests/dialog/DialogHarness.h"
-#include "tests/support/RecordingSink.h"
 
 namespace diags::testing {
 namespace {
@@ -126,20 +125,6 @@ TEST_F(Entry, TheBusyPointerPutsBackWhatWasThereBeforeItsFirstUse) {
     user.pointerHistory.clear();
     { CMousePointer unused; }
     EXPECT_TRUE(user.pointerHistory.empty());  // nothing remembered, nothing restored
-}
-
-TEST_F(Entry, MainOnlyTracesAndTheCallTracesUnderItsOwnSpelling) {
-    lines.clear();  // the harness records every trace line from its set-up on
-    Main();
-    EXPECT_EQ(lines, (std::vector<TraceLine>{{32, "[General][Main] Function Enter"}, {32, "[General][Main] Function Leave"}}));
-
-    lines.clear();
-    CDiagnosticsConfig entry;
-    entry.SetModalLoop([](forms::Form& form) { form.UserClose(); });
-    entry.ConfigureDiagnostics(error);
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.front(), (TraceLine{64, "[CDiagnosticsConfig][ConfigureDiagnistics] Function Enter"}));
-    EXPECT_EQ(lines.back(), (TraceLine{64, "[CDiagnosticsConfig][ConfigureDiagnistics] Function Leave"}));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
-// The default configuration: installed when a user has none, never over an existing one, with
-// every component of the module and task maps and the error log.
-#include <cstdlib>
-
+// The default configuration: installed when a user has none (never over an existing one:
+// LogConfigurationTest opens one), with every component of the module and task maps and the
+// error log.
 #include <gtest/gtest.h>
 
 #include "tests/support/TestSupport.h"
@@ -53,27 +52,6 @@ TEST(DefaultConfiguration, IsInstalledOnFirstUseWithEveryComponentAndTheErrorLog
     EXPECT_EQ(errors->Children().Count(), 0);
     EXPECT_EQ(errors->Property(prop::kLogToFile), PropertyValue(true));
     EXPECT_EQ(errors->Property(prop::kDirectory), PropertyValue(std::string("/opt/veltrane/Log")));
-}
-
-TEST(DefaultConfiguration, IsNeverInstalledOverAnExistingConfiguration) {
-    TempDir dir;
-    WriteBytes(dir.File("r.reg"), "Windows Registry Editor Version 5.00\n[" + kRoot + "\\ZEL Mine\\Only]\n");
-    registry::FileStore store(dir.File("r.reg"));
-    const auto root = LogConfiguration::Open(store, kRoot);
-    ASSERT_EQ(root->Children().Count(), 1);
-    EXPECT_EQ(root->Children().Item(1)->Name(), "ZEL Mine");
-    bool installed = true;
-    ASSERT_TRUE(InstallDefaultConfiguration(store, kRoot, installed).ok());
-    EXPECT_FALSE(installed);
-}
-
-TEST(DefaultConfiguration, TheRootKeyCanBeMovedByTheEnvironment) {
-    {
-        const testing::ScopedEnv moved("DIAGS_LOG_CONFIG_ROOT", "HKEY_CURRENT_USER\\Software\\Moved");
-        EXPECT_EQ(DefaultRootKey(), "HKEY_CURRENT_USER\\Software\\Moved");
-    }
-    const testing::ScopedEnv unset("DIAGS_LOG_CONFIG_ROOT", std::nullopt);
-    EXPECT_EQ(DefaultRootKey(), std::string(kBuiltInRootKey));
 }
 
 }  // namespace
