@@ -76,7 +76,6 @@ constexpr IID kEarlierEntryInterface = {0x51e525f6, 0x9e7b, 0x411d, {0x96, 0x09,
 
 using platform::win32::OwnedBstr;
 using platform::win32::OwnedExcepInfo;
-using platform::win32::OwnedKey;
 using platform::win32::OwnedVariant;
 
 }  // namespace diags::com::testing
