@@ -158,6 +158,7 @@ Check "a linked output is the output that was added", outputs(1) Is m.GetTraceSe
 Check "a collection read twice is the same object", m.AllTraceSettings Is m.AllTraceSettings
 Check "different records are different objects", Not (m.GetTraceSetting("Report Editor") Is m.GetTraceSetting("Fact Editor"))
 Check "GetTraceSetting of an unknown name is Nothing", m.GetTraceSetting("No Such Editor") Is Nothing
+CheckEqual "AddTraceSetting answers 1 and keeps one per name", "1 1 27", m.AddTraceSetting("Report Editor") & " " & m.AddTraceSetting("report editor") & " " & m.AllTraceSettings.Count
 BreakLinks m, outputs
 
 ' ---------------------------------------------------------------- finding outputs
@@ -195,6 +196,8 @@ Dim k1: k1 = "GridLib/Report"
 entries.Add entry, k1
 CheckEqual "entries are found by key", "ZEL GridLib", entries.DiagMapEntry(k1).Row
 Check "an unknown entry name gives Nothing", entries.DiagMapEntry("nope") Is Nothing
+On Error Resume Next : entries.Add entry2, k1 : CheckError "adding under a used key fails with 457", 457 : On Error GoTo 0
+On Error Resume Next : entries.Remove "nope" : CheckError "removing an unknown key fails with 5", 5 : On Error GoTo 0
 Check "PrintAllEntries answers Empty", IsEmpty(entries.PrintAllEntries)
 entries.Remove k1
 CheckEqual "Remove takes the entry out", 0, entries.DiagMapEntries.Count
