@@ -50,10 +50,6 @@ TEST_F(ModuleTree, FoldersHoldTheOutputsAndTheErrorLogStandsAlone) {
         EXPECT_EQ(errors.Image(), "ICON_KEY_CHECKEDFOLDER");
         EXPECT_EQ(errors.Children(), 0);
 
-        const std::shared_ptr<COutput>& record = d.mcolOutputs->Item("ZEL BetaFirst Tracing");
-        EXPECT_EQ(record->Key, "ZEL BetaFirst Tracing");
-        EXPECT_EQ(record->Name, "First Tracing");
-        EXPECT_EQ(record->Parent, "ZEL Beta");
         EXPECT_EQ(d.mcolOutputs->Item("ZEL Errors")->Parent, "zel errors");
         d.UserClose();
     });
