@@ -117,17 +117,6 @@ TEST_F(Lifecycle, ASaveThatStopsKeepsTheDialogOpenSoNoEditIsLost) {
     EXPECT_EQ(user.boxes.size(), 5u);  // no error report for a stopped save
 }
 
-TEST_F(Lifecycle, AHelpFileThatCannotBeFoundEndsTheStartWithThreeUnshown) {
-    SetHelpFile(HelpFilePath() + ".missing");
-    const ResultCode result = Run([&](TestDialog&) {});
-    EXPECT_EQ(result, ResultCode::Failure);
-    EXPECT_EQ(shownCount, 0);
-    ASSERT_TRUE(error);
-    EXPECT_NE(error->description.find(".missing"), std::string::npos);
-    EXPECT_EQ(user.pointer, platform::pointer::kDefault);
-    EXPECT_TRUE(user.boxes.empty());
-}
-
 TEST_F(Lifecycle, UnloadBreaksTheLinksAndReleasesTheModel) {
     TestDialog dialog;
     std::shared_ptr<CTraceSetting> setting;
