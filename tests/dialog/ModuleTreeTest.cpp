@@ -50,10 +50,6 @@ TEST_F(ModuleTree, FoldersHoldTheOutputsAndTheErrorLogStandsAlone) {
         EXPECT_EQ(errors.Image(), "ICON_KEY_CHECKEDFOLDER");
         EXPECT_EQ(errors.Children(), 0);
 
-        const std::shared_ptr<COutput>& record = d.mcolOutputs->Item("ZEL BetaFirst Tracing");
-        EXPECT_EQ(record->Key, "ZEL BetaFirst Tracing");
-        EXPECT_EQ(record->Name, "First Tracing");
-        EXPECT_EQ(record->Parent, "ZEL Beta");
         EXPECT_EQ(d.mcolOutputs->Item("ZEL Errors")->Parent, "zel errors");
         d.UserClose();
     });
@@ -93,11 +89,15 @@ TEST_F(ModuleTree, WithTheErrorLogListedLastTheDialogOpensOnItAndTheTraceTabKeep
     EXPECT_EQ(result, ResultCode::None);
 }
 
-TEST_F(ModuleTree, AFolderClearsAndDisablesThePanelAnOutputShowsItself) {
+// An output shows itself and typing edits the record shown; its folder follows the output just
+// written; a folder clears and disables the panel.
+TEST_F(ModuleTree, AnOutputShowsItselfTypingEditsItAndAFolderClearsThePanel) {
     AddOutput("ZEL Beta", "Quiet Tracing");
     AddOutput("ZEL Beta", "Loud Tracing", {{prop::kLogToFile, true}, {prop::kCircularLogFile, true},
                                            {prop::kFileName, std::string("loud.log")},
                                            {prop::kDirectory, std::string("  ") + LogDir()}});
+    AddOutput("ZEL Beta", "One Tracing", {{prop::kLogToFile, true}, {prop::kFileName, std::string("one.log")},
+                                          {prop::kErrorThreshold, std::int16_t{5}}});
     AddComponent("ZEL Errors", {{prop::kLogToFile, true}});
     Run([&](TestDialog& d) {
         ShowOutput(d, "ZEL BetaLoud Tracing");
@@ -112,28 +112,7 @@ TEST_F(ModuleTree, AFolderClearsAndDisablesThePanelAnOutputShowsItself) {
         EXPECT_FALSE(d.txtFileName.Enabled());
         EXPECT_TRUE(d.optFileOptions(2).Value());  // neither append nor circular: overwrite
 
-        Click(d, "ZEL Beta");
-        EXPECT_EQ(d.txtFileName.Text(), "");
-        EXPECT_FALSE(d.chkLogfile.Enabled());
-        EXPECT_FALSE(d.chkDbgMntr.Enabled());
-        EXPECT_EQ(d.msCurrentNode, "ZEL BetaQuiet Tracing");  // the output shown before
-
-        forms::Node& folder = d.tvModules.Item("ZEL Beta");
-        const bool expanded = folder.Expanded();
-        d.tvModules.UserKey(32);  // space on a folder expands or collapses it
-        EXPECT_NE(folder.Expanded(), expanded);
-        EXPECT_EQ(d.msCurrentNode, "ZEL BetaQuiet Tracing");
-        d.UserClose();
-    });
-}
-
-TEST_F(ModuleTree, TypingEditsTheRecordShownAndItsFolderFollowsTheOutputJustWritten) {
-    AddOutput("ZEL Beta", "One Tracing", {{prop::kLogToFile, true}, {prop::kFileName, std::string("one.log")},
-                                          {prop::kErrorThreshold, std::int16_t{5}}});
-    AddOutput("ZEL Beta", "Two Tracing", {{prop::kLogToFile, true}});
-    AddComponent("ZEL Errors", {{prop::kLogToFile, true}});
-    Run([&](TestDialog& d) {
-        ShowOutput(d, "ZEL BetaOne Tracing");
+        Click(d, "ZEL BetaOne Tracing");
         d.txtFileName.UserFocus();
         d.txtFileName.SetSelStart(static_cast<std::int32_t>(d.txtFileName.Text().size()));
         d.txtFileName.UserType(".bak");  // the caret stays where the user types
@@ -151,9 +130,21 @@ TEST_F(ModuleTree, TypingEditsTheRecordShownAndItsFolderFollowsTheOutputJustWrit
         d.txtDirectory.UserType("y");
         EXPECT_EQ(d.txtDirectory.Text(), "xy");
 
-        d.chkLogfile.UserClick();  // switched off: the folder shows it, though Two still logs
+        d.chkLogfile.UserClick();  // switched off: the folder shows it, though Loud still logs
         EXPECT_FALSE(one->LogToFile);
         EXPECT_EQ(d.tvModules.Item("ZEL Beta").Image(), "ClosedFolder");
+
+        Click(d, "ZEL Beta");
+        EXPECT_EQ(d.txtFileName.Text(), "");
+        EXPECT_FALSE(d.chkLogfile.Enabled());
+        EXPECT_FALSE(d.chkDbgMntr.Enabled());
+        EXPECT_EQ(d.msCurrentNode, "ZEL BetaOne Tracing");  // the output shown before
+
+        forms::Node& folder = d.tvModules.Item("ZEL Beta");
+        const bool expanded = folder.Expanded();
+        d.tvModules.UserKey(32);  // space on a folder expands or collapses it
+        EXPECT_NE(folder.Expanded(), expanded);
+        EXPECT_EQ(d.msCurrentNode, "ZEL BetaOne Tracing");
         CloseUnsaved(d);
     });
 }

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <set>
 #include <sstream>
 
 #include "hostconfig/Properties.h"
@@ -58,7 +57,6 @@ public:
     explicit RandomPerson(platform::Interaction& next) : next_(next) {}
     std::int32_t ShowMessage(std::string_view text, std::int32_t style, std::string_view title) override {
         boxes.push_back({std::string(text), style, std::string(title)});
-        ++seen[std::to_string(style) + " " + std::string(text.substr(0, 40))];
         if (style == platform::mb::kQuestionYesNoCancel) {
             constexpr std::int32_t choices[] = {platform::mb::kYes, platform::mb::kNo, platform::mb::kCancel};
             return choices[rng() % 3];
@@ -77,7 +75,6 @@ public:
     std::mt19937 rng;
     std::vector<std::string> folders;
     std::vector<ScriptedInteraction::Box> boxes;
-    std::map<std::string, int> seen;  // every kind of box shown: style and the text's start
 
 private:
     platform::Interaction& next_;
@@ -170,7 +167,6 @@ protected:
     // The time the run must end by: a run in progress stops there (not while shrinking).
     std::optional<std::chrono::steady_clock::time_point> deadline_;
     std::size_t actionsRun_ = 0;
-    std::set<std::string> procedures_;
     RandomPerson person_{user};
 
 private:
@@ -189,18 +185,9 @@ private:
         saves_ = 0;
     }
 
-    // Takes the trace lines written since the last look: procedures reached and saves run.
+    // Counts the saves run since the last look.
     void Digest() {
-        for (const TraceLine& line : lines) {
-            const std::string& text = line.text;
-            if (!text.ends_with("] Function Enter") && !text.ends_with("] TRACE ENTER")) continue;
-            const std::size_t close = text.find("][");
-            const std::size_t end = text.find(']', close + 2);
-            if (close == std::string::npos || end == std::string::npos) continue;
-            const std::string procedure = text.substr(close + 2, end - close - 2);
-            procedures_.insert(text.substr(1, close - 1) + "." + procedure);
-            if (procedure == "SaveGUIValues") ++saves_;
-        }
+        saves_ += static_cast<std::size_t>(Saves());
         lines.clear();
     }
 
@@ -385,12 +372,7 @@ TEST_F(Monkey, RandomUseKeepsEveryInvariant) {
         ++seed;
     } while (!seedText && std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() < seconds);
     std::filesystem::current_path(cwd);
-    std::cout << "monkey: " << runs << " runs, " << actionsRun_ << " actions, " << procedures_.size()
-              << " distinct procedures reached\n";
-    if (std::getenv("DIAGS_MONKEY_LIST")) {
-        for (const std::string& p : procedures_) std::cout << "  " << p << "\n";
-        for (const auto& [box, count] : person_.seen) std::cout << "  box " << count << "x: " << box << "\n";
-    }
+    std::cout << "monkey: " << runs << " runs, " << actionsRun_ << " actions\n";
 }
 
 }  // namespace

@@ -107,16 +107,35 @@ TEST_F(Panel, SwitchingLoggingOnFillsInWhatALogFileNeeds) {
     });
 }
 
-TEST_F(Panel, TheSizeBoxKeepsToItsFloorAndOpensOnlyForACircularLog) {
+// The size box keeps to its floor and opens only for a circular log; focus selects a box's
+// text and passes over a locked size box; the folder browser fills the directory unless
+// cancelled.
+TEST_F(Panel, TheSizeBoxFocusAndTheFolderBrowser) {
     Run([&](TestDialog& d) {
         Check(d, "Report Editor");
         d.chkLogfile.UserClick();
         EXPECT_FALSE(d.txtFileSize.Enable());  // Overwrite: no size
         EXPECT_FALSE(d.lblFileSize.Enabled());
+        d.txtFileName.UserFocus();
+        EXPECT_EQ(d.txtFileName.SelLength(), static_cast<std::int32_t>(d.txtFileName.Text().size()));
+        d.txtFileSize.UserFocus();  // the size box takes no input
+        user.shiftDown = true;
+        d.txtFileName.UserFocus();
+        d.txtFileSize.UserFocus();
+        EXPECT_EQ(user.sentKeys, (std::vector<std::string>{"{TAB}", "+{TAB}"}));
+        user.shiftDown = false;
+
+        const std::string before = d.txtDirectory.Text();
+        d.cmdBrowse.UserClick();  // cancelled
+        EXPECT_EQ(d.txtDirectory.Text(), before);
+        user.folder = LogDir();
+        d.cmdBrowse.UserClick();
+        EXPECT_EQ(d.txtDirectory.Text(), LogDir());
+        EXPECT_EQ(TracingOutput(d, "ZEL DateLib").Directory, LogDir());
+
         d.optFileOptions(1).UserClick();
         EXPECT_TRUE(d.txtFileSize.Enable());
         EXPECT_TRUE(d.lblFileSize.Enabled());
-
         d.txtFileSize.UserFocus();  // selects the cell: typing replaces it
         TypeSize(d, "5");
         EXPECT_EQ(d.txtFileSize.Text(), "5");     // shown as typed ...
@@ -132,37 +151,6 @@ TEST_F(Panel, TheSizeBoxKeepsToItsFloorAndOpensOnlyForACircularLog) {
         d.optFileOptions(1).UserClick();
         d.chkLogfile.UserClick();
         EXPECT_FALSE(d.txtFileSize.Enable());
-        CloseUnsaved(d);
-    });
-}
-
-TEST_F(Panel, FocusSelectsTheTextAndPassesOverALockedSizeBox) {
-    Run([&](TestDialog& d) {
-        Check(d, "Report Editor");
-        d.chkLogfile.UserClick();
-        d.txtFileName.UserFocus();
-        EXPECT_EQ(d.txtFileName.SelLength(), static_cast<std::int32_t>(d.txtFileName.Text().size()));
-
-        d.txtFileSize.UserFocus();  // Overwrite: the size box takes no input
-        user.shiftDown = true;
-        d.txtFileName.UserFocus();
-        d.txtFileSize.UserFocus();
-        EXPECT_EQ(user.sentKeys, (std::vector<std::string>{"{TAB}", "+{TAB}"}));
-        CloseUnsaved(d);
-    });
-}
-
-TEST_F(Panel, TheFolderBrowserFillsTheDirectoryUnlessCancelled) {
-    Run([&](TestDialog& d) {
-        Check(d, "Report Editor");
-        d.chkLogfile.UserClick();
-        const std::string before = d.txtDirectory.Text();
-        d.cmdBrowse.UserClick();  // cancelled
-        EXPECT_EQ(d.txtDirectory.Text(), before);
-        user.folder = LogDir();
-        d.cmdBrowse.UserClick();
-        EXPECT_EQ(d.txtDirectory.Text(), LogDir());
-        EXPECT_EQ(TracingOutput(d, "ZEL DateLib").Directory, LogDir());
         CloseUnsaved(d);
     });
 }
