@@ -118,6 +118,7 @@ TEST_F(Layout, DraggingTheGripToTheFarLeftShowsTheBarAt500AndTreesOf1320) {
     dialog.imgSplitter.UserMouseDown(forms::button::kLeft, 0, 30, 100);
     EXPECT_TRUE(dialog.picSplitter.Visible());
     EXPECT_EQ(dialog.picSplitter.BackColor(), 0x808080u);
+    EXPECT_EQ(dialog.picSplitter.BorderStyle(), 0);  // a plain grey bar, no frame
     EXPECT_TRUE(dialog.mbSplitterMoving);
     EXPECT_EQ(dialog.picSplitter.Left(), 3480);
     EXPECT_EQ(dialog.picSplitter.Width(), 30);

@@ -249,12 +249,15 @@ TEST_F(Menu, TheDialogsKeys) {
         d.tbsOptions.Click.Connect([&] { ++clicks; });
         // Forward from the last back to the first, backward from the first to the last; not
         // exactly Ctrl: nothing.
+        // Each walk takes the focus to the strip from the tree shown.
         for (const auto& [shift, tab] : {std::pair{kCtrl, 2}, {kCtrl, 1}, {kCtrl | kShift, 2}, {kCtrl | kShift, 1},
                                         {kCtrl | kAlt, 1}}) {
+            forms::TreeView& shown = d.tbsOptions.SelectedIndex() == 1 ? d.tvTrace : d.tvModules;
+            shown.SetFocus();
             d.UserKeyDown(9, static_cast<std::int16_t>(shift));
             EXPECT_EQ(d.tbsOptions.SelectedIndex(), tab) << shift;
+            EXPECT_EQ(d.ActiveControl(), shift == (kCtrl | kAlt) ? static_cast<forms::Control*>(&shown) : &d.tbsOptions) << shift;
         }
-        EXPECT_EQ(d.ActiveControl(), &d.tbsOptions);
         EXPECT_EQ(clicks, 4);
         d.UserClose();
     });

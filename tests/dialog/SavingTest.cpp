@@ -100,8 +100,10 @@ TEST_F(Saving, AMissingFileNameOrDirectoryStopsTheSaveWithItsOwnTextUntilItIsGiv
         EXPECT_EQ(Stored("ZEL DateLib", prop::kFileName), hostconfig::PropertyValue(std::string()));
 
         Retype(d.txtDirectory, LogDir());
+        WatchStatus(d);
         Save(d);
         EXPECT_TRUE(d.mbSaved);
+        EXPECT_EQ(std::ranges::count(status, Text(9027)), 1);  // one record saved is saved too
         d.UserClose();
     });
     EXPECT_EQ(Stored("ZEL DateLib", prop::kLogToFile), hostconfig::PropertyValue(true));

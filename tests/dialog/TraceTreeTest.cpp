@@ -13,10 +13,10 @@ class TraceTree : public DialogTest {
 protected:
     // "Attribute Editor" uses ZEL AttributeEditor and ZEL ColumnEditor; "Report Editor" uses
     // ZEL DateLib; both use ZEL CommonDialogsLib.
-    void AttributeEditorLogging(const std::string& dirA, const std::string& dirC) {
+    void AttributeEditorLogging(const std::string& dirA, const std::string& dirC, double size = 30.0) {
         AddOutput("ZEL AttributeEditor", kTracing,
                   {{prop::kLogToFile, true}, {prop::kDebugMonitor, true}, {prop::kDirectory, dirA},
-                   {prop::kFileName, std::string("attr.log")}, {prop::kFileSize, 30.0}});
+                   {prop::kFileName, std::string("attr.log")}, {prop::kFileSize, size}});
         AddOutput("ZEL ColumnEditor", kTracing,
                   {{prop::kLogToFile, true}, {prop::kDebugMonitor, true}, {prop::kDirectory, dirC},
                    {prop::kCircularLogFile, true}});
@@ -90,9 +90,10 @@ TEST_F(TraceTree, AModuleIsCheckedWhenAllItsOutputsLogAndItsValuesFillThePanel) 
 }
 
 TEST_F(TraceTree, ModulesWhoseOutputsWereAllSwitchedOffAreUncheckedOnReturn) {
-    AttributeEditorLogging(LogDir(), LogDir());
+    AttributeEditorLogging(LogDir(), LogDir(), 0.0);
     Run([&](TestDialog& d) {
         ASSERT_TRUE(d.tvTrace.Item("Attribute Editor").Checked());
+        EXPECT_EQ(d.moDiagMap->GetTraceSetting("Attribute Editor")->FileSize, 0.0);  // no output holds a size
         // One output's file and the other's monitor off: partly on, so still chosen.
         ShowOutput(d, "ZEL AttributeEditorFunction Level Tracing");
         d.chkLogfile.UserClick();
