@@ -50,15 +50,25 @@ struct RecordingRenderer {
 
 using Strings = std::vector<std::string>;
 
+struct Picture32 : platform::Picture {
+    std::int32_t Id() const noexcept override { return 171; }
+    std::int32_t Width() const noexcept override { return 32; }
+    std::int32_t Height() const noexcept override { return 32; }
+    std::uintptr_t NativeHandle() const noexcept override { return 0; }
+};
+
 TEST(TypedNotifications, EveryShownStateIsAnnouncedOnceAndOnlyOnARealChange) {
     Form form("frm");
     TextBox text("txtFileName");
     MaskedBox size("txtFileSize");
     CheckBox check("chkLogfile");
     ImageList images("ilsSmall");
+    PictureBox logo("picLogo");
+    StatusBar status("sbStatus", 2);
     for (Control* c : std::initializer_list<Control*>{&text, &size, &check, &images}) form.AddControl(*c);
     RecordingRenderer r;
-    for (Control* c : std::initializer_list<Control*>{&form, &text, &size, &check, &images}) r.Watch(*c);
+    for (Control* c : std::initializer_list<Control*>{&form, &text, &size, &check, &images, &logo, &status}) r.Watch(*c);
+    const auto picture = std::make_shared<Picture32>();
 
     // Each change once, then the same value again: nothing more to mirror.
     const std::pair<std::function<void()>, const char*> changes[] = {
@@ -69,9 +79,12 @@ TEST(TypedNotifications, EveryShownStateIsAnnouncedOnceAndOnlyOnARealChange) {
         {[&] { text.SetMaxLength(12); }, "txtFileName.MaxLength"},
         {[&] { size.SetMaxCharPerCell(5); }, "txtFileSize.MaxLength"},
         {[&] { size.SetText("48"); }, "txtFileSize.Text"},
+        {[&] { size.SelectCell(); }, "txtFileSize.Selection"},
         {[&] { images.ImageWidth = 32; }, "ilsSmall.ImageSize"},
         {[&] { check.SetCaption("Log to file"); }, "chkLogfile.Caption"},
         {[&] { check.SetValue(1); }, "chkLogfile.Value"},
+        {[&] { logo.SetPicture(picture); }, "picLogo.Picture"},
+        {[&] { status.SetPanelText(2, "Ready"); }, "sbStatus.Panels"},
     };
     for (const auto& [change, announced] : changes) {
         change();
@@ -86,6 +99,8 @@ TEST(TypedNotifications, EveryShownStateIsAnnouncedOnceAndOnlyOnARealChange) {
     text.SetFocus();
     check.SetFocus();
     EXPECT_EQ(r.Take(), (Strings{"txtFileName.Focus", "txtFileName.Focus", "chkLogfile.Focus"}));
+    images.Add("clock", picture), images.Add("open", picture);
+    EXPECT_EQ(images.KeyAt(2), "open");
 }
 
 TEST(TreeMirroring, NodesAreAnnouncedAddedRemovedAndMovedOneByOne) {
