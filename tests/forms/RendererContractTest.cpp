@@ -301,6 +301,7 @@ TEST(RendererMetrics, DpiAndRealBarHeightsShapeTheModelGeometry) {
     form.AddControl(bar);
     bar.AddBand("mnuBandMain").SetKind(band_kind::kMenuBar);
     Tool& save = bar.AddBand("mnuToolBar").AddTool(1, "mnuSaveClose");
+    bar.AddBand("mnuBandEmpty").SetKind(band_kind::kToolBar);  // a tool band without tools takes no room
     int resized = 0;
     bar.BandResize.Connect([&](Band&) { ++resized; });
     bar.RecalcLayout();
@@ -317,27 +318,25 @@ TEST(RendererMetrics, DpiAndRealBarHeightsShapeTheModelGeometry) {
     std::int16_t key = 'S', shift = 6;  // Ctrl+Alt+S
     bar.OnKeyDown(key, shift);
     EXPECT_EQ(key, 'S');
+    save.SetShortcut(27), key = 112, shift = 1;  // F1, pressed as Shift+F1
+    bar.OnKeyDown(key, shift);
+    EXPECT_EQ(key, 112);
     save.Enabled = false;
     bar.UserClickTool("mnuToolBar", "mnuSaveClose");
     EXPECT_EQ(clicks, 0);
     EXPECT_EQ(&bar.BandByKey("MNUTOOLBAR").ToolByKey("MNUSAVECLOSE"), &save);  // keys in any case
+    EXPECT_EQ(&bar.BandByKey("mnuToolBar").ToolAt(1), &save);
     EXPECT_EQ(ErrorOf([&] { bar.BandByKey("mnuBandWeb"); }), 35601);
     EXPECT_EQ(ErrorOf([&] { bar.BandByKey("mnuToolBar").SetKind(3); }), 380);
     EXPECT_FALSE(bar.UserOpenBand("mnuToolBar"));  // a band opens only when the query says so
     EXPECT_FALSE(bar.BandByKey("mnuToolBar").Open());
 
-    form.SetTwipsPerPixel(10, 10);  // 144 DPI
-    struct Picture32 : platform::Picture {
-        std::int32_t Id() const noexcept override { return 171; }
-        std::int32_t Width() const noexcept override { return 32; }
-        std::int32_t Height() const noexcept override { return 32; }
-        std::uintptr_t NativeHandle() const noexcept override { return 0; }
-    };
+    form.SetTwipsPerPixel(10, 1);  // each axis at its own scale, down to one twip a pixel
     Image clock("imgClock");
     form.AddControl(clock);
     clock.SetPicture(std::make_shared<Picture32>());
     EXPECT_EQ(clock.Width(), 320);
-    EXPECT_EQ(clock.Height(), 320);
+    EXPECT_EQ(clock.Height(), 32);
 }
 
 TEST(Navigation, TabFollowsTabOrderSkipsWhatCannotBeReachedAndArrowsStayInTheGroup) {
