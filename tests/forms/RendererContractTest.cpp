@@ -359,8 +359,10 @@ TEST(Navigation, TabFollowsTabOrderSkipsWhatCannotBeReachedAndArrowsStayInTheGro
         if (c != &tree && c != &frame) c->SetContainer(&frame);
     }
     append.SetTop(100), overwrite.SetTop(200), circular.SetTop(300);  // not the order they were loaded in
+    EXPECT_EQ(NextInTabOrder(form, &size, true), &append);  // none selected: the group's first
     append.SetValue(true);
 
+    EXPECT_EQ(NextInTabOrder(form, nullptr, true), &tree);  // from no control: the first
     EXPECT_EQ(NextInTabOrder(form, &tree, true), &check);  // frames and labels take no focus
     EXPECT_EQ(NextInTabOrder(form, &size, true), &append);  // only the selected option
     EXPECT_EQ(NextInTabOrder(form, &append, true), &tree);  // wraps around
@@ -374,6 +376,9 @@ TEST(Navigation, TabFollowsTabOrderSkipsWhatCannotBeReachedAndArrowsStayInTheGro
     EXPECT_EQ(NextOption(append, true), &overwrite);  // top to bottom as shown
     EXPECT_EQ(NextOption(circular, true), &append);
     EXPECT_EQ(NextOption(overwrite, false), &append);
+    frame.SetVisible(false);
+    circular.UserClick();  // a click from code on a hidden option selects it, without focus
+    EXPECT_TRUE(circular.Value());
 }
 
 }  // namespace
