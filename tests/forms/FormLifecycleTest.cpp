@@ -64,6 +64,8 @@ TEST(ModalShow, TheLoopsEndAsksWithModeTwoAndUnloads) {
     form.ShowModal();
     EXPECT_FALSE(form.Loaded());
     EXPECT_EQ(recorder.events, (std::vector<std::string>{"activate", "query:2", "unload"}));
+    form.ShowModal();  // an unloaded form shown again loads again
+    EXPECT_EQ(recorder.events.size(), 6u);
 }
 
 TEST(Focus, MovingFocusRaisesLostThenGotAndRefusesHiddenOrDisabledControls) {
@@ -97,12 +99,15 @@ TEST(Focus, MovingFocusRaisesLostThenGotAndRefusesHiddenOrDisabledControls) {
     EXPECT_EQ(ErrorOf([&] { browse.UserClick(); }), 0);
 
     EXPECT_EQ(ErrorOf([&] { form.AddControl(first); }), 5);  // a control joins a form once
+    int destroying = 0;
     {
         Label label("lblFileName");
         form.AddControl(label);
+        label.Destroying.Connect([&] { ++destroying; });
         EXPECT_EQ(form.Controls().Count(), 5u);
     }
     EXPECT_EQ(form.Controls().Count(), 4u);  // a control destroyed before its form leaves it
+    EXPECT_EQ(destroying, 1);  // and says so first, for the renderer
 }
 
 TEST(Geometry, OuterClientAndInnerAreasAndTheMinimisedForm) {
@@ -115,6 +120,8 @@ TEST(Geometry, OuterClientAndInnerAreasAndTheMinimisedForm) {
     form.SetReservedTop(690);
     EXPECT_EQ(form.ScaleHeight(), 7050 - 690);
     EXPECT_EQ(form.ScaleWidth(), 8445);
+    form.SetReservedTop(0);  // no bars
+    EXPECT_EQ(form.ScaleHeight(), 7050);
 
     int resizes = 0;
     form.Resize.Connect([&] { ++resizes; });
@@ -128,9 +135,9 @@ TEST(Geometry, OuterClientAndInnerAreasAndTheMinimisedForm) {
     EXPECT_EQ(resizes, 2);
     EXPECT_EQ(form.ScaleWidth(), 0);
     EXPECT_EQ(ErrorOf([&] { form.SetWidth(3000); }), 384);
-    form.UserResize(5000, 6000);  // dragging the border restores the window first
+    form.UserResize(5000, -1);  // dragging the border restores the window first; a size below 0 is 0
     EXPECT_EQ(form.WindowState(), 0);
-    EXPECT_EQ(form.Height(), 6000);
+    EXPECT_EQ(form.Height(), 0);
 }
 
 }  // namespace

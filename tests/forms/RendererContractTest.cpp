@@ -50,15 +50,25 @@ struct RecordingRenderer {
 
 using Strings = std::vector<std::string>;
 
+struct Picture32 : platform::Picture {
+    std::int32_t Id() const noexcept override { return 171; }
+    std::int32_t Width() const noexcept override { return 32; }
+    std::int32_t Height() const noexcept override { return 32; }
+    std::uintptr_t NativeHandle() const noexcept override { return 0; }
+};
+
 TEST(TypedNotifications, EveryShownStateIsAnnouncedOnceAndOnlyOnARealChange) {
     Form form("frm");
     TextBox text("txtFileName");
     MaskedBox size("txtFileSize");
     CheckBox check("chkLogfile");
     ImageList images("ilsSmall");
+    PictureBox logo("picLogo");
+    StatusBar status("sbStatus", 2);
     for (Control* c : std::initializer_list<Control*>{&text, &size, &check, &images}) form.AddControl(*c);
     RecordingRenderer r;
-    for (Control* c : std::initializer_list<Control*>{&form, &text, &size, &check, &images}) r.Watch(*c);
+    for (Control* c : std::initializer_list<Control*>{&form, &text, &size, &check, &images, &logo, &status}) r.Watch(*c);
+    const auto picture = std::make_shared<Picture32>();
 
     // Each change once, then the same value again: nothing more to mirror.
     const std::pair<std::function<void()>, const char*> changes[] = {
@@ -69,9 +79,12 @@ TEST(TypedNotifications, EveryShownStateIsAnnouncedOnceAndOnlyOnARealChange) {
         {[&] { text.SetMaxLength(12); }, "txtFileName.MaxLength"},
         {[&] { size.SetMaxCharPerCell(5); }, "txtFileSize.MaxLength"},
         {[&] { size.SetText("48"); }, "txtFileSize.Text"},
+        {[&] { size.SelectCell(); }, "txtFileSize.Selection"},
         {[&] { images.ImageWidth = 32; }, "ilsSmall.ImageSize"},
         {[&] { check.SetCaption("Log to file"); }, "chkLogfile.Caption"},
         {[&] { check.SetValue(1); }, "chkLogfile.Value"},
+        {[&] { logo.SetPicture(picture); }, "picLogo.Picture"},
+        {[&] { status.SetPanelText(2, "Ready"); }, "sbStatus.Panels"},
     };
     for (const auto& [change, announced] : changes) {
         change();
@@ -86,6 +99,8 @@ TEST(TypedNotifications, EveryShownStateIsAnnouncedOnceAndOnlyOnARealChange) {
     text.SetFocus();
     check.SetFocus();
     EXPECT_EQ(r.Take(), (Strings{"txtFileName.Focus", "txtFileName.Focus", "chkLogfile.Focus"}));
+    images.Add("clock", picture), images.Add("open", picture);
+    EXPECT_EQ(images.KeyAt(2), "open");
 }
 
 TEST(TreeMirroring, NodesAreAnnouncedAddedRemovedAndMovedOneByOne) {
@@ -97,7 +112,7 @@ TEST(TreeMirroring, NodesAreAnnouncedAddedRemovedAndMovedOneByOne) {
     tree.BeginUpdate();  // nested: one pair reaches the renderer
     Node& b = tree.AddRoot("B", "B");
     Node& a = tree.AddRoot("A", "A");
-    tree.AddChild(a, "A1", "A1");
+    Node& a1 = tree.AddChild(a, "A1", "A1");
     tree.EndUpdate();
     tree.EndUpdate();
     tree.EndUpdate();  // unmatched: ignored
@@ -109,7 +124,9 @@ TEST(TreeMirroring, NodesAreAnnouncedAddedRemovedAndMovedOneByOne) {
     a.SetText("D");  // renaming a sorted root moves it
     EXPECT_EQ(r.Take(), (Strings{"added:C after B", "A.NodeText", "moved:A after C"}));
     b.SetText("BB");  // still in place: no move
-    EXPECT_EQ(r.Take(), (Strings{"B.NodeText"}));
+    a1.SetText("A0");  // nor is a child ever sorted
+    b.SetBold(true), b.SetBold(true);
+    EXPECT_EQ(r.Take(), (Strings{"B.NodeText", "A1.NodeText", "B.NodeBold"}));
 
     a.SetNativeHandle(0x1234);
     EXPECT_EQ(tree.Find("A")->NativeHandle(), 0x1234u);
@@ -181,8 +198,9 @@ TEST(UserInput, ATreeKeyGoesThroughTheFormsPreviewAndKeyPressBeforeTheTreeActs) 
     tree.UserKey(40);  // an arrow is no character: no KeyPress
     tree.UserKey(27);
     form.SetKeyPreview(false);
-    tree.UserKey(40);
-    EXPECT_EQ(events, (Strings{"form:32", "tree:32", "press:32 clear", "check", "form:40", "tree:40", "form:27", "tree:40"}));
+    tree.UserKey('A');  // a letter is a character
+    EXPECT_EQ(events, (Strings{"form:32", "tree:32", "press:32 clear", "check", "form:40", "tree:40", "form:27", "tree:65",
+                               "press:65 checked"}));
     EXPECT_TRUE(node.Checked());
 
     tree.KeyDown.Connect([](std::int16_t& key, std::int16_t) { key = 0; });
@@ -283,6 +301,7 @@ TEST(RendererMetrics, DpiAndRealBarHeightsShapeTheModelGeometry) {
     form.AddControl(bar);
     bar.AddBand("mnuBandMain").SetKind(band_kind::kMenuBar);
     Tool& save = bar.AddBand("mnuToolBar").AddTool(1, "mnuSaveClose");
+    bar.AddBand("mnuBandEmpty").SetKind(band_kind::kToolBar);  // a tool band without tools takes no room
     int resized = 0;
     bar.BandResize.Connect([&](Band&) { ++resized; });
     bar.RecalcLayout();
@@ -299,27 +318,25 @@ TEST(RendererMetrics, DpiAndRealBarHeightsShapeTheModelGeometry) {
     std::int16_t key = 'S', shift = 6;  // Ctrl+Alt+S
     bar.OnKeyDown(key, shift);
     EXPECT_EQ(key, 'S');
+    save.SetShortcut(27), key = 112, shift = 1;  // F1, pressed as Shift+F1
+    bar.OnKeyDown(key, shift);
+    EXPECT_EQ(key, 112);
     save.Enabled = false;
     bar.UserClickTool("mnuToolBar", "mnuSaveClose");
     EXPECT_EQ(clicks, 0);
     EXPECT_EQ(&bar.BandByKey("MNUTOOLBAR").ToolByKey("MNUSAVECLOSE"), &save);  // keys in any case
+    EXPECT_EQ(&bar.BandByKey("mnuToolBar").ToolAt(1), &save);
     EXPECT_EQ(ErrorOf([&] { bar.BandByKey("mnuBandWeb"); }), 35601);
     EXPECT_EQ(ErrorOf([&] { bar.BandByKey("mnuToolBar").SetKind(3); }), 380);
     EXPECT_FALSE(bar.UserOpenBand("mnuToolBar"));  // a band opens only when the query says so
     EXPECT_FALSE(bar.BandByKey("mnuToolBar").Open());
 
-    form.SetTwipsPerPixel(10, 10);  // 144 DPI
-    struct Picture32 : platform::Picture {
-        std::int32_t Id() const noexcept override { return 171; }
-        std::int32_t Width() const noexcept override { return 32; }
-        std::int32_t Height() const noexcept override { return 32; }
-        std::uintptr_t NativeHandle() const noexcept override { return 0; }
-    };
+    form.SetTwipsPerPixel(10, 1);  // each axis at its own scale, down to one twip a pixel
     Image clock("imgClock");
     form.AddControl(clock);
     clock.SetPicture(std::make_shared<Picture32>());
     EXPECT_EQ(clock.Width(), 320);
-    EXPECT_EQ(clock.Height(), 320);
+    EXPECT_EQ(clock.Height(), 32);
 }
 
 TEST(Navigation, TabFollowsTabOrderSkipsWhatCannotBeReachedAndArrowsStayInTheGroup) {
@@ -342,8 +359,10 @@ TEST(Navigation, TabFollowsTabOrderSkipsWhatCannotBeReachedAndArrowsStayInTheGro
         if (c != &tree && c != &frame) c->SetContainer(&frame);
     }
     append.SetTop(100), overwrite.SetTop(200), circular.SetTop(300);  // not the order they were loaded in
+    EXPECT_EQ(NextInTabOrder(form, &size, true), &append);  // none selected: the group's first
     append.SetValue(true);
 
+    EXPECT_EQ(NextInTabOrder(form, nullptr, true), &tree);  // from no control: the first
     EXPECT_EQ(NextInTabOrder(form, &tree, true), &check);  // frames and labels take no focus
     EXPECT_EQ(NextInTabOrder(form, &size, true), &append);  // only the selected option
     EXPECT_EQ(NextInTabOrder(form, &append, true), &tree);  // wraps around
@@ -357,6 +376,9 @@ TEST(Navigation, TabFollowsTabOrderSkipsWhatCannotBeReachedAndArrowsStayInTheGro
     EXPECT_EQ(NextOption(append, true), &overwrite);  // top to bottom as shown
     EXPECT_EQ(NextOption(circular, true), &append);
     EXPECT_EQ(NextOption(overwrite, false), &append);
+    frame.SetVisible(false);
+    circular.UserClick();  // a click from code on a hidden option selects it, without focus
+    EXPECT_TRUE(circular.Value());
 }
 
 }  // namespace

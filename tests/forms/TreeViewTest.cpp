@@ -82,7 +82,10 @@ TEST(TreeChecks, ACheckFromCodeRaisesNothingAUserToggleRaisesMouseDownThenNodeCh
 
     events.clear();
     tree.UserKey(38);  // up moves the selection
-    EXPECT_EQ(events, (std::vector<std::string>{"click:Attribute Editor"}));
+    tree.UserClickNode(root);
+    EXPECT_EQ(events, (std::vector<std::string>{"click:Attribute Editor", "down:Desktop Editors", "click:Desktop Editors"}));
+    tree.UserKey(37), tree.UserKey(37);  // left collapses; a collapsed node stays so
+    EXPECT_FALSE(root.Expanded());
 }
 
 TEST(TreeKeys, KeysAreUniqueWithoutRegardToCaseFoundByKeyOrIndexAndFreedWithTheirSubtree) {
