@@ -23,7 +23,7 @@ protected:
                    "[" + kRoot + "\\ZEL Zeta]\n"
                    "[" + kRoot + "\\ZEL Zeta\\Second Tracing]\n\"FileSize\"=\"24\"\n"
                    "[" + kRoot + "\\ZEL Zeta\\First Tracing]\n"
-                   "\"DebugMonitor\"=dword:00000001\n\"LogToFile\"=dword:00000000\n"
+                   "\"DebugMonitor\"=dword:00000001\n\"LogToFile\"=dword:00000000\n\"CircularLogFile\"=\"\"\n"
                    "\"ErrorThreshold\"=dword:0000ffff\n\"FileName\"=\"Trace.log\"\n"
                    "\"Directory\"=\"C:\\\\Logs\\\\caf\xC3\xA9\"\n\"FileSize\"=\"99999\"\n"
                    "[" + kRoot + "\\ZEL Alpha]\n"
@@ -69,6 +69,7 @@ TEST_F(LogConfigurationTest, PropertiesAreReadWithTheirDocumentedTypes) {
     EXPECT_EQ(first->Property(prop::kDirectory), PropertyValue(std::string("C:\\Logs\\caf\xE9")));  // ANSI
     EXPECT_EQ(first->Property(prop::kFileSize), PropertyValue(99999.0));
     EXPECT_EQ(first->Property(prop::kMessageDll), PropertyValue(std::string()));
+    EXPECT_THROW(first->Property(prop::kCircularLogFile), RuntimeError);  // an empty text is no boolean
     EXPECT_THROW(first->Property(9), RuntimeError);
     EXPECT_THROW(first->Property(-1), RuntimeError);
 }
@@ -85,7 +86,7 @@ TEST_F(LogConfigurationTest, SavedValuesOfEveryTypeReadBackExactlyIncludingFract
         {prop::kFileName, std::string("Out.log"), std::string("Out.log")},
         {prop::kFileSize, 24.1, 24.1},
         {prop::kLogToFile, std::string("True"), true},
-        {prop::kDebugMonitor, false, false},
+        {prop::kDebugMonitor, std::string(" false "), false},
         {prop::kErrorThreshold, 2.5, std::int16_t{2}},  // rounds half to even
     };
     {

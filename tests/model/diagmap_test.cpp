@@ -155,6 +155,14 @@ OutputCollection Mixed(unsigned seed, const CDiagMap& map, bool withEmptySlot) {
 }
 
 TEST(OutputMatching, PopulateLinksExactlyAsTheRowByRowScan) {
+    std::vector<testing::TraceLine> traced;  // the logger owns the sink until Logger::Destroy
+    Logger::Create().SetSink(std::make_unique<testing::RecordingSink>(traced, 64));
+    const auto errors = [&] {  // the error lines traced since the last call
+        std::vector<std::string> lines;
+        for (const auto& line : traced) if (line.text.starts_with("Module:")) lines.push_back(line.text);
+        traced.clear();
+        return lines;
+    };
     CDiagMap tables;
     tables.InitializeDiagMapDefs();
     for (const unsigned seed : {1u, 2u, 3u, 4u, 5u}) {
@@ -164,7 +172,9 @@ TEST(OutputMatching, PopulateLinksExactlyAsTheRowByRowScan) {
         scanned.InitializeDiagMapDefs();
         populated.InitializeDiagMapDefs();
         RowByRowScan(scanned, expected);
+        const auto scanErrors = errors();
         populated.PopulateCheckedMap(actual);
+        EXPECT_EQ(errors(), scanErrors);  // the same refusals too
         ASSERT_EQ(Names(*populated.AllTraceSettings()), Names(*scanned.AllTraceSettings()));
         std::int32_t links = 0;
         for (std::int32_t i = 1; i <= 27; ++i) {
@@ -178,6 +188,7 @@ TEST(OutputMatching, PopulateLinksExactlyAsTheRowByRowScan) {
         Unlink(scanned, expected);
         Unlink(populated, actual);
     }
+    Logger::Destroy();
 }
 
 }  // namespace

@@ -72,6 +72,13 @@ TEST_F(FileStoreSaving, AMissingFileIsCreatedOnTheFirstSaveAsAnImportableRegistr
     EXPECT_FALSE(key);  // a result read before is emptied, not left standing
     EXPECT_EQ(ReadBytes(dir.File("sub/dir/registry.reg")).substr(0, 2), "\xFF\xFE");
     EXPECT_EQ(Commits(dir.File("sub/dir/registry.reg")), 0u);  // a new file is written whole
+    // Appended, though larger than the file was: compaction waits for 256 KiB of commits.
+    ASSERT_TRUE(store.Apply({Set(kKey, "big", std::string(2000, 'b'))}).ok());
+    EXPECT_EQ(Commits(dir.File("sub/dir/registry.reg")), 1u);
+    WriteBytes(file, std::string(kHeader5) + "\n");  // a file of the header alone is saved after it
+    ASSERT_TRUE(FileStore(file).Apply({Set(kKey, "v", "2")}).ok());
+    FileStore fresh(file);
+    EXPECT_EQ(Get(fresh, kKey, "v"), "2");
 }
 
 // What a new configuration asks of the store: it reads the file again and must see an edit
@@ -93,10 +100,14 @@ TEST_F(FileStoreSaving, AppendsByOthersAndEditsInPlaceAnywhereAreReadAfresh) {
     EXPECT_EQ(Get(store, kKey, "first"), "onf");
     EXPECT_EQ(Get(store, kKey, "appended"), "yes");
 
-    // Same file, same inode, longer content: not an append.
-    WriteBytes(file, "Windows Registry Editor Version 5.00\n[" + kKey + "]\n\"v\"=\"edited by hand\"\n\"w\"=\"" +
-                         std::string(6000, 'w') + "\"\n");
-    EXPECT_EQ(Get(store, kKey, "v"), "edited by hand");
+    // Same file, same inode, longer content: not an append; then the same length again, changed
+    // only near its end.
+    for (const char last : {'w', 'x'}) {
+        WriteBytes(file, "Windows Registry Editor Version 5.00\n[" + kKey + "]\n\"v\"=\"edited by hand\"\n\"w\"=\"" +
+                             std::string(5999, 'w') + last + "\"\n");
+        EXPECT_EQ(Get(store, kKey, "v"), "edited by hand");
+        EXPECT_EQ(Get(store, kKey, "w").value_or("?").back(), last);
+    }
 }
 
 TEST(RunningHash, TheSameBytesHashAlikeHoweverSplitAndAnyChangedByteChangesTheHash) {
@@ -179,7 +190,10 @@ TEST_F(FileStoreSaving, ABatchFollowsTheFileWhenAnotherStoreReplacesItOrAnEditor
 // not silently dropped; every other refusal of the reader takes the same way) is reported with
 // its line, and a save never rewrites it.
 TEST_F(FileStoreFailures, ADamagedFileIsReportedWithItsLineAndNeverRewritten) {
-    SaveEach(file, {{Set(kKey, "a", "1")}, {Set(kKey, "a", "2")}, {Set(kKey, "a", "3")}});
+    SaveEach(file, {{Set(kKey, "a", "1")}});
+    FileStore early(file);  // it reads only what is appended after this
+    ASSERT_TRUE(early.Refresh().ok());
+    SaveEach(file, {{Set(kKey, "a", "2")}, {Set(kKey, "a", "3")}});
     std::string damaged = ReadBytes(file);
     const std::string two = EncodeText("\"a\"=\"2\"", FileEncoding::Utf16Le);
     const auto at = damaged.find(two);
@@ -191,6 +205,7 @@ TEST_F(FileStoreFailures, ADamagedFileIsReportedWithItsLineAndNeverRewritten) {
     ASSERT_FALSE(s.ok());
     EXPECT_TRUE(s.message().starts_with(file + ", line ")) << s.message();
     EXPECT_NE(s.message().find("checksum"), std::string::npos) << s.message();
+    EXPECT_EQ(early.Refresh().message(), s.message());  // the same line
     EXPECT_FALSE(store.Apply({Set(kKey, "a", "4")}).ok());
     EXPECT_EQ(ReadBytes(file), damaged);
 }

@@ -2,6 +2,8 @@
 // of the unflushed part (a prefix cut at any byte, zero-filled blocks, later blocks without the
 // earlier ones), the reader loads what was flushed, plus the whole commits that follow it up
 // to the first damage; a store opened on any of those files saves after what it loaded.
+#include <cctype>
+
 #include <gtest/gtest.h>
 
 #include "platform/registry/FileStore.h"
@@ -126,9 +128,18 @@ TEST_F(PowerCut, ACutOffTailIsDroppedAndTheNextSaveContinuesTheFile) {
     std::string overwritten = bytesAt[1];  // K1's commit-begin line overwritten by other text
     overwritten[overwritten.rfind(EncodeText(std::string(kCommitBegin), FileEncoding::Utf16Le)) + 14] = 'X';
     EXPECT_EQ(SavesIn(overwritten), 1);
+    // A mark edited by hand (capitals in its checksum, blanks after it) still marks K0 flushed.
+    std::string edited = bytesAt[1];
+    const std::size_t crcEnd = bytesAt[0].size() - 4;  // before the line break of K0's mark
+    for (std::size_t i = crcEnd - 16; i < crcEnd; ++i)
+        edited[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(edited[i])));
+    edited.insert(crcEnd, std::string(" \0\t\0", 4));
+    EXPECT_EQ(SavesIn(edited), 2);
     std::string cut = bytesAt[kBatch];
     std::fill(cut.begin() + static_cast<std::ptrdiff_t>(bytesAt[1].size()),
               cut.begin() + static_cast<std::ptrdiff_t>(bytesAt[2].size()), '\0');  // K2 lost, K3 and K4 kept
+    // A mark's text inside another line (here a comment) marks nothing flushed.
+    EXPECT_EQ(SavesIn(cut + EncodeText("; see " + FormatFlushMark(0, Crc32({})), FileEncoding::Utf16Le)), 2);
     WriteBytes(file_, cut);
     {
         FileStore store(file_);
@@ -171,6 +182,12 @@ TEST(EarlierFiles, LoadAsBeforeAndAreMarkedByTheirFirstSave) {
     std::fill(lost.begin() + static_cast<std::ptrdiff_t>(bytes.size()) + 40,
               lost.begin() + static_cast<std::ptrdiff_t>(bytes.size()) + 60, '\0');  // inside the new commit
     EXPECT_EQ(SavesIn(lost), 3);
+    {  // a store that finds the file marked does not mark it again
+        FileStore store(dir.File("old.reg"));
+        ASSERT_TRUE(store.Apply({Save(4)}).ok());
+    }
+    const std::string again = ReadBytes(dir.File("old.reg")), emptyMark = std::string(kFlushMark) + "0 ";
+    EXPECT_EQ(again.find(emptyMark), again.rfind(emptyMark));
 }
 
 }  // namespace

@@ -38,10 +38,10 @@ TEST(RegistryFileReading, ReadsTheEditorsUtf16ExportWithEveryValueType) {
         "\"Big\"=hex(b):01,02,03,04,05,06,07,08\n"
         "\"None\"=hex(0):01\n"
         "\"Link\"=hex(10):02\n"
-        "\"Blob\"=hex:de,ad,\\\n"
-        "  be,ef\n"
         "; a comment\n"
-        "\"Ünïcode ☃\"=\"Grüße ☃\"\n";
+        "\"Ünïcode ☃\"=\"Grüße ☃\"\n"
+        "\"Blob\"=hex:de,ad,\\\n"
+        "  be,ef";  // continued on the last line, which has no line break
     const RegKey tree = Load(Utf16(text));
     const RegKey* key = tree.FindPath("HKEY_LOCAL_MACHINE\\software\\VELTRANE\\common files");
     ASSERT_NE(key, nullptr);
@@ -133,6 +133,7 @@ TEST(RegistryFileReading, ReadingStraightIntoATreeGivesWhatTheChangesGive) {
         EXPECT_EQ(direct.intactEnd, parsed.intactEnd);
         EXPECT_EQ(direct.commits, parsed.commits);
         EXPECT_EQ(direct.tornTail, parsed.tornTail);
+        EXPECT_EQ(parsed.tornTail, text.ends_with(torn));
     }
 }
 
@@ -180,11 +181,12 @@ TEST(TextEncoding, Utf8AndUtf16ConvertBothWaysAppendingToWhatIsThere) {
     EXPECT_EQ(back, "yy" + utf8);
     std::string cut;
     EXPECT_FALSE(Utf8ToUtf16Le("ok\xC3", cut));  // a sequence cut off at the end
+    EXPECT_FALSE(Utf8ToUtf16Le("\x80", cut));  // a continuation byte alone
     std::string odd;
     EXPECT_FALSE(Utf16LeToUtf8(std::string("a\0b", 3), odd));
     EXPECT_FALSE(Utf16LeToUtf8(std::string("\x00\xDC", 2), odd));  // a low surrogate alone
-    EXPECT_EQ(Cp1252ToUtf8("\x80\xE9"), "\xE2\x82\xAC\xC3\xA9");  // the euro sign takes three bytes
-    EXPECT_EQ(Utf8ToCp1252("\xE2\x82\xAC\xC3\xA9"), "\x80\xE9");
+    EXPECT_EQ(Cp1252ToUtf8("\x80\xE9\xA0"), "\xE2\x82\xAC\xC3\xA9\xC2\xA0");  // the euro sign takes three bytes
+    EXPECT_EQ(Utf8ToCp1252("\xE2\x82\xAC\xC3\xA9\xC2\xA0"), "\x80\xE9\xA0");  // from 0xA0 on, the same numbers
 }
 
 TEST(RegistryFileWriting, WritesTheEditorsHeaderAndUtf16WithAByteOrderMark) {
