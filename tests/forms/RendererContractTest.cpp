@@ -314,6 +314,7 @@ TEST(RendererMetrics, DpiAndRealBarHeightsShapeTheModelGeometry) {
     // The user's commands: a shortcut needs exactly its shift state, a disabled tool does nothing.
     int clicks = 0;
     bar.Click.Connect([&](Tool&) { ++clicks; });
+    EXPECT_EQ(ErrorOf([&] { save.SetShortcut(80); }), 380);  // 0 to 79 only
     save.SetShortcut(19);  // Ctrl+S
     std::int16_t key = 'S', shift = 6;  // Ctrl+Alt+S
     bar.OnKeyDown(key, shift);

@@ -99,6 +99,7 @@ TEST(TreeKeys, KeysAreUniqueWithoutRegardToCaseFoundByKeyOrIndexAndFreedWithThei
     EXPECT_EQ(tree.Count(), 4);  // the refused node was not added
     EXPECT_EQ(&tree.Item("a11"), a1.Child());
     EXPECT_EQ(&tree.Item(2), &a1);
+    EXPECT_EQ(&tree.Item(1), &a);
     EXPECT_EQ(ErrorOf([&] { tree.Item("missing"); }), 35601);
     EXPECT_EQ(ErrorOf([&] { tree.Item(5); }), 35600);
 
