@@ -52,7 +52,7 @@ std::string_view DefaultConfigurationFile() {
 std::string DefaultLogDirectory(registry::Store& store) {
     std::optional<registry::RegKey> key;
     if (store.ReadTree(kCommonFilesKey, key).ok() && key) {
-        if (const registry::RegValue* path = key->FindValue("Path")) {
+        if (const auto path = key->FindValue("Path")) {
             if (auto text = path->AsText(); text && !text->empty()) {
                 const char last = text->back();
                 return *text + (last == '\\' || last == '/' ? "" : std::string(1, kSeparator)) + "Log";

@@ -81,11 +81,7 @@ PropertyValue LogConfigNode::Property(std::int32_t index) const {
         throw RuntimeError(err::kInvalidCall, "Invalid property index " + std::to_string(index));
     for (const auto& [put, value] : pending_)
         if (put == index) return FromRegistry(index, &value);
-    const std::string_view name = PropertyValueName(index);
-    if (stored_)
-        for (const auto& v : *stored_)
-            if (registry::SameName(v.name, name)) return FromRegistry(index, &v.value);
-    return FromRegistry(index, nullptr);
+    return FromRegistry(index, stored_.Find(PropertyValueName(index)));
 }
 
 void LogConfigNode::SetProperty(std::int32_t index, const PropertyValue& value) {
@@ -103,19 +99,11 @@ registry::Status LogConfigNode::TrySave() {
     registry::KeyChange change;
     change.path = KeyPath();
     for (const auto& [index, value] : pending_) change.values.push_back({std::string(PropertyValueName(index)), value});
-    auto stored = stored_ ? std::make_shared<std::vector<registry::NamedValue>>(*stored_)
-                          : std::make_shared<std::vector<registry::NamedValue>>();
+    std::vector<registry::ValueSet::Change> saved;
+    saved.reserve(change.values.size());
+    for (const auto& v : change.values) saved.push_back({v.name, registry::RegValueView(*v.value)});
+    registry::ValueSet stored = stored_.With(saved);  // made first: a failure here stores nothing
     if (auto s = store_->Apply({change}); !s) return s;
-    for (auto& v : change.values) {
-        bool replaced = false;
-        for (auto& value : *stored) {
-            if (registry::SameName(value.name, v.name)) {
-                value.value = *v.value;
-                replaced = true;
-            }
-        }
-        if (!replaced) stored->push_back({v.name, *v.value});
-    }
     stored_ = std::move(stored);
     pending_.clear();
     return registry::Status::Ok();
@@ -129,7 +117,7 @@ void LogConfigNode::Save() {
 // ------------------------------------------------------------------ configuration
 
 void LogConfiguration::Fill(LogConfigNode& node, const registry::RegKey& key, registry::Store* store) {
-    node.stored_ = key.SharedValues();
+    node.stored_ = key.Values();
     if (key.Children().empty()) return;
     node.children_.Reserve(key.Children().size());
     const LogConfigNode::ChildOf parent{std::make_shared<const std::string>(node.KeyPath())};

@@ -115,7 +115,7 @@ private:
     std::unique_ptr<const std::string> utf8Name_;
     platform::registry::Store* store_;                       // not owned; outlives the node
     // As last read or saved; shared with the store's copy of the key (no copy per node).
-    std::shared_ptr<const std::vector<platform::registry::NamedValue>> stored_;
+    platform::registry::ValueSet stored_;
     // Puts since the last save, in index order (a few at most; none on most nodes).
     std::vector<std::pair<std::int32_t, platform::registry::RegValue>> pending_;
     LogConfigNodes children_;

@@ -12,6 +12,7 @@
 namespace diags::hostconfig {
 namespace reg = platform::reg;
 using platform::registry::RegValue;
+using platform::registry::RegValueView;
 
 namespace {
 
@@ -49,6 +50,25 @@ std::string ToText(const PropertyValue& v) {
     if (const auto* i = std::get_if<std::int16_t>(&v)) return std::to_string(*i);
     if (const double* d = std::get_if<double>(&v)) return DoubleToText(*d);
     return std::get<std::string>(v);
+}
+
+// The text of a string-typed value when it is plain ASCII (most stored texts are), read
+// straight from its UTF-16 data: the same text AsText gives, in UTF-8 and in the ANSI code
+// page alike, without decoding it twice. Null for any other value.
+std::optional<std::string> AsciiText(RegValueView value) {
+    if (value.type != reg::kSz && value.type != reg::kExpandSz && value.type != reg::kMultiSz) return std::nullopt;
+    const std::string_view bytes = value.data;
+    if (bytes.size() % 2 != 0) return std::nullopt;
+    std::size_t length = 0;
+    for (; length + 1 < bytes.size(); length += 2) {
+        if (bytes[length + 1] != '\0' || static_cast<unsigned char>(bytes[length]) >= 0x80) {
+            return std::nullopt;
+        }
+        if (bytes[length] == '\0') break;
+    }
+    std::string text(length / 2, '\0');
+    for (std::size_t k = 0; k < text.size(); ++k) text[k] = bytes[2 * k];
+    return text;
 }
 
 [[noreturn]] void Unreadable(std::int32_t index) {
@@ -109,12 +129,17 @@ RegValue ToRegistry(std::int32_t index, const PropertyValue& value) {
     throw RuntimeError(err::kInvalidCall, "Invalid property index " + std::to_string(index));
 }
 
-PropertyValue FromRegistry(std::int32_t index, const RegValue* value) {
+PropertyValue FromRegistry(std::int32_t index, std::optional<RegValueView> value) {
     const PropertyKind kind = KindOf(index);
     if (kind == PropertyKind::Unknown)
         throw RuntimeError(err::kInvalidCall, "Invalid property index " + std::to_string(index));
     const std::optional<std::uint32_t> dword = value ? value->AsDword() : std::nullopt;
-    const std::optional<std::string> text = value ? value->AsText() : std::nullopt;
+    std::optional<std::string> text;
+    if (value && !dword) {
+        text = AsciiText(*value);
+        if (!text) text = value->AsText();
+        else if (kind == PropertyKind::Text) return std::move(*text);  // ASCII reads the same in the ANSI code page
+    }
     if (value && !dword && !text) Unreadable(index);
     switch (kind) {
         case PropertyKind::Boolean:

@@ -6,6 +6,7 @@
 //   7 FileSize: REG_SZ holding the shortest decimal text that reads back to the same double
 //     (so fractional sizes survive exactly); a REG_DWORD is read as well.
 #include <cstdint>
+#include <optional>
 
 #include "hostconfig/LogConfiguration.h"
 #include "platform/registry/RegTree.h"
@@ -17,8 +18,12 @@ PropertyKind KindOf(std::int32_t index) noexcept;
 
 // Converts to the index's type; RuntimeError 13 (type mismatch) or 6 (overflow) when it cannot.
 platform::registry::RegValue ToRegistry(std::int32_t index, const PropertyValue& value);
-// Reads a stored value (null: missing) as the index's type; RuntimeError on unreadable data.
-PropertyValue FromRegistry(std::int32_t index, const platform::registry::RegValue* value);
+// Reads a stored value (nullopt or null: missing) as the index's type; RuntimeError on
+// unreadable data.
+PropertyValue FromRegistry(std::int32_t index, std::optional<platform::registry::RegValueView> value);
+inline PropertyValue FromRegistry(std::int32_t index, const platform::registry::RegValue* value) {
+    return FromRegistry(index, value ? std::optional<platform::registry::RegValueView>(*value) : std::nullopt);
+}
 
 // Shortest round-trip decimal text of a double, and its exact reading.
 std::string DoubleToText(double value);

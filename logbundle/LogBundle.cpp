@@ -144,7 +144,7 @@ std::vector<std::string> TracesOn(registry::Store& store, const std::string& roo
 std::string ProductFolder(registry::Store& store) {
     std::optional<registry::RegKey> key;
     if (store.ReadTree("HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltrane\\Common Files", key).ok() && key)
-        if (const registry::RegValue* path = key->FindValue("Path"))
+        if (const auto path = key->FindValue("Path"))
             if (auto text = path->AsText(); text && !text->empty()) return *text;
     return "(not set; the default log folder is " + hostconfig::DefaultLogDirectory(store) + ")";
 }

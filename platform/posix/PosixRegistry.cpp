@@ -64,7 +64,7 @@ public:
         if (data && !size) return kInvalidParameter;
         std::optional<registry::RegValue> value;
         const bool read = Visit(it->second, [&](const registry::RegKey* k) {
-            if (const registry::RegValue* v = k ? k->FindValue(name) : nullptr) value = *v;
+            if (const auto v = k ? k->FindValue(name) : std::nullopt) value = v->Copy();
         });
         if (!read || !value) return reg::kFileNotFound;
         const std::string bytes = AnsiData(*value);

@@ -44,7 +44,8 @@ class FileStore::Lock : public io::ExclusiveLock {};
 void AppendTreeChanges(const RegKey& key, const std::string& path, std::vector<KeyChange>& out) {
     KeyChange change;
     change.path = path;
-    for (const auto& v : key.Values()) change.values.push_back({v.name, v.value});
+    change.values.reserve(key.Values().size());
+    for (const auto v : key.Values()) change.values.push_back({std::string(v.name), v.value.Copy()});
     out.push_back(std::move(change));
     for (const auto& child : key.Children()) AppendTreeChanges(*child, path + "\\" + child->Name(), out);
 }

@@ -173,20 +173,28 @@ private:
             change.deleteKey = true;
             path.remove_prefix(1);
         }
-        const auto parts = SplitPath(path);
-        if (parts.empty()) {
+        // The path is rebuilt part by part (empty parts dropped, the hive's name made
+        // canonical) without a list of its parts: a load reads one key line per key.
+        std::size_t start = 0;
+        while (start < path.size() && path[start] == '\\') ++start;
+        if (start == path.size()) {
             why = "a key line names no key";
             return;
         }
-        const std::string_view hive = CanonicalHive(parts.front());
+        std::size_t end = std::min(path.find('\\', start), path.size());
+        const std::string_view first = path.substr(start, end - start);
+        const std::string_view hive = CanonicalHive(first);
         if (hive.empty()) {
-            why = "unknown root key \"" + std::string(parts.front()) + "\"";
+            why = "unknown root key \"" + std::string(first) + "\"";
             return;
         }
-        change.path = std::string(hive);
-        for (std::size_t i = 1; i < parts.size(); ++i) {
+        change.path.reserve(path.size());
+        change.path = hive;
+        for (start = end + 1; start < path.size(); start = end + 1) {
+            end = std::min(path.find('\\', start), path.size());
+            if (end == start) continue;
             change.path += '\\';
-            change.path += parts[i];
+            change.path += path.substr(start, end - start);
         }
         sink.push_back(std::move(change));
     }

@@ -34,7 +34,7 @@ void AppendQuoted(std::string& out, std::string_view text) {
 
 // A REG_SZ the "name"="text" form carries unchanged: well-formed UTF-16, one terminating NUL,
 // no line breaks or other NULs.
-std::optional<std::string> PlainText(const RegValue& v) {
+std::optional<std::string> PlainText(RegValueView v) {
     if (v.type != reg::kSz || v.data.size() < 2 || v.data.size() % 2 != 0) return std::nullopt;
     if (v.data[v.data.size() - 1] != '\0' || v.data[v.data.size() - 2] != '\0') return std::nullopt;
     std::string text;
@@ -44,7 +44,7 @@ std::optional<std::string> PlainText(const RegValue& v) {
     return text;
 }
 
-void AppendValue(std::string& out, const std::string& name, const RegValue& v) {
+void AppendValue(std::string& out, std::string_view name, RegValueView v) {
     std::size_t lineStart = out.size();
     if (name.empty()) out += '@';
     else AppendQuoted(out, name);

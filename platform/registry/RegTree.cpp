@@ -1,7 +1,6 @@
 #include "platform/registry/RegTree.h"
 
 #include <stdexcept>
-#include <type_traits>
 
 #include "base/Text.h"
 #include "platform/Platform.h"
@@ -28,28 +27,9 @@ RegValue RegValue::Dword(std::uint32_t value) {
     return v;
 }
 
-std::optional<std::string> RegValue::AsText() const {
-    if (type != reg::kSz && type != reg::kExpandSz && type != reg::kMultiSz) return std::nullopt;
-    std::string_view bytes = data;
-    if (bytes.size() % 2 != 0) return std::nullopt;
-    // Up to the first NUL, as the ANSI and wide registry calls hand a string back.
-    for (std::size_t k = 0; k + 1 < bytes.size(); k += 2) {
-        if (bytes[k] == '\0' && bytes[k + 1] == '\0') {
-            bytes = bytes.substr(0, k);
-            break;
-        }
-    }
-    std::string out;
-    if (!Utf16LeToUtf8(bytes, out)) return std::nullopt;
-    return out;
-}
+std::optional<std::string> RegValue::AsText() const { return RegValueView(*this).AsText(); }
 
-std::optional<std::uint32_t> RegValue::AsDword() const {
-    if (type != reg::kDword || data.size() != 4) return std::nullopt;
-    std::uint32_t v = 0;
-    for (int k = 3; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(data[k]);
-    return v;
-}
+std::optional<std::uint32_t> RegValue::AsDword() const { return RegValueView(*this).AsDword(); }
 
 RegKey::RegKey(std::string name) : name_(std::move(name)) {}
 
@@ -153,46 +133,23 @@ bool RegKey::RemoveChild(std::string_view name) {
     return true;
 }
 
-const std::vector<NamedValue>& RegKey::NoValues() noexcept {
-    static const std::vector<NamedValue> none;
-    return none;
-}
+std::optional<RegValueView> RegKey::FindValue(std::string_view name) const noexcept { return values_.Find(name); }
 
-std::vector<NamedValue>& RegKey::WritableValues() {
-    if (!values_) values_ = std::make_shared<std::vector<NamedValue>>();
-    else if (values_.use_count() > 1) values_ = std::make_shared<std::vector<NamedValue>>(*values_);
-    return *values_;
-}
-
-const RegValue* RegKey::FindValue(std::string_view name) const noexcept {
-    for (const auto& v : Values())
-        if (SameName(v.name, name)) return &v.value;
-    return nullptr;
-}
-
-void RegKey::SetValue(std::string_view name, RegValue value) {
-    std::vector<NamedValue>& values = WritableValues();
-    for (auto& v : values) {
-        if (SameName(v.name, name)) {
-            v.value = std::move(value);
-            return;
-        }
-    }
-    if (values.empty()) values.reserve(8);  // a saved output has eight values
-    values.push_back({std::string(name), std::move(value)});
-}
+void RegKey::SetValue(std::string_view name, const RegValue& value) { values_ = values_.With({{name, RegValueView(value)}}); }
 
 bool RegKey::RemoveValue(std::string_view name) {
-    const std::vector<NamedValue>& values = Values();
-    for (auto it = values.begin(); it != values.end(); ++it) {
-        if (SameName(it->name, name)) {
-            const auto at = it - values.begin();
-            std::vector<NamedValue>& writable = WritableValues();
-            writable.erase(writable.begin() + at);
-            return true;
-        }
-    }
-    return false;
+    if (!values_.Find(name)) return false;
+    values_ = values_.With({{name, std::nullopt}});
+    return true;
+}
+
+void RegKey::ApplyValues(const std::vector<KeyChange::Value>& values) {
+    if (values.empty()) return;
+    std::vector<ValueSet::Change> changes;
+    changes.reserve(values.size());
+    for (const auto& v : values)
+        changes.push_back({v.name, v.value ? std::optional<RegValueView>(*v.value) : std::nullopt});
+    values_ = values_.With(changes);
 }
 
 std::vector<std::string_view> SplitPath(std::string_view path) {
@@ -224,8 +181,15 @@ RegKey* RegKey::FindPath(std::string_view path) noexcept {
 }
 
 RegKey& RegKey::CreatePath(std::string_view path) {
+    // Walked in place: a load creates a path per key, and a list of parts would cost an
+    // allocation each time.
     RegKey* key = this;
-    for (const auto part : SplitPath(path)) key = &key->ChildOrCreate(part);
+    for (std::size_t start = 0; start < path.size();) {
+        std::size_t end = path.find('\\', start);
+        if (end == std::string_view::npos) end = path.size();
+        if (end > start) key = &key->ChildOrCreate(path.substr(start, end - start));
+        start = end + 1;
+    }
     return *key;
 }
 
@@ -242,23 +206,14 @@ void RegKey::Apply(const KeyChange& change) {
         RemovePath(change.path);
         return;
     }
-    RegKey& key = CreatePath(change.path);
-    for (const auto& v : change.values) {
-        if (v.value) key.SetValue(v.name, *v.value);
-        else key.RemoveValue(v.name);
-    }
+    CreatePath(change.path).ApplyValues(change.values);
 }
 
-namespace {
-
-// Applies in order; from an rvalue the values' data is moved into the tree, not copied.
-template <class Changes>
-void ApplyInOrder(RegKey& tree, Changes&& changes) {
-    constexpr bool kMove = !std::is_const_v<std::remove_reference_t<Changes>>;
+void ApplyAll(RegKey& tree, const std::vector<KeyChange>& changes) {
     // The parent of the previous change, reused while the following changes are its children.
     std::string parentPath;
     RegKey* parent = nullptr;
-    for (auto& change : changes) {
+    for (const KeyChange& change : changes) {
         const std::string_view path = change.path;
         const auto slash = path.rfind('\\');
         if (change.deleteKey || slash == std::string_view::npos || slash + 1 == path.size()) {
@@ -270,19 +225,9 @@ void ApplyInOrder(RegKey& tree, Changes&& changes) {
             parentPath.assign(path.substr(0, slash));
             parent = &tree.CreatePath(parentPath);
         }
-        RegKey& key = parent->ChildOrCreate(path.substr(slash + 1));
-        for (auto& v : change.values) {
-            if (!v.value) key.RemoveValue(v.name);
-            else if constexpr (kMove) key.SetValue(v.name, std::move(*v.value));
-            else key.SetValue(v.name, *v.value);
-        }
+        parent->ChildOrCreate(path.substr(slash + 1)).ApplyValues(change.values);
     }
 }
-
-}  // namespace
-
-void ApplyAll(RegKey& tree, const std::vector<KeyChange>& changes) { ApplyInOrder(tree, changes); }
-void ApplyAll(RegKey& tree, std::vector<KeyChange>&& changes) { ApplyInOrder(tree, changes); }
 
 std::size_t RegKey::CountKeys() const noexcept {
     std::size_t n = 1;

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/registry/ValueSet.h"
+
 namespace diags::platform::registry {
 
 // A value as the registry keeps it: its REG_* type and raw data. String types (REG_SZ,
@@ -24,11 +26,6 @@ struct RegValue {
     // or data that is not well-formed UTF-16.
     std::optional<std::string> AsText() const;
     std::optional<std::uint32_t> AsDword() const;
-};
-
-struct NamedValue {
-    std::string name;  // "" is the key's default value
-    RegValue value;
 };
 
 // One section of a registry file: set or delete values of one key, or delete a key.
@@ -53,19 +50,20 @@ public:
 
     const std::string& Name() const noexcept { return name_; }
     const std::vector<std::unique_ptr<RegKey>>& Children() const noexcept { return children_; }
-    const std::vector<NamedValue>& Values() const noexcept { return values_ ? *values_ : NoValues(); }
-    // The values as one shared block, without a copy; later changes to this key leave the
-    // block as it is (they copy it first when it is shared). Null when the key has no values.
-    std::shared_ptr<const std::vector<NamedValue>> SharedValues() const noexcept { return values_; }
+    // The values in one shared block: a copy of the set costs no copy of the values, and
+    // later changes to this key leave a copy as it is.
+    const ValueSet& Values() const noexcept { return values_; }
 
     RegKey* FindChild(std::string_view name) noexcept;
     const RegKey* FindChild(std::string_view name) const noexcept;
     RegKey& ChildOrCreate(std::string_view name);
     bool RemoveChild(std::string_view name);
 
-    const RegValue* FindValue(std::string_view name) const noexcept;
-    void SetValue(std::string_view name, RegValue value);
+    std::optional<RegValueView> FindValue(std::string_view name) const noexcept;
+    void SetValue(std::string_view name, const RegValue& value);
     bool RemoveValue(std::string_view name);
+    // Sets and removes values as a change lists them, in one step.
+    void ApplyValues(const std::vector<KeyChange::Value>& values);
 
     // Paths relative to this key, backslash separated; empty components are ignored.
     RegKey* FindPath(std::string_view path) noexcept;
@@ -85,8 +83,6 @@ private:
     std::size_t ChildPosition(std::string_view name) const;
     void IndexChild(std::size_t position);
     void Reindex();
-    static const std::vector<NamedValue>& NoValues() noexcept;
-    std::vector<NamedValue>& WritableValues();
 
     std::string name_;
     std::vector<std::unique_ptr<RegKey>> children_;
@@ -94,13 +90,11 @@ private:
     // only once a key has more than a few children (fewer are searched in order). Nothing
     // is allocated per child: a large configuration has a hundred thousand keys.
     std::vector<std::uint32_t> childIndex_;
-    std::shared_ptr<std::vector<NamedValue>> values_;  // shared with copies until either changes
+    ValueSet values_;  // shared with copies; a change makes a new block
 };
 
 // Applies changes in order, quickly for the usual run of sibling keys (a loaded file).
 void ApplyAll(RegKey& tree, const std::vector<KeyChange>& changes);
-// The same, moving the values' data into the tree.
-void ApplyAll(RegKey& tree, std::vector<KeyChange>&& changes);
 
 // Splits "A\\B\\C" into its non-empty components.
 std::vector<std::string_view> SplitPath(std::string_view path);

@@ -187,7 +187,7 @@ protected:
         (void)platform::registry::NativeStore().ReadTree(hostconfig::DefaultRootKey(), key);
         RawValues out;
         const auto flatten = [&](auto& self, const platform::registry::RegKey& k, const std::string& path) -> void {
-            for (const auto& v : k.Values()) out[path + "|" + v.name] = v.value;
+            for (const auto v : k.Values()) out[path + "|" + std::string(v.name)] = v.value.Copy();
             for (const auto& child : k.Children()) self(self, *child, path + "\\" + child->Name());
         };
         if (key) flatten(flatten, *key, "");

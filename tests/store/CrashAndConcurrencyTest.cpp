@@ -38,7 +38,7 @@ int GenerationOf(const RegKey& tree, const std::string& key) {
     if (!k) return 0;
     std::optional<std::string> first;
     for (const char* name : kNames) {
-        const RegValue* v = k->FindValue(name);
+        const auto v = k->FindValue(name);
         const auto text = v ? v->AsText() : std::nullopt;
         if (!text) return -1;
         if (first && *first != *text) return -1;

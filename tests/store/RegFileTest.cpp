@@ -80,7 +80,7 @@ TEST(RegistryFileReading, LaterSectionsAndDeletionsApplyInOrderAsAnImportDoes) {
     EXPECT_EQ(a->Children()[0]->Name(), "First");  // creation order, not alphabetical
     EXPECT_EQ(a->Children()[1]->Name(), "Third");
     EXPECT_EQ(a->FindChild("first")->FindValue("v")->AsText(), "2");
-    EXPECT_EQ(a->FindChild("first")->FindValue("gone"), nullptr);
+    EXPECT_FALSE(a->FindChild("first")->FindValue("gone"));
 }
 
 // Past a few subkeys a key indexes them: every name is still found without regard to case
@@ -101,6 +101,35 @@ TEST(RegistryTree, ManySubkeysAreFoundWithoutRegardToCaseAfterRemovalsAndInACopy
     ASSERT_EQ(key.Children().size(), 5u);
     EXPECT_NE(key.FindChild("KEY 39"), nullptr);
     EXPECT_NE(key.FindChild("\xC3\xA4rger"), nullptr);
+}
+
+// A key's values live in one shared block: a set keeps each name's place, adds new names last,
+// drops removed ones, finds names without regard to case, and leaves a copy taken before the
+// change exactly as it was (a configuration node holds such a copy).
+TEST(RegistryTree, ValuesKeepTheirOrderAndACopyTakenBeforeAChangeIsUntouched) {
+    RegKey key;
+    key.ApplyValues({{"A", RegValue::Dword(1)}, {"Empty", RegValue{reg::kBinary, ""}}, {"Text", RegValue::Text("xyz")}});
+    const ValueSet before = key.Values();
+    key.ApplyValues({{"a", RegValue::Text("one")}, {"empty", std::nullopt}, {"New", RegValue::Dword(7)}});
+    key.SetValue("TEXT", RegValue::Text("changed"));
+    EXPECT_FALSE(key.RemoveValue("missing"));
+
+    std::vector<std::string> names;
+    for (const auto v : key.Values()) names.emplace_back(v.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"A", "Text", "New"}));
+    EXPECT_EQ(key.FindValue("a")->AsText(), "one");
+    EXPECT_EQ(key.FindValue("text")->AsText(), "changed");
+    EXPECT_EQ(key.FindValue("NEW")->AsDword(), 7u);
+
+    ASSERT_EQ(before.size(), 3u);
+    EXPECT_EQ(before.Find("a")->AsDword(), 1u);
+    EXPECT_EQ(*before.Find("EMPTY"), RegValueView(reg::kBinary, ""));
+    EXPECT_EQ(before.Find("Text")->AsText(), "xyz");
+    EXPECT_TRUE(key.RemoveValue("new"));
+    EXPECT_TRUE(key.RemoveValue("a"));
+    EXPECT_TRUE(key.RemoveValue("text"));
+    EXPECT_TRUE(key.Values().empty());
+    EXPECT_EQ(before.size(), 3u);
 }
 
 // A large file read straight into a tree gives the registry its changes give, and the same
@@ -162,7 +191,7 @@ TEST(RegistryFileWriting, AwkwardValuesAndNamesSurviveARoundTripInBothEncodings)
         ASSERT_NE(k, nullptr);
         ASSERT_EQ(k->Values().size(), key.Values().size());
         for (const auto& v : key.Values()) {
-            ASSERT_NE(k->FindValue(v.name), nullptr) << v.name;
+            ASSERT_TRUE(k->FindValue(v.name)) << v.name;
             EXPECT_EQ(*k->FindValue(v.name), v.value) << v.name;
         }
         EXPECT_NE(back.FindPath("HKEY_CURRENT_USER\\Software\\Round Trip\\Child\\Grandchild"), nullptr);

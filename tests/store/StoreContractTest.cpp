@@ -65,7 +65,7 @@ TEST_P(StoreContract, ValuesOfEveryTypeAndUnicodeNamesComeBackExactly) {
     ASSERT_TRUE(key);
     EXPECT_EQ(key->Values().size(), c.values.size());
     for (const auto& v : c.values) {
-        ASSERT_NE(key->FindValue(v.name), nullptr) << v.name;
+        ASSERT_TRUE(key->FindValue(v.name)) << v.name;
         EXPECT_EQ(*key->FindValue(v.name), *v.value) << v.name;
     }
 }
@@ -80,8 +80,8 @@ TEST_P(StoreContract, DeletionsOfValuesAndWholeKeysTakeEffectAndAMissingKeyReads
     EXPECT_FALSE(Read(c));  // absent, not an error
     const RegKey* key = root->FindPath("a\\b");  // names without regard to case
     ASSERT_NE(key, nullptr);
-    EXPECT_NE(key->FindValue("KEEP"), nullptr);
-    EXPECT_EQ(key->FindValue("drop"), nullptr);
+    EXPECT_TRUE(key->FindValue("KEEP"));
+    EXPECT_FALSE(key->FindValue("drop"));
 }
 
 TEST_P(StoreContract, InstallingIntoAMissingKeyHappensOnceOnly) {
