@@ -208,8 +208,7 @@ void frmDiagsConfig::ReleaseModel() noexcept {
     if (moDiagMap && moDiagMap->AllTraceSettings())
         for (const std::shared_ptr<CTraceSetting>& setting : *moDiagMap->AllTraceSettings())
             setting->RemoveLinkedOutputs();
-    mFolderOf.clear();
-    mNodeOf.clear();
+    mOrigins = {};
     mcolOutputs.reset();
     mcolComponents.reset();
     moLogConfig.reset();

@@ -1,5 +1,8 @@
 // The module tree: the host's log configuration as folders of outputs plus the error log,
 // one output record per node, and the selection that loads a record into the panel.
+#include <algorithm>
+#include <functional>
+
 #include "base/RuntimeError.h"
 #include "base/Text.h"
 #include "common/General.h"
@@ -29,45 +32,50 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
         }
         forms::ScopedTreeUpdate bulk(tvModules);
         tvModules.Clear();
-        mFolderOf.clear();
-        mNodeOf.clear();
+        mOrigins.clear();
         mUnreadable.clear();
         mcolOutputs = NewCollection<COutput>();
         // Sized once for every output of the configuration.
         std::size_t outputs = 0;
         for (const hostconfig::LogConfigNodePtr& component : *mcolComponents) outputs += 1 + component->Children().Count();
         mcolOutputs->Reserve(outputs);
-        mFolderOf.reserve(outputs);
-        mNodeOf.reserve(outputs);
+        mOrigins.reserve(outputs);
 
-        for (const hostconfig::LogConfigNodePtr& component : *mcolComponents) {
-            const std::string& name = component->Name();
-            if (EqualsNoCase(name, nodekey::kErrorLog)) {
-                // The error log carries its settings itself; nodes below it are not shown.
-                auto output = std::make_shared<COutput>();
-                forms::Node& node = tvModules.AddRoot(name, name, imagekey::kCheckedFolder);
-                node.SetBold(true);
-                node.SetForeColor(kErrorLogColour);
-                if (FillOutputObject(*output, *component, name, oError) == ResultCode::Failure)
-                    return ResultCode::Failure;
-                output->Key = name;
-                mcolOutputs->Add(output, name);
-                mNodeOf.emplace(output.get(), component.get());
-                continue;
-            }
-            if (component->Children().Count() == 0) continue;
-            forms::Node& folder = tvModules.AddRoot(UniqueNodeKey(name), name, imagekey::kClosedFolder);
-            for (const hostconfig::LogConfigNodePtr& trace : component->Children()) {
-                auto output = std::make_shared<COutput>();
-                const std::string key = UniqueNodeKey(name + trace->Name());
-                tvModules.AddChild(folder, key, trace->Name(), imagekey::kOutput);
-                const ResultCode filled = FillOutputObject(*output, *trace, name, oError);
-                if (filled != ResultCode::Success) return filled;
-                if (output->LogToFile || output->DebugMonitor) folder.SetImage(imagekey::kCheckedFolder);
-                output->Key = key;
-                mcolOutputs->Add(output, key);
-                mFolderOf.emplace(output.get(), &folder);
-                mNodeOf.emplace(output.get(), trace.get());
+        {
+            // The origins are sorted by record once the fill ends, however it ends: a record
+            // made before a failure is still found.
+            const struct SortOrigins {
+                std::vector<RecordOrigin>& origins;
+                ~SortOrigins() { std::ranges::sort(origins, std::less<>{}, &RecordOrigin::output); }
+            } sortOrigins{mOrigins};
+            for (const hostconfig::LogConfigNodePtr& component : *mcolComponents) {
+                const std::string& name = component->Name();
+                if (EqualsNoCase(name, nodekey::kErrorLog)) {
+                    // The error log carries its settings itself; nodes below it are not shown.
+                    auto output = std::make_shared<COutput>();
+                    forms::Node& node = tvModules.AddRoot(name, name, imagekey::kCheckedFolder);
+                    node.SetBold(true);
+                    node.SetForeColor(kErrorLogColour);
+                    if (FillOutputObject(*output, *component, name, oError) == ResultCode::Failure)
+                        return ResultCode::Failure;
+                    output->Key = name;
+                    mcolOutputs->Add(output, name);
+                    mOrigins.push_back({output.get(), nullptr, component.get()});
+                    continue;
+                }
+                if (component->Children().Count() == 0) continue;
+                forms::Node& folder = tvModules.AddRoot(UniqueNodeKey(name), name, imagekey::kClosedFolder);
+                for (const hostconfig::LogConfigNodePtr& trace : component->Children()) {
+                    auto output = std::make_shared<COutput>();
+                    std::string key = UniqueNodeKey(name + trace->Name());
+                    tvModules.AddChild(folder, key, trace->Name(), imagekey::kOutput);
+                    const ResultCode filled = FillOutputObject(*output, *trace, name, oError);
+                    if (filled != ResultCode::Success) return filled;
+                    if (output->LogToFile || output->DebugMonitor) folder.SetImage(imagekey::kCheckedFolder);
+                    output->Key = std::move(key);
+                    mcolOutputs->Add(output, output->Key);
+                    mOrigins.push_back({output.get(), &folder, trace.get()});
+                }
             }
         }
         tvModules.SetSorted(true);
@@ -81,7 +89,7 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
     });
 }
 
-std::string frmDiagsConfig::UniqueNodeKey(const std::string& key) const {
+std::string frmDiagsConfig::UniqueNodeKey(std::string key) const {
     // The error log's key is reserved for it, wherever it comes in the configuration. Every
     // record's key is also the key of its node, so the tree alone tells which keys are taken.
     const auto taken = [&](const std::string& candidate) {
@@ -156,9 +164,14 @@ ResultCode frmDiagsConfig::SetDirtyNode() {
     return result;
 }
 
+const frmDiagsConfig::RecordOrigin* frmDiagsConfig::OriginOf(const COutput& output) const noexcept {
+    const auto at = std::ranges::lower_bound(mOrigins, &output, std::less<>{}, &RecordOrigin::output);
+    return at != mOrigins.end() && at->output == &output ? &*at : nullptr;
+}
+
 void frmDiagsConfig::SetFolderImage(const COutput& output) {
-    const auto known = mFolderOf.find(&output);
-    forms::Node& folder = known != mFolderOf.end() ? *known->second : tvModules.Item(output.Parent);
+    const RecordOrigin* known = OriginOf(output);
+    forms::Node& folder = known && known->folder ? *known->folder : tvModules.Item(output.Parent);
     folder.SetImage(output.LogToFile || output.DebugMonitor ? imagekey::kCheckedFolder : imagekey::kClosedFolder);
 }
 

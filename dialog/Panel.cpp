@@ -18,8 +18,8 @@ namespace prop = hostconfig::prop;
 
 // A property as the type its index documents; a value of another type is a type mismatch.
 template <class T>
-T As(const PropertyValue& value) {
-    if (const T* typed = std::get_if<T>(&value)) return *typed;
+T As(PropertyValue&& value) {
+    if (T* typed = std::get_if<T>(&value)) return std::move(*typed);
     if (std::holds_alternative<std::monostate>(value)) return T{};
     throw RuntimeError(err::kTypeMismatch, "Type mismatch");
 }

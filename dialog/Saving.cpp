@@ -57,9 +57,9 @@ ResultCode frmDiagsConfig::SaveDirtyRecords(std::int32_t& saved, ErrorRef& oErro
     for (const std::shared_ptr<COutput>& output : *mcolOutputs) {
         if (!output->DirtyFlag) continue;
         const bool errorLog = IsErrorLog(*output);
-        const auto known = mNodeOf.find(output.get());
+        const RecordOrigin* known = OriginOf(*output);
         const hostconfig::LogConfigNodePtr node =
-            known != mNodeOf.end() ? hostconfig::LogConfigNodePtr(moLogConfig, known->second)
+            known ? hostconfig::LogConfigNodePtr(moLogConfig, known->node)
             : errorLog             ? moLogConfig->Children().Item(output->Name)
                                    : moLogConfig->Children().Item(output->Parent)->Children().Item(output->Name);
         if (!errorLog) {

@@ -107,12 +107,18 @@ public:
     bool mbSplitterMoving = false;
     bool mbActivated = false;        // the window has been activated once
     bool mbPanelShowsRecord = false;  // the panel shows the record msCurrentNode (module tab)
-    // The module-tree folder of each output record, found once when the tree is filled.
-    std::unordered_map<const COutput*, forms::Node*> mFolderOf;  // non-owning; nodes of tvModules
-    // The host node each record was read from. Names are shown in the ANSI code page, where
-    // two stored names may read alike; the record still saves into its own node.
-    // Non-owning: moLogConfig holds the nodes, and both go together.
-    std::unordered_map<const COutput*, hostconfig::LogConfigNode*> mNodeOf;
+    // Where each output record came from, found once when the tree is filled: its module-tree
+    // folder (null for the error log) and the host node it was read from. Names are shown in
+    // the ANSI code page, where two stored names may read alike; the record still saves into
+    // its own node. Non-owning: tvModules holds the folders, moLogConfig the nodes.
+    struct RecordOrigin {
+        const COutput* output;
+        forms::Node* folder;
+        hostconfig::LogConfigNode* node;
+    };
+    // Sorted by record once the fill ends (one flat array: nothing is allocated per record).
+    std::vector<RecordOrigin> mOrigins;
+    const RecordOrigin* OriginOf(const COutput& output) const noexcept;
     // The properties (indices) of each record whose stored value could not be read: the
     // record holds the empty value instead, and a save leaves the stored value as it is
     // unless the record's value was changed.
@@ -231,7 +237,7 @@ private:
     // already (names that differ only where the ANSI code page cannot tell them apart, or a
     // component and output name that join to another's or the error log's), `key` with a
     // number appended.
-    std::string UniqueNodeKey(const std::string& key) const;
+    std::string UniqueNodeKey(std::string key) const;
     // Breaks the links between outputs and trace settings and releases the model.
     void ReleaseModel() noexcept;
     void WireModuleTree();

@@ -314,12 +314,12 @@ private:
         // Every record saved and not edited since agrees with a fresh read of the store.
         for (const auto& output : *d.mcolOutputs) {
             if (output->DirtyFlag) continue;
-            const auto node = d.mNodeOf.find(output.get());
-            if (node == d.mNodeOf.end()) continue;
+            const auto* origin = d.OriginOf(*output);
+            if (origin == nullptr) continue;
             const auto unread = d.mUnreadable.find(output.get());
             const auto value = [&](std::int32_t index) -> std::optional<hostconfig::PropertyValue> {
                 if (unread != d.mUnreadable.end() && std::ranges::count(unread->second, index)) return std::nullopt;
-                const std::string path = node->second->KeyPath().substr(hostconfig::DefaultRootKey().size());
+                const std::string path = origin->node->KeyPath().substr(hostconfig::DefaultRootKey().size());
                 const auto found = now.find(path + "|" + std::string(hostconfig::PropertyValueName(index)));
                 try {
                     return hostconfig::FromRegistry(index, found == now.end() ? nullptr : &found->second);
