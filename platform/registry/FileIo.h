@@ -2,6 +2,7 @@
 // The few file operations the file store needs, with durable-write guarantees, as RAII types.
 // Two implementations: POSIX (FileIoPosix.cpp) and Windows (FileIoWin32.cpp).
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,10 @@ public:
     Status Id(FileId& id) const;
     // Reads from `offset` to the end.
     Status ReadFrom(std::uint64_t offset, std::string& out) const;
+    // Reads up to `length` bytes from `offset` (fewer where the file ends) in pieces of at most
+    // 64 KiB, handing each to `piece` in order: a large file is checked without holding it whole.
+    Status ReadPieces(std::uint64_t offset, std::uint64_t length,
+                      const std::function<void(std::string_view)>& piece) const;
     // Writes all of `bytes` at `offset`.
     Status WriteAt(std::uint64_t offset, std::string_view bytes);
     Status Truncate(std::uint64_t size);

@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -84,17 +86,24 @@ Status File::ReadFrom(std::uint64_t offset, std::string& out) const {
     FileId id;
     if (Status s = Id(id); !s) return s;
     if (id.size > offset) out.reserve(id.size - offset);
+    return ReadPieces(offset, UINT64_MAX, [&](std::string_view piece) { out.append(piece); });
+}
+
+Status File::ReadPieces(std::uint64_t offset, std::uint64_t length,
+                        const std::function<void(std::string_view)>& piece) const {
     char buffer[1 << 16];
     auto at = static_cast<off_t>(offset);
-    for (;;) {
-        const ssize_t n = ::pread(Fd(handle_), buffer, sizeof buffer, at);
+    while (length > 0) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(length, sizeof buffer));
+        const ssize_t n = ::pread(Fd(handle_), buffer, want, at);
         if (n < 0) {
             if (errno == EINTR) continue;
             return Errno("cannot read", path_);
         }
         if (n == 0) break;
-        out.append(buffer, static_cast<std::size_t>(n));
+        piece(std::string_view(buffer, static_cast<std::size_t>(n)));
         at += n;
+        length -= static_cast<std::uint64_t>(n);
     }
     return Status::Ok();
 }

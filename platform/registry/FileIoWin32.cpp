@@ -1,8 +1,10 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <thread>
 #include <utility>
@@ -91,17 +93,24 @@ Status File::Id(FileId& id) const {
 
 Status File::ReadFrom(std::uint64_t offset, std::string& out) const {
     out.clear();
+    return ReadPieces(offset, UINT64_MAX, [&](std::string_view piece) { out.append(piece); });
+}
+
+Status File::ReadPieces(std::uint64_t offset, std::uint64_t length,
+                        const std::function<void(std::string_view)>& piece) const {
     char buffer[1 << 16];
-    for (;;) {
+    while (length > 0) {
         OVERLAPPED o = At(offset);
         DWORD got = 0;
-        if (!ReadFile(H(handle_), buffer, sizeof buffer, &got, &o)) {
+        const auto want = static_cast<DWORD>(std::min<std::uint64_t>(length, sizeof buffer));
+        if (!ReadFile(H(handle_), buffer, want, &got, &o)) {
             if (GetLastError() == ERROR_HANDLE_EOF) break;
             return LastError("cannot read", path_);
         }
         if (got == 0) break;
-        out.append(buffer, got);
+        piece(std::string_view(buffer, got));
         offset += got;
+        length -= got;
     }
     return Status::Ok();
 }

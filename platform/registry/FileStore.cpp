@@ -131,17 +131,19 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
     // (an editor may have rewritten the file in place). After Invalidate every byte we read
     // before is checked against its running hash instead.
     std::string bytes;
-    bool whole = false;  // bytes holds the whole file
     bool appendedOnly = loaded_ && exists_ && id.device == device_ && id.inode == inode_ && id.size >= intactEnd_;
     const bool verify = std::exchange(verify_, false);
     if (appendedOnly && verify) {
         // A fresh read: every byte read before must still be there, not only the last ones.
-        if (Status s = file.ReadFrom(0, bytes); !s) return s;
-        whole = true;
+        // They are hashed piece by piece (the file may be large; the hash covers the length,
+        // so a file cut short meanwhile differs), and only what follows them is kept.
         RunningHash before;
-        before.Add(std::string_view(bytes).substr(0, static_cast<std::size_t>(std::min<std::uint64_t>(intactEnd_, bytes.size()))));
-        appendedOnly = bytes.size() >= intactEnd_ && before == intactHash_;
-        if (appendedOnly) bytes.erase(0, static_cast<std::size_t>(intactEnd_));
+        if (Status s = file.ReadPieces(0, intactEnd_, [&](std::string_view piece) { before.Add(piece); }); !s)
+            return s;
+        appendedOnly = before == intactHash_;
+        if (appendedOnly) {
+            if (Status s = file.ReadFrom(intactEnd_, bytes); !s) return s;
+        }
     } else if (appendedOnly) {
         const std::uint64_t checkFrom = intactEnd_ - std::min<std::uint64_t>(intactEnd_, tailCheck_.size());
         if (Status s = file.ReadFrom(checkFrom, bytes); !s) return s;
@@ -165,9 +167,7 @@ Status FileStore::Load(bool mayCompact, Lock* lock) {
         intactLines_ += parsed.intactLines;
         torn = parsed.tornTail;
     } else {
-        if (!whole) {
-            if (Status s = file.ReadFrom(0, bytes); !s) return s;
-        }
+        if (Status s = file.ReadFrom(0, bytes); !s) return s;
         ParsedFile parsed;
         RegKey tree;
         ParseOptions options;

@@ -93,7 +93,8 @@ TEST_F(FileStoreSaving, AMissingFileIsCreatedOnTheFirstSaveAsAnImportableRegistr
 // editor is seen without being asked.
 TEST_F(FileStoreSaving, AppendsByOthersAndEditsInPlaceAnywhereAreReadAfresh) {
     FileStore store(file), other(file);
-    ASSERT_TRUE(store.Apply({Set(kKey, "first", "one"), Set(kKey + "\\Padding", "p", std::string(2000, 'p'))}).ok());
+    // The padding makes the file longer than one 64 KiB piece of a read.
+    ASSERT_TRUE(store.Apply({Set(kKey, "first", "one"), Set(kKey + "\\Padding", "p", std::string(40000, 'p'))}).ok());
     ASSERT_TRUE(other.Apply({Set(kKey, "appended", "yes")}).ok());
     store.Invalidate();
     EXPECT_EQ(Get(store, kKey, "appended"), "yes");  // unchanged before: only the commit is new
