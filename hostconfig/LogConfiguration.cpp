@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <stdexcept>
 
 #include "base/RuntimeError.h"
 #include "hostconfig/DefaultConfiguration.h"
@@ -20,25 +21,33 @@ std::string LastComponent(std::string_view path) {
 
 }  // namespace
 
+// The nodes of one configuration: an array sized once for all of them (so a node never
+// moves), in breadth-first order, which keeps every node's children next to each other.
+struct LogConfigTree : std::enable_shared_from_this<LogConfigTree> {
+    registry::Store* store = nullptr;  // not owned; outlives the configuration
+    std::string rootKey;
+    std::vector<LogConfigNode> nodes;
+};
+
 // ------------------------------------------------------------------ collection
 
-void LogConfigNodes::Add(LogConfigNodePtr node) {
-    if (index_) index_->emplace(registry::FoldName(registry::Cp1252ToUtf8(node->Name())), nodes_.size());
-    nodes_.push_back(std::move(node));
+LogConfigNodePtr LogConfigNodes::At(std::size_t position) const {
+    LogConfigNode& node = first_[position];
+    return LogConfigNodePtr(node.tree_->shared_from_this(), &node);
 }
 
 LogConfigNodePtr LogConfigNodes::Find(std::string_view name) const noexcept {
     try {
         if (!index_) {
             auto index = std::make_unique<std::unordered_map<std::string, std::size_t>>();
-            index->reserve(nodes_.size());
+            index->reserve(count_);
             // The first of two equal names keeps the position, as adding in order did.
-            for (std::size_t i = 0; i < nodes_.size(); ++i)
-                index->emplace(registry::FoldName(registry::Cp1252ToUtf8(nodes_[i]->Name())), i);
+            for (std::size_t i = 0; i < count_; ++i)
+                index->emplace(registry::FoldName(registry::Cp1252ToUtf8(first_[i].Name())), i);
             index_ = std::move(index);
         }
         const auto it = index_->find(registry::FoldName(registry::Cp1252ToUtf8(name)));
-        return it == index_->end() ? nullptr : nodes_[it->second];
+        return it == index_->end() ? nullptr : At(it->second);
     } catch (...) {
         return nullptr;
     }
@@ -52,27 +61,23 @@ LogConfigNodePtr LogConfigNodes::Item(std::string_view name) const {
 
 LogConfigNodePtr LogConfigNodes::Item(std::int32_t position) const {
     if (position < 1 || position > Count()) throw RuntimeError(err::kSubscript, "Subscript out of range");
-    return nodes_[static_cast<std::size_t>(position - 1)];
+    return At(static_cast<std::size_t>(position - 1));
 }
 
 // ------------------------------------------------------------------ node
 
-LogConfigNode::LogConfigNode(std::string keyPath, std::string utf8Name, registry::Store* store)
-    : path_(std::make_shared<const std::string>(std::move(keyPath))),
-      name_(registry::Utf8ToCp1252(utf8Name)),
-      store_(store) {}
-
-LogConfigNode::LogConfigNode(ChildOf child, std::string_view utf8Name, registry::Store* store)
-    : path_(std::move(child.parentPath)), child_(true), name_(registry::Utf8ToCp1252(utf8Name)), store_(store) {
+LogConfigNode::LogConfigNode(Token, LogConfigTree& tree, const LogConfigNode* parent, std::string_view utf8Name,
+                             registry::ValueSet stored)
+    : tree_(&tree), parent_(parent), name_(registry::Utf8ToCp1252(utf8Name)), stored_(std::move(stored)) {
     if (name_ != utf8Name) utf8Name_ = std::make_unique<const std::string>(utf8Name);
 }
 
+registry::Store* LogConfigNode::Store() const noexcept { return tree_->store; }
+
 std::string LogConfigNode::KeyPath() const {
-    if (!child_) return *path_;
-    const std::string& own = utf8Name_ ? *utf8Name_ : name_;
-    std::string path;
-    path.reserve(path_->size() + 1 + own.size());
-    path.append(*path_).append(1, '\\').append(own);
+    if (!parent_) return tree_->rootKey;
+    std::string path = parent_->KeyPath();
+    path.append(1, '\\').append(utf8Name_ ? *utf8Name_ : name_);
     return path;
 }
 
@@ -95,7 +100,8 @@ void LogConfigNode::SetProperty(std::int32_t index, const PropertyValue& value) 
 
 registry::Status LogConfigNode::TrySave() {
     if (pending_.empty()) return registry::Status::Ok();
-    if (!store_) return registry::Status::Fail("the node is not bound to a store");
+    registry::Store* store = Store();
+    if (!store) return registry::Status::Fail("the node is not bound to a store");
     registry::KeyChange change;
     change.path = KeyPath();
     for (const auto& [index, value] : pending_) change.values.push_back({std::string(PropertyValueName(index)), value});
@@ -103,7 +109,7 @@ registry::Status LogConfigNode::TrySave() {
     saved.reserve(change.values.size());
     for (const auto& v : change.values) saved.push_back({v.name, registry::RegValueView(*v.value)});
     registry::ValueSet stored = stored_.With(saved);  // made first: a failure here stores nothing
-    if (auto s = store_->Apply({change}); !s) return s;
+    if (auto s = store->Apply({change}); !s) return s;
     stored_ = std::move(stored);
     pending_.clear();
     return registry::Status::Ok();
@@ -116,35 +122,49 @@ void LogConfigNode::Save() {
 
 // ------------------------------------------------------------------ configuration
 
-void LogConfiguration::Fill(LogConfigNode& node, const registry::RegKey& key, registry::Store* store) {
-    node.stored_ = key.Values();
-    if (key.Children().empty()) return;
-    node.children_.Reserve(key.Children().size());
-    const LogConfigNode::ChildOf parent{std::make_shared<const std::string>(node.KeyPath())};
-    for (const auto& child : key.Children()) {
-        auto childNode = std::make_shared<LogConfigNode>(parent, child->Name(), store);
-        Fill(*childNode, *child, store);
-        node.children_.Add(std::move(childNode));
+LogConfigNodePtr LogConfiguration::Build(const registry::RegKey& root, std::string rootKey, registry::Store* store) {
+    auto tree = std::make_shared<LogConfigTree>();
+    tree->store = store;
+    tree->rootKey = std::move(rootKey);
+    // The key of each node, breadth first like the nodes.
+    std::vector<const registry::RegKey*> keys;
+    const std::size_t count = root.CountKeys();
+    keys.reserve(count);
+    tree->nodes.reserve(count);
+    const LogConfigNode::Token token;
+    tree->nodes.emplace_back(token, *tree, nullptr, LastComponent(tree->rootKey), root.Values());
+    keys.push_back(&root);
+    for (std::size_t at = 0; at < tree->nodes.size(); ++at) {
+        const auto& children = keys[at]->Children();
+        if (children.empty()) continue;
+        if (tree->nodes.size() + children.size() > count) throw std::logic_error("the key count changed");
+        LogConfigNode& node = tree->nodes[at];
+        node.children_.first_ = tree->nodes.data() + tree->nodes.size();
+        node.children_.count_ = children.size();
+        for (const auto& child : children) {
+            tree->nodes.emplace_back(token, *tree, &node, child->Name(), child->Values());
+            keys.push_back(child.get());
+        }
     }
+    return LogConfigNodePtr(tree, tree->nodes.data());
 }
 
 registry::Status LogConfiguration::TryOpen(registry::Store& store, std::string_view rootKey, bool installDefault,
                                            LogConfigNodePtr& out) {
     out.reset();
     store.Invalidate();  // a new configuration is read fresh
-    auto node = std::make_shared<LogConfigNode>(std::string(rootKey), LastComponent(rootKey), &store);
-    bool found = false;
+    LogConfigNodePtr node;
     auto fill = [&](const registry::RegKey* root) {
-        found = root != nullptr;
-        if (root) Fill(*node, *root, &store);
+        if (root) node = Build(*root, std::string(rootKey), &store);
     };
     if (auto s = store.VisitTree(rootKey, fill); !s) return s;
-    if (!found && installDefault) {
+    if (!node && installDefault) {
         bool installed = false;
         if (auto s = InstallDefaultConfiguration(store, rootKey, installed); !s) return s;
         if (auto s = store.VisitTree(rootKey, fill); !s) return s;
     }
-    out = std::move(node);
+    // A configuration without keys yet is its root alone.
+    out = node ? std::move(node) : Build(registry::RegKey(), std::string(rootKey), &store);
     return registry::Status::Ok();
 }
 
@@ -156,9 +176,7 @@ LogConfigNodePtr LogConfiguration::Open(registry::Store& store, std::string_view
 }
 
 LogConfigNodePtr LogConfiguration::FromTree(const registry::RegKey& root, std::string rootKey) {
-    auto node = std::make_shared<LogConfigNode>(rootKey, LastComponent(rootKey), nullptr);
-    Fill(*node, root, nullptr);
-    return node;
+    return Build(root, std::move(rootKey), nullptr);
 }
 
 LogConfigNodePtr LogConfiguration::Create() { return Open(registry::NativeStore(), DefaultRootKey()); }

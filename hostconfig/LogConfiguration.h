@@ -12,10 +12,15 @@
 // Save, which stores exactly the properties put on that node, durably, and nothing else
 // (hostconfig/SaveBatch.h defers the flush to disk of many saves to the batch's end).
 //
+// The nodes of one configuration live together in one array, allocated once: a reference to
+// any node keeps the whole configuration (and nothing is allocated or freed per node).
+//
 // Texts cross this interface in the ANSI code page, like every other text of the component.
 // Failures are run-time errors (RuntimeError), which the calling procedure turns into its
 // ErrorObject.
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,10 +47,11 @@ using PropertyValue = std::variant<std::monostate, bool, std::int16_t, double, s
 
 class LogConfigNode;
 using LogConfigNodePtr = std::shared_ptr<LogConfigNode>;
+struct LogConfigTree;  // the nodes of one configuration, held together
 
 class LogConfigNodes {
 public:
-    std::int32_t Count() const noexcept { return static_cast<std::int32_t>(nodes_.size()); }
+    std::int32_t Count() const noexcept { return static_cast<std::int32_t>(count_); }
     // By name, without regard to case; a missing name is run-time error 9 (subscript).
     LogConfigNodePtr Item(std::string_view name) const;
     // By 1-based position; out of range is run-time error 9.
@@ -53,15 +59,34 @@ public:
     // By name, or null.
     LogConfigNodePtr Find(std::string_view name) const noexcept;
 
-    auto begin() const noexcept { return nodes_.begin(); }
-    auto end() const noexcept { return nodes_.end(); }
+    // Iteration in order yields each node's reference (which keeps the configuration alive).
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = LogConfigNodePtr;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = LogConfigNodePtr;
+        const_iterator() = default;
+        const_iterator(const LogConfigNodes* nodes, std::size_t at) : nodes_(nodes), at_(at) {}
+        LogConfigNodePtr operator*() const { return nodes_->At(at_); }
+        const_iterator& operator++() noexcept { ++at_; return *this; }
+        const_iterator operator++(int) noexcept { const_iterator old = *this; ++at_; return old; }
+        bool operator==(const const_iterator& other) const noexcept { return at_ == other.at_; }
+
+    private:
+        const LogConfigNodes* nodes_ = nullptr;
+        std::size_t at_ = 0;
+    };
+    const_iterator begin() const noexcept { return {this, 0}; }
+    const_iterator end() const noexcept { return {this, count_}; }
 
 private:
-    friend class LogConfigNode;
     friend class LogConfiguration;
-    void Add(LogConfigNodePtr node);
-    void Reserve(std::size_t count) { nodes_.reserve(count); }
-    std::vector<LogConfigNodePtr> nodes_;
+    LogConfigNodePtr At(std::size_t position) const;
+    // A node's children are neighbours in the configuration's array of nodes.
+    LogConfigNode* first_ = nullptr;
+    std::size_t count_ = 0;
     // Folded UTF-8 name -> position, made on the first look-up by name: most nodes of a large
     // configuration are only ever walked in order (and most have no children at all).
     mutable std::unique_ptr<std::unordered_map<std::string, std::size_t>> index_;
@@ -90,30 +115,25 @@ public:
     // The node's registry key (UTF-8, hive first).
     std::string KeyPath() const;
 
-    // A node at its own key path.
-    LogConfigNode(std::string keyPath, std::string utf8Name, platform::registry::Store* store);
-
-private:
-    // Only the configuration makes child nodes (this type is private to it).
-    struct ChildOf {
-        std::shared_ptr<const std::string> parentPath;
+    // Only the configuration makes nodes (this token's constructor is private to it).
+    class Token {
+        friend class LogConfiguration;
+        Token() = default;
     };
-
-public:
-    // A child of the node whose key path is `child.parentPath`.
-    LogConfigNode(ChildOf child, std::string_view utf8Name, platform::registry::Store* store);
+    LogConfigNode(Token, LogConfigTree& tree, const LogConfigNode* parent, std::string_view utf8Name,
+                  platform::registry::ValueSet stored);
 
 private:
     friend class LogConfiguration;
+    friend class LogConfigNodes;
     friend class SaveBatch;
-    // A child holds its parent's key path, one string shared by all the siblings, and adds
-    // its own name when asked; a node made at its own path holds that path.
-    std::shared_ptr<const std::string> path_;
-    bool child_ = false;
-    std::string name_;                                       // ANSI
+    platform::registry::Store* Store() const noexcept;
+
+    LogConfigTree* tree_;            // the configuration's, which holds this node
+    const LogConfigNode* parent_;    // null for the root
+    std::string name_;               // ANSI
     // The key's own name when the ANSI name does not spell it byte for byte; else null.
     std::unique_ptr<const std::string> utf8Name_;
-    platform::registry::Store* store_;                       // not owned; outlives the node
     // As last read or saved; shared with the store's copy of the key (no copy per node).
     platform::registry::ValueSet stored_;
     // Puts since the last save, in index order (a few at most; none on most nodes).
@@ -136,7 +156,9 @@ public:
     static LogConfigNodePtr FromTree(const platform::registry::RegKey& root, std::string rootKey);
 
 private:
-    static void Fill(LogConfigNode& node, const platform::registry::RegKey& key, platform::registry::Store* store);
+    // A configuration of every key from `root` down, the root's node first.
+    static LogConfigNodePtr Build(const platform::registry::RegKey& root, std::string rootKey,
+                                  platform::registry::Store* store);
 };
 
 // The root key of the log configuration: $DIAGS_LOG_CONFIG_ROOT when set, else

@@ -6,7 +6,7 @@
 namespace diags::hostconfig {
 namespace registry = platform::registry;
 
-SaveBatch::SaveBatch(const LogConfigNode& node) : store_(node.store_) {
+SaveBatch::SaveBatch(const LogConfigNode& node) : store_(node.Store()) {
     if (store_) store_->BeginBatch();
 }
 

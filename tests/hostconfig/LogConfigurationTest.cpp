@@ -57,6 +57,8 @@ TEST_F(LogConfigurationTest, ComponentsAndOutputsComeInHostOrderAndAreFoundByNam
     EXPECT_THROW(root->Children().Item(0), RuntimeError);
     EXPECT_THROW(root->Children().Item(4), RuntimeError);
     EXPECT_EQ(root->Children().Find("ZEL Nobody"), nullptr);
+    // A node held alone keeps its configuration: its path is still made from its parents.
+    EXPECT_EQ(Zeta("first TRACING")->KeyPath(), kRoot + "\\ZEL Zeta\\First Tracing");
 }
 
 TEST_F(LogConfigurationTest, PropertiesAreReadWithTheirDocumentedTypes) {
