@@ -20,8 +20,8 @@ bool TextBefore(const Node& a, const Node& b) { return LessNoCase(a.Text(), b.Te
 
 // ------------------------------------------------------------------ Node
 
-Node::Node(Token, TreeView& tree, std::string key, std::string text, std::string image)
-    : tree_(&tree), key_(std::move(key)), text_(std::move(text)), image_(std::move(image)) {}
+Node::Node(Token, TreeView& tree, std::string key, std::string text, const std::string& image)
+    : tree_(&tree), key_(std::move(key)), text_(std::move(text)), image_(&image) {}
 
 void Node::Changed(Prop property) { tree_->NodeChanged(*this, property); }
 
@@ -39,8 +39,8 @@ void Node::SetText(std::string_view text) {
 }
 
 void Node::SetImage(std::string_view imageKey) {
-    if (image_ == imageKey) return;
-    image_ = std::string(imageKey);
+    if (*image_ == imageKey) return;
+    image_ = &tree_->ImageKey(imageKey);
     Changed(Prop::NodeImage);
 }
 
@@ -109,7 +109,7 @@ Node& TreeView::Add(Node* relative, Relationship relationship, std::string_view 
         if (FindKey(key, hash) != nullptr) throw RuntimeError(err::kKeyNotUnique, "Key is not unique in collection");
         ReserveKeys(keyed_ + 1);
     }
-    nodes_.push_back(std::make_unique<Node>(Node::Token(), *this, std::string(key), std::string(text), std::string(image)));
+    nodes_.push_back(std::make_unique<Node>(Node::Token(), *this, std::string(key), std::string(text), ImageKey(image)));
     Node& node = *nodes_.back();
     node.index_ = static_cast<std::int32_t>(nodes_.size());
     if (!key.empty()) {
@@ -229,6 +229,11 @@ void TreeView::RemoveRecursive(Node& node, std::vector<Node*>& removed) {
 
 void TreeView::Renumber() {
     for (std::size_t i = 0; i < nodes_.size(); ++i) nodes_[i]->index_ = static_cast<std::int32_t>(i + 1);
+}
+
+const std::string& TreeView::ImageKey(std::string_view key) {
+    const auto known = imageKeys_.find(key);
+    return known != imageKeys_.end() ? *known : *imageKeys_.emplace(key).first;
 }
 
 void TreeView::Clear() {

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -45,7 +46,7 @@ public:
         friend class TreeView;
         Token() = default;
     };
-    Node(Token, TreeView& tree, std::string key, std::string text, std::string image);
+    Node(Token, TreeView& tree, std::string key, std::string text, const std::string& image);
     Node(const Node&) = delete;
     Node& operator=(const Node&) = delete;
 
@@ -54,7 +55,7 @@ public:
     const std::string& Text() const noexcept { return text_; }
     void SetText(std::string_view text);
     // Image key in the tree's image list ("" = none).
-    const std::string& Image() const noexcept { return image_; }
+    const std::string& Image() const noexcept { return *image_; }
     void SetImage(std::string_view imageKey);
 
     Node* Parent() const noexcept { return parent_; }
@@ -85,8 +86,6 @@ public:
     // Visible when every ancestor is expanded.
     bool Reachable() const noexcept;
 
-    std::string Tag;
-
     // A renderer's slot for the node's native item (0 = none); the model never reads it.
     std::uintptr_t NativeHandle() const noexcept { return native_; }
     void SetNativeHandle(std::uintptr_t handle) noexcept { native_ = handle; }
@@ -97,7 +96,8 @@ private:
     std::uintptr_t native_ = 0;
 
     TreeView* tree_;  // non-owning; the tree owns the node
-    std::string key_, text_, image_;
+    std::string key_, text_;
+    const std::string* image_;  // one of the tree's image keys (a tree uses a handful)
     Node* parent_ = nullptr;
     Node* firstChild_ = nullptr;
     Node* lastChild_ = nullptr;
@@ -234,6 +234,9 @@ private:
     static void PlaceKey(std::vector<KeySlot>& table, KeySlot slot) noexcept;
 
     std::vector<std::unique_ptr<Node>> nodes_;  // by index - 1
+    // Every image key a node has used, each kept once (the nodes point at them).
+    const std::string& ImageKey(std::string_view key);
+    std::set<std::string, std::less<>> imageKeys_;
     std::vector<KeySlot> keyIndex_;
     std::size_t keyed_ = 0;  // nodes with a key
     Node* firstRoot_ = nullptr;
