@@ -43,6 +43,14 @@ TEST(TreeNavigation, ParentChildAndSiblingLinksFollowTheRelationships) {
     // Index is the order of adding, not the display order.
     EXPECT_EQ(a.Index(), 6);
     EXPECT_EQ(&tree.Item(tree.Count()), &e);
+
+    // Sorting orders the roots by text without regard to case (Latin letters beyond ASCII too);
+    // texts that read alike keep the order they were added in.
+    for (const char* text : {"beta", "\xC4rger", "Alpha", "x", "ALPHA2", "\xE4rger 2", "Beta0", "X"}) tree.AddRoot("", text);
+    tree.SetSorted(true);
+    EXPECT_EQ(Texts(tree.FirstRoot()),
+              (std::vector<std::string>{"Alpha", "ALPHA2", "beta", "Beta0", "Common Tasks", "Desktop Editors", "x", "X",
+                                        "\xC4rger", "\xE4rger 2"}));
 }
 
 TEST(TreeChecks, ACheckFromCodeRaisesNothingAUserToggleRaisesMouseDownThenNodeCheck) {
