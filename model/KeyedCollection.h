@@ -254,17 +254,23 @@ private:
             slots.push_back(std::move(slot));
         }
         // The index is renumbered, not rebuilt: no key is hashed again. Entries of removed
-        // slots become tombstones; too many of them and the index is made afresh.
+        // slots become tombstones; too many of them and the index is made afresh. When they
+        // outnumber the keys left (a collection emptied from the front) it is made afresh for
+        // the keys left without renumbering first, which would walk the largest index at
+        // every compaction.
+        const bool rebuild = !index_.empty() && tombstones_ > keyed_;
         std::uint32_t tombstones = 0;
-        for (std::uint32_t& entry : index_) {
-            if (Live(entry)) entry -= head_;
-            else if (entry != kEmpty) entry = kTombstone, ++tombstones;
+        if (!rebuild) {
+            for (std::uint32_t& entry : index_) {
+                if (Live(entry)) entry -= head_;
+                else if (entry != kEmpty) entry = kTombstone, ++tombstones;
+            }
         }
         slots_ = std::move(slots);
         keys_ = std::move(keys);
         head_ = deadKeyChars_ = 0;
         tombstones_ = tombstones;
-        if (!index_.empty() && 2 * (keyed_ + tombstones_) > index_.size()) {
+        if (rebuild || (!index_.empty() && 2 * (keyed_ + tombstones_) > index_.size())) {
             index_.clear();
             ReserveIndex(keyed_);
         }
