@@ -1,5 +1,7 @@
 #include "platform/registry/RegTree.h"
 
+#include <array>
+#include <span>
 #include <stdexcept>
 
 #include "base/Text.h"
@@ -135,20 +137,28 @@ bool RegKey::RemoveChild(std::string_view name) {
 
 std::optional<RegValueView> RegKey::FindValue(std::string_view name) const noexcept { return values_.Find(name); }
 
-void RegKey::SetValue(std::string_view name, const RegValue& value) { values_ = values_.With({{name, RegValueView(value)}}); }
+void RegKey::SetValue(std::string_view name, const RegValue& value) {
+    const ValueSet::Change change{name, RegValueView(value)};
+    values_ = values_.With({&change, 1});
+}
 
 bool RegKey::RemoveValue(std::string_view name) {
     if (!values_.Find(name)) return false;
-    values_ = values_.With({{name, std::nullopt}});
+    const ValueSet::Change change{name, std::nullopt};
+    values_ = values_.With({&change, 1});
     return true;
 }
 
 void RegKey::ApplyValues(const std::vector<KeyChange::Value>& values) {
     if (values.empty()) return;
-    std::vector<ValueSet::Change> changes;
-    changes.reserve(values.size());
-    for (const auto& v : values)
-        changes.push_back({v.name, v.value ? std::optional<RegValueView>(*v.value) : std::nullopt});
+    // A saved key's few changes are gathered on the stack.
+    constexpr std::size_t kOnStack = 16;
+    std::array<ValueSet::Change, kOnStack> onStack;
+    std::vector<ValueSet::Change> onHeap(values.size() > kOnStack ? values.size() : 0);
+    const std::span<ValueSet::Change> changes =
+        values.size() > kOnStack ? std::span<ValueSet::Change>(onHeap) : std::span(onStack).first(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        changes[i] = {values[i].name, values[i].value ? std::optional<RegValueView>(*values[i].value) : std::nullopt};
     values_ = values_.With(changes);
 }
 

@@ -1,8 +1,11 @@
 #include "platform/registry/ValueSet.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "platform/registry/Encoding.h"
@@ -51,34 +54,44 @@ std::optional<RegValueView> ValueSet::Find(std::string_view name) const noexcept
     return std::nullopt;
 }
 
-ValueSet ValueSet::With(const std::vector<Change>& changes) const {
-    // The values of the new set, still seen where they are now (this block or the changes).
-    std::vector<Entry> values;
-    values.reserve(size() + changes.size());
-    for (const Entry entry : *this) values.push_back(entry);
+ValueSet ValueSet::With(std::span<const Change> changes) const {
+    // The values of the new set, still seen where they are now (this block or the changes);
+    // a key's few values are gathered on the stack.
+    constexpr std::size_t kOnStack = 16;
+    std::array<Entry, kOnStack> onStack;
+    std::vector<Entry> onHeap;
+    const std::size_t most = size() + changes.size();
+    if (most > kOnStack) onHeap.resize(most);
+    Entry* const values = most > kOnStack ? onHeap.data() : onStack.data();
+    std::size_t count = 0;
+    for (const Entry entry : *this) values[count++] = entry;
     for (const Change& change : changes) {
         std::size_t at = 0;
-        while (at < values.size() && !SameName(values[at].name, change.name)) ++at;
+        while (at < count && !SameName(values[at].name, change.name)) ++at;
         if (!change.value) {
-            if (at < values.size()) values.erase(values.begin() + static_cast<std::ptrdiff_t>(at));
-        } else if (at < values.size()) {
+            if (at < count) {
+                std::move(values + at + 1, values + count, values + at);
+                --count;
+            }
+        } else if (at < count) {
             values[at].value = *change.value;
         } else {
-            values.push_back({change.name, *change.value});
+            values[count++] = {change.name, *change.value};
         }
     }
 
     ValueSet out;
-    if (values.empty()) return out;
-    const std::size_t header = sizeof(std::uint32_t) * (1 + kWordsPerEntry * values.size());
+    if (count == 0) return out;
+    const std::span<const Entry> kept(values, count);
+    const std::size_t header = sizeof(std::uint32_t) * (1 + kWordsPerEntry * count);
     std::size_t bytes = header;
-    for (const Entry& entry : values) bytes += entry.name.size() + entry.value.data.size();
+    for (const Entry& entry : kept) bytes += entry.name.size() + entry.value.data.size();
     if (bytes > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("a key's values are too large");
     const std::size_t words = (bytes + sizeof(std::uint32_t) - 1) / sizeof(std::uint32_t);
     std::shared_ptr<std::uint32_t[]> block = std::make_shared<std::uint32_t[]>(words);
     char* chars = reinterpret_cast<char*>(block.get());
     std::uint32_t* entry = block.get();
-    *entry++ = static_cast<std::uint32_t>(values.size());
+    *entry++ = static_cast<std::uint32_t>(count);
     std::size_t at = header;
     const auto place = [&](std::string_view text) {
         if (!text.empty()) std::memcpy(chars + at, text.data(), text.size());
@@ -86,7 +99,7 @@ ValueSet ValueSet::With(const std::vector<Change>& changes) const {
         *entry++ = static_cast<std::uint32_t>(text.size());
         at += text.size();
     };
-    for (const Entry& value : values) {
+    for (const Entry& value : kept) {
         *entry++ = value.value.type;
         place(value.name);
         place(value.value.data);

@@ -8,9 +8,9 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace diags::platform::registry {
 
@@ -56,7 +56,7 @@ public:
     // A set with the changes made in order: a name already present keeps its place and
     // takes the new value, a new name goes last, a removal drops the name. The set itself
     // is unchanged (its block may be shared).
-    ValueSet With(const std::vector<Change>& changes) const;
+    ValueSet With(std::span<const Change> changes) const;
 
     class const_iterator {
     public:

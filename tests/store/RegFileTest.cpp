@@ -130,6 +130,16 @@ TEST(RegistryTree, ValuesKeepTheirOrderAndACopyTakenBeforeAChangeIsUntouched) {
     EXPECT_TRUE(key.RemoveValue("text"));
     EXPECT_TRUE(key.Values().empty());
     EXPECT_EQ(before.size(), 3u);
+
+    // More values than a key usually has, one of them dropped on the way.
+    std::vector<KeyChange::Value> many;
+    for (int i = 0; i < 20; ++i) many.push_back({"v" + std::to_string(i), RegValue::Dword(static_cast<std::uint32_t>(i))});
+    many.push_back({"V7", std::nullopt});
+    key.ApplyValues(many);
+    ASSERT_EQ(key.Values().size(), 19u);
+    EXPECT_EQ(key.Values()[7].name, "v8");
+    EXPECT_EQ(key.Values()[18].value.AsDword(), 19u);
+    EXPECT_FALSE(key.FindValue("v7"));
 }
 
 // A large file read straight into a tree gives the registry its changes give, and the same
