@@ -110,9 +110,7 @@ Node& TreeView::Add(Node* relative, Relationship relationship, std::string_view 
         if (FindKey(key, hash) != nullptr) throw RuntimeError(err::kKeyNotUnique, "Key is not unique in collection");
         ReserveKeys(keyed_ + 1);
     }
-    nodes_.push_back(std::make_unique<Node>(Node::Token(), *this, std::string(key), std::string(text), ImageKey(image)));
-    Node& node = *nodes_.back();
-    node.index_ = static_cast<std::int32_t>(nodes_.size());
+    Node& node = NewNode(key, text, image);
     if (!key.empty()) {
         PlaceKey(keyIndex_, {hash, &node});
         ++keyed_;
@@ -135,6 +133,24 @@ Node& TreeView::Add(Node* relative, Relationship relationship, std::string_view 
         }
     }
     NodeAdded(node);
+    return node;
+}
+
+Node& TreeView::NewNode(std::string_view key, std::string_view text, std::string_view image) {
+    constexpr std::size_t kFirstChunk = 16, kLargestChunk = 4096;
+    // Room is made before the node exists: a failure leaves no stray node.
+    if (nodes_.size() == nodes_.capacity()) nodes_.reserve(std::max(kFirstChunk, 2 * nodes_.size()));
+    if (lastChunkUsed_ == lastChunkSize_) {
+        const std::size_t size = lastChunkSize_ == 0 ? kFirstChunk : std::min(2 * lastChunkSize_, kLargestChunk);
+        chunks_.push_back(std::make_unique<std::optional<Node>[]>(size));
+        lastChunkSize_ = size;
+        lastChunkUsed_ = 0;
+    }
+    Node& node = chunks_.back()[lastChunkUsed_].emplace(Node::Token(), *this, std::string(key), std::string(text),
+                                                          ImageKey(image));
+    ++lastChunkUsed_;
+    nodes_.push_back(&node);
+    node.index_ = static_cast<std::int32_t>(nodes_.size());
     return node;
 }
 
@@ -242,7 +258,7 @@ void TreeView::Remove(Node& node) {
         else PlaceKey(kept, slot);
     }
     keyIndex_.swap(kept);
-    std::erase_if(nodes_, [&](const std::unique_ptr<Node>& p) { return gone.contains(p.get()); });
+    std::erase_if(nodes_, [&](const Node* p) { return gone.contains(p); });
     Renumber();
 }
 
@@ -268,6 +284,8 @@ void TreeView::Clear() {
     keyIndex_ = {};
     keyed_ = 0;
     nodes_.clear();
+    chunks_.clear();
+    lastChunkSize_ = lastChunkUsed_ = 0;
     topRow_ = 0;
 }
 

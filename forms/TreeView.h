@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -233,7 +234,13 @@ private:
     void ReserveKeys(std::size_t keys);
     static void PlaceKey(std::vector<KeySlot>& table, KeySlot slot) noexcept;
 
-    std::vector<std::unique_ptr<Node>> nodes_;  // by index - 1
+    // The nodes by index - 1. They live in chunks the tree owns, each twice the size of the
+    // last (up to a limit): nothing is allocated or freed per node. A removed node stays in
+    // its chunk, unreachable, until the tree is cleared or destroyed.
+    std::vector<Node*> nodes_;
+    std::vector<std::unique_ptr<std::optional<Node>[]>> chunks_;
+    std::size_t lastChunkSize_ = 0, lastChunkUsed_ = 0;
+    Node& NewNode(std::string_view key, std::string_view text, std::string_view image);
     // Every image key a node has used, each kept once (the nodes point at them).
     const std::string& ImageKey(std::string_view key);
     std::set<std::string, std::less<>> imageKeys_;
