@@ -75,7 +75,8 @@ public:
 
     // Appends `item`; with a key, the key must not be in use yet.
     void Add(Ptr item, std::optional<std::string_view> key = std::nullopt) {
-        if (slots_.size() == slots_.capacity() && slots_.size() < 4) slots_.reserve(4);  // small ones grow once
+        // Most collections are an output's one or two links: room for two first, then doubling.
+        if (slots_.capacity() == 0) slots_.reserve(2);
         if (!key) {
             slots_.push_back({std::move(item), kNoKey, 0});
             return;
