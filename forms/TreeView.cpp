@@ -112,7 +112,7 @@ Node& TreeView::Add(Node* relative, Relationship relationship, std::string_view 
     }
     Node& node = NewNode(key, text, image);
     if (!key.empty()) {
-        PlaceKey(keyIndex_, {hash, &node});
+        PlaceKey(keyIndex_, {static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(node.index_)});
         ++keyed_;
     }
 
@@ -251,15 +251,17 @@ void TreeView::Remove(Node& node) {
     Unlink(node);
     const std::unordered_set<const Node*> gone(removed.begin(), removed.end());
     if (gone.contains(selected_)) selected_ = nullptr;
-    std::vector<KeySlot> kept(keyIndex_.size());
-    for (const KeySlot& slot : keyIndex_) {
-        if (slot.node == nullptr) continue;
-        if (gone.contains(slot.node)) --keyed_;
-        else PlaceKey(kept, slot);
-    }
-    keyIndex_.swap(kept);
+    std::vector<KeySlot> kept(keyIndex_.size());  // made before anything changes
     std::erase_if(nodes_, [&](const Node* p) { return gone.contains(p); });
     Renumber();
+    // The indexes changed: the key table is made again from the nodes left.
+    keyed_ = 0;
+    for (const Node* n : nodes_) {
+        if (n->key_.empty()) continue;
+        PlaceKey(kept, {static_cast<std::uint32_t>(HashNoCase(n->key_)), static_cast<std::uint32_t>(n->index_)});
+        ++keyed_;
+    }
+    keyIndex_.swap(kept);
 }
 
 void TreeView::RemoveRecursive(Node& node, std::vector<Node*>& removed) {
@@ -307,10 +309,11 @@ Node* TreeView::Find(std::string_view key) const noexcept {
 Node* TreeView::FindKey(std::string_view key, std::uint64_t hash) const noexcept {
     if (keyIndex_.empty()) return nullptr;
     const std::size_t mask = keyIndex_.size() - 1;
-    for (std::size_t probe = hash & mask;; probe = (probe + 1) & mask) {
+    const auto low = static_cast<std::uint32_t>(hash);
+    for (std::size_t probe = low & mask;; probe = (probe + 1) & mask) {
         const KeySlot& slot = keyIndex_[probe];
-        if (slot.node == nullptr) return nullptr;
-        if (slot.hash == hash && EqualsNoCase(slot.node->key_, key)) return slot.node;
+        if (slot.index == 0) return nullptr;
+        if (slot.hash == low && EqualsNoCase(nodes_[slot.index - 1]->key_, key)) return nodes_[slot.index - 1];
     }
 }
 
@@ -320,14 +323,14 @@ void TreeView::ReserveKeys(std::size_t keys) {
     while (size < 2 * keys) size *= 2;
     std::vector<KeySlot> grown(size);
     for (const KeySlot& slot : keyIndex_)
-        if (slot.node != nullptr) PlaceKey(grown, slot);
+        if (slot.index != 0) PlaceKey(grown, slot);
     keyIndex_.swap(grown);
 }
 
 void TreeView::PlaceKey(std::vector<KeySlot>& table, KeySlot slot) noexcept {
     const std::size_t mask = table.size() - 1;
     std::size_t probe = slot.hash & mask;
-    while (table[probe].node != nullptr) probe = (probe + 1) & mask;
+    while (table[probe].index != 0) probe = (probe + 1) & mask;
     table[probe] = slot;
 }
 

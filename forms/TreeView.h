@@ -223,12 +223,13 @@ private:
     void Moved(Node& node, Node* oldPrevious, Node* oldNext);
 
     // The key index: open addressing with linear probing over a power-of-two table, at most
-    // half full; each slot keeps the key's case-blind hash and the node, whose own key is
-    // the only copy (a node never moves and its key never changes). One table for the whole
-    // tree: nothing is allocated or freed per node, and a look-up touches one slot.
+    // half full; each slot keeps the low half of the key's case-blind hash and the node's
+    // index, whose own key is the only copy (a node's key never changes). One table for the
+    // whole tree: nothing is allocated or freed per node, and a look-up touches one slot of
+    // eight bytes.
     struct KeySlot {
-        std::uint64_t hash = 0;
-        Node* node = nullptr;  // null: empty
+        std::uint32_t hash = 0;
+        std::uint32_t index = 0;  // the node's Index(); 0: empty
     };
     Node* FindKey(std::string_view key, std::uint64_t hash) const noexcept;
     void ReserveKeys(std::size_t keys);
