@@ -40,17 +40,28 @@ std::optional<std::uint32_t> RegValueView::AsDword() const {
     return v;
 }
 
+ValueSet::Entry ValueSet::const_iterator::operator*() const noexcept {
+    const std::uint32_t* entry = block_ + 1 + kWordsPerEntry * at_;
+    const char* name = reinterpret_cast<const char*>(block_) + offset_;
+    return {std::string_view(name, entry[1]), RegValueView(entry[0], std::string_view(name + entry[1], entry[2]))};
+}
+
+ValueSet::const_iterator& ValueSet::const_iterator::operator++() noexcept {
+    const std::uint32_t* entry = block_ + 1 + kWordsPerEntry * at_;
+    offset_ += entry[1] + entry[2];
+    ++at_;
+    return *this;
+}
+
 ValueSet::Entry ValueSet::operator[](std::size_t i) const noexcept {
-    const std::uint32_t* entry = block_.get() + 1 + kWordsPerEntry * i;
-    const char* bytes = reinterpret_cast<const char*>(block_.get());
-    return {std::string_view(bytes + entry[1], entry[2]), RegValueView(entry[0], std::string_view(bytes + entry[3], entry[4]))};
+    auto it = begin();
+    while (i-- > 0) ++it;
+    return *it;
 }
 
 std::optional<RegValueView> ValueSet::Find(std::string_view name) const noexcept {
-    for (std::size_t i = 0; i < size(); ++i) {
-        const Entry entry = (*this)[i];
+    for (const Entry entry : *this)
         if (SameName(entry.name, name)) return entry.value;
-    }
     return std::nullopt;
 }
 
@@ -83,7 +94,7 @@ ValueSet ValueSet::With(std::span<const Change> changes) const {
     ValueSet out;
     if (count == 0) return out;
     const std::span<const Entry> kept(values, count);
-    const std::size_t header = sizeof(std::uint32_t) * (1 + kWordsPerEntry * count);
+    const std::size_t header = HeaderBytes(count);
     std::size_t bytes = header;
     for (const Entry& entry : kept) bytes += entry.name.size() + entry.value.data.size();
     if (bytes > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("a key's values are too large");
@@ -95,7 +106,6 @@ ValueSet ValueSet::With(std::span<const Change> changes) const {
     std::size_t at = header;
     const auto place = [&](std::string_view text) {
         if (!text.empty()) std::memcpy(chars + at, text.data(), text.size());
-        *entry++ = static_cast<std::uint32_t>(at);
         *entry++ = static_cast<std::uint32_t>(text.size());
         at += text.size();
     };

@@ -49,6 +49,7 @@ public:
 
     std::size_t size() const noexcept { return block_ ? block_[0] : 0; }
     bool empty() const noexcept { return size() == 0; }
+    // The i-th value (its place is found by walking the ones before it: a key has a few).
     Entry operator[](std::size_t i) const noexcept;
     // The value named so (names compared without regard to case), or nullopt.
     std::optional<RegValueView> Find(std::string_view name) const noexcept;
@@ -66,23 +67,28 @@ public:
         using pointer = void;
         using reference = Entry;
         const_iterator() = default;
-        const_iterator(const ValueSet* set, std::size_t at) : set_(set), at_(at) {}
-        Entry operator*() const noexcept { return (*set_)[at_]; }
-        const_iterator& operator++() noexcept { ++at_; return *this; }
-        const_iterator operator++(int) noexcept { const_iterator old = *this; ++at_; return old; }
+        const_iterator(const std::uint32_t* block, std::size_t at, std::size_t offset)
+            : block_(block), at_(at), offset_(offset) {}
+        Entry operator*() const noexcept;
+        const_iterator& operator++() noexcept;
+        const_iterator operator++(int) noexcept { const_iterator old = *this; ++*this; return old; }
         bool operator==(const const_iterator& other) const noexcept { return at_ == other.at_; }
 
     private:
-        const ValueSet* set_ = nullptr;
+        const std::uint32_t* block_ = nullptr;
         std::size_t at_ = 0;
+        std::size_t offset_ = 0;  // of this value's name, in bytes from the block's start
     };
-    const_iterator begin() const noexcept { return {this, 0}; }
-    const_iterator end() const noexcept { return {this, size()}; }
+    const_iterator begin() const noexcept { return {block_.get(), 0, HeaderBytes(size())}; }
+    const_iterator end() const noexcept { return {block_.get(), size(), 0}; }
 
 private:
-    // Block layout, in 32-bit words: the count, then per value its type and the offsets and
-    // lengths (in bytes from the block's start) of its name and data, then the characters.
-    static constexpr std::size_t kWordsPerEntry = 5;
+    // Block layout, in 32-bit words: the count, then per value its type and the lengths of its
+    // name and data; then the characters, each value's name followed by its data.
+    static constexpr std::size_t kWordsPerEntry = 3;
+    static constexpr std::size_t HeaderBytes(std::size_t count) noexcept {
+        return sizeof(std::uint32_t) * (1 + kWordsPerEntry * count);
+    }
     std::shared_ptr<const std::uint32_t[]> block_;
 };
 
