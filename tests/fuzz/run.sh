@@ -13,7 +13,7 @@ mkdir -p "$out/corpus"
 cp -n "$root"/tests/fuzz/corpus/* "$out/corpus/" 2>/dev/null || true
 sources=("$root/tests/fuzz/RegFileFuzz.cpp" "$root"/platform/registry/RegFile.cpp "$root"/platform/registry/RegFileWrite.cpp
          "$root"/platform/registry/RegTree.cpp "$root"/platform/registry/Encoding.cpp
-         "$root"/platform/registry/FlushMarks.cpp)
+         "$root"/platform/registry/FlushMarks.cpp "$root"/platform/registry/ValueSet.cpp)
 clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
         -I "$root" "${sources[@]}" -o "$out/regfile_fuzz"
 "$out/regfile_fuzz" -seed="${DIAGS_FUZZ_SEED:-1}" -max_total_time="$seconds" -max_len=65536 -timeout=10 -print_final_stats=1 \
