@@ -60,8 +60,10 @@ ValueSet::Entry ValueSet::operator[](std::size_t i) const noexcept {
 }
 
 std::optional<RegValueView> ValueSet::Find(std::string_view name) const noexcept {
+    // Names of other lengths never match (folding keeps every name's length): most are
+    // passed over without comparing a character.
     for (const Entry entry : *this)
-        if (SameName(entry.name, name)) return entry.value;
+        if (entry.name.size() == name.size() && SameName(entry.name, name)) return entry.value;
     return std::nullopt;
 }
 
