@@ -1,5 +1,6 @@
 #include "platform/registry/Encoding.h"
 
+#include <algorithm>
 #include <array>
 
 namespace diags::platform::registry {
@@ -164,6 +165,9 @@ std::string Cp1252ToUtf8(std::string_view text) {
 }
 
 std::string Utf8ToCp1252(std::string_view text) {
+    // Plain ASCII (nearly every name) reads the same in both.
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::string(text);
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
