@@ -209,6 +209,7 @@ void frmDiagsConfig::ReleaseModel() noexcept {
         for (const std::shared_ptr<CTraceSetting>& setting : *moDiagMap->AllTraceSettings())
             setting->RemoveLinkedOutputs();
     mOrigins = {};
+    mOriginSlots = {};
     mcolOutputs.reset();
     mcolComponents.reset();
     moLogConfig.reset();

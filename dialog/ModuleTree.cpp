@@ -1,7 +1,7 @@
 // The module tree: the host's log configuration as folders of outputs plus the error log,
 // one output record per node, and the selection that loads a record into the panel.
-#include <algorithm>
-#include <functional>
+#include <cstdint>
+#include <vector>
 
 #include "base/RuntimeError.h"
 #include "base/Text.h"
@@ -33,6 +33,7 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
         forms::ScopedTreeUpdate bulk(tvModules);
         tvModules.Clear();
         mOrigins.clear();
+        mOriginSlots.clear();
         mUnreadable.clear();
         mcolOutputs = NewCollection<COutput>();
         // Sized once for every output of the configuration.
@@ -42,12 +43,12 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
         mOrigins.reserve(outputs);
 
         {
-            // The origins are sorted by record once the fill ends, however it ends: a record
-            // made before a failure is still found.
-            const struct SortOrigins {
-                std::vector<RecordOrigin>& origins;
-                ~SortOrigins() { std::ranges::sort(origins, std::less<>{}, &RecordOrigin::output); }
-            } sortOrigins{mOrigins};
+            // The origins are indexed once the fill ends, however it ends: a record made before
+            // a failure is still found.
+            const struct IndexWhenDone {
+                frmDiagsConfig& dialog;
+                ~IndexWhenDone() { dialog.IndexOrigins(); }
+            } indexWhenDone{*this};
             for (const hostconfig::LogConfigNodePtr& component : *mcolComponents) {
                 const std::string& name = component->Name();
                 if (EqualsNoCase(name, nodekey::kErrorLog)) {
@@ -164,9 +165,39 @@ ResultCode frmDiagsConfig::SetDirtyNode() {
     return result;
 }
 
+namespace {
+// Where a record's slot search starts: its address, mixed (addresses share their low bits).
+std::size_t OriginProbe(const COutput* output, std::size_t mask) noexcept {
+    return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(output) >> 4) * 0x9E3779B97F4A7C15ull >> 20) & mask;
+}
+}  // namespace
+
+void frmDiagsConfig::IndexOrigins() {
+    try {
+        std::size_t size = 16;
+        while (size < 2 * mOrigins.size()) size *= 2;
+        std::vector<std::uint32_t> slots(size, 0);
+        for (std::size_t i = 0; i < mOrigins.size(); ++i) {
+            std::size_t probe = OriginProbe(mOrigins[i].output, size - 1);
+            while (slots[probe] != 0) probe = (probe + 1) & (size - 1);
+            slots[probe] = static_cast<std::uint32_t>(i + 1);
+        }
+        mOriginSlots = std::move(slots);
+    } catch (...) {
+        mOriginSlots.clear();  // without the table every record is looked for in order
+    }
+}
+
 const frmDiagsConfig::RecordOrigin* frmDiagsConfig::OriginOf(const COutput& output) const noexcept {
-    const auto at = std::ranges::lower_bound(mOrigins, &output, std::less<>{}, &RecordOrigin::output);
-    return at != mOrigins.end() && at->output == &output ? &*at : nullptr;
+    if (mOriginSlots.empty()) {
+        for (const RecordOrigin& origin : mOrigins)
+            if (origin.output == &output) return &origin;
+        return nullptr;
+    }
+    const std::size_t mask = mOriginSlots.size() - 1;
+    for (std::size_t probe = OriginProbe(&output, mask); mOriginSlots[probe] != 0; probe = (probe + 1) & mask)
+        if (mOrigins[mOriginSlots[probe] - 1].output == &output) return &mOrigins[mOriginSlots[probe] - 1];
+    return nullptr;
 }
 
 void frmDiagsConfig::SetFolderImage(const COutput& output) {

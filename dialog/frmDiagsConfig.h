@@ -116,8 +116,11 @@ public:
         forms::Node* folder;
         hostconfig::LogConfigNode* node;
     };
-    // Sorted by record once the fill ends (one flat array: nothing is allocated per record).
+    // In the order of the fill, found by record through an open-addressed table of positions
+    // made once the fill ends (two flat arrays: nothing is allocated per record).
     std::vector<RecordOrigin> mOrigins;
+    std::vector<std::uint32_t> mOriginSlots;  // position + 1; 0 is a free slot
+    void IndexOrigins();
     const RecordOrigin* OriginOf(const COutput& output) const noexcept;
     // The properties (indices) of each record whose stored value could not be read: the
     // record holds the empty value instead, and a save leaves the stored value as it is
