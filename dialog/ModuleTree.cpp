@@ -37,9 +37,14 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
         mUnreadable.clear();
         mcolOutputs = NewCollection<COutput>();
         // Sized once for every output of the configuration.
-        std::size_t outputs = 0;
-        for (const hostconfig::LogConfigNodePtr& component : *mcolComponents) outputs += 1 + component->Children().Count();
-        mcolOutputs->Reserve(outputs);
+        std::size_t outputs = 0, keyChars = 0;
+        for (const hostconfig::LogConfigNodePtr& component : *mcolComponents) {
+            outputs += 1 + component->Children().Count();
+            keyChars += component->Name().size();
+            for (const hostconfig::LogConfigNodePtr& trace : component->Children())
+                keyChars += component->Name().size() + trace->Name().size();
+        }
+        mcolOutputs->Reserve(outputs, keyChars);
         mOrigins.reserve(outputs);
 
         {

@@ -65,11 +65,14 @@ public:
 
     std::int32_t Count() const noexcept { return static_cast<std::int32_t>(Size()); }
     bool Empty() const noexcept { return Size() == 0; }
-    // Prepares for `more` further keyed items (saves growing while a large link set grows).
-    // Grows geometrically, so repeated calls stay amortised O(1) per item.
-    void Reserve(std::size_t more) {
+    // Prepares for `more` further keyed items (saves growing while a large link set grows),
+    // whose keys have `moreKeyChars` characters in all when the caller knows. Grows
+    // geometrically, so repeated calls stay amortised O(1) per item.
+    void Reserve(std::size_t more, std::size_t moreKeyChars = 0) {
         const std::size_t wanted = slots_.size() + more;
         if (wanted > slots_.capacity()) slots_.reserve(std::max(wanted, 2 * slots_.size()));
+        const std::size_t wantedChars = keys_.size() + moreKeyChars;
+        if (wantedChars > keys_.capacity()) keys_.reserve(std::max(wantedChars, 2 * keys_.size()));
         if (keyed_ + more > kLinearKeys) ReserveIndex(keyed_ + more);
     }
 
