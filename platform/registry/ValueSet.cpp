@@ -53,12 +53,6 @@ ValueSet::const_iterator& ValueSet::const_iterator::operator++() noexcept {
     return *this;
 }
 
-ValueSet::Entry ValueSet::operator[](std::size_t i) const noexcept {
-    auto it = begin();
-    while (i-- > 0) ++it;
-    return *it;
-}
-
 std::optional<RegValueView> ValueSet::Find(std::string_view name) const noexcept {
     // Names of other lengths never match (folding keeps every name's length): most are
     // passed over without comparing a character.

@@ -49,8 +49,6 @@ public:
 
     std::size_t size() const noexcept { return block_ ? block_[0] : 0; }
     bool empty() const noexcept { return size() == 0; }
-    // The i-th value (its place is found by walking the ones before it: a key has a few).
-    Entry operator[](std::size_t i) const noexcept;
     // The value named so (names compared without regard to case), or nullopt.
     std::optional<RegValueView> Find(std::string_view name) const noexcept;
 

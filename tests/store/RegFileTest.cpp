@@ -2,6 +2,8 @@
 // write reads back identically, and damaged files are refused with the file and line named.
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "platform/Platform.h"
 #include "platform/registry/Encoding.h"
 #include "platform/registry/RegFile.h"
@@ -137,8 +139,8 @@ TEST(RegistryTree, ValuesKeepTheirOrderAndACopyTakenBeforeAChangeIsUntouched) {
     many.push_back({"V7", std::nullopt});
     key.ApplyValues(many);
     ASSERT_EQ(key.Values().size(), 19u);
-    EXPECT_EQ(key.Values()[7].name, "v8");
-    EXPECT_EQ(key.Values()[18].value.AsDword(), 19u);
+    EXPECT_EQ((*std::next(key.Values().begin(), 7)).name, "v8");
+    EXPECT_EQ((*std::next(key.Values().begin(), 18)).value.AsDword(), 19u);
     EXPECT_FALSE(key.FindValue("v7"));
 }
 
