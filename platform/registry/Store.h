@@ -31,7 +31,8 @@ public:
     }
     // The next read goes back to the source in full instead of relying on what this store
     // has already seen (a new configuration is read fresh, whatever edited the file meanwhile).
-    // A store may keep what it read when it can tell, byte for byte, that it is unchanged.
+    // A store may keep what it read when it can tell that it is unchanged: the file store by
+    // its bytes, the Windows registry store by the registry's own change notifications.
     virtual void Invalidate() noexcept {}
     // Applies the changes as one unit, durably: when this returns Ok they survive a crash or
     // power cut; when it fails nothing of them is stored and what was stored is intact.

@@ -107,25 +107,77 @@ Status ApplyOne(const registry::KeyChange& change, bool flush) {
     return Status::Ok();
 }
 
+// Arms a one-shot watch on `key` that signals `event` (made here) at the first change the
+// filter names; with `subtree`, changes anywhere below it count too. A watch that outlives the
+// thread that armed it is asked for first; where the system refuses that, the thread's exit
+// signals the event, which only costs a fresh read.
+bool Watch(HKEY key, bool subtree, DWORD filter, OwnedHandle& event) {
+    event.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!event) return false;
+    constexpr DWORD kThreadAgnostic = 0x10000000;  // REG_NOTIFY_THREAD_AGNOSTIC, Windows 8 on
+    if (RegNotifyChangeKeyValue(key, subtree, filter | kThreadAgnostic, event.get(), TRUE) == ERROR_SUCCESS) return true;
+    return RegNotifyChangeKeyValue(key, subtree, filter, event.get(), TRUE) == ERROR_SUCCESS;
+}
+
+bool Signalled(const OwnedHandle& event) noexcept { return ::WaitForSingleObject(event.get(), 0) != WAIT_TIMEOUT; }
+
 }  // namespace
 
-Status RegistryStoreWin32::ReadTree(std::string_view path, std::optional<registry::RegKey>& out) {
-    out.reset();
+bool RegistryStoreWin32::Snapshot::Current() const noexcept {
+    return parentChanged && !Signalled(parentChanged) && (!changed || !Signalled(changed));
+}
+
+// Reads the key at `path` afresh. The watches are armed before the read, so a change made
+// while it runs leaves the snapshot out of date rather than wrong. Without a parent to watch
+// (a hive's root, or a parent that does not exist) the snapshot is never current.
+Status RegistryStoreWin32::ReadFresh(std::string_view path, Snapshot& out) {
     std::wstring subKey;
     const HKEY hive = Split(path, subKey);
     if (!hive) return Status::Fail("unknown root key in " + std::string(path));
-    OwnedKey key;
-    const LSTATUS rc = RegOpenKeyExW(hive, subKey.c_str(), 0, KEY_READ | kProductView, key.put());
+    const std::size_t slash = subKey.rfind(L'\\');
+    const std::wstring parentKey = slash == std::wstring::npos ? std::wstring() : subKey.substr(0, slash);
+    if (!subKey.empty() && RegOpenKeyExW(hive, parentKey.c_str(), 0, KEY_NOTIFY | kProductView, out.parent.put()) == ERROR_SUCCESS &&
+        !Watch(out.parent.get(), false, REG_NOTIFY_CHANGE_NAME, out.parentChanged))
+        out.parentChanged.reset();
+    const LSTATUS rc = RegOpenKeyExW(hive, subKey.c_str(), 0, KEY_READ | kProductView, out.key.put());
     if (rc == ERROR_FILE_NOT_FOUND) return Status::Ok();
     if (rc != ERROR_SUCCESS) return Status::Fail("cannot open " + std::string(path) + ": " + Reason(rc));
+    if (!Watch(out.key.get(), true, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, out.changed))
+        out.parentChanged.reset();
     const auto parts = registry::SplitPath(path);
     registry::RegKey tree(parts.empty() ? std::string() : std::string(parts.back()));
-    if (Status s = Read(key.get(), tree); !s) return s;
-    out.emplace(std::move(tree));
+    if (Status s = Read(out.key.get(), tree); !s) return s;
+    out.tree.emplace(std::move(tree));
     return Status::Ok();
 }
 
+Status RegistryStoreWin32::VisitTree(std::string_view path, const std::function<void(const registry::RegKey*)>& visit) {
+    std::lock_guard guard(mutex_);
+    auto it = snapshots_.find(path);
+    if (it == snapshots_.end() || !it->second.Current()) {
+        Snapshot fresh;
+        if (Status s = ReadFresh(path, fresh); !s) return s;
+        constexpr std::size_t kMostSnapshots = 16;  // each holds two keys and two events open
+        if (it == snapshots_.end() && snapshots_.size() >= kMostSnapshots) snapshots_.clear();
+        it = snapshots_.insert_or_assign(std::string(path), std::move(fresh)).first;
+    }
+    visit(it->second.tree ? &*it->second.tree : nullptr);
+    return Status::Ok();
+}
+
+Status RegistryStoreWin32::ReadTree(std::string_view path, std::optional<registry::RegKey>& out) {
+    out.reset();
+    return VisitTree(path, [&](const registry::RegKey* key) {
+        if (key) out.emplace(*key);
+    });
+}
+
 Status RegistryStoreWin32::Apply(const std::vector<registry::KeyChange>& changes) {
+    {
+        // The watches would report these saves too; dropping what was read says so plainly.
+        std::lock_guard guard(mutex_);
+        snapshots_.clear();
+    }
     const bool batch = InBatch();
     for (const auto& change : changes) {
         if (batch) {

@@ -116,6 +116,36 @@ TEST_P(StoreContract, SavesInANestedBatchAreReadableAtOnceAndAfterTheBatchEnds) 
     EXPECT_EQ(root->Children().size(), 20u);
 }
 
+// A store may keep what it read; it must never hand out what another program changed since.
+TEST_P(StoreContract, EachReadSeesWhatAnotherStoreSavedSinceTheLastOne) {
+    const std::string deep = root_ + "\\A\\B\\C", later = root_ + "\\Later";
+    ASSERT_TRUE(store_->Apply({{deep, false, {{"v", RegValue::Dword(1)}}}}).ok());
+    const auto other = GetParam().make(dir_.File("registry.reg"));
+    const auto deepValue = [&]() -> std::optional<std::uint32_t> {
+        const auto root = Read(root_);
+        const RegKey* key = root ? root->FindPath("A\\B\\C") : nullptr;
+        if (!key || !key->FindValue("v")) return std::nullopt;
+        return key->FindValue("v")->AsDword();
+    };
+    EXPECT_EQ(deepValue(), 1u);
+    EXPECT_EQ(deepValue(), 1u);  // unchanged: may come from what the store kept
+
+    ASSERT_TRUE(other->Apply({{deep, false, {{"v", RegValue::Dword(2)}}}}).ok());
+    EXPECT_EQ(deepValue(), 2u);  // a value deep below
+    ASSERT_TRUE(other->Apply({{deep + "\\D", false, {}}}).ok());
+    EXPECT_TRUE(Read(root_)->FindPath("A\\B\\C\\D"));  // a key added deep below
+
+    EXPECT_FALSE(Read(later));
+    ASSERT_TRUE(other->Apply({{later, false, {}}}).ok());
+    EXPECT_TRUE(Read(later));  // a missing key made
+    ASSERT_TRUE(other->Apply({{later, true, {}}}).ok());
+    EXPECT_FALSE(Read(later));  // an empty key removed
+    ASSERT_TRUE(other->Apply({{later, false, {{"w", RegValue::Text("again")}}}}).ok());
+    const auto made = Read(later);  // and made again
+    ASSERT_TRUE(made && made->FindValue("w"));
+    EXPECT_EQ(made->FindValue("w")->AsText(), "again");
+}
+
 std::vector<Backend> Backends() {
     std::vector<Backend> all = {{"FileStore", [](const std::string& file) -> std::unique_ptr<Store> {
                                      return std::make_unique<FileStore>(file);
