@@ -3,10 +3,12 @@
 // directly (not through the change queue); see the top of FormWindow.h for how their
 // painting is held back. The mouse on the tree goes to the model (with the native hit test);
 // the native control's own selection and expansion changes come back as user calls.
-// A folder's children get their items when the folder is first expanded (by the user, the
-// model, or a selection or EnsureVisible below it); until then the folder's item asks for its
-// button (I_CHILDRENCALLBACK) and its descendants live only in the model. Whatever changes on
-// them meanwhile is read from the model when their items are made.
+// A tree gets its items when it is first shown, and a folder's children theirs when the
+// folder is first expanded (by the user, the model, or a selection or EnsureVisible below it);
+// until then the folder's item asks for its button (I_CHILDRENCALLBACK) and its descendants
+// live only in the model. Whatever changes on them meanwhile is read from the model when their
+// items are made. A tree filled while hidden (one root per component, thousands in a large
+// configuration) so costs the dialog's first paint nothing.
 #include <windowsx.h>
 
 #include <unordered_set>
@@ -126,8 +128,7 @@ public:
         ConnectNodeNotifications();
         // Nodes the tree holds already.
         RefreshImages();
-        for (Node* n = Tree().FirstRoot(); n != nullptr; n = n->Next()) InsertSubtree(*n);
-        PushSelection();
+        if (Tree().Visible()) Populate();
     }
 
     void Push(Prop property) override {
@@ -173,7 +174,10 @@ public:
 
 protected:
     void PushVisible() override {
-        if (Tree().Visible()) CatchUp();
+        if (Tree().Visible()) {
+            if (populated_) CatchUp();
+            else Populate();
+        }
         Mirror::PushVisible();
     }
 
@@ -292,6 +296,18 @@ private:
         if (node.Child() != nullptr) TreeView_Expand(Window(), item, TVE_EXPAND);
     }
 
+    // Makes the items of the roots (and of the expanded folders below them), once, in bulk:
+    // the control lays out the whole tree when painting resumes, not once for every item.
+    void Populate() {
+        populated_ = true;
+        stale_.clear();  // the items are made from the nodes as they are now
+        const Held held = updating_ == Held::Nothing ? SuspendPainting(Window(), true) : Held::Nothing;
+        for (Node* n = Tree().FirstRoot(); n != nullptr; n = n->Next()) InsertSubtree(*n);
+        ResumePainting(Window(), true, held);
+        PushSelection();
+        PushTopRow();
+    }
+
     // Gives the children of a node with an item theirs, once.
     void Fill(Node& node) {
         if (FormWindow::ItemOf(node) == nullptr || !filled_.insert(&node).second) return;
@@ -386,6 +402,7 @@ private:
     std::unordered_set<Node*> stale_;
     // Nodes whose children have their items.
     std::unordered_set<const Node*> filled_;
+    bool populated_ = false;  // the roots have their items (the tree has been shown)
     bool frozen_ = false;    // painting suspended until the user call returns
     Held updating_ = Held::Nothing;  // painting suspended inside the model's update bracket
 };
@@ -393,6 +410,7 @@ private:
 void TreeMirror::InsertNode(Node& node) {
     const TreeView& tree = Tree();
     HTREEITEM parent = TVI_ROOT;
+    if (node.Parent() == nullptr && !populated_) return;  // comes when the tree is first shown
     if (node.Parent() != nullptr) {
         parent = FormWindow::ItemOf(*node.Parent());
         // The node comes with its parent's subtree, or when its parent is first expanded.
@@ -486,7 +504,14 @@ void TreeMirror::RefreshImages() {
     }
     TreeView_SetImageList(Window(), list.get(), TVSIL_NORMAL);
     images_ = std::move(list);
-    ForEveryNode(Tree(), [this](Node& n) { PushNode(n, Prop::NodeImage); });
+    // Each item whose image changes costs the control a scroll-bar update; a hidden tree's
+    // items take their images when it is shown (the dialog drops its image list on unload).
+    const bool shown = Tree().Visible();
+    ForEveryNode(Tree(), [&](Node& n) {
+        if (FormWindow::ItemOf(n) == nullptr) return;
+        if (shown) PushNode(n, Prop::NodeImage);
+        else stale_.insert(&n);
+    });
 }
 
 LRESULT TreeMirror::OnNotify(NMHDR& header) {
