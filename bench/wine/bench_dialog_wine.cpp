@@ -1,6 +1,8 @@
 // Times the shipped dialog as a host sees it, through the registered component:
 //   open   from the host's ConfigureDiagnostics call to the dialog shown and fully painted;
-//   check  from a user's space on "Desktop Editors" in the trace tree to the last repaint.
+//   check  from a user's space on "Desktop Editors" in the trace tree to the last repaint;
+//   advanced  from a click on the Advanced tab to the module tree shown and painted (the tree
+//          gets its native items on that first show).
 // A thread timer of the host thread watches: WM_PAINT is handed out before WM_TIMER, so when
 // the timer runs and no window of the dialog has an update region left, everything is painted.
 // The timer ticks every 10 ms at best, so the end of the last repaint is taken from a message
@@ -38,13 +40,14 @@ using diags::platform::win32::ComPtr;
 using diags::platform::win32::OwnedKey;
 using diags::platform::win32::OwnedVariant;
 
-enum class Phase { WaitShown, WaitChecked, Closing };
+enum class Phase { WaitShown, WaitChecked, WaitAdvanced, Closing };
 
 struct Round {
     Phase phase = Phase::WaitShown;
-    Clock::time_point called, toggled, lastPaint;
-    double cpuCalled = 0, cpuToggled = 0, cpuLastPaint = 0;
-    double openMs = -1, checkMs = -1, openCpuMs = -1, checkCpuMs = -1;
+    Clock::time_point called, toggled, switched, lastPaint;
+    double cpuCalled = 0, cpuToggled = 0, cpuSwitched = 0, cpuLastPaint = 0;
+    double openMs = -1, checkMs = -1, openCpuMs = -1, checkCpuMs = -1, advancedMs = -1, advancedCpuMs = -1;
+    HWND traceTree = nullptr;
 } round;
 
 double Since(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
@@ -107,6 +110,28 @@ BOOL CALLBACK FindTree(HWND w, LPARAM out) {
     return TRUE;
 }
 
+BOOL CALLBACK FindTabs(HWND w, LPARAM out) {
+    char name[32] = {};
+    ::GetClassNameA(w, name, sizeof(name));
+    if (::lstrcmpA(name, WC_TABCONTROLA) == 0 && ::IsWindowVisible(w)) {
+        *reinterpret_cast<HWND*>(out) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The user clicks the second tab (Advanced); false when the dialog has no such tab.
+bool ClickAdvancedTab(HWND dialog) {
+    HWND tabs = nullptr;
+    ::EnumChildWindows(dialog, FindTabs, reinterpret_cast<LPARAM>(&tabs));
+    RECT r{};
+    if (tabs == nullptr || !TabCtrl_GetItemRect(tabs, 1, &r)) return false;
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ::PostMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageA(tabs, WM_LBUTTONUP, 0, at);
+    return true;
+}
+
 BOOL CALLBACK AnswerNo(HWND w, LPARAM) {
     char name[32] = {};
     ::GetClassNameA(w, name, sizeof(name));
@@ -156,6 +181,17 @@ void CALLBACK Watch(HWND, UINT, UINT_PTR, DWORD) {
         const bool repainted = round.lastPaint > round.toggled;
         round.checkMs = repainted ? Between(round.toggled, round.lastPaint) : Since(round.toggled);
         round.checkCpuMs = (repainted ? round.cpuLastPaint : ThreadCpuMs()) - round.cpuToggled;
+        round.traceTree = tree;
+        round.switched = Clock::now();
+        round.cpuSwitched = ThreadCpuMs();
+        round.phase = ClickAdvancedTab(dialog) ? Phase::WaitAdvanced : Phase::Closing;
+        if (round.phase == Phase::Closing) ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+        return;
+    }
+    if (round.phase == Phase::WaitAdvanced && tree != nullptr && tree != round.traceTree &&
+        round.lastPaint > round.switched) {
+        round.advancedMs = Between(round.switched, round.lastPaint);
+        round.advancedCpuMs = round.cpuLastPaint - round.cpuSwitched;
         round.phase = Phase::Closing;
         ::PostMessageA(dialog, WM_CLOSE, 0, 0);
     }
@@ -288,21 +324,26 @@ int main(int argc, char** argv) {
         }
         std::printf("configuration: %d times the default\n", scale);
     }
-    std::vector<double> open, check, openCpu, checkCpu;
+    std::vector<double> open, check, openCpu, checkCpu, advanced, advancedCpu;
     for (int i = 0; i < rounds; ++i) {
         if (!RunRound(clsid)) return 1;
-        std::printf("round %d: open %.1f ms (cpu %.0f), check %.1f ms (cpu %.0f)%s\n", i + 1, round.openMs, round.openCpuMs,
-                    round.checkMs, round.checkCpuMs, i == 0 ? " (cold)" : "");
+        std::printf("round %d: open %.1f ms (cpu %.0f), check %.1f ms (cpu %.0f), advanced tab %.1f ms (cpu %.0f)%s\n", i + 1,
+                    round.openMs, round.openCpuMs, round.checkMs, round.checkCpuMs, round.advancedMs, round.advancedCpuMs,
+                    i == 0 ? " (cold)" : "");
         if (i > 0) {
             open.push_back(round.openMs);
             check.push_back(round.checkMs);
             openCpu.push_back(round.openCpuMs);
             checkCpu.push_back(round.checkCpuMs);
+            advanced.push_back(round.advancedMs);
+            advancedCpu.push_back(round.advancedCpuMs);
         }
     }
-    std::printf("warm median: open %.1f ms (best %.1f), check Desktop Editors %.1f ms (best %.1f)\n", Median(open),
-                *std::min_element(open.begin(), open.end()), Median(check), *std::min_element(check.begin(), check.end()));
-    std::printf("warm median cpu: open %.0f ms, check %.0f ms\n", Median(openCpu), Median(checkCpu));
+    std::printf("warm median: open %.1f ms (best %.1f), check Desktop Editors %.1f ms (best %.1f), advanced tab %.1f ms\n",
+                Median(open), *std::min_element(open.begin(), open.end()), Median(check),
+                *std::min_element(check.begin(), check.end()), Median(advanced));
+    std::printf("warm median cpu: open %.0f ms, check %.0f ms, advanced tab %.0f ms\n", Median(openCpu), Median(checkCpu),
+                Median(advancedCpu));
     std::vector<double> read, readCpu;
     for (int i = 0; i < 3; ++i) {
         OwnedKey config;
