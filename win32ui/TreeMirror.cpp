@@ -175,8 +175,8 @@ public:
 protected:
     void PushVisible() override {
         if (Tree().Visible()) {
-            if (populated_) CatchUp();
-            else Populate();
+            if (populated_ && !rebuild_) CatchUp();
+            else Rebuild();
         }
         Mirror::PushVisible();
     }
@@ -267,9 +267,17 @@ private:
         ForSubtree(node, forget);
     }
 
-    // Pushes what changed on the nodes while the tree was not shown.
+    // Pushes what changed on the nodes while the tree was not shown; many changed items are
+    // made again instead.
     void CatchUp() {
         if (stale_.empty()) return;
+        constexpr std::size_t kMostItemChanges = 64;
+        std::size_t withItems = 0;
+        for (Node* node : stale_) withItems += FormWindow::ItemOf(*node) != nullptr ? 1 : 0;
+        if (withItems > kMostItemChanges) {
+            Rebuild();
+            return;
+        }
         const std::unordered_set<Node*> stale = std::move(stale_);
         stale_.clear();
         // A colour needs no push: the item is drawn with the node's colour when the tree shows.
@@ -296,8 +304,8 @@ private:
         if (node.Child() != nullptr) TreeView_Expand(Window(), item, TVE_EXPAND);
     }
 
-    // Makes the items of the roots (and of the expanded folders below them), once, in bulk:
-    // the control lays out the whole tree when painting resumes, not once for every item.
+    // Makes the items of the roots (and of the expanded folders below them) in bulk: the
+    // control lays out the whole tree when painting resumes, not once for every item.
     void Populate() {
         populated_ = true;
         stale_.clear();  // the items are made from the nodes as they are now
@@ -306,6 +314,20 @@ private:
         ResumePainting(Window(), true, held);
         PushSelection();
         PushTopRow();
+    }
+
+    // Makes every item again from the model, in bulk. Changing thousands of items one by one
+    // costs more: the control passes over all its items to size its scroll bars after each.
+    // The first row shown stays the same node's.
+    void Rebuild() {
+        const Node* top = NodeOf(TreeView_GetFirstVisible(Window()));
+        TreeView_DeleteAllItems(Window());
+        ForEveryNode(Tree(), [](Node& n) { n.SetNativeHandle(0); });
+        filled_.clear();
+        rebuild_ = false;
+        Populate();
+        if (HTREEITEM item = top != nullptr ? FormWindow::ItemOf(*top) : nullptr)
+            TreeView_Select(Window(), item, TVGN_FIRSTVISIBLE);
     }
 
     // Gives the children of a node with an item theirs, once.
@@ -362,6 +384,16 @@ private:
         if (item != nullptr && TreeView_GetFirstVisible(Window()) != item) TreeView_Select(Window(), item, TVGN_FIRSTVISIBLE);
     }
 
+    // The node an item shows, or null.
+    Node* NodeOf(HTREEITEM item) const {
+        if (item == nullptr) return nullptr;
+        TVITEMA data{};
+        data.mask = TVIF_PARAM;
+        data.hItem = item;
+        ::SendMessageA(Window(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+        return reinterpret_cast<Node*>(data.lParam);
+    }
+
     // ---- input
     Hit HitAt(POINT pixel) const {
         TVHITTESTINFO info{};
@@ -369,13 +401,7 @@ private:
         Hit hit;
         hit.item = TreeView_HitTest(Window(), &info);
         hit.flags = info.flags;
-        if (hit.item != nullptr) {
-            TVITEMA data{};
-            data.mask = TVIF_PARAM;
-            data.hItem = hit.item;
-            ::SendMessageA(Window(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
-            hit.node = reinterpret_cast<Node*>(data.lParam);
-        }
+        hit.node = NodeOf(hit.item);
         return hit;
     }
 
@@ -403,6 +429,7 @@ private:
     // Nodes whose children have their items.
     std::unordered_set<const Node*> filled_;
     bool populated_ = false;  // the roots have their items (the tree has been shown)
+    bool rebuild_ = false;    // every item is made again when the tree is next shown
     bool frozen_ = false;    // painting suspended until the user call returns
     Held updating_ = Held::Nothing;  // painting suspended inside the model's update bracket
 };
@@ -504,14 +531,12 @@ void TreeMirror::RefreshImages() {
     }
     TreeView_SetImageList(Window(), list.get(), TVSIL_NORMAL);
     images_ = std::move(list);
-    // Each item whose image changes costs the control a scroll-bar update; a hidden tree's
-    // items take their images when it is shown (the dialog drops its image list on unload).
-    const bool shown = Tree().Visible();
-    ForEveryNode(Tree(), [&](Node& n) {
-        if (FormWindow::ItemOf(n) == nullptr) return;
-        if (shown) PushNode(n, Prop::NodeImage);
-        else stale_.insert(&n);
-    });
+    // Without a list the control draws no images, whatever its items hold (the dialog drops
+    // its list on unload). With a new one every item's image changes: a tree on screen gets
+    // its items made again, a hidden one when it is shown.
+    if (!populated_ || TreeView_GetCount(Window()) == 0 || !images_) return;
+    if (Tree().Visible()) Rebuild();
+    else rebuild_ = true;
 }
 
 LRESULT TreeMirror::OnNotify(NMHDR& header) {

@@ -269,6 +269,17 @@ TEST(RendererTwoTrees, ACheckThatChangesBothShowsOnTheShownTreeAndReachesTheOthe
     form.hidden.SetVisible(true);
     EXPECT_EQ(NativeItem(hidden, FormWindow::ItemOf(output), TVIF_IMAGE).iImage, 1);
     form.hidden.SetImageList(nullptr);
+    ExpectSiblingsAgree(hidden, TreeView_GetRoot(hidden), form.hidden.FirstRoot());
+
+    // Many items changed while it is hidden are made again when it is shown, the first row kept.
+    std::vector<forms::Node*> many;
+    for (int i = 0; i < 70; ++i) many.push_back(&form.hidden.AddRoot("R" + std::to_string(i), "Root " + std::to_string(i)));
+    TreeView_Select(hidden, FormWindow::ItemOf(*many[30]), TVGN_FIRSTVISIBLE);
+    form.hidden.SetVisible(false);
+    for (forms::Node* n : many) n->SetBold(true);
+    form.hidden.SetVisible(true);
+    ExpectSiblingsAgree(hidden, TreeView_GetRoot(hidden), form.hidden.FirstRoot());
+    EXPECT_EQ(TreeView_GetFirstVisible(hidden), FormWindow::ItemOf(*many[30]));
 }
 
 TEST_F(Renderer, TreesAgreeNodeByNodeAndAFoldersChildrenGetTheirItemsWhenItIsFirstExpanded) {
@@ -325,6 +336,12 @@ TEST_F(Renderer, TreesAgreeNodeByNodeAndAFoldersChildrenGetTheirItemsWhenItIsFir
     model.Remove(keyed);
     ExpectSiblingsAgree(tree, TreeView_GetRoot(tree), model.FirstRoot());
     EXPECT_EQ(TreeView_GetCount(tree), static_cast<UINT>(model.Count()));
+    // A new image list on a tree on screen: its items are made again, as the model has them.
+    forms::ImageList reordered{"ilsLarge"};
+    for (const char* key : {"open", "closed"}) reordered.Add(key, std::make_shared<StockIcon>());
+    model.SetImageList(&reordered);
+    ExpectSiblingsAgree(tree, TreeView_GetRoot(tree), model.FirstRoot());
+    EXPECT_EQ(NativeItem(tree, FormWindow::ItemOf(a), TVIF_IMAGE).iImage, 0);
     model.SetImageList(nullptr);
 }
 
