@@ -100,30 +100,30 @@ BOOL CALLBACK AnyUnpainted(HWND w, LPARAM out) {
     return TRUE;
 }
 
-BOOL CALLBACK FindTree(HWND w, LPARAM out) {
+struct ChildSearch {
+    const char* className;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchChild(HWND w, LPARAM data) {
+    auto& search = *reinterpret_cast<ChildSearch*>(data);
     char name[32] = {};
     ::GetClassNameA(w, name, sizeof(name));
-    if (::lstrcmpA(name, WC_TREEVIEWA) == 0 && ::IsWindowVisible(w)) {
-        *reinterpret_cast<HWND*>(out) = w;
-        return FALSE;
-    }
-    return TRUE;
+    if (::lstrcmpA(name, search.className) != 0 || !::IsWindowVisible(w)) return TRUE;
+    search.found = w;
+    return FALSE;
 }
 
-BOOL CALLBACK FindTabs(HWND w, LPARAM out) {
-    char name[32] = {};
-    ::GetClassNameA(w, name, sizeof(name));
-    if (::lstrcmpA(name, WC_TABCONTROLA) == 0 && ::IsWindowVisible(w)) {
-        *reinterpret_cast<HWND*>(out) = w;
-        return FALSE;
-    }
-    return TRUE;
+// The first visible child window of `parent` (at any depth) of the class, or null.
+HWND FindVisibleChild(HWND parent, const char* className) {
+    ChildSearch search{className};
+    ::EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 // The user clicks the second tab (Advanced); false when the dialog has no such tab.
 bool ClickAdvancedTab(HWND dialog) {
-    HWND tabs = nullptr;
-    ::EnumChildWindows(dialog, FindTabs, reinterpret_cast<LPARAM>(&tabs));
+    HWND tabs = FindVisibleChild(dialog, WC_TABCONTROLA);
     RECT r{};
     if (tabs == nullptr || !TabCtrl_GetItemRect(tabs, 1, &r)) return false;
     const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
@@ -156,8 +156,7 @@ void CALLBACK Watch(HWND, UINT, UINT_PTR, DWORD) {
         return;
     }
     if (dialog == nullptr || !Painted(dialog)) return;
-    HWND tree = nullptr;
-    ::EnumChildWindows(dialog, FindTree, reinterpret_cast<LPARAM>(&tree));
+    HWND tree = FindVisibleChild(dialog, WC_TREEVIEWA);
     HTREEITEM root = tree ? TreeView_GetRoot(tree) : nullptr;
     if (round.phase == Phase::WaitShown) {
         round.openMs = Since(round.called);
