@@ -32,13 +32,19 @@ ResultCode frmDiagsConfig::FillOutputObject(COutput& oOutput, const hostconfig::
         // A stored value that cannot be read (a hand edit, an import, another program) is
         // held as the empty value and noted, so one bad value never keeps the dialog shut.
         std::vector<std::int32_t> unreadable;
+        hostconfig::LogConfigNode::PropertyValues values = oNode.Properties();
         const auto read = [&]<class T>(std::int32_t index, T& field) {
+            std::optional<PropertyValue>& value = values[static_cast<std::size_t>(index)];
             try {
-                field = As<T>(oNode.Property(index));
+                if (value) {
+                    field = As<T>(std::move(*value));
+                    return;
+                }
             } catch (const RuntimeError&) {
-                field = T{};
-                unreadable.push_back(index);
+                // a value of another type: unreadable as well
             }
+            field = T{};
+            unreadable.push_back(index);
         };
         read(prop::kAppendToFile, oOutput.AppendToFile);
         read(prop::kCircularLogFile, oOutput.CircularLogFile);

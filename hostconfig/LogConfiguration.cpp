@@ -89,6 +89,31 @@ PropertyValue LogConfigNode::Property(std::int32_t index) const {
     return FromRegistry(index, stored_.Find(PropertyValueName(index)));
 }
 
+LogConfigNode::PropertyValues LogConfigNode::Properties() const {
+    constexpr auto kCount = static_cast<std::int32_t>(std::tuple_size_v<PropertyValues>);
+    // Each stored value is matched to its property once; the first of two alike names wins,
+    // as in a look-up by name.
+    std::array<std::optional<registry::RegValueView>, kCount> found;
+    for (const registry::ValueSet::Entry entry : stored_) {
+        for (std::int32_t index = 0; index < kCount; ++index) {
+            const std::string_view name = PropertyValueName(index);
+            if (name.size() != entry.name.size() || !registry::SameName(entry.name, name)) continue;
+            if (!found[static_cast<std::size_t>(index)]) found[static_cast<std::size_t>(index)] = entry.value;
+            break;
+        }
+    }
+    for (const auto& [put, value] : pending_) found[static_cast<std::size_t>(put)] = registry::RegValueView(value);
+    PropertyValues values;
+    for (std::int32_t index = 0; index < kCount; ++index) {
+        try {
+            values[static_cast<std::size_t>(index)] = FromRegistry(index, found[static_cast<std::size_t>(index)]);
+        } catch (const RuntimeError&) {
+            // unreadable: left empty
+        }
+    }
+    return values;
+}
+
 void LogConfigNode::SetProperty(std::int32_t index, const PropertyValue& value) {
     if (KindOf(index) == PropertyKind::Unknown)
         throw RuntimeError(err::kInvalidCall, "Invalid property index " + std::to_string(index));

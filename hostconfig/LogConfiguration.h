@@ -18,10 +18,12 @@
 // Texts cross this interface in the ANSI code page, like every other text of the component.
 // Failures are run-time errors (RuntimeError), which the calling procedure turns into its
 // ErrorObject.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -101,6 +103,11 @@ public:
 
     // Property get/put by index (see prop::); an unknown index is run-time error 5.
     PropertyValue Property(std::int32_t index) const;
+    // Every property at once, each as Property(index) gives it (nullopt where that raises a
+    // run-time error), in one pass over the stored values: a large configuration reads every
+    // property of a hundred thousand nodes.
+    using PropertyValues = std::array<std::optional<PropertyValue>, 9>;
+    PropertyValues Properties() const;
     void SetProperty(std::int32_t index, const PropertyValue& value);
 
     // Stores the properties put on this node since its last save, durably (inside a SaveBatch:

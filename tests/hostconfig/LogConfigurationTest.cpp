@@ -76,6 +76,31 @@ TEST_F(LogConfigurationTest, PropertiesAreReadWithTheirDocumentedTypes) {
     EXPECT_THROW(first->Property(-1), RuntimeError);
 }
 
+TEST_F(LogConfigurationTest, AllPropertiesAtOnceReadWhatEachReadsAloneAndUnreadableOnesAsNothing) {
+    // Names in another case, and a put not saved yet, which hides the stored value.
+    ASSERT_TRUE(store_.Apply({{kRoot + "\\ZEL Zeta\\Second Tracing", false,
+                               {{"filename", registry::RegValue::Text("b.log")},
+                                {"LOGTOFILE", registry::RegValue::Dword(1)},
+                                {"ErrorThreshold", registry::RegValue::Text("high")}}}})
+                    .ok());
+    const auto second = Zeta("Second Tracing");
+    second->SetProperty(prop::kFileSize, 7.5);
+    for (const LogConfigNodePtr& node : {Zeta("First Tracing"), second}) {
+        const LogConfigNode::PropertyValues values = node->Properties();
+        for (std::int32_t index = 0; index < 9; ++index) {
+            std::optional<PropertyValue> alone;
+            try {
+                alone = node->Property(index);
+            } catch (const RuntimeError&) {
+            }
+            EXPECT_EQ(values[static_cast<std::size_t>(index)], alone) << node->Name() << " property " << index;
+        }
+    }
+    EXPECT_EQ(second->Properties()[prop::kFileSize], PropertyValue(7.5));
+    EXPECT_EQ(second->Properties()[prop::kLogToFile], PropertyValue(true));
+    EXPECT_EQ(second->Properties()[prop::kErrorThreshold], std::nullopt);
+}
+
 TEST_F(LogConfigurationTest, SavedValuesOfEveryTypeReadBackExactlyIncludingFractionalSizes) {
     const std::string directory = "D:\\Tr\xE4" "ces";
     const struct {
