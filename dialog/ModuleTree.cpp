@@ -36,11 +36,16 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
         mOriginSlots.clear();
         mUnreadable.clear();
         mcolOutputs = NewCollection<COutput>();
-        // Sized once for every output of the configuration.
+        // Sized once for every output of the configuration: the error log, and each output
+        // of every other component (a folder itself has no record).
         std::size_t outputs = 0, keyChars = 0;
         for (const hostconfig::LogConfigNodePtr& component : *mcolComponents) {
-            outputs += 1 + component->Children().Count();
-            keyChars += component->Name().size();
+            if (EqualsNoCase(component->Name(), nodekey::kErrorLog)) {
+                ++outputs;
+                keyChars += component->Name().size();
+                continue;
+            }
+            outputs += static_cast<std::size_t>(component->Children().Count());
             for (const hostconfig::LogConfigNodePtr& trace : component->Children())
                 keyChars += component->Name().size() + trace->Name().size();
         }
