@@ -43,7 +43,7 @@ void BM_FindByKey(benchmark::State& state) {
     TreeView tree("tvModules");
     Fill(tree, state.range(0));
     std::vector<std::string> keys;
-    for (int i = 0; i < 1000; ++i) keys.push_back(tree.Item(1 + (i * 7919) % tree.Count()).Key());
+    for (int i = 0; i < 1000; ++i) keys.emplace_back(tree.Item(1 + (i * 7919) % tree.Count()).Key());
     std::size_t i = 0;
     for (auto _ : state) benchmark::DoNotOptimize(tree.Find(keys[i++ % keys.size()]));
     state.counters["per_call"] = 1;

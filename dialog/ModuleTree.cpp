@@ -115,7 +115,7 @@ std::string frmDiagsConfig::UniqueNodeKey(std::string key) const {
 
 void frmDiagsConfig::tvModules_NodeClick(forms::Node& node) {
     RunHandler("tvModules_NodeClick", [&] {
-        const std::string key = node.Key();
+        const std::string key(node.Key());
         const bool errorLog = EqualsNoCase(key, nodekey::kErrorLog);
         ErrorRef stepError;
         if (!errorLog && node.Parent() == nullptr) {

@@ -47,13 +47,16 @@ public:
         friend class TreeView;
         Token() = default;
     };
-    Node(Token, TreeView& tree, std::string key, std::string text, const std::string& image);
+    // The key and text are kept by the tree already (TreeView::KeepText).
+    Node(Token, TreeView& tree, std::string_view key, std::string_view text, const std::string& image);
     Node(const Node&) = delete;
     Node& operator=(const Node&) = delete;
 
     TreeView& Tree() const noexcept { return *tree_; }
-    const std::string& Key() const noexcept { return key_; }
-    const std::string& Text() const noexcept { return text_; }
+    // The key and the text, each followed by a NUL. The characters stay where they are until
+    // the tree is cleared or destroyed, even after SetText gives the node a new text.
+    std::string_view Key() const noexcept { return key_; }
+    std::string_view Text() const noexcept { return text_; }
     void SetText(std::string_view text);
     // Image key in the tree's image list ("" = none).
     const std::string& Image() const noexcept { return *image_; }
@@ -97,7 +100,7 @@ private:
     std::uintptr_t native_ = 0;
 
     TreeView* tree_;  // non-owning; the tree owns the node
-    std::string key_, text_;
+    std::string_view key_, text_;  // in the tree's text blocks
     const std::string* image_;  // one of the tree's image keys (a tree uses a handful)
     Node* parent_ = nullptr;
     Node* firstChild_ = nullptr;
@@ -242,6 +245,13 @@ private:
     std::vector<std::unique_ptr<std::optional<Node>[]>> chunks_;
     std::size_t lastChunkSize_ = 0, lastChunkUsed_ = 0;
     Node& NewNode(std::string_view key, std::string_view text, std::string_view image);
+    // The nodes' keys and texts, each followed by a NUL, side by side in blocks the tree owns
+    // (each twice the size of the last, up to a limit): nothing is allocated or freed per
+    // node. A text that SetText replaced stays in its block until the tree is cleared.
+    std::string_view KeepText(std::string_view text);
+    std::vector<std::unique_ptr<char[]>> textBlocks_;
+    char* textBlock_ = nullptr;  // the block being filled
+    std::size_t textBlockSize_ = 0, textBlockUsed_ = 0;
     // Every image key a node has used, each kept once (the nodes point at them).
     const std::string& ImageKey(std::string_view key);
     std::set<std::string, std::less<>> imageKeys_;

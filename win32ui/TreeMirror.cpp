@@ -455,7 +455,7 @@ void TreeMirror::InsertNode(Node& node) {
     TVITEMA& item = insert.item;
     item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
     item.cChildren = I_CHILDRENCALLBACK;
-    item.pszText = const_cast<char*>(node.Text().c_str());
+    item.pszText = const_cast<char*>(node.Text().data());  // NUL-terminated
     item.lParam = reinterpret_cast<LPARAM>(&node);
     item.state = StateOf(tree, node);
     item.stateMask = StateMaskOf(tree);
@@ -483,7 +483,7 @@ void TreeMirror::PushNode(Node& node, Prop property) {
     switch (property) {
         case Prop::NodeText:
             data.mask = TVIF_TEXT;
-            data.pszText = const_cast<char*>(node.Text().c_str());
+            data.pszText = const_cast<char*>(node.Text().data());  // NUL-terminated
             ::SendMessageA(window, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&data));
             break;
         case Prop::NodeImage:

@@ -29,13 +29,13 @@ TEST_F(ModuleTree, FoldersHoldTheOutputsAndTheErrorLogStandsAlone) {
 
         // Roots sorted by text, outputs in host order beneath.
         std::vector<std::string> roots;
-        for (forms::Node* root = tree.FirstRoot(); root; root = root->Next()) roots.push_back(root->Text());
+        for (forms::Node* root = tree.FirstRoot(); root; root = root->Next()) roots.emplace_back(root->Text());
         EXPECT_EQ(roots, (std::vector<std::string>{"ZEL Beta", "ZEL Charlie", "zel errors"}));
         // Outputs keep the order the host lists them in (creation order in the file store,
         // alphabetical in the Windows registry).
         const forms::Node& beta = tree.Item("ZEL Beta");
         std::vector<std::string> shown, listed;
-        for (forms::Node* output = beta.Child(); output; output = output->Next()) shown.push_back(output->Text());
+        for (forms::Node* output = beta.Child(); output; output = output->Next()) shown.emplace_back(output->Text());
         const hostconfig::LogConfigNodePtr stored = Stored();
         for (const auto& output : stored->Children().Item("ZEL Beta")->Children()) listed.push_back(output->Name());
         EXPECT_EQ(shown, listed);

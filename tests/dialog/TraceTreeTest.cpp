@@ -43,7 +43,7 @@ TEST_F(TraceTree, OffersTheEditorsAndTasksUnderTwoExpandedRoots) {
         EXPECT_EQ(tasks.Child()->LastSibling()->Text(), Text(9052));
         EXPECT_EQ(tree.Item("Metadata SQL").Text(), Text(9061));
         std::set<std::string> texts;  // every module its own text
-        for (std::int32_t i = 1; i <= tree.Count(); ++i) texts.insert(tree.Item(i).Text());
+        for (std::int32_t i = 1; i <= tree.Count(); ++i) texts.emplace(tree.Item(i).Text());
         EXPECT_EQ(texts.size(), 29u);
 
         // Building the tree again keeps the map and its links.

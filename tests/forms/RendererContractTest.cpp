@@ -34,17 +34,17 @@ struct RecordingRenderer {
             [this, &control](Prop p) { seen.push_back(control.Name() + "." + std::string(PropName(p))); });
     }
     void WatchNodes(TreeView& tree) {
-        tree.NodeAdded.Connect([this](Node& n) { seen.push_back("added:" + n.Key() + After(n)); });
+        tree.NodeAdded.Connect([this](Node& n) { seen.push_back("added:" + std::string(n.Key()) + After(n)); });
         tree.NodeRemoving.Connect([this, &tree](Node& n) {
             // Still whole when announced: the renderer can find its native item.
-            seen.push_back("removing:" + n.Key() + (tree.Find(n.Key()) == &n ? "" : " (gone!)"));
+            seen.push_back("removing:" + std::string(n.Key()) + (tree.Find(n.Key()) == &n ? "" : " (gone!)"));
         });
-        tree.NodeMoved.Connect([this](Node& n) { seen.push_back("moved:" + n.Key() + After(n)); });
+        tree.NodeMoved.Connect([this](Node& n) { seen.push_back("moved:" + std::string(n.Key()) + After(n)); });
         tree.Clearing.Connect([this] { seen.push_back("clearing"); });
         tree.UpdatingChanged.Connect([this](bool on) { seen.push_back(on ? "begin" : "end"); });
-        tree.NodeChanged.Connect([this](Node& n, Prop p) { seen.push_back(n.Key() + "." + std::string(PropName(p))); });
+        tree.NodeChanged.Connect([this](Node& n, Prop p) { seen.push_back(std::string(n.Key()) + "." + std::string(PropName(p))); });
     }
-    static std::string After(const Node& n) { return n.Previous() ? " after " + n.Previous()->Key() : " first"; }
+    static std::string After(const Node& n) { return n.Previous() ? " after " + std::string(n.Previous()->Key()) : " first"; }
     std::vector<std::string> Take() { return std::exchange(seen, {}); }
 };
 
@@ -221,10 +221,10 @@ TEST(UserInput, TreeClicksUseTheNativeHitTestAndPositions) {
     Strings events;
     tree.MouseDown.Connect([&](std::int16_t, std::int16_t, float x, float y) {
         Node* hit = tree.HitTest(x, y);
-        events.push_back("down:" + (hit ? hit->Key() : std::string("none")));
+        events.push_back("down:" + (hit ? std::string(hit->Key()) : std::string("none")));
     });
-    tree.NodeCheck.Connect([&](Node& n) { events.push_back("check:" + n.Key()); });
-    tree.NodeClick.Connect([&](Node& n) { events.push_back("click:" + n.Key()); });
+    tree.NodeCheck.Connect([&](Node& n) { events.push_back("check:" + std::string(n.Key())); });
+    tree.NodeClick.Connect([&](Node& n) { events.push_back("click:" + std::string(n.Key())); });
     tree.Click.Connect([&] { events.push_back("click"); });
 
     tree.UserClickAt(40, 450, &second, TreeHit::CheckBox);

@@ -15,7 +15,7 @@ using testing::ErrorOf;
 
 std::vector<std::string> Texts(Node* first) {
     std::vector<std::string> texts;
-    for (Node* n = first; n != nullptr; n = n->Next()) texts.push_back(n->Text());
+    for (Node* n = first; n != nullptr; n = n->Next()) texts.emplace_back(n->Text());
     return texts;
 }
 
@@ -65,13 +65,13 @@ TEST(TreeChecks, ACheckFromCodeRaisesNothingAUserToggleRaisesMouseDownThenNodeCh
     tree.MouseDown.Connect([&](std::int16_t, std::int16_t, float x, float y) {
         // The dialog's mouse-down handler selects the node under the pointer.
         Node* hit = tree.HitTest(x, y);
-        events.push_back("down:" + (hit ? hit->Key() : std::string("none")));
+        events.push_back("down:" + (hit ? std::string(hit->Key()) : std::string("none")));
         tree.SetSelectedItem(hit);
     });
     tree.NodeCheck.Connect([&](Node& node) {
-        events.push_back("check:" + node.Key() + (node.Checked() ? "=1" : "=0"));
+        events.push_back("check:" + std::string(node.Key()) + (node.Checked() ? "=1" : "=0"));
     });
-    tree.NodeClick.Connect([&](Node& node) { events.push_back("click:" + node.Key()); });
+    tree.NodeClick.Connect([&](Node& node) { events.push_back("click:" + std::string(node.Key())); });
 
     report.SetChecked(true);
     report.SetChecked(false);
@@ -123,13 +123,44 @@ TEST(TreeKeys, KeysAreUniqueWithoutRegardToCaseFoundByKeyOrIndexAndFreedWithThei
     EXPECT_EQ(tree.FirstRoot(), nullptr);
 }
 
+TEST(TreeKeys, EveryKeyAndTextReadsBackWholeAndNulTerminatedAcrossRenamesAndClears) {
+    // Texts of every length, from none to longer than the tree keeps side by side, so the
+    // tree's storage fills, starts new blocks and sets long texts apart.
+    TreeView tree("tvModules");
+    const auto textOf = [](int i) { return std::string(static_cast<std::size_t>(i * 37 % 301), static_cast<char>('a' + i % 26)); };
+    std::vector<Node*> nodes;
+    for (int round = 0; round < 2; ++round) {
+        nodes.clear();
+        for (int i = 0; i < 3000; ++i) {
+            const std::string key = "K" + std::to_string(i);
+            nodes.push_back(&tree.AddRoot(key, i % 3 == 0 ? key : textOf(i)));
+        }
+        Node& huge = tree.AddRoot("huge", std::string(40000, 'h'));
+        Node& renamed = *nodes[7];
+        const std::string_view before = renamed.Text();
+        renamed.SetText("renamed");
+        EXPECT_EQ(before, textOf(7));  // what a renderer still holds stays readable
+        for (int i = 0; i < 3000; ++i) {
+            const Node& node = *nodes[static_cast<std::size_t>(i)];
+            const std::string key = "K" + std::to_string(i);
+            ASSERT_EQ(node.Key(), key);
+            ASSERT_EQ(node.Text(), i == 7 ? "renamed" : i % 3 == 0 ? key : textOf(i)) << i;
+            ASSERT_EQ(node.Text().data()[node.Text().size()], '\0') << i;
+            ASSERT_EQ(node.Key().data()[node.Key().size()], '\0') << i;
+        }
+        EXPECT_EQ(huge.Text(), std::string(40000, 'h'));
+        EXPECT_EQ(huge.Text().data()[40000], '\0');
+        tree.Clear();
+    }
+}
+
 TEST(TreeSize, AHundredThousandNodesAddFindAndNavigateQuickly) {
     TreeView tree("tvModules");
     const auto start = std::chrono::steady_clock::now();
     for (int folder = 0; folder < 1000; ++folder) {
         Node& parent = tree.AddRoot("ZEL Component " + std::to_string(folder), "ZEL Component " + std::to_string(folder));
         for (int trace = 0; trace < 99; ++trace)
-            tree.AddChild(parent, parent.Key() + "Trace " + std::to_string(trace), "Trace " + std::to_string(trace));
+            tree.AddChild(parent, std::string(parent.Key()) + "Trace " + std::to_string(trace), "Trace " + std::to_string(trace));
     }
     tree.SetSorted(true);
     int found = 0;

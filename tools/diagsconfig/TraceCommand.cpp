@@ -210,7 +210,7 @@ struct Listing {
 
 State StateOf(frmDiagsConfig& d, const forms::Node& node) {
     if (node.Checked()) return State::On;
-    const auto anyOn = [&](const std::string& name) {
+    const auto anyOn = [&](std::string_view name) {
         const std::shared_ptr<CTraceSetting> setting = d.moDiagMap->GetTraceSetting(name);
         if (!setting || !setting->LinkedOutputs()) return false;
         for (const auto& output : *setting->LinkedOutputs())
