@@ -1,7 +1,6 @@
 #include "forms/TreeView.h"
 
 #include <algorithm>
-#include <cstring>
 #include <unordered_set>
 
 #include "base/RuntimeError.h"
@@ -28,7 +27,7 @@ void Node::Changed(Prop property) { tree_->NodeChanged(*this, property); }
 
 void Node::SetText(std::string_view text) {
     if (text_ == text) return;
-    text_ = tree_->KeepText(text);
+    text_ = tree_->texts_.Keep(text);
     Changed(Prop::NodeText);
     if (parent_ == nullptr && tree_->sorted_) {
         Node* oldPrevious = previous_;
@@ -146,39 +145,14 @@ Node& TreeView::NewNode(std::string_view key, std::string_view text, std::string
         lastChunkSize_ = size;
         lastChunkUsed_ = 0;
     }
-    const std::string_view keptKey = KeepText(key);
+    const std::string_view keptKey = texts_.Keep(key);
     // A folder's text is usually its key: the characters are kept once.
-    const std::string_view keptText = text == key ? keptKey : KeepText(text);
+    const std::string_view keptText = text == key ? keptKey : texts_.Keep(text);
     Node& node = chunks_.back()[lastChunkUsed_].emplace(Node::Token(), *this, keptKey, keptText, ImageKey(image));
     ++lastChunkUsed_;
     nodes_.push_back(&node);
     node.index_ = static_cast<std::int32_t>(nodes_.size());
     return node;
-}
-
-std::string_view TreeView::KeepText(std::string_view text) {
-    if (text.empty()) return {"", 0};
-    constexpr std::size_t kFirstBlock = 256, kLargestBlock = 64 * 1024;
-    const std::size_t needed = text.size() + 1;
-    char* at = nullptr;
-    if (needed > kLargestBlock / 4) {
-        // A long text gets a block of its own; the block being filled stays so.
-        textBlocks_.push_back(std::make_unique_for_overwrite<char[]>(needed));
-        at = textBlocks_.back().get();
-    } else {
-        if (textBlockSize_ - textBlockUsed_ < needed) {
-            const std::size_t size = textBlockSize_ == 0 ? kFirstBlock : std::min(2 * textBlockSize_, kLargestBlock);
-            textBlocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
-            textBlock_ = textBlocks_.back().get();
-            textBlockSize_ = size;
-            textBlockUsed_ = 0;
-        }
-        at = textBlock_ + textBlockUsed_;
-        textBlockUsed_ += needed;
-    }
-    std::memcpy(at, text.data(), text.size());
-    at[text.size()] = '\0';
-    return {at, text.size()};
 }
 
 Node& TreeView::AddRoot(std::string_view key, std::string_view text, std::string_view image) {
@@ -315,9 +289,7 @@ void TreeView::Clear() {
     nodes_.clear();
     chunks_.clear();
     lastChunkSize_ = lastChunkUsed_ = 0;
-    textBlocks_.clear();
-    textBlock_ = nullptr;
-    textBlockSize_ = textBlockUsed_ = 0;
+    texts_.Clear();
     topRow_ = 0;
 }
 

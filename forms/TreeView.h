@@ -27,6 +27,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/TextBlocks.h"
 #include "forms/Control.h"
 
 namespace diags::forms {
@@ -47,7 +48,7 @@ public:
         friend class TreeView;
         Token() = default;
     };
-    // The key and text are kept by the tree already (TreeView::KeepText).
+    // The key and text are kept by the tree already.
     Node(Token, TreeView& tree, std::string_view key, std::string_view text, const std::string& image);
     Node(const Node&) = delete;
     Node& operator=(const Node&) = delete;
@@ -245,13 +246,9 @@ private:
     std::vector<std::unique_ptr<std::optional<Node>[]>> chunks_;
     std::size_t lastChunkSize_ = 0, lastChunkUsed_ = 0;
     Node& NewNode(std::string_view key, std::string_view text, std::string_view image);
-    // The nodes' keys and texts, each followed by a NUL, side by side in blocks the tree owns
-    // (each twice the size of the last, up to a limit): nothing is allocated or freed per
-    // node. A text that SetText replaced stays in its block until the tree is cleared.
-    std::string_view KeepText(std::string_view text);
-    std::vector<std::unique_ptr<char[]>> textBlocks_;
-    char* textBlock_ = nullptr;  // the block being filled
-    std::size_t textBlockSize_ = 0, textBlockUsed_ = 0;
+    // The nodes' keys and texts: nothing is allocated or freed per node. A text that SetText
+    // replaced stays until the tree is cleared.
+    TextBlocks texts_;
     // Every image key a node has used, each kept once (the nodes point at them).
     const std::string& ImageKey(std::string_view key);
     std::set<std::string, std::less<>> imageKeys_;
