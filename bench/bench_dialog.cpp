@@ -81,8 +81,8 @@ int UseConfiguration(int scale, bool build = false) {
         for (const hostconfig::LogConfigNodePtr& output : component->Children()) {
             ++count;
             for (int copy = 1; copy < scale; ++copy) {
-                registry::KeyChange change{root + "\\" + component->Name() + " #" + std::to_string(copy) + "\\" +
-                                               output->Name(),
+                registry::KeyChange change{root + "\\" + std::string(component->Name()) + " #" + std::to_string(copy) + "\\" +
+                                               std::string(output->Name()),
                                            false, {}};
                 for (std::int32_t index : {0, 2, 3, 4, 5, 6, 7, 8})
                     change.values.push_back({std::string(hostconfig::PropertyValueName(index)),

@@ -60,7 +60,7 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
                 ~IndexWhenDone() { dialog.IndexOrigins(); }
             } indexWhenDone{*this};
             for (const hostconfig::LogConfigNodePtr& component : *mcolComponents) {
-                const std::string& name = component->Name();
+                const std::string_view name = component->Name();
                 if (EqualsNoCase(name, nodekey::kErrorLog)) {
                     // The error log carries its settings itself; nodes below it are not shown.
                     auto output = std::make_shared<COutput>();
@@ -75,10 +75,10 @@ ResultCode frmDiagsConfig::FillModulesTree(ErrorRef& oError) {
                     continue;
                 }
                 if (component->Children().Count() == 0) continue;
-                forms::Node& folder = tvModules.AddRoot(UniqueNodeKey(name), name, imagekey::kClosedFolder);
+                forms::Node& folder = tvModules.AddRoot(UniqueNodeKey(std::string(name)), name, imagekey::kClosedFolder);
                 for (const hostconfig::LogConfigNodePtr& trace : component->Children()) {
                     auto output = std::make_shared<COutput>();
-                    std::string key = UniqueNodeKey(name + trace->Name());
+                    std::string key = UniqueNodeKey(std::string(name).append(trace->Name()));
                     tvModules.AddChild(folder, key, trace->Name(), imagekey::kOutput);
                     const ResultCode filled = FillOutputObject(*output, *trace, name, oError);
                     if (filled != ResultCode::Success) return filled;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "base/RuntimeError.h"
+#include "base/TextBlocks.h"
 #include "hostconfig/DefaultConfiguration.h"
 #include "hostconfig/Properties.h"
 #include "platform/registry/Encoding.h"
@@ -26,6 +27,7 @@ std::string LastComponent(std::string_view path) {
 struct LogConfigTree : std::enable_shared_from_this<LogConfigTree> {
     registry::Store* store = nullptr;  // not owned; outlives the configuration
     std::string rootKey;
+    TextBlocks names;  // every node's ANSI name
     std::vector<LogConfigNode> nodes;
 };
 
@@ -68,7 +70,13 @@ LogConfigNodePtr LogConfigNodes::Item(std::int32_t position) const {
 
 LogConfigNode::LogConfigNode(Token, LogConfigTree& tree, const LogConfigNode* parent, std::string_view utf8Name,
                              registry::ValueSet stored)
-    : tree_(&tree), parent_(parent), name_(registry::Utf8ToCp1252(utf8Name)), stored_(std::move(stored)) {
+    : tree_(&tree), parent_(parent), stored_(std::move(stored)) {
+    // Plain ASCII reads the same in both code pages: most names need no conversion.
+    if (std::ranges::all_of(utf8Name, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        name_ = tree.names.Keep(utf8Name);
+        return;
+    }
+    name_ = tree.names.Keep(registry::Utf8ToCp1252(utf8Name));
     if (name_ != utf8Name) utf8Name_ = std::make_unique<const std::string>(utf8Name);
 }
 
@@ -142,7 +150,7 @@ registry::Status LogConfigNode::TrySave() {
 
 void LogConfigNode::Save() {
     if (auto s = TrySave(); !s)
-        throw RuntimeError(err::kPathFileAccess, "The log settings of \"" + name_ + "\" were not saved: " + s.message());
+        throw RuntimeError(err::kPathFileAccess, "The log settings of \"" + std::string(name_) + "\" were not saved: " + s.message());
 }
 
 // ------------------------------------------------------------------ configuration

@@ -96,8 +96,9 @@ private:
 
 class LogConfigNode {
 public:
-    // The node's name as the host gives it (ANSI).
-    const std::string& Name() const noexcept { return name_; }
+    // The node's name as the host gives it (ANSI), NUL-terminated; the configuration keeps
+    // the characters as long as any of its nodes is held.
+    std::string_view Name() const noexcept { return name_; }
     LogConfigNodes& Children() noexcept { return children_; }
     const LogConfigNodes& Children() const noexcept { return children_; }
 
@@ -138,7 +139,7 @@ private:
 
     LogConfigTree* tree_;            // the configuration's, which holds this node
     const LogConfigNode* parent_;    // null for the root
-    std::string name_;               // ANSI
+    std::string_view name_;          // ANSI, kept by the configuration
     // The key's own name when the ANSI name does not spell it byte for byte; else null.
     std::unique_ptr<const std::string> utf8Name_;
     // As last read or saved; shared with the store's copy of the key (no copy per node).

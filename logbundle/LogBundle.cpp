@@ -117,7 +117,7 @@ std::vector<std::string> TracesOn(registry::Store& store, const std::string& roo
             };
             output->Name = trace->Name();
             output->Parent = component->Name();
-            output->Key = component->Name() + trace->Name();
+            output->Key = std::string(component->Name()).append(trace->Name());
             output->LogToFile = flag(hostconfig::prop::kLogToFile);
             output->DebugMonitor = flag(hostconfig::prop::kDebugMonitor);
             outputs->Add(output, output->Key);

@@ -78,7 +78,7 @@ registry::Status TakeInventory(registry::Store& store, const std::string& rootKe
     for (const auto& component : root->Children()) {
         for (hostconfig::OutputSettings& s : hostconfig::ComponentOutputs(*root, component->Name())) {
             const std::string label = registry::Cp1252ToUtf8(
-                component->Children().Count() == 0 ? component->Name() : component->Name() + "\\" + s.name);
+                component->Children().Count() == 0 ? std::string(component->Name()) : std::string(component->Name()) + "\\" + s.name);
             if (s.debugMonitor) inventory.monitors.push_back(label);
             if (!s.logToFile) continue;
             LogOutput out;

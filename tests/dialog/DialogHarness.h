@@ -162,9 +162,9 @@ protected:
         };
         const hostconfig::LogConfigNodePtr root = Stored();
         for (const hostconfig::LogConfigNodePtr& component : root->Children()) {
-            if (component->Name() == "ZEL Errors") take(component->Name(), *component);
+            if (component->Name() == "ZEL Errors") take(std::string(component->Name()), *component);
             for (const hostconfig::LogConfigNodePtr& output : component->Children())
-                take(component->Name() + "\\" + output->Name(), *output);
+                take(std::string(component->Name()) + "\\" + std::string(output->Name()), *output);
         }
         return out;
     }

@@ -37,7 +37,7 @@ TEST_F(ModuleTree, FoldersHoldTheOutputsAndTheErrorLogStandsAlone) {
         std::vector<std::string> shown, listed;
         for (forms::Node* output = beta.Child(); output; output = output->Next()) shown.emplace_back(output->Text());
         const hostconfig::LogConfigNodePtr stored = Stored();
-        for (const auto& output : stored->Children().Item("ZEL Beta")->Children()) listed.push_back(output->Name());
+        for (const auto& output : stored->Children().Item("ZEL Beta")->Children()) listed.emplace_back(output->Name());
         EXPECT_EQ(shown, listed);
         EXPECT_EQ(beta.Child()->Key(), "ZEL Beta" + listed.front());
         EXPECT_EQ(beta.Child()->Image(), "ICON_KEY_STOP");

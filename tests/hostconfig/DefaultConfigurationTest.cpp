@@ -32,7 +32,7 @@ TEST(DefaultConfiguration, IsInstalledOnFirstUseWithEveryComponentAndTheErrorLog
             EXPECT_EQ(output->Property(prop::kLogToFile), PropertyValue(false));
             EXPECT_EQ(output->Property(prop::kFileName), PropertyValue(std::string("Trace.log")));
             EXPECT_EQ(output->Property(prop::kFileSize), PropertyValue(24.0));
-            EXPECT_EQ(output->Property(prop::kDirectory), PropertyValue(logs + component->Name()));
+            EXPECT_EQ(output->Property(prop::kDirectory), PropertyValue(logs + std::string(component->Name())));
         }
     }
     const auto report = root->Children().Item("ZEL ReportServer")->Children().Item("Report Source Tracing");

@@ -49,7 +49,7 @@ TEST_F(LogConfigurationTest, ComponentsAndOutputsComeInHostOrderAndAreFoundByNam
     const auto zeta = root->Children().Item("zel ZETA");
     ASSERT_EQ(zeta->Children().Count(), 2);
     std::vector<std::string> names;
-    for (const auto& output : zeta->Children()) names.push_back(output->Name());
+    for (const auto& output : zeta->Children()) names.emplace_back(output->Name());
     EXPECT_EQ(names, (std::vector<std::string>{"Second Tracing", "First Tracing"}));
     EXPECT_EQ(zeta->Children().Item("FIRST tracing")->Children().Count(), 0);
     // A missing item is a subscript error.

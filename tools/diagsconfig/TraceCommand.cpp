@@ -107,8 +107,8 @@ Snapshot Read(registry::Store& store, const std::string& rootKey) {
         snapshot.push_back({registry::Cp1252ToUtf8(label), std::move(values)});
     };
     for (const auto& component : root->Children()) {
-        if (component->Children().Count() == 0) take(component->Name(), *component);
-        for (const auto& output : component->Children()) take(component->Name() + "\\" + output->Name(), *output);
+        if (component->Children().Count() == 0) take(std::string(component->Name()), *component);
+        for (const auto& output : component->Children()) take(std::string(component->Name()) + "\\" + std::string(output->Name()), *output);
     }
     return snapshot;
 }
