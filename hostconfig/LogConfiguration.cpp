@@ -101,14 +101,24 @@ LogConfigNode::PropertyValues LogConfigNode::Properties() const {
     constexpr auto kCount = static_cast<std::int32_t>(std::tuple_size_v<PropertyValues>);
     // Each stored value is matched to its property once; the first of two alike names wins,
     // as in a look-up by name.
+    static const std::array<std::string_view, kCount> kNames = [] {
+        std::array<std::string_view, kCount> names;
+        for (std::int32_t index = 0; index < kCount; ++index) names[static_cast<std::size_t>(index)] = PropertyValueName(index);
+        return names;
+    }();
     std::array<std::optional<registry::RegValueView>, kCount> found;
     for (const registry::ValueSet::Entry entry : stored_) {
-        for (std::int32_t index = 0; index < kCount; ++index) {
-            const std::string_view name = PropertyValueName(index);
-            if (name.size() != entry.name.size() || !registry::SameName(entry.name, name)) continue;
-            if (!found[static_cast<std::size_t>(index)]) found[static_cast<std::size_t>(index)] = entry.value;
-            break;
+        // A name is nearly always stored as the host spells it: only another spelling needs
+        // the comparison without regard to case.
+        auto match = std::ranges::find(kNames, entry.name);
+        if (match == kNames.end()) {
+            match = std::ranges::find_if(kNames, [&](std::string_view name) {
+                return name.size() == entry.name.size() && registry::SameName(entry.name, name);
+            });
         }
+        if (match == kNames.end()) continue;
+        std::optional<registry::RegValueView>& slot = found[static_cast<std::size_t>(match - kNames.begin())];
+        if (!slot) slot = entry.value;
     }
     for (const auto& [put, value] : pending_) found[static_cast<std::size_t>(put)] = registry::RegValueView(value);
     PropertyValues values;
