@@ -71,8 +71,8 @@ LogConfigNodePtr LogConfigNodes::Item(std::int32_t position) const {
 LogConfigNode::LogConfigNode(Token, LogConfigTree& tree, const LogConfigNode* parent, std::string_view utf8Name,
                              registry::ValueSet stored)
     : tree_(&tree), parent_(parent), stored_(std::move(stored)) {
-    // Plain ASCII reads the same in both code pages: most names need no conversion.
-    if (std::ranges::all_of(utf8Name, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    // Most names are plain ASCII and are kept as they are, without a converted copy.
+    if (registry::IsAscii(utf8Name)) {
         name_ = tree.names.Keep(utf8Name);
         return;
     }

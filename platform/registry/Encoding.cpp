@@ -164,10 +164,13 @@ std::string Cp1252ToUtf8(std::string_view text) {
     return out;
 }
 
+bool IsAscii(std::string_view text) noexcept {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 std::string Utf8ToCp1252(std::string_view text) {
     // Plain ASCII (nearly every name) reads the same in both.
-    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return std::string(text);
+    if (IsAscii(text)) return std::string(text);
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {

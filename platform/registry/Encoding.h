@@ -13,6 +13,8 @@ bool Utf16LeToUtf8(std::string_view bytes, std::string& out);
 // UTF-8 to UTF-16LE bytes. Returns false on malformed UTF-8 (nothing sensible to write).
 bool Utf8ToUtf16Le(std::string_view text, std::string& out);
 bool IsValidUtf8(std::string_view text) noexcept;
+// Plain ASCII: the same bytes in UTF-8 and in code page 1252, and folded without a table.
+bool IsAscii(std::string_view text) noexcept;
 
 // Code page 1252 (the ANSI code page of the texts the component passes around).
 std::string Cp1252ToUtf8(std::string_view text);

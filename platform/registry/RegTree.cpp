@@ -55,9 +55,7 @@ constexpr std::size_t kLinearChildren = 8;  // up to this many children: no inde
 // Names equal without regard to case (SameName) hash alike: the hash of the folded name,
 // which for a plain ASCII name is its case-blind hash without a folded copy.
 std::uint64_t NameHash(std::string_view name) {
-    for (const char c : name)
-        if (static_cast<unsigned char>(c) >= 0x80) return HashNoCase(FoldName(name));
-    return HashNoCase(name);
+    return IsAscii(name) ? HashNoCase(name) : HashNoCase(FoldName(name));
 }
 
 // Puts a child's position (plus one; zero marks a free slot) at the first free slot from its hash.
